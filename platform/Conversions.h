@@ -1,0 +1,28 @@
+#pragma once
+
+// Text-to-integer conversion and trimming, byte for byte as the store's
+// files need them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zev {
+
+// Leading blanks and one sign are allowed; hexadecimal after "$", "x", "X",
+// "0x" or "0X" (up to the type's full width of bits, so "$FFFFFFFF" is -1).
+// Anything else, trailing blanks included, or an overflow fails.
+std::optional<std::int32_t> TryStrToInt(std::string_view text);
+std::optional<std::int64_t> TryStrToInt64(std::string_view text);
+// Throw EConvertError "'<text>' is not a valid integer value".
+std::int32_t StrToInt(std::string_view text);
+std::int64_t StrToInt64(std::string_view text);
+std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback);
+
+// Remove every byte up to 0x20 (blanks and control characters) at the ends.
+std::string Trim(std::string_view text);
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+
+} // namespace zev

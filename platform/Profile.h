@@ -1,0 +1,74 @@
+#pragma once
+
+// INI-format settings files ("profile" files): zev.ini and the label
+// definition files.
+//
+// Sections and keys are matched without regard to case; values come back
+// without surrounding blanks, and a value wholly enclosed in one pair of
+// single or double quotes loses them. Of two equal keys in a section the
+// first wins. Lines starting with ";" are comments. Bytes are never
+// converted: Windows-1252 text stays as it is.
+//
+// A TIniFile is opened for one operation and read from disk when it is
+// created. Every write reloads the file, changes it and replaces it on disk
+// through a temporary file renamed over the old one, so a crash never leaves
+// it half-written; other sections, keys, comments and their order stay as
+// they were. A missing file reads as empty and is created on the first write.
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zev {
+
+class TIniFile
+{
+public:
+    explicit TIniFile(QString path);
+
+    const QString& Path() const { return m_path; }
+
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view key) const;
+    // Key names in file order; a key written twice is listed twice.
+    std::vector<std::string> ReadSectionKeys(std::string_view section) const;
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback = {}) const;
+    // Missing or not an integer: the fallback.
+    int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
+    // Read as an integer: any value other than 0 is true.
+    bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
+    // The system's short date format; a value that does not convert: the fallback.
+    double ReadDate(std::string_view section, std::string_view key, double fallback) const;
+
+    // Writers throw EZevError naming the file when it cannot be written.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+    void WriteBool(std::string_view section, std::string_view key, bool value); // "1" / "0"
+    void WriteDate(std::string_view section, std::string_view key, double day);
+    void EraseSection(std::string_view section);
+    void DeleteKey(std::string_view section, std::string_view key);
+
+private:
+    struct Line
+    {
+        std::string text;    // the line as it stands in the file, without its line break
+        std::string section; // section header: its name; otherwise empty
+        std::string key;     // key line: its name, trimmed; otherwise empty
+        bool isSection = false;
+        bool isKey = false;
+    };
+
+    void Load();
+    void Save() const;
+    const Line* FindKey(std::string_view section, std::string_view key) const;
+
+    QString m_path;
+    std::vector<Line> m_lines;
+    std::string m_lineBreak = "\r\n";
+};
+
+} // namespace zev
