@@ -1,0 +1,324 @@
+#include "app/Hashes.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace zev;
+
+namespace {
+
+// Counts its own destruction, so the tests see what the table releases.
+struct Tracked
+{
+    explicit Tracked(int id, std::vector<int>& released) : id(id), released(released) {}
+    ~Tracked() { released.push_back(id); }
+    int id;
+    std::vector<int>& released;
+};
+
+using Table = TObjectHash<Tracked>;
+
+std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EHashError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+std::vector<std::string> IterationOrder(THash& table)
+{
+    std::vector<std::string> keys;
+    table.Restart();
+    while (table.Next())
+        keys.push_back(table.CurrentKey());
+    return keys;
+}
+
+// Keys that fall into one bucket, found by the hash itself.
+std::vector<std::string> KeysInOneBucket(std::size_t count, std::uint32_t* bucketOut = nullptr)
+{
+    std::map<std::uint32_t, std::vector<std::string>> byBucket;
+    for (int i = 0;; ++i) {
+        std::string key = "k" + std::to_string(i);
+        auto& keys = byBucket[THash::HashOf(key) & THash::BucketMask];
+        keys.push_back(key);
+        if (keys.size() == count) {
+            if (bucketOut != nullptr)
+                *bucketOut = THash::HashOf(key) & THash::BucketMask;
+            return keys;
+        }
+    }
+}
+
+TEST(Hashes, HashValuesAndBuckets)
+{
+    const struct
+    {
+        const char* key;
+        std::uint32_t hash;
+        std::uint32_t bucket;
+    } cases[] = {{"a", 0x23456761u, 97}, {"null", 0x5677807Cu, 124}, {"abc", 0x456767C3u, 67}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(THash::HashOf(c.key), c.hash) << c.key;
+        EXPECT_EQ(THash::HashOf(c.key) & THash::BucketMask, c.bucket) << c.key;
+    }
+    // Long keys keep folding the top nibble back in without losing bytes.
+    EXPECT_NE(THash::HashOf("COM1:"), THash::HashOf("COM2:"));
+    // The folded nibble sets the case bit of a one-letter key: "a" and "A"
+    // share a bucket and are told apart by the byte comparison alone.
+    EXPECT_EQ(THash::HashOf("a"), THash::HashOf("A"));
+}
+
+TEST(Hashes, EveryOperationRefusesAnEmptyKey)
+{
+    std::vector<int> released;
+    Table table;
+    table.SetItem("x", std::make_unique<Tracked>(1, released));
+    const std::vector<std::function<void()>> operations = {
+        [&] { (void)table.Exists(""); },
+        [&] { table.Delete(""); },
+        [&] { (void)table.Item(""); },
+        [&] { table.SetItem("", std::make_unique<Tracked>(2, released)); },
+    };
+    for (const auto& operation : operations)
+        EXPECT_EQ(MessageOf(operation), "Key cannot be an empty string");
+    EXPECT_EQ(table.HighIndex(), 0);
+    EXPECT_EQ(table.Item("x").id, 1);
+}
+
+TEST(Hashes, MissingKeysAreNamedInTheError)
+{
+    std::vector<int> released;
+    Table table;
+    table.SetItem("a", std::make_unique<Tracked>(1, released));
+
+    EXPECT_EQ(MessageOf([&] { (void)table.Item("X"); }), "Key \"X\" not found");
+    EXPECT_EQ(MessageOf([&] { table.Delete("A"); }), "Key \"A\" not found");
+    // Key bytes are Windows-1252; the message is UTF-8.
+    EXPECT_EQ(MessageOf([&] { (void)table.Item("Pre\xE7o"); }), "Key \"Preço\" not found");
+    EXPECT_TRUE(released.empty());
+    EXPECT_EQ(table.Item("a").id, 1);
+}
+
+TEST(Hashes, KeysDifferingInCaseAreDifferentKeys)
+{
+    std::vector<int> released;
+    Table table;
+    table.SetItem("a", std::make_unique<Tracked>(1, released));
+    table.SetItem("A", std::make_unique<Tracked>(2, released));
+    EXPECT_EQ(table.Item("a").id, 1);
+    EXPECT_EQ(table.Item("A").id, 2);
+    EXPECT_TRUE(table.Exists("A"));
+    EXPECT_FALSE(table.Exists("b"));
+}
+
+TEST(Hashes, TheTableReleasesWhatItOwnsExactlyOnce)
+{
+    std::vector<int> released;
+    {
+        Table table;
+        table.SetItem("a", std::make_unique<Tracked>(1, released));
+        table.SetItem("b", std::make_unique<Tracked>(2, released));
+        table.SetItem("c", std::make_unique<Tracked>(3, released));
+
+        table.SetItem("a", std::make_unique<Tracked>(4, released)); // replacement
+        EXPECT_EQ(released, std::vector<int>{1});
+
+        // Storing the object the key already holds keeps it.
+        Tracked& same = table.Item("a");
+        table.SetItem("a", std::unique_ptr<Tracked>(&same));
+        EXPECT_EQ(released, std::vector<int>{1});
+        EXPECT_EQ(table.Item("a").id, 4);
+
+        table.Delete("b");
+        EXPECT_EQ(released, (std::vector<int>{1, 2}));
+
+        table.Clear();
+        EXPECT_EQ(released, (std::vector<int>{1, 2, 4, 3}));
+        EXPECT_FALSE(table.Exists("a"));
+        EXPECT_EQ(table.HighIndex(), -1);
+
+        table.SetItem("d", std::make_unique<Tracked>(5, released));
+    }
+    EXPECT_EQ(released, (std::vector<int>{1, 2, 4, 3, 5}));
+}
+
+TEST(Hashes, DeletingOneHundredOfOneHundredFiftyCompactsTheStore)
+{
+    std::vector<int> released;
+    Table table;
+    for (int i = 0; i < 150; ++i)
+        table.SetItem("key" + std::to_string(i), std::make_unique<Tracked>(i, released));
+    for (int i = 0; i < 150; ++i)
+        if (i % 3 != 0)
+            table.Delete("key" + std::to_string(i));
+
+    EXPECT_EQ(released.size(), 100u);
+    EXPECT_EQ(table.HighIndex(), 49);
+    for (int i = 0; i < 150; i += 3)
+        EXPECT_EQ(table.Item("key" + std::to_string(i)).id, i);
+
+    // After compaction nothing is spare: a new key takes the next slot.
+    table.SetItem("new", std::make_unique<Tracked>(1000, released));
+    EXPECT_EQ(table.HighIndex(), 50);
+    EXPECT_EQ(table.Item("new").id, 1000);
+}
+
+TEST(Hashes, FewerThanOneHundredSpareSlotsAreNotCompacted)
+{
+    std::vector<int> released;
+    Table table;
+    for (int i = 0; i < 150; ++i)
+        table.SetItem("key" + std::to_string(i), std::make_unique<Tracked>(i, released));
+    for (int i = 0; i < 99; ++i)
+        table.Delete("key" + std::to_string(i));
+    EXPECT_EQ(table.HighIndex(), 149);
+    for (int i = 99; i < 150; ++i)
+        EXPECT_EQ(table.Item("key" + std::to_string(i)).id, i);
+}
+
+// Sees the slots THash hands out, which TObjectHash keeps to itself.
+class SlotRecordingHash final : public THash
+{
+public:
+    int Put(const std::string& key)
+    {
+        const Location location = Find(key);
+        const int slot = AddKey(key, location.bucket);
+        if (slot > m_high)
+            m_high = slot;
+        return slot;
+    }
+    int HighIndex() const override { return m_high; }
+
+protected:
+    void DeleteData(int) override {}
+    void MoveIndex(int, int) override {}
+    void TrimTo(int count) override { m_high = count - 1; }
+    void ClearData() override { m_high = -1; }
+
+private:
+    int m_high = -1;
+};
+
+TEST(Hashes, NewKeysReuseTheMostRecentlyFreedSlot)
+{
+    SlotRecordingHash table;
+    EXPECT_EQ(table.Put("a"), 0);
+    EXPECT_EQ(table.Put("b"), 1);
+    EXPECT_EQ(table.Put("c"), 2);
+    table.Delete("a");
+    table.Delete("c");
+    EXPECT_EQ(table.Put("d"), 2);
+    EXPECT_EQ(table.Put("e"), 0);
+    EXPECT_EQ(table.Put("f"), 3);
+}
+
+TEST(Hashes, IterationRunsByBucketThenByInsertion)
+{
+    std::vector<int> released;
+    Table table;
+    std::uint32_t bucket = 0;
+    const std::vector<std::string> same = KeysInOneBucket(4, &bucket);
+    // "a" is in bucket 97, "abc" in 67, "null" in 124.
+    for (const std::string& key : same)
+        table.SetItem(key, std::make_unique<Tracked>(0, released));
+    for (const char* key : {"null", "a", "abc"})
+        table.SetItem(key, std::make_unique<Tracked>(0, released));
+
+    std::map<std::uint32_t, std::vector<std::string>> expectedByBucket = {
+        {67, {"abc"}}, {97, {"a"}}, {124, {"null"}}};
+    for (const std::string& key : same)
+        expectedByBucket[bucket].push_back(key);
+    std::vector<std::string> expected;
+    for (const auto& [b, keys] : expectedByBucket)
+        expected.insert(expected.end(), keys.begin(), keys.end());
+    EXPECT_EQ(IterationOrder(table), expected);
+
+    // Deleting a key moves its bucket's last entry into its place.
+    table.Delete(same[0]);
+    std::vector<std::string> afterDelete;
+    for (const std::string& key : expected) {
+        if (key == same[0])
+            afterDelete.push_back(same[3]);
+        else if (key != same[3])
+            afterDelete.push_back(key);
+    }
+    EXPECT_EQ(IterationOrder(table), afterDelete);
+}
+
+TEST(Hashes, IterationNoticesStructuralChangesOnly)
+{
+    const std::string nextMessage =
+        "Cannot get Next as the hash has been modified since Restart was called";
+    const std::string currentMessage =
+        "Cannot find CurrentKey as the hash has been modified since Restart was called";
+    const std::string notYetMessage =
+        "Cannot find CurrentKey as Next has not yet been called after Restart";
+
+    std::vector<int> released;
+    Table table;
+    EXPECT_EQ(MessageOf([&] { table.Next(); }), nextMessage) << "before any Restart";
+
+    table.SetItem("a", std::make_unique<Tracked>(1, released));
+    table.SetItem("b", std::make_unique<Tracked>(2, released));
+
+    const struct
+    {
+        const char* change;
+        std::function<void()> apply;
+        bool breaksIteration;
+    } cases[] = {
+        {"new key", [&] { table.SetItem("c", std::make_unique<Tracked>(3, released)); }, true},
+        {"replaced object", [&] { table.SetItem("a", std::make_unique<Tracked>(4, released)); },
+         false},
+        {"deleted key", [&] { table.Delete("c"); }, true},
+        {"failed delete", [&] { EXPECT_THROW(table.Delete("zz"), EHashFindError); }, true},
+        {"read", [&] { (void)table.Item("a"); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        table.Restart();
+        ASSERT_TRUE(table.Next());
+        c.apply();
+        if (c.breaksIteration) {
+            EXPECT_EQ(MessageOf([&] { table.Next(); }), nextMessage);
+            EXPECT_EQ(MessageOf([&] { (void)table.CurrentKey(); }), currentMessage);
+        } else {
+            EXPECT_NO_THROW(table.Next());
+            EXPECT_NO_THROW((void)table.CurrentKey());
+        }
+    }
+
+    // A new Restart forgets the key an earlier iteration found.
+    EXPECT_EQ(IterationOrder(table).size(), 2u);
+    table.Restart();
+    EXPECT_EQ(MessageOf([&] { (void)table.CurrentKey(); }), notYetMessage);
+
+    // Clear keeps the iteration valid; it simply finds nothing more.
+    table.Restart();
+    ASSERT_TRUE(table.Next());
+    table.Clear();
+    EXPECT_FALSE(table.Next());
+}
+
+TEST(Hashes, AnExhaustedIterationKeepsItsLastKey)
+{
+    std::vector<int> released;
+    Table table;
+    table.SetItem("only", std::make_unique<Tracked>(1, released));
+    table.Restart();
+    EXPECT_TRUE(table.Next());
+    EXPECT_FALSE(table.Next());
+    EXPECT_FALSE(table.Next());
+    EXPECT_EQ(table.CurrentKey(), "only");
+}
+
+} // namespace
