@@ -1,0 +1,460 @@
+#include "catalogue/Database.h"
+
+#include "platform/AnsiText.h"
+#include "platform/ProgramDir.h"
+#include "platform/Regional.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <optional>
+
+namespace zev {
+
+namespace {
+
+constexpr int BusyTimeoutMs = 5000;
+
+// The catalogue schema. Types follow the engine: yes/no is an integer 0/1
+// that may not be NULL, dates are ISO text, and declared text lengths are
+// enforced so an over-long value is refused instead of stored. Primary keys
+// are declared "int", not "integer": an "integer" key would turn a NULL key
+// into a fresh row number instead of refusing it.
+#define ZEV_ISO_DATE(column)                                                                   \
+    "check (" column " is null or " column " glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]')"
+
+const char* const SchemaStatements[] = {
+    "create table depto (depto_key int not null, nome text not null collate ptbr "
+    "check (length(nome) <= 40), primary key (depto_key)) strict",
+
+    "create table secao (secao_key int not null, depto_key integer not null, nome text not null "
+    "collate ptbr check (length(nome) <= 40), primary key (secao_key), "
+    "foreign key (depto_key) references depto) strict",
+
+    "create table grupo (grupo_key int not null, secao_key integer not null, nome text not null "
+    "collate ptbr check (length(nome) <= 40), primary key (grupo_key), "
+    "foreign key (secao_key) references secao) strict",
+
+    "create table sub_grupo (sub_grupo_key int not null, grupo_key integer not null, "
+    "nome text not null collate ptbr check (length(nome) <= 40), primary key (sub_grupo_key), "
+    "foreign key (grupo_key) references grupo) strict",
+
+    "create table produto (produto_key int not null, "
+    "descricao text collate ptbr check (length(descricao) <= 80), "
+    "pai integer, fator_preco real, "
+    "data_alteracao text " ZEV_ISO_DATE("data_alteracao") ", "
+    "preco_normal real, "
+    "data_inicial text " ZEV_ISO_DATE("data_inicial") ", "
+    "data_final text " ZEV_ISO_DATE("data_final") ", "
+    "preco_oferta real, sub_grupo_key integer references sub_grupo, "
+    "compra integer not null default 0 check (compra in (0, 1)), "
+    "divisor_preco integer, "
+    "divisor_preco_descricao text check (length(divisor_preco_descricao) <= 30), "
+    "preco_normal_key integer, preco_oferta_key integer, quantidade_etiquetas integer, "
+    "embalagem_key text check (length(embalagem_key) <= 2), dias_validade integer, "
+    "embalagem_padrao_key text check (length(embalagem_padrao_key) <= 2), "
+    "embalagem_padrao_fator real, "
+    "caixa integer not null default 0 check (caixa in (0, 1)), "
+    "primary key (produto_key)) strict",
+
+    "create table item (barra text not null check (length(barra) <= 14), "
+    "produto_key integer not null, primary key (barra), "
+    "foreign key (produto_key) references produto) strict",
+
+    "create table selecao (produto_key integer, foreign key (produto_key) references produto) "
+    "strict",
+
+    "create table selecao_barra (barra text check (length(barra) <= 14)) strict",
+
+    "create table produto_antigo (produto_key int not null, preco_normal real, "
+    "preco_oferta real, primary key (produto_key)) strict",
+
+    "create index pr_alt on produto(data_alteracao)",
+    "create index pr_ini on produto(data_inicial)",
+    "create index pr_fin on produto(data_final)",
+    "create index pr_pai on produto(pai)",
+    "create index it_pro on item(produto_key)",
+};
+
+#undef ZEV_ISO_DATE
+
+QString Quoted(const QString& path)
+{
+    return QStringLiteral("\"") + path + QStringLiteral("\"");
+}
+
+std::string EngineText(const QSqlError& error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.toStdString();
+}
+
+int CollatePtBr(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    return CollateUtf8(
+        std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(lengthA)),
+        std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(lengthB)));
+}
+
+QString NewConnectionName()
+{
+    static std::atomic<unsigned> counter{0};
+    return QStringLiteral("zev-%1").arg(++counter);
+}
+
+// SQLite's URI form lets us refuse to create a missing file ("mode=rw").
+QString DatabaseUri(const QString& path, TConnection::OpenMode mode)
+{
+    const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+    return url + (mode == TConnection::OpenMode::CreateFile ? QStringLiteral("?mode=rwc")
+                                                            : QStringLiteral("?mode=rw"));
+}
+
+std::string IsoDate(double day)
+{
+    int year = 0, month = 0, dayOfMonth = 0;
+    DecodeDate(day, year, month, dayOfMonth);
+    char buffer[16];
+    const auto put = [&](char* at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            at[i] = static_cast<char>('0' + value % 10);
+    };
+    if (year < 1 || year > 9999)
+        throw EDatabaseError("Data fora do intervalo: " + std::to_string(year));
+    put(buffer, year, 4);
+    buffer[4] = '-';
+    put(buffer + 5, month, 2);
+    buffer[7] = '-';
+    put(buffer + 8, dayOfMonth, 2);
+    return std::string(buffer, 10);
+}
+
+double DayFromIso(std::string_view text)
+{
+    int year = 0, month = 0, day = 0;
+    const auto number = [&](std::size_t at, std::size_t width, int& out) {
+        return text.size() >= at + width &&
+               std::from_chars(text.data() + at, text.data() + at + width, out).ptr ==
+                   text.data() + at + width;
+    };
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-' || !number(0, 4, year) ||
+        !number(5, 2, month) || !number(8, 2, day))
+        throw EDatabaseError("Data inválida no banco de dados: \"" + std::string(text) + "\"");
+    const std::optional<double> encoded = TryEncodeDate(year, month, day);
+    if (!encoded)
+        throw EDatabaseError("Data inválida no banco de dados: \"" + std::string(text) + "\"");
+    return *encoded;
+}
+
+void CheckCatalogueTables(TConnection& connection)
+{
+    TQuery& query = connection.Query("select name from sqlite_master where type = 'table'");
+    query.Exec();
+    std::vector<std::string> present;
+    while (query.Next())
+        present.push_back(query.Text(0));
+    std::string missing;
+    for (const std::string_view table : CatalogueTables()) {
+        if (std::find(present.begin(), present.end(), table) == present.end())
+            missing += (missing.empty() ? "" : ", ") + std::string(table);
+    }
+    if (!missing.empty())
+        throw EDatabaseError("O arquivo " + Quoted(connection.Path()).toStdString() +
+                             " não é um banco de dados do ZEV (faltam as tabelas " + missing +
+                             "). Ele não foi alterado: mova-o para outra pasta para que o "
+                             "ZEV crie um banco novo.");
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TQuery
+
+TQuery::TQuery(const QSqlDatabase& database, std::string_view sql)
+    : m_query(database), m_sql(sql)
+{
+    m_query.setForwardOnly(true);
+    if (!m_query.prepare(QString::fromUtf8(sql.data(), static_cast<qsizetype>(sql.size()))))
+        ThrowError();
+}
+
+void TQuery::ThrowError() const
+{
+    throw EDatabaseError(EngineText(m_query.lastError()));
+}
+
+TQuery& TQuery::Bind(int position, std::int64_t value)
+{
+    m_query.bindValue(position, QVariant(static_cast<qlonglong>(value)));
+    return *this;
+}
+
+TQuery& TQuery::Bind(int position, double value)
+{
+    m_query.bindValue(position, QVariant(value));
+    return *this;
+}
+
+TQuery& TQuery::BindText(int position, std::string_view ansiText)
+{
+    m_query.bindValue(position, AnsiToQString(ansiText));
+    return *this;
+}
+
+TQuery& TQuery::BindDate(int position, double day)
+{
+    m_query.bindValue(position, QString::fromLatin1(IsoDate(day)));
+    return *this;
+}
+
+TQuery& TQuery::BindNull(int position)
+{
+    m_query.bindValue(position, QVariant());
+    return *this;
+}
+
+void TQuery::Exec()
+{
+    if (m_query.isActive())
+        m_query.finish();
+    if (!m_query.exec())
+        ThrowError();
+}
+
+bool TQuery::Next()
+{
+    if (m_query.next())
+        return true;
+    if (m_query.lastError().isValid())
+        ThrowError();
+    return false;
+}
+
+void TQuery::Finish()
+{
+    m_query.finish();
+}
+
+int TQuery::RowsAffected() const
+{
+    return m_query.numRowsAffected();
+}
+
+int TQuery::ColumnIndex(std::string_view name) const
+{
+    if (m_columns.empty()) {
+        const QSqlRecord record = m_query.record();
+        for (int i = 0; i < record.count(); ++i)
+            m_columns.emplace_back(record.fieldName(i).toStdString(), i);
+    }
+    for (const auto& [column, index] : m_columns)
+        if (column == name)
+            return index;
+    throw EDatabaseError("Coluna \"" + std::string(name) + "\" não existe na consulta: " + m_sql);
+}
+
+bool TQuery::IsNull(int column) const
+{
+    return m_query.isNull(column);
+}
+
+std::int32_t TQuery::Int(int column) const
+{
+    return m_query.value(column).toInt();
+}
+
+std::int64_t TQuery::Int64(int column) const
+{
+    return m_query.value(column).toLongLong();
+}
+
+double TQuery::Double(int column) const
+{
+    return m_query.value(column).toDouble();
+}
+
+bool TQuery::Bool(int column) const
+{
+    return m_query.value(column).toLongLong() != 0;
+}
+
+double TQuery::Date(int column) const
+{
+    const QVariant value = m_query.value(column);
+    if (value.isNull())
+        return 0;
+    return DayFromIso(value.toString().toStdString());
+}
+
+std::string TQuery::Text(int column) const
+{
+    return QStringToAnsi(m_query.value(column).toString());
+}
+
+// ---------------------------------------------------------------------------
+// TConnection
+
+TConnection::TConnection(const QString& path, OpenMode mode)
+    : m_connectionName(NewConnectionName()), m_path(path)
+{
+    m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    m_database.setDatabaseName(DatabaseUri(path, mode));
+    m_database.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    try {
+        if (!m_database.open())
+            throw EDatabaseError("Não foi possível abrir o banco de dados " +
+                                 Quoted(path).toStdString() + ": " +
+                                 EngineText(m_database.lastError()));
+        const QVariant handle = m_database.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_handle = *static_cast<sqlite3* const*>(handle.constData());
+        if (m_handle == nullptr)
+            throw EDatabaseError("O driver do banco de dados não é o SQLite");
+        if (sqlite3_create_collation_v2(m_handle, "ptbr", SQLITE_UTF8, nullptr, &CollatePtBr,
+                                        nullptr) != SQLITE_OK)
+            throw EDatabaseError(sqlite3_errmsg(m_handle));
+        // Outside any transaction: the engine ignores it inside one.
+        Execute("pragma foreign_keys = on");
+        // Reading the schema is the first real look at the file.
+        try {
+            Execute("select count(*) from sqlite_master");
+        } catch (const EDatabaseError& error) {
+            throw EDatabaseError("O arquivo " + Quoted(path).toStdString() +
+                                 " não é um banco de dados válido (" + error.what() +
+                                 "). Ele não foi alterado: mova-o para outra pasta para que o "
+                                 "ZEV crie um banco novo.");
+        }
+    } catch (...) {
+        m_queries.clear();
+        m_database.close();
+        m_database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw;
+    }
+}
+
+TConnection::~TConnection()
+{
+    m_queries.clear();
+    m_database.close();
+    m_database = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void TConnection::Execute(std::string_view sql)
+{
+    QSqlQuery query(m_database);
+    if (!query.exec(QString::fromUtf8(sql.data(), static_cast<qsizetype>(sql.size()))))
+        throw EDatabaseError(EngineText(query.lastError()));
+}
+
+TQuery& TConnection::Query(std::string_view sql)
+{
+    const auto found = m_queries.find(sql);
+    if (found != m_queries.end())
+        return *found->second;
+    auto query = std::make_unique<TQuery>(m_database, sql);
+    TQuery& prepared = *query;
+    m_queries.emplace(std::string(sql), std::move(query));
+    return prepared;
+}
+
+std::unique_ptr<TQuery> TConnection::NewQuery(std::string_view sql)
+{
+    return std::make_unique<TQuery>(m_database, sql);
+}
+
+// ---------------------------------------------------------------------------
+// TTransaction
+
+TTransaction::TTransaction(TConnection& connection) : m_connection(connection)
+{
+    m_connection.Execute("begin immediate");
+}
+
+TTransaction::~TTransaction()
+{
+    if (!m_open)
+        return;
+    try {
+        m_connection.Execute("rollback");
+    } catch (const EDatabaseError&) {
+        // The engine may already have rolled back on its own (disk full, I/O
+        // error); nothing is left to undo then.
+    }
+}
+
+void TTransaction::Commit()
+{
+    m_connection.Execute("commit");
+    m_open = false;
+}
+
+// ---------------------------------------------------------------------------
+
+const std::vector<std::string_view>& CatalogueTables()
+{
+    static const std::vector<std::string_view> tables = {
+        "depto",   "secao",          "grupo",   "sub_grupo",     "produto",
+        "item",    "selecao",        "selecao_barra", "produto_antigo"};
+    return tables;
+}
+
+QString DatabaseConnectionString()
+{
+    return ProgramFilePath(QStringLiteral("zev.mdb"));
+}
+
+std::unique_ptr<TConnection> OpenDatabase()
+{
+    const QString path = DatabaseConnectionString();
+    if (!QFile::exists(path))
+        throw EDatabaseError("O banco de dados " + Quoted(path).toStdString() +
+                             " não existe.");
+    auto connection = std::make_unique<TConnection>(path, TConnection::OpenMode::ExistingFile);
+    CheckCatalogueTables(*connection);
+    return connection;
+}
+
+void CreateDatabase()
+{
+    const QString path = DatabaseConnectionString();
+    if (QFile::exists(path)) {
+        OpenDatabase(); // checks it; a file that is no catalogue is reported
+        return;
+    }
+
+    const QString buildPath =
+        path + QStringLiteral(".%1.new").arg(QCoreApplication::applicationPid());
+    QFile::remove(buildPath);
+    try {
+        {
+            TConnection connection(buildPath, TConnection::OpenMode::CreateFile);
+            TTransaction transaction(connection);
+            for (const char* statement : SchemaStatements)
+                connection.Execute(statement);
+            transaction.Commit();
+        }
+        // No-replace rename: a file another start created meanwhile wins.
+        if (!QFile::rename(buildPath, path) && !QFile::exists(path))
+            throw EDatabaseError("Não foi possível criar o banco de dados " +
+                                 Quoted(path).toStdString());
+    } catch (...) {
+        QFile::remove(buildPath);
+        QFile::remove(buildPath + QStringLiteral("-journal"));
+        throw;
+    }
+    QFile::remove(buildPath);
+}
+
+} // namespace zev

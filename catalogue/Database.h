@@ -1,1 +1,155 @@
 #pragma once
+
+// The catalogue database: "zev.mdb" in the program's directory, an SQLite
+// file despite its name.
+//
+// Each operation opens its own connection (OpenDatabase), does its work and
+// lets the connection go on every way out. A connection owns the queries
+// prepared on it. Every connection has foreign keys on, a busy timeout and
+// the Portuguese collation "ptbr" (names and descriptions sort as the
+// operator expects: "Água" with A, case and accents ignored first).
+//
+// Values: yes/no columns hold 0/1, dates ISO text "YYYY-MM-DD" (day numbers
+// in the program), texts UTF-8 in the file and Windows-1252 bytes in the
+// program. Every value reaches SQL as a bound parameter.
+//
+// Everything runs on the user-interface thread; a connection is never shared
+// between threads.
+
+#include "platform/Error.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace zev {
+
+// An engine error; the message carries the engine's own text.
+class EDatabaseError : public EZevError
+{
+public:
+    using EZevError::EZevError;
+};
+
+// A prepared statement with positional parameters (0-based). Errors throw
+// EDatabaseError. Columns are read by position or by name; NULL reads as 0,
+// 0.0, day 0, false or the empty text.
+class TQuery
+{
+public:
+    TQuery(const QSqlDatabase& database, std::string_view sql);
+    TQuery(const TQuery&) = delete;
+    TQuery& operator=(const TQuery&) = delete;
+
+    TQuery& Bind(int position, std::int64_t value);
+    TQuery& Bind(int position, int value) { return Bind(position, std::int64_t{value}); }
+    TQuery& Bind(int position, double value);
+    TQuery& BindText(int position, std::string_view ansiText); // Windows-1252 bytes
+    TQuery& BindDate(int position, double day);
+    TQuery& BindNull(int position);
+
+    // Runs the statement; a query that was still positioned on a row is reset first.
+    void Exec();
+    bool Next();
+    // Releases the rows of a query left before its end, so it holds no lock.
+    void Finish();
+    int RowsAffected() const;
+
+    int ColumnIndex(std::string_view name) const; // throws when the result has no such column
+    bool IsNull(int column) const;
+    std::int32_t Int(int column) const;
+    std::int64_t Int64(int column) const;
+    double Double(int column) const;
+    bool Bool(int column) const;
+    double Date(int column) const;      // day number
+    std::string Text(int column) const; // Windows-1252 bytes
+
+    std::int32_t Int(std::string_view name) const { return Int(ColumnIndex(name)); }
+    double Double(std::string_view name) const { return Double(ColumnIndex(name)); }
+    bool Bool(std::string_view name) const { return Bool(ColumnIndex(name)); }
+    double Date(std::string_view name) const { return Date(ColumnIndex(name)); }
+    std::string Text(std::string_view name) const { return Text(ColumnIndex(name)); }
+
+private:
+    [[noreturn]] void ThrowError() const;
+
+    QSqlQuery m_query;
+    std::string m_sql;
+    mutable std::vector<std::pair<std::string, int>> m_columns; // filled on first use
+};
+
+// An open connection to one database file.
+class TConnection
+{
+public:
+    ~TConnection();
+    TConnection(const TConnection&) = delete;
+    TConnection& operator=(const TConnection&) = delete;
+
+    enum class OpenMode { ExistingFile, CreateFile };
+    TConnection(const QString& path, OpenMode mode);
+
+    const QString& Path() const { return m_path; }
+
+    // A statement without parameters.
+    void Execute(std::string_view sql);
+    // The statement prepared once on this connection and kept with it. One
+    // use of it must be finished before the same text runs again.
+    TQuery& Query(std::string_view sql);
+    // A statement of its own, for nested use of the same text.
+    std::unique_ptr<TQuery> NewQuery(std::string_view sql);
+
+    // The engine's handle, for bulk loads and collations.
+    sqlite3* Handle() const { return m_handle; }
+
+private:
+    QString m_connectionName;
+    QString m_path;
+    QSqlDatabase m_database;
+    sqlite3* m_handle = nullptr;
+    std::map<std::string, std::unique_ptr<TQuery>, std::less<>> m_queries;
+};
+
+// A transaction that rolls back unless committed. It begins IMMEDIATE, so
+// the write lock is taken up front instead of failing half-way.
+class TTransaction
+{
+public:
+    explicit TTransaction(TConnection& connection);
+    ~TTransaction();
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+
+    void Commit();
+
+private:
+    TConnection& m_connection;
+    bool m_open = true;
+};
+
+// The database file: "zev.mdb" in the program's directory.
+QString DatabaseConnectionString();
+
+// A new connection to the catalogue. Throws EDatabaseError naming the file
+// when it is missing, is not an SQLite database or lacks the catalogue tables.
+std::unique_ptr<TConnection> OpenDatabase();
+
+// Creates the file and its schema when the file is missing. The schema is
+// built in a temporary file in one transaction and renamed into place only
+// when complete. An existing file is checked, never changed: one that is not
+// a catalogue database is reported, not overwritten.
+void CreateDatabase();
+
+// The nine tables, in load order.
+const std::vector<std::string_view>& CatalogueTables();
+
+} // namespace zev

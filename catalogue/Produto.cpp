@@ -1,0 +1,161 @@
+#include "catalogue/Produto.h"
+
+#include "catalogue/Database.h"
+
+#include <algorithm>
+
+namespace zev {
+
+namespace {
+
+const char* const SelectItemsOfProduto = "select * from item where produto_key = ? order by rowid";
+const char* const SelectProdutoByKey = "select * from produto where produto_key = ?";
+const char* const SelectFilhos = "select * from produto where pai = ? order by produto_key";
+
+const char* const FindByKeySql = "select *                 \n"
+                                 "from   produto p         \n"
+                                 "where  p.produto_key = ? ";
+
+const char* const FindByBarraSql = "select p.*                           \n"
+                                   "from   produto p, item i             \n"
+                                   "where  p.produto_key = i.produto_key \n"
+                                   "  and  i.barra = ?                   ";
+
+constexpr std::int32_t DefaultDivisorPreco = 100;
+
+void LoadBarras(TConnection& connection, TProduto& record)
+{
+    TQuery& items = connection.Query(SelectItemsOfProduto);
+    items.Bind(0, record.key);
+    items.Exec();
+    const int barra = items.ColumnIndex("barra");
+    while (items.Next())
+        record.barras.push_back(items.Text(barra));
+}
+
+// What a box gets when its `pai` names no product: a record with every
+// field empty.
+std::unique_ptr<TProduto> EmptyParent()
+{
+    auto record = std::make_unique<TProduto>();
+    record->divisorPreco = DefaultDivisorPreco;
+    return record;
+}
+
+// `chain` holds the keys of the boxes whose parents are being loaded, so a
+// cycle of boxes in the package ends instead of recursing forever.
+std::unique_ptr<TProduto> LoadRecord(TConnection& connection, const TQuery& row, TProduto* parent,
+                                     std::vector<std::int32_t>& chain)
+{
+    auto record = std::make_unique<TProduto>();
+    // Everything is read from the row before the next query runs: loading a
+    // parent reuses the statement this row may come from.
+    record->key = row.Int("produto_key");
+    record->descricao = row.Text("descricao");
+    record->precoNormal = row.Double("preco_normal");
+    record->dataAlteracao = row.Date("data_alteracao");
+    record->precoOferta = row.Double("preco_oferta");
+    record->dataInicial = row.Date("data_inicial");
+    record->dataFinal = row.Date("data_final");
+    record->fatorPreco = row.Double("fator_preco");
+    record->divisorPrecoDescricao = row.Text("divisor_preco_descricao");
+    record->divisorPreco = row.Int("divisor_preco");
+    record->quantidadeEtiquetas = row.Int("quantidade_etiquetas");
+    record->embalagem = row.Text("embalagem_key");
+    record->diasValidade = row.Int("dias_validade");
+    record->embalagemPadrao = row.Text("embalagem_padrao_key");
+    record->embalagemPadraoFator = row.Double("embalagem_padrao_fator");
+    const bool caixa = parent == nullptr && row.Bool("caixa");
+    const std::int32_t paiKey = caixa ? row.Int("pai") : 0;
+
+    if (record->divisorPreco == 0)
+        record->divisorPreco = DefaultDivisorPreco;
+
+    LoadBarras(connection, *record);
+
+    if (parent != nullptr) {
+        record->pai = parent;
+        return record;
+    }
+    if (!caixa)
+        return record;
+
+    chain.push_back(record->key);
+    if (std::find(chain.begin(), chain.end(), paiKey) == chain.end()) {
+        TQuery& parentRow = connection.Query(SelectProdutoByKey);
+        parentRow.Bind(0, paiKey);
+        parentRow.Exec();
+        if (parentRow.Next()) {
+            record->paiCarregado = LoadRecord(connection, parentRow, nullptr, chain);
+        } else {
+            record->paiCarregado = EmptyParent();
+        }
+        record->pai = record->paiCarregado.get();
+    }
+    chain.pop_back();
+    return record;
+}
+
+std::unique_ptr<TProduto> LoadFound(TConnection& connection, TQuery& query)
+{
+    if (!query.Next())
+        return nullptr;
+    std::vector<std::int32_t> chain;
+    std::unique_ptr<TProduto> record = LoadRecord(connection, query, nullptr, chain);
+    query.Finish();
+    LoadFilhos(connection, *record);
+    return record;
+}
+
+} // namespace
+
+double TProduto::preco(double date) const
+{
+    return emOferta(date) ? precoOferta : precoNormal;
+}
+
+bool TProduto::emOferta(double date) const
+{
+    return dataInicial <= date && date <= dataFinal;
+}
+
+std::unique_ptr<TProduto> LoadProduto(TConnection& connection, const TQuery& query,
+                                      TProduto* parent)
+{
+    std::vector<std::int32_t> chain;
+    return LoadRecord(connection, query, parent, chain);
+}
+
+void LoadFilhos(TConnection& connection, TProduto& record)
+{
+    TQuery& children = connection.Query(SelectFilhos);
+    children.Bind(0, record.key);
+    children.Exec();
+    record.filhos.clear();
+    while (children.Next())
+        record.filhos.push_back(LoadProduto(connection, children, &record));
+}
+
+std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t key)
+{
+    TQuery& query = connection.Query(FindByKeySql);
+    query.Bind(0, key);
+    query.Exec();
+    return LoadFound(connection, query);
+}
+
+std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::string_view barcode)
+{
+    TQuery& query = connection.Query(FindByBarraSql);
+    query.BindText(0, StripLeadingZeros(barcode));
+    query.Exec();
+    return LoadFound(connection, query);
+}
+
+std::string StripLeadingZeros(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of('0');
+    return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
+}
+
+} // namespace zev

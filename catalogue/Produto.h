@@ -1,1 +1,80 @@
 #pragma once
+
+// One catalogue product as the label templates see it, and its loaders.
+//
+// Ownership: a loader returns the record it looked up, and that record owns
+// its whole family: the parent chain it loaded (a box's unit product, and so
+// on) and its child records (its boxes). A child's `pai` points back to the
+// record without owning it. Callers keep the returned record alive while
+// they work with any member of the family (individual printing may print a
+// box in place of the unit product it looked up) and release the returned
+// record alone; that destroys every record of the family exactly once.
+//
+// Texts are Windows-1252 bytes; dates are day numbers.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zev {
+
+class TConnection;
+class TQuery;
+
+class TProduto
+{
+public:
+    TProduto() = default;
+    TProduto(const TProduto&) = delete;
+    TProduto& operator=(const TProduto&) = delete;
+
+    // The price in force on the day: the offer price from dataInicial to
+    // dataFinal, both days included; the regular price otherwise.
+    double preco(double date) const;
+    bool emOferta(double date) const;
+
+    std::int32_t key = 0;
+    std::string descricao;
+    double precoNormal = 0;
+    double precoOferta = 0;
+    double dataInicial = 0;
+    double dataFinal = 0;
+    double dataAlteracao = 0;
+    double fatorPreco = 0; // for a box, the units it holds
+    std::vector<std::string> barras; // in the order the package listed them
+    std::string barra;               // code to print; blank: the first of barras
+    std::int32_t divisorPreco = 0;
+    std::string divisorPrecoDescricao;
+    TProduto* pai = nullptr; // for a box, the unit product it holds
+    std::vector<std::unique_ptr<TProduto>> filhos; // the boxes of a unit product
+    std::int32_t quantidadeEtiquetas = 0;
+    std::string embalagem;
+    std::int32_t diasValidade = 0;
+    std::string fornecedorDescricao; // set by individual printing only
+    double fabricacao = 0;           // set with fornecedorDescricao
+    std::string embalagemPadrao;     // empty: no standard package
+    double embalagemPadraoFator = 0;
+
+    // Owns `pai` when this record loaded its parent itself; empty when the
+    // parent is the record whose child this one is.
+    std::unique_ptr<TProduto> paiCarregado;
+};
+
+// A record from the current row of a query over produto ("select *",
+// "select p.*"). With parent null, a box loads its unit product by the row's
+// `pai` column; a chain of boxes that comes back to a key already loaded
+// stops there, so bad package data cannot recurse without end.
+std::unique_ptr<TProduto> LoadProduto(TConnection& connection, const TQuery& query,
+                                      TProduto* parent);
+// Fills record.filhos with the products whose `pai` is record.key, by key.
+void LoadFilhos(TConnection& connection, TProduto& record);
+// Null when no product has the key / the barcode.
+std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t key);
+// Leading zeros of the code are ignored: the catalogue stores barcodes without them.
+std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::string_view barcode);
+
+std::string StripLeadingZeros(std::string_view text);
+
+} // namespace zev

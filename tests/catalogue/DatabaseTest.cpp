@@ -1,0 +1,335 @@
+#include "catalogue/Database.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace zev;
+using zev::test::ReadFileBytes;
+using zev::test::TProgramDirFixture;
+using zev::test::WriteFileBytes;
+
+namespace {
+
+class DatabaseTest : public testing::Test
+{
+protected:
+    TProgramDirFixture home;
+
+    std::vector<std::string> Names(TConnection& connection, const char* type)
+    {
+        TQuery& query =
+            connection.Query("select name from sqlite_master where type = ? and name not like "
+                             "'sqlite_%' order by name");
+        query.BindText(0, type);
+        query.Exec();
+        std::vector<std::string> names;
+        while (query.Next())
+            names.push_back(query.Text(0));
+        return names;
+    }
+
+    int Count(TConnection& connection, const std::string& table)
+    {
+        TQuery& query = connection.Query("select count(*) from " + table);
+        query.Exec();
+        EXPECT_TRUE(query.Next());
+        return query.Int(0);
+    }
+};
+
+TEST_F(DatabaseTest, FirstStartCreatesTheWholeEmptySchemaAndNothingElse)
+{
+    CreateDatabase();
+
+    ASSERT_TRUE(QFile::exists(home.File("zev.mdb")));
+    EXPECT_EQ(QDir(home.Path()).entryList(QDir::Files), QStringList{"zev.mdb"});
+
+    auto connection = OpenDatabase();
+    EXPECT_EQ(Names(*connection, "table"),
+              (std::vector<std::string>{"depto", "grupo", "item", "produto", "produto_antigo",
+                                        "secao", "selecao", "selecao_barra", "sub_grupo"}));
+    EXPECT_EQ(Names(*connection, "index"),
+              (std::vector<std::string>{"it_pro", "pr_alt", "pr_fin", "pr_ini", "pr_pai"}));
+    for (const std::string_view table : CatalogueTables())
+        EXPECT_EQ(Count(*connection, std::string(table)), 0) << table;
+}
+
+TEST_F(DatabaseTest, AnExistingCatalogueIsOpenedUnchanged)
+{
+    CreateDatabase();
+    {
+        auto connection = OpenDatabase();
+        connection->Execute("insert into depto values (10, 'MERCEARIA')");
+    }
+    const std::string before = ReadFileBytes(home.File("zev.mdb"));
+
+    CreateDatabase();
+
+    EXPECT_EQ(ReadFileBytes(home.File("zev.mdb")), before);
+    auto connection = OpenDatabase();
+    EXPECT_EQ(Count(*connection, "depto"), 1);
+}
+
+TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)
+{
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        const char* expectedText;
+    };
+    // An SQLite file with a table of its own, but none of ours.
+    const QString foreignPath = home.File("foreign.db");
+    {
+        TConnection foreign(foreignPath, TConnection::OpenMode::CreateFile);
+        foreign.Execute("create table clientes (id integer)");
+    }
+    const std::vector<Case> cases = {
+        {"garbage", std::string(4096, 'x'), "não é um banco de dados válido"},
+        {"text file", "Provider=Microsoft.Jet.OLEDB.4.0\r\n", "não é um banco de dados válido"},
+        {"other sqlite database", ReadFileBytes(foreignPath), "faltam as tabelas depto"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = home.File("zev.mdb");
+        WriteFileBytes(path, c.bytes);
+
+        for (const auto& attempt : {+[] { CreateDatabase(); }, +[] { (void)OpenDatabase(); }}) {
+            try {
+                attempt();
+                ADD_FAILURE() << "accepted a file that is no catalogue";
+            } catch (const EDatabaseError& error) {
+                const std::string message = error.what();
+                EXPECT_NE(message.find(path.toStdString()), std::string::npos) << message;
+                EXPECT_NE(message.find(c.expectedText), std::string::npos) << message;
+            }
+            EXPECT_EQ(ReadFileBytes(path), c.bytes);
+        }
+        QFile::remove(path);
+    }
+}
+
+TEST_F(DatabaseTest, OpeningAMissingCatalogueFailsInsteadOfCreatingAnEmptyFile)
+{
+    EXPECT_THROW(OpenDatabase(), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(home.File("zev.mdb")));
+}
+
+TEST_F(DatabaseTest, AFailedCreationLeavesNoCatalogueThatALaterStartWouldAccept)
+{
+    // Block the file the schema is built in, so creation fails before the rename.
+    const QString buildPath =
+        home.File(QStringLiteral("zev.mdb.%1.new").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(QDir().mkpath(buildPath));
+
+    EXPECT_THROW(CreateDatabase(), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(home.File("zev.mdb")));
+
+    QDir(buildPath).removeRecursively();
+    CreateDatabase();
+    EXPECT_NO_THROW(OpenDatabase());
+}
+
+// Rows for the constraint cases: a tree with one product and one barcode.
+const char* const BaseRows[] = {
+    "insert into depto values (10, 'MERCEARIA')",
+    "insert into secao values (101, 10, 'BISCOITOS')",
+    "insert into grupo values (1011, 101, 'RECHEADOS')",
+    "insert into sub_grupo values (10111, 1011, 'CHOCOLATE')",
+    "insert into produto (produto_key, descricao, sub_grupo_key) values (1, 'BISCOITO', 10111)",
+    "insert into item values ('7891000100103', 1)",
+};
+
+TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
+{
+    CreateDatabase();
+    struct Case
+    {
+        const char* what;
+        std::string statement;
+        bool accepted;
+    };
+    const std::string eighty(80, 'A');
+    std::string eightyAccented;
+    for (int i = 0; i < 80; ++i)
+        eightyAccented += "Ã";
+    const std::vector<Case> cases = {
+        {"section of a missing department", "insert into secao values (102, 99, 'X')", false},
+        {"group of a missing section", "insert into grupo values (1012, 999, 'X')", false},
+        {"subgroup of a missing group", "insert into sub_grupo values (10112, 9999, 'X')", false},
+        {"product of a missing subgroup",
+         "insert into produto (produto_key, sub_grupo_key) values (2, 99999)", false},
+        {"product without subgroup", "insert into produto (produto_key) values (2)", true},
+        {"barcode of a missing product", "insert into item values ('123', 99)", false},
+        {"selection of a missing product", "insert into selecao values (99)", false},
+        {"a second product on the same barcode",
+         "insert into produto (produto_key) values (3); insert into item values "
+         "('7891000100103', 3)",
+         false},
+        {"a second barcode for one product", "insert into item values ('7891000100110', 1)",
+         true},
+        {"the same product selected twice",
+         "insert into selecao values (1); insert into selecao values (1)", true},
+        {"a description of 80 characters",
+         "insert into produto (produto_key, descricao) values (4, '" + eighty + "')", true},
+        {"80 accented characters (more than 80 bytes)",
+         "insert into produto (produto_key, descricao) values (4, '" + eightyAccented + "')",
+         true},
+        {"a description of 81 characters",
+         "insert into produto (produto_key, descricao) values (4, '" + eighty + "B')", false},
+        {"a barcode of 15 characters", "insert into item values ('123456789012345', 1)", false},
+        {"a scratch barcode of 15 characters",
+         "insert into selecao_barra values ('123456789012345')", false},
+        {"a scratch barcode of 14 characters",
+         "insert into selecao_barra values ('12345678901234')", true},
+        {"a department name of 41 characters",
+         "insert into depto values (11, '" + std::string(41, 'N') + "')", false},
+        {"a package code of 3 characters",
+         "insert into produto (produto_key, embalagem_key) values (5, 'CXA')", false},
+        {"a NULL product key", "insert into produto (produto_key) values (null)", false},
+        {"a NULL barcode", "insert into item values (null, 1)", false},
+        {"a NULL old-price key", "insert into produto_antigo values (null, 1, 1)", false},
+        {"a department without a name", "insert into depto values (12, null)", false},
+        {"a yes/no column holding 2",
+         "insert into produto (produto_key, caixa) values (6, 2)", false},
+        {"a date that is not ISO text",
+         "insert into produto (produto_key, data_inicial) values (7, '01/12/2026')", false},
+        {"an ISO date", "insert into produto (produto_key, data_inicial) values (7, '2026-12-01')",
+         true},
+        {"text in a key column", "insert into produto (produto_key) values ('abc')", false},
+        {"a product from an old price list only (no foreign key)",
+         "insert into produto_antigo values (424242, 1.5, 1.25)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto connection = OpenDatabase();
+        TTransaction transaction(*connection);
+        for (const char* row : BaseRows)
+            connection->Execute(row);
+        bool accepted = true;
+        try {
+            std::string statements = c.statement;
+            std::size_t start = 0;
+            while (start < statements.size()) {
+                std::size_t end = statements.find("; ", start);
+                if (end == std::string::npos)
+                    end = statements.size();
+                connection->Execute(statements.substr(start, end - start));
+                start = end + 2;
+            }
+        } catch (const EDatabaseError&) {
+            accepted = false;
+        }
+        EXPECT_EQ(accepted, c.accepted);
+        // Not committed: the next case starts from the same rows.
+    }
+    auto connection = OpenDatabase();
+    EXPECT_EQ(Count(*connection, "depto"), 0);
+}
+
+TEST_F(DatabaseTest, YesNoColumnsDefaultToNo)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    connection->Execute("insert into produto (produto_key) values (1)");
+    TQuery& query = connection->Query("select compra, caixa from produto");
+    query.Exec();
+    ASSERT_TRUE(query.Next());
+    EXPECT_FALSE(query.IsNull(0));
+    EXPECT_FALSE(query.Bool(0));
+    EXPECT_FALSE(query.Bool(1));
+}
+
+TEST_F(DatabaseTest, ATransactionKeepsItsChangesOnlyWhenCommitted)
+{
+    CreateDatabase();
+    {
+        auto connection = OpenDatabase();
+        try {
+            TTransaction transaction(*connection);
+            connection->Execute("insert into depto values (1, 'A')");
+            connection->Execute("insert into depto values (1, 'duplicate key')");
+            transaction.Commit();
+        } catch (const EDatabaseError&) {
+        }
+        // A failed statement undoes only itself in the engine; the
+        // transaction must undo the first insert too.
+        EXPECT_EQ(Count(*connection, "depto"), 0);
+
+        TTransaction transaction(*connection);
+        connection->Execute("insert into depto values (2, 'B')");
+        transaction.Commit();
+    }
+    auto connection = OpenDatabase();
+    EXPECT_EQ(Count(*connection, "depto"), 1);
+}
+
+TEST_F(DatabaseTest, NamesSortAsTheOperatorReadsThem)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    int key = 0;
+    for (const char* name : {"banana", "Zebra", "Água", "abacaxi", "ácido", "Abacaxi", "ovo"}) {
+        TQuery& insert = connection->Query("insert into depto values (?, ?)");
+        insert.Bind(0, ++key);
+        insert.BindText(1, QString::fromUtf8(name).toLatin1().toStdString());
+        insert.Exec();
+    }
+    TQuery& query = connection->Query("select nome from depto order by nome");
+    query.Exec();
+    std::vector<std::string> order;
+    while (query.Next())
+        order.push_back(query.Text(0));
+    const std::vector<std::string> expected = {"abacaxi", "Abacaxi", "\xE1"
+                                                                     "cido",
+                                               "\xC1gua", "banana", "ovo", "Zebra"};
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(DatabaseTest, TextsTravelAsWindows1252AndAreStoredAsUtf8)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    const std::string ansi = "A\xC7\xDA"
+                             "CAR \x80 1KG"; // AÇÚCAR € 1KG
+    connection->Query("insert into depto values (1, ?)").BindText(0, ansi).Exec();
+
+    TQuery& raw = connection->Query("select hex(nome), length(nome) from depto");
+    raw.Exec();
+    ASSERT_TRUE(raw.Next());
+    EXPECT_EQ(raw.Text(0), QByteArray("AÇÚCAR € 1KG").toHex().toUpper().toStdString());
+    EXPECT_EQ(raw.Int(1), 12);
+
+    TQuery& back = connection->Query("select nome from depto");
+    back.Exec();
+    ASSERT_TRUE(back.Next());
+    EXPECT_EQ(back.Text(0), ansi);
+}
+
+TEST_F(DatabaseTest, DatesTravelAsDayNumbers)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    connection->Query("insert into produto (produto_key, data_inicial, data_final) values (1, ?, ?)")
+        .BindDate(0, 45351.75) // 29/02/2024, time of day dropped
+        .BindDate(1, 2)
+        .Exec();
+    TQuery& query = connection->Query("select data_inicial, data_final, data_alteracao, "
+                                      "typeof(data_inicial) from produto");
+    query.Exec();
+    ASSERT_TRUE(query.Next());
+    EXPECT_EQ(query.Date(0), 45351);
+    EXPECT_EQ(query.Date(1), 2);
+    EXPECT_EQ(query.Date(2), 0); // NULL
+    EXPECT_EQ(query.Text(3), "text");
+}
+
+} // namespace

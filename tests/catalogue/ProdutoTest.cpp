@@ -1,0 +1,292 @@
+#include "catalogue/Produto.h"
+
+#include "catalogue/Database.h"
+#include "platform/Regional.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace zev;
+using zev::test::TProgramDirFixture;
+
+namespace {
+
+struct Row
+{
+    std::int32_t key;
+    std::string descricao = "PRODUTO";
+    std::optional<std::int32_t> pai = std::nullopt;
+    bool caixa = false;
+    std::vector<std::string> barras = {};
+    double precoNormal = 10;
+    double precoOferta = 8;
+    std::optional<double> dataInicial = std::nullopt;
+    std::optional<double> dataFinal = std::nullopt;
+    std::optional<std::int32_t> divisorPreco = std::nullopt;
+    double fatorPreco = 1;
+};
+
+class ProdutoTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CreateDatabase();
+        connection = OpenDatabase();
+    }
+
+    void Add(const Row& row)
+    {
+        TQuery& insert = connection->Query(
+            "insert into produto (produto_key, descricao, pai, caixa, preco_normal, preco_oferta, "
+            "data_inicial, data_final, divisor_preco, fator_preco, embalagem_key, "
+            "quantidade_etiquetas, dias_validade, embalagem_padrao_key, embalagem_padrao_fator, "
+            "divisor_preco_descricao, data_alteracao) "
+            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'UN', 2, 30, 'KG', 0.5, 'QUILO', '2026-12-01')");
+        insert.Bind(0, row.key).BindText(1, row.descricao);
+        row.pai ? insert.Bind(2, *row.pai) : insert.BindNull(2);
+        insert.Bind(3, row.caixa ? 1 : 0).Bind(4, row.precoNormal).Bind(5, row.precoOferta);
+        row.dataInicial ? insert.BindDate(6, *row.dataInicial) : insert.BindNull(6);
+        row.dataFinal ? insert.BindDate(7, *row.dataFinal) : insert.BindNull(7);
+        row.divisorPreco ? insert.Bind(8, *row.divisorPreco) : insert.BindNull(8);
+        insert.Bind(9, row.fatorPreco);
+        insert.Exec();
+        for (const std::string& barra : row.barras)
+            connection->Query("insert into item values (?, ?)").BindText(0, barra).Bind(1, row.key).Exec();
+    }
+
+    static std::vector<std::int32_t> KeysOf(const std::vector<std::unique_ptr<TProduto>>& records)
+    {
+        std::vector<std::int32_t> keys;
+        for (const auto& record : records)
+            keys.push_back(record->key);
+        return keys;
+    }
+
+    TProgramDirFixture home;
+    std::unique_ptr<TConnection> connection;
+};
+
+TEST_F(ProdutoTest, LoadsEveryFieldOfTheRow)
+{
+    Add({.key = 42,
+         .descricao = "A\xC7\xDA"
+                      "CAR CRISTAL 1KG",
+         .barras = {"7891000100103"},
+         .precoNormal = 4.99,
+         .precoOferta = 3.75,
+         .dataInicial = EncodeDate(2026, 12, 1),
+         .dataFinal = EncodeDate(2026, 12, 10),
+         .divisorPreco = 1000,
+         .fatorPreco = 1});
+
+    const auto record = FindProdutoByKey(*connection, 42);
+
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->key, 42);
+    EXPECT_EQ(record->descricao, "A\xC7\xDA"
+                                 "CAR CRISTAL 1KG");
+    EXPECT_DOUBLE_EQ(record->precoNormal, 4.99);
+    EXPECT_DOUBLE_EQ(record->precoOferta, 3.75);
+    EXPECT_EQ(record->dataInicial, EncodeDate(2026, 12, 1));
+    EXPECT_EQ(record->dataFinal, EncodeDate(2026, 12, 10));
+    EXPECT_EQ(record->dataAlteracao, EncodeDate(2026, 12, 1));
+    EXPECT_EQ(record->divisorPreco, 1000);
+    EXPECT_EQ(record->divisorPrecoDescricao, "QUILO");
+    EXPECT_EQ(record->quantidadeEtiquetas, 2);
+    EXPECT_EQ(record->embalagem, "UN");
+    EXPECT_EQ(record->diasValidade, 30);
+    EXPECT_EQ(record->embalagemPadrao, "KG");
+    EXPECT_DOUBLE_EQ(record->embalagemPadraoFator, 0.5);
+    EXPECT_EQ(record->barras, std::vector<std::string>{"7891000100103"});
+    EXPECT_EQ(record->barra, "");
+    EXPECT_EQ(record->pai, nullptr);
+    EXPECT_TRUE(record->filhos.empty());
+}
+
+TEST_F(ProdutoTest, AMissingOrZeroDivisorBecomesOneHundred)
+{
+    const struct
+    {
+        std::int32_t key;
+        std::optional<std::int32_t> stored;
+        std::int32_t loaded;
+    } cases[] = {{1, std::nullopt, 100}, {2, 0, 100}, {3, 1, 1}, {4, 1000, 1000}};
+    for (const auto& c : cases)
+        Add({.key = c.key, .divisorPreco = c.stored});
+    for (const auto& c : cases)
+        EXPECT_EQ(FindProdutoByKey(*connection, c.key)->divisorPreco, c.loaded) << c.key;
+}
+
+TEST_F(ProdutoTest, BarcodesComeInTheOrderThePackageListedThem)
+{
+    Add({.key = 1, .barras = {"789", "123", "456", "0"}});
+    Add({.key = 2});
+
+    EXPECT_EQ(FindProdutoByKey(*connection, 1)->barras,
+              (std::vector<std::string>{"789", "123", "456", "0"}));
+    EXPECT_TRUE(FindProdutoByKey(*connection, 2)->barras.empty());
+}
+
+TEST_F(ProdutoTest, BarcodeLookupIgnoresLeadingZerosAndNothingElse)
+{
+    Add({.key = 1, .barras = {"12345", "7891000100103"}});
+    Add({.key = 2, .barras = {"12 34"}});
+    const struct
+    {
+        const char* typed;
+        std::int32_t found; // 0: nothing
+    } cases[] = {
+        {"12345", 1},          {"0012345", 1},       {"000000007891000100103", 1},
+        {"07891000100103", 1}, {"123450", 0},        {"1234", 0},
+        {"12 34", 2},          {"0012 34", 2},       {"1234 ", 0},
+        {" 12345", 0},         {"", 0},              {"0000", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto record = FindProdutoByBarra(*connection, c.typed);
+        EXPECT_EQ(record ? record->key : 0, c.found);
+    }
+    EXPECT_EQ(FindProdutoByKey(*connection, 3), nullptr);
+}
+
+TEST_F(ProdutoTest, StripLeadingZerosRemovesOnlyLeadingZeros)
+{
+    const struct
+    {
+        const char* text;
+        const char* stripped;
+    } cases[] = {{"", ""},        {"0", ""},         {"0000", ""},       {"00120", "120"},
+                 {"120", "120"},  {" 0012", " 0012"}, {"0 12", " 12"},  {"A00", "A00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(StripLeadingZeros(c.text), c.stripped) << c.text;
+}
+
+TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
+{
+    Add({.key = 100, .descricao = "CERVEJA LATA 350ML", .barras = {"7890000000100"}});
+    Add({.key = 112, .descricao = "CERVEJA CX 12", .pai = 100, .caixa = true,
+         .barras = {"17890000000112"}, .fatorPreco = 12});
+    Add({.key = 106, .descricao = "CERVEJA CX 6", .pai = 100, .caixa = true, .fatorPreco = 6});
+
+    const auto box = FindProdutoByBarra(*connection, "17890000000112");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->key, 112);
+    ASSERT_NE(box->pai, nullptr);
+    EXPECT_EQ(box->pai->key, 100);
+    EXPECT_EQ(box->pai->descricao, "CERVEJA LATA 350ML");
+    EXPECT_EQ(box->pai->barras, std::vector<std::string>{"7890000000100"});
+    EXPECT_EQ(box->pai->pai, nullptr);
+    EXPECT_TRUE(box->pai->filhos.empty()) << "a loaded parent brings no children";
+    EXPECT_TRUE(box->filhos.empty());
+
+    const auto unit = FindProdutoByKey(*connection, 100);
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(unit->pai, nullptr);
+    EXPECT_EQ(KeysOf(unit->filhos), (std::vector<std::int32_t>{106, 112}));
+    for (const auto& child : unit->filhos) {
+        EXPECT_EQ(child->pai, unit.get());
+        EXPECT_TRUE(child->filhos.empty());
+    }
+    EXPECT_DOUBLE_EQ(unit->filhos[1]->fatorPreco, 12);
+}
+
+TEST_F(ProdutoTest, ABoxWhoseUnitProductIsMissingGetsAnEmptyParent)
+{
+    Add({.key = 5, .descricao = "CAIXA ORFA", .pai = 999, .caixa = true, .barras = {"55"}});
+    Add({.key = 6, .descricao = "CAIXA SEM PAI", .caixa = true});
+
+    for (const std::int32_t key : {5, 6}) {
+        const auto box = FindProdutoByKey(*connection, key);
+        ASSERT_NE(box, nullptr);
+        ASSERT_NE(box->pai, nullptr) << key;
+        EXPECT_EQ(box->pai->key, 0);
+        EXPECT_EQ(box->pai->descricao, "");
+        EXPECT_TRUE(box->pai->barras.empty());
+        EXPECT_EQ(box->pai->precoNormal, 0);
+        EXPECT_EQ(box->pai->pai, nullptr);
+    }
+}
+
+TEST_F(ProdutoTest, ParentChainsLoadWholeAndCyclesStop)
+{
+    // 1 <- 2 <- 3: a pallet of boxes of units.
+    Add({.key = 1, .descricao = "UNIDADE"});
+    Add({.key = 2, .descricao = "CAIXA", .pai = 1, .caixa = true});
+    Add({.key = 3, .descricao = "PALETE", .pai = 2, .caixa = true});
+    // A box that holds itself, and two boxes that hold each other.
+    Add({.key = 10, .descricao = "EU MESMO", .pai = 10, .caixa = true, .barras = {"10"}});
+    Add({.key = 20, .descricao = "A", .pai = 21, .caixa = true, .barras = {"20"}});
+    Add({.key = 21, .descricao = "B", .pai = 20, .caixa = true});
+
+    const auto pallet = FindProdutoByKey(*connection, 3);
+    ASSERT_NE(pallet->pai, nullptr);
+    EXPECT_EQ(pallet->pai->key, 2);
+    ASSERT_NE(pallet->pai->pai, nullptr);
+    EXPECT_EQ(pallet->pai->pai->key, 1);
+    EXPECT_EQ(pallet->pai->pai->pai, nullptr);
+
+    const auto self = FindProdutoByBarra(*connection, "10");
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->pai, nullptr);
+    // Its children are the rows whose pai is 10: itself, once.
+    EXPECT_EQ(KeysOf(self->filhos), std::vector<std::int32_t>{10});
+
+    const auto a = FindProdutoByBarra(*connection, "20");
+    ASSERT_NE(a->pai, nullptr);
+    EXPECT_EQ(a->pai->key, 21);
+    EXPECT_EQ(a->pai->pai, nullptr);
+}
+
+TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)
+{
+    const double first = EncodeDate(2026, 12, 1);
+    const double last = EncodeDate(2026, 12, 10);
+    Add({.key = 1, .precoNormal = 10, .precoOferta = 8, .dataInicial = first, .dataFinal = last});
+    Add({.key = 2, .precoNormal = 10, .precoOferta = 8});
+    const auto onOffer = FindProdutoByKey(*connection, 1);
+    const auto never = FindProdutoByKey(*connection, 2);
+
+    const struct
+    {
+        double date;
+        bool offer;
+    } cases[] = {{first - 1, false}, {first, true},      {first + 0.5, true}, {last, true},
+                 {last + 0.25, false}, {last + 1, false}, {0, false},         {45000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.date);
+        EXPECT_EQ(onOffer->emOferta(c.date), c.offer);
+        EXPECT_DOUBLE_EQ(onOffer->preco(c.date), c.offer ? 8 : 10);
+        if (c.date > 0) {
+            EXPECT_FALSE(never->emOferta(c.date));
+            EXPECT_DOUBLE_EQ(never->preco(c.date), 10);
+        }
+    }
+}
+
+TEST_F(ProdutoTest, ManyLookupsOnOneConnectionKeepTheirResultsApart)
+{
+    for (std::int32_t key = 1; key <= 50; ++key)
+        Add({.key = key, .descricao = "PRODUTO " + std::to_string(key),
+             .barras = {std::to_string(1000 + key), std::to_string(2000 + key)}});
+    Add({.key = 51, .descricao = "CAIXA DO 7", .pai = 7, .caixa = true,
+         .barras = {"3051"}});
+
+    for (int round = 0; round < 3; ++round) {
+        for (std::int32_t key = 51; key >= 1; --key) {
+            const auto byKey = FindProdutoByKey(*connection, key);
+            const auto byBarra = FindProdutoByBarra(*connection, byKey->barras.front());
+            ASSERT_NE(byBarra, nullptr);
+            EXPECT_EQ(byBarra->key, key);
+            EXPECT_EQ(byBarra->descricao, byKey->descricao);
+            EXPECT_EQ(byBarra->barras, byKey->barras);
+            EXPECT_EQ(byKey->filhos.size(), key == 7 ? 1u : 0u);
+        }
+    }
+}
+
+} // namespace
