@@ -1,0 +1,286 @@
+#include "platform/Profile.h"
+
+#include "platform/AnsiText.h"
+#include "platform/Conversions.h"
+#include "platform/Error.h"
+#include "platform/Regional.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace zev {
+
+namespace {
+
+std::string_view TrimView(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20)
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view Unquoted(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool HasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+QString QuotedPath(const QString& path)
+{
+    return QStringLiteral("\"") + path + QStringLiteral("\"");
+}
+
+[[noreturn]] void ThrowUnsafeName(const QString& path, std::string_view what,
+                                  std::string_view name)
+{
+    throw EZevError("Nome inválido para o arquivo de configuração " +
+                    QuotedPath(path).toStdString() + " (" + std::string(what) + "): \"" +
+                    AnsiToUtf8(name) + "\"");
+}
+
+} // namespace
+
+TIniFile::TIniFile(QString path) : m_path(std::move(path))
+{
+    Load();
+}
+
+void TIniFile::Load()
+{
+    m_lines.clear();
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+    // A file we cannot read must not pass for an empty one: the next write
+    // would replace every setting in it.
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZevError("Não foi possível ler o arquivo " + QuotedPath(m_path).toStdString() +
+                        ": " + file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+
+    m_lineBreak = content.find("\r\n") != std::string_view::npos ? "\r\n"
+                  : content.find('\n') != std::string_view::npos ? "\n"
+                                                                  : "\r\n";
+    std::string currentSection;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string_view::npos)
+            end = content.size();
+        std::string_view text = content.substr(start, end - start);
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        start = end + 1;
+
+        Line line;
+        line.text = std::string(text);
+        const std::string_view trimmed = TrimView(text);
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            const std::size_t close = trimmed.find(']');
+            line.isSection = true;
+            line.section = std::string(TrimView(trimmed.substr(1, close == std::string_view::npos
+                                                                      ? std::string_view::npos
+                                                                      : close - 1)));
+            currentSection = line.section;
+        } else if (!trimmed.empty() && trimmed.front() != ';') {
+            const std::size_t equals = trimmed.find('=');
+            const std::string_view key =
+                equals == std::string_view::npos ? std::string_view{}
+                                                 : TrimView(trimmed.substr(0, equals));
+            if (!key.empty()) {
+                line.isKey = true;
+                line.key = std::string(key);
+                line.section = currentSection;
+            }
+        }
+        m_lines.push_back(std::move(line));
+    }
+}
+
+void TIniFile::Save() const
+{
+    std::string content;
+    for (const Line& line : m_lines) {
+        content += line.text;
+        content += m_lineBreak;
+    }
+    QSaveFile file(m_path);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(content.data(), static_cast<qint64>(content.size())) ==
+                             static_cast<qint64>(content.size()) &&
+                         file.commit();
+    if (!written)
+        throw EZevError("Não foi possível gravar o arquivo " + QuotedPath(m_path).toStdString() +
+                        ": " + file.errorString().toStdString());
+}
+
+const TIniFile::Line* TIniFile::FindKey(std::string_view section, std::string_view key) const
+{
+    for (const Line& line : m_lines)
+        if (line.isKey && AnsiSameText(line.key, key) && AnsiSameText(line.section, section))
+            return &line;
+    return nullptr;
+}
+
+bool TIniFile::SectionExists(std::string_view section) const
+{
+    return std::any_of(m_lines.begin(), m_lines.end(), [&](const Line& line) {
+        return line.isSection && AnsiSameText(line.section, section);
+    });
+}
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
+{
+    return FindKey(section, key) != nullptr;
+}
+
+std::vector<std::string> TIniFile::ReadSectionKeys(std::string_view section) const
+{
+    std::vector<std::string> keys;
+    for (const Line& line : m_lines)
+        if (line.isKey && AnsiSameText(line.section, section))
+            keys.push_back(line.key);
+    return keys;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view fallback) const
+{
+    const Line* line = FindKey(section, key);
+    if (line == nullptr)
+        return std::string(fallback);
+    const std::string_view text = line->text;
+    return std::string(Unquoted(TrimView(text.substr(text.find('=') + 1))));
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const
+{
+    if (!ValueExists(section, key))
+        return fallback;
+    return StrToIntDef(ReadString(section, key), fallback);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const
+{
+    return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+double TIniFile::ReadDate(std::string_view section, std::string_view key, double fallback) const
+{
+    if (!ValueExists(section, key))
+        return fallback;
+    return TryStrToDate(ReadString(section, key)).value_or(fallback);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    // A line break, or a name that the reader would split differently, would
+    // plant other keys in the file.
+    if (section.empty() || HasLineBreak(section) || section.find(']') != std::string_view::npos ||
+        TrimView(section) != section)
+        ThrowUnsafeName(m_path, "seção", section);
+    if (TrimView(key).empty() || HasLineBreak(key) || key.find('=') != std::string_view::npos ||
+        TrimView(key) != key || key.front() == ';' || key.front() == '[')
+        ThrowUnsafeName(m_path, "chave", key);
+    if (HasLineBreak(value))
+        ThrowUnsafeName(m_path, "valor", value);
+
+    Load();
+    const auto sameSection = [&](const Line& line) { return AnsiSameText(line.section, section); };
+
+    for (Line& line : m_lines) {
+        if (line.isKey && AnsiSameText(line.key, key) && sameSection(line)) {
+            line.text = line.key + "=" + std::string(value);
+            Save();
+            return;
+        }
+    }
+
+    Line keyLine;
+    keyLine.text = std::string(key) + "=" + std::string(value);
+    keyLine.key = std::string(key);
+    keyLine.section = std::string(section);
+    keyLine.isKey = true;
+
+    const auto header = std::find_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
+        return line.isSection && sameSection(line);
+    });
+    if (header == m_lines.end()) {
+        if (!m_lines.empty() && !TrimView(m_lines.back().text).empty())
+            m_lines.push_back(Line{});
+        Line headerLine;
+        headerLine.text = "[" + std::string(section) + "]";
+        headerLine.section = std::string(section);
+        headerLine.isSection = true;
+        m_lines.push_back(std::move(headerLine));
+        m_lines.push_back(std::move(keyLine));
+    } else {
+        // After the section's last non-blank line, so blank lines between
+        // sections stay where they were.
+        auto insertAt = std::next(header);
+        for (auto it = insertAt; it != m_lines.end() && !it->isSection; ++it)
+            if (!TrimView(it->text).empty())
+                insertAt = std::next(it);
+        m_lines.insert(insertAt, std::move(keyLine));
+    }
+    Save();
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniFile::WriteDate(std::string_view section, std::string_view key, double day)
+{
+    WriteString(section, key, DateToStr(day));
+}
+
+void TIniFile::EraseSection(std::string_view section)
+{
+    Load();
+    std::vector<Line> kept;
+    kept.reserve(m_lines.size());
+    bool inSection = false;
+    for (Line& line : m_lines) {
+        if (line.isSection)
+            inSection = AnsiSameText(line.section, section);
+        if (!inSection)
+            kept.push_back(std::move(line));
+    }
+    const bool changed = kept.size() != m_lines.size();
+    m_lines = std::move(kept);
+    if (changed)
+        Save();
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key)
+{
+    Load();
+    const auto erased = std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
+        return line.isKey && AnsiSameText(line.key, key) && AnsiSameText(line.section, section);
+    });
+    if (erased == m_lines.end())
+        return;
+    m_lines.erase(erased, m_lines.end());
+    Save();
+}
+
+} // namespace zev

@@ -1,0 +1,276 @@
+#include "platform/Profile.h"
+
+#include "platform/Error.h"
+#include "platform/Regional.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace zev;
+using zev::test::ReadFileBytes;
+using zev::test::WriteFileBytes;
+
+namespace {
+
+class ProfileTest : public testing::Test
+{
+protected:
+    QString Path() const { return dir.filePath("zev.ini"); }
+    std::string Content() const { return ReadFileBytes(Path()); }
+    void SetContent(const std::string& bytes) const { WriteFileBytes(Path(), bytes); }
+
+    QTemporaryDir dir;
+};
+
+// A file as a store's technician leaves it after editing by hand.
+const std::string HandEdited = "; configuração da loja\r\n"
+                               "[Geral]\r\n"
+                               "  Label Default =  'Gondola ZPL'  \r\n"
+                               "agrupado=2\r\n"
+                               "AGRUPADO = 0\r\n"
+                               "Min Balanca=abc\r\n"
+                               "Path Modelos=\"  /srv/modelos  \"\r\n"
+                               "Selecao Data= 05/03/2026\r\n"
+                               "Imp Autom=12abc\r\n"
+                               "Atacado=0x10\r\n"
+                               "\r\n"
+                               "[ labels ]\r\n"
+                               "gondola=COM1:\r\n"
+                               "linha sem igual\r\n"
+                               ";comentario=nao e chave\r\n"
+                               "preco=\"\r\n"
+                               "\r\n"
+                               "[COM1:]\r\n"
+                               "BAUD = 19200\r\n"
+                               "PARITY='E\"\r\n"
+                               "Empty=\r\n"
+                               "Quoted=''\r\n";
+
+TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
+{
+    SetContent(HandEdited);
+    const TIniFile ini(Path());
+
+    const struct
+    {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } strings[] = {
+        {"GERAL", "label default", "Gondola ZPL"},
+        {"Geral", "Path Modelos", "  /srv/modelos  "},
+        {"Labels", "GONDOLA", "COM1:"},
+        {"labels", "preco", "\""},
+        {"COM1:", "PARITY", "'E\""}, // mismatched quotes stay
+        {"com1:", "baud", "19200"},
+        {"COM1:", "Empty", ""},
+        {"COM1:", "Quoted", ""},
+        {"Geral", "Missing", "fallback"},
+        {"Nowhere", "Label Default", "fallback"},
+        {"Labels", ";comentario", "fallback"},
+        {"Labels", "linha sem igual", "fallback"},
+    };
+    for (const auto& c : strings)
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "fallback"), c.expected)
+            << c.section << "/" << c.key;
+
+    EXPECT_TRUE(ini.ReadBool("Geral", "Agrupado", false)) << "the first of two equal keys wins";
+    EXPECT_EQ(ini.ReadInteger("Geral", "Agrupado", 9), 2);
+    EXPECT_EQ(ini.ReadInteger("Geral", "Min Balanca", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Geral", "Imp Autom", 7), 7);
+    EXPECT_FALSE(ini.ReadBool("Geral", "Imp Autom", false));
+    EXPECT_EQ(ini.ReadInteger("Geral", "Atacado", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("COM1:", "BAUD", 9600), 19200);
+    EXPECT_EQ(ini.ReadInteger("COM1:", "DATABITS", 8), 8);
+    EXPECT_EQ(ini.ReadDate("Geral", "Selecao Data", 0), EncodeDate(2026, 3, 5));
+    EXPECT_EQ(ini.ReadDate("Geral", "Label Default", 123), 123) << "not a date: the fallback";
+
+    EXPECT_EQ(ini.ReadSectionKeys("geral"),
+              (std::vector<std::string>{"Label Default", "agrupado", "AGRUPADO", "Min Balanca",
+                                        "Path Modelos", "Selecao Data", "Imp Autom", "Atacado"}));
+    EXPECT_EQ(ini.ReadSectionKeys("Labels"), (std::vector<std::string>{"gondola", "preco"}));
+    EXPECT_TRUE(ini.ReadSectionKeys("Nowhere").empty());
+    EXPECT_TRUE(ini.SectionExists("LABELS"));
+    EXPECT_FALSE(ini.SectionExists("Portas"));
+    EXPECT_TRUE(ini.ValueExists("com1:", "empty"));
+}
+
+TEST_F(ProfileTest, BooleansReadAnyNonZeroIntegerAsTrue)
+{
+    const struct
+    {
+        const char* stored;
+        bool fallback;
+        bool expected;
+    } cases[] = {{"1", false, true},   {"0", true, false},  {"2", false, true},
+                 {"-1", false, true},  {"yes", true, true}, {"yes", false, false},
+                 {"", true, true},     {" 0 ", true, false}, {"$0", true, false}};
+    for (const auto& c : cases) {
+        SetContent(std::string("[Geral]\nAgrupado=") + c.stored + "\n");
+        EXPECT_EQ(TIniFile(Path()).ReadBool("Geral", "Agrupado", c.fallback), c.expected)
+            << "'" << c.stored << "' with fallback " << c.fallback;
+    }
+}
+
+TEST_F(ProfileTest, AMissingFileReadsAsDefaultsAndIsCreatedOnTheFirstWrite)
+{
+    TIniFile ini(Path());
+    EXPECT_EQ(ini.ReadString("Geral", "Label Default", "x"), "x");
+    EXPECT_EQ(ini.ReadInteger("Geral", "Agrupado Por", -1), -1);
+    EXPECT_TRUE(ini.ReadSectionKeys("Labels").empty());
+    ini.DeleteKey("Geral", "Agrupado Por");
+    ini.EraseSection("Labels");
+    EXPECT_FALSE(QFile::exists(Path())) << "reading and removing create nothing";
+
+    ini.WriteBool("Geral", "Agrupado", true);
+    EXPECT_EQ(Content(), "[Geral]\r\nAgrupado=1\r\n");
+    EXPECT_TRUE(TIniFile(Path()).ReadBool("Geral", "Agrupado", false));
+}
+
+TEST_F(ProfileTest, WritesChangeOnlyWhatTheyWrite)
+{
+    const std::string original = "; loja 12\n"
+                                 "[Geral]\n"
+                                 "Label Default = gondola\n"
+                                 "Agrupado=0\n"
+                                 "\n"
+                                 "[Labels]\n"
+                                 "gondola=COM1:\n"
+                                 "\n"
+                                 "[COM1:]\n"
+                                 "BAUD=9600\n";
+    const struct
+    {
+        const char* what;
+        std::function<void(TIniFile&)> write;
+        std::string expected;
+    } cases[] = {
+        {"replace a value",
+         [](TIniFile& ini) { ini.WriteInteger("GERAL", "agrupado", 1); },
+         "; loja 12\n[Geral]\nLabel Default = gondola\nAgrupado=1\n\n[Labels]\ngondola=COM1:\n\n"
+         "[COM1:]\nBAUD=9600\n"},
+        {"add a key at the end of its section",
+         [](TIniFile& ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); },
+         "; loja 12\n[Geral]\nLabel Default = gondola\nAgrupado=0\nAgrupado Por=2\n\n[Labels]\n"
+         "gondola=COM1:\n\n[COM1:]\nBAUD=9600\n"},
+        {"add a section",
+         [](TIniFile& ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
+         original + "\n[FILE:]\nFilename=/tmp/etiquetas.prn\n"},
+        {"delete a key",
+         [](TIniFile& ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); },
+         "; loja 12\n[Geral]\nAgrupado=0\n\n[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n"},
+        {"erase a section",
+         [](TIniFile& ini) { ini.EraseSection("labels"); },
+         "; loja 12\n[Geral]\nLabel Default = gondola\nAgrupado=0\n\n[COM1:]\nBAUD=9600\n"},
+        {"erase and rewrite a section",
+         [](TIniFile& ini) {
+             ini.EraseSection("Labels");
+             ini.WriteString("Labels", "gondola", "LPT1:");
+             ini.WriteString("Labels", "null", "NUL:");
+         },
+         "; loja 12\n[Geral]\nLabel Default = gondola\nAgrupado=0\n\n[COM1:]\nBAUD=9600\n\n"
+         "[Labels]\ngondola=LPT1:\nnull=NUL:\n"},
+        {"a date in the short date format",
+         [](TIniFile& ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); },
+         "; loja 12\n[Geral]\nLabel Default = gondola\nAgrupado=0\nSelecao Data=06/12/2026\n\n"
+         "[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n"},
+        {"a boolean as 0", [](TIniFile& ini) { ini.WriteBool("COM1:", "Extra", false); },
+         "; loja 12\n[Geral]\nLabel Default = gondola\nAgrupado=0\n\n[Labels]\ngondola=COM1:\n\n"
+         "[COM1:]\nBAUD=9600\nExtra=0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetContent(original);
+        TIniFile ini(Path());
+        c.write(ini);
+        EXPECT_EQ(Content(), c.expected);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{"zev.ini"})
+            << "no temporary file is left behind";
+    }
+}
+
+TEST_F(ProfileTest, BytesAreNeverConverted)
+{
+    const std::string ansi = "G\xD4NDOLA A\xC7\xDA"
+                             "CAR \x80\x9D\xFF";
+    SetContent("[Labels]\r\n" + ansi + "=COM1:\r\n");
+    TIniFile ini(Path());
+    EXPECT_EQ(ini.ReadSectionKeys("Labels"), std::vector<std::string>{ansi});
+    EXPECT_EQ(ini.ReadString("labels", "g\xF4ndola a\xE7\xFA"
+                                       "car \x80\x9D\x9F"),
+              "COM1:")
+        << "accented letters match without regard to case";
+
+    ini.WriteString("Geral", "Label Default", ansi);
+    EXPECT_EQ(Content(), "[Labels]\r\n" + ansi + "=COM1:\r\n\r\n[Geral]\r\nLabel Default=" + ansi +
+                             "\r\n");
+    EXPECT_EQ(TIniFile(Path()).ReadString("Geral", "Label Default"), ansi);
+}
+
+TEST_F(ProfileTest, ATimelyReadSeesEveryEarlierWrite)
+{
+    TIniFile first(Path());
+    TIniFile second(Path());
+    first.WriteString("Geral", "A", "1");
+    second.WriteString("Geral", "B", "2"); // reloads: keeps A
+    EXPECT_EQ(Content(), "[Geral]\r\nA=1\r\nB=2\r\n");
+    EXPECT_EQ(second.ReadString("Geral", "A"), "1");
+}
+
+TEST_F(ProfileTest, NamesAndValuesThatWouldPlantOtherKeysAreRefused)
+{
+    SetContent("[Geral]\r\nA=1\r\n");
+    TIniFile ini(Path());
+    const struct
+    {
+        const char* section;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"Geral", "B", "x\r\n[Labels]\r\nnull=COM1:"},
+        {"Geral", "B", "x\ny=1"},
+        {"Geral", "B=C", "x"},
+        {"Geral", ";B", "x"},
+        {"Geral", "", "x"},
+        {"Geral", " B", "x"},
+        {"Ger]al", "B", "x"},
+        {"Geral\n", "B", "x"},
+        {"", "B", "x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_THROW(ini.WriteString(c.section, c.key, c.value), EZevError)
+            << c.section << "/" << c.key << "/" << c.value;
+        EXPECT_EQ(Content(), "[Geral]\r\nA=1\r\n");
+    }
+}
+
+TEST_F(ProfileTest, LineEndingsOfTheFileAreKept)
+{
+    SetContent("[Geral]\nA=1");
+    TIniFile(Path()).WriteString("Geral", "B", "2");
+    EXPECT_EQ(Content(), "[Geral]\nA=1\nB=2\n");
+}
+
+TEST_F(ProfileTest, AFileThatCannotBeReadIsNotTakenForAnEmptyOne)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("zev.ini"));
+    try {
+        TIniFile ini(Path());
+        ini.WriteString("Geral", "A", "1");
+        ADD_FAILURE() << "wrote over something that is not a settings file";
+    } catch (const EZevError& error) {
+        EXPECT_NE(std::string(error.what()).find(Path().toStdString()), std::string::npos)
+            << error.what();
+    }
+}
+
+} // namespace
