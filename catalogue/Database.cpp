@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlRecord>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -119,42 +118,6 @@ QString DatabaseUri(const QString& path, TConnection::OpenMode mode)
                                                             : QStringLiteral("?mode=rw"));
 }
 
-std::string IsoDate(double day)
-{
-    int year = 0, month = 0, dayOfMonth = 0;
-    DecodeDate(day, year, month, dayOfMonth);
-    char buffer[16];
-    const auto put = [&](char* at, int value, int width) {
-        for (int i = width - 1; i >= 0; --i, value /= 10)
-            at[i] = static_cast<char>('0' + value % 10);
-    };
-    if (year < 1 || year > 9999)
-        throw EDatabaseError("Data fora do intervalo: " + std::to_string(year));
-    put(buffer, year, 4);
-    buffer[4] = '-';
-    put(buffer + 5, month, 2);
-    buffer[7] = '-';
-    put(buffer + 8, dayOfMonth, 2);
-    return std::string(buffer, 10);
-}
-
-double DayFromIso(std::string_view text)
-{
-    int year = 0, month = 0, day = 0;
-    const auto number = [&](std::size_t at, std::size_t width, int& out) {
-        return text.size() >= at + width &&
-               std::from_chars(text.data() + at, text.data() + at + width, out).ptr ==
-                   text.data() + at + width;
-    };
-    if (text.size() < 10 || text[4] != '-' || text[7] != '-' || !number(0, 4, year) ||
-        !number(5, 2, month) || !number(8, 2, day))
-        throw EDatabaseError("Data inválida no banco de dados: \"" + std::string(text) + "\"");
-    const std::optional<double> encoded = TryEncodeDate(year, month, day);
-    if (!encoded)
-        throw EDatabaseError("Data inválida no banco de dados: \"" + std::string(text) + "\"");
-    return *encoded;
-}
-
 void CheckCatalogueTables(TConnection& connection)
 {
     TQuery& query = connection.Query("select name from sqlite_master where type = 'table'");
@@ -176,85 +139,169 @@ void CheckCatalogueTables(TConnection& connection)
 
 } // namespace
 
+std::string IsoDate(double day)
+{
+    int year = 0, month = 0, dayOfMonth = 0;
+    DecodeDate(day, year, month, dayOfMonth);
+    char buffer[16];
+    const auto put = [&](char* at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            at[i] = static_cast<char>('0' + value % 10);
+    };
+    if (year < 1 || year > 9999)
+        throw EDatabaseError("Data fora do intervalo: " + std::to_string(year));
+    put(buffer, year, 4);
+    buffer[4] = '-';
+    put(buffer + 5, month, 2);
+    buffer[7] = '-';
+    put(buffer + 8, dayOfMonth, 2);
+    return std::string(buffer, 10);
+}
+
+double DayFromIsoDate(std::string_view text)
+{
+    int year = 0, month = 0, day = 0;
+    const auto number = [&](std::size_t at, std::size_t width, int& out) {
+        return text.size() >= at + width &&
+               std::from_chars(text.data() + at, text.data() + at + width, out).ptr ==
+                   text.data() + at + width;
+    };
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-' || !number(0, 4, year) ||
+        !number(5, 2, month) || !number(8, 2, day))
+        throw EDatabaseError("Data inválida no banco de dados: \"" + std::string(text) + "\"");
+    const std::optional<double> encoded = TryEncodeDate(year, month, day);
+    if (!encoded)
+        throw EDatabaseError("Data inválida no banco de dados: \"" + std::string(text) + "\"");
+    return *encoded;
+}
+
 // ---------------------------------------------------------------------------
 // TQuery
 
-TQuery::TQuery(const QSqlDatabase& database, std::string_view sql)
-    : m_query(database), m_sql(sql)
+void TQuery::Finalizer::operator()(sqlite3_stmt* statement) const
 {
-    m_query.setForwardOnly(true);
-    if (!m_query.prepare(QString::fromUtf8(sql.data(), static_cast<qsizetype>(sql.size()))))
-        ThrowError();
+    sqlite3_finalize(statement);
+}
+
+TQuery::TQuery(sqlite3* handle, std::string_view sql) : m_handle(handle), m_sql(sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    const int result = sqlite3_prepare_v3(m_handle, sql.data(), static_cast<int>(sql.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    m_statement.reset(statement);
+    Check(result);
 }
 
 void TQuery::ThrowError() const
 {
-    throw EDatabaseError(EngineText(m_query.lastError()));
+    throw EDatabaseError(sqlite3_errmsg(m_handle));
+}
+
+// The engine takes new bindings only between runs.
+void TQuery::ReleaseRow()
+{
+    if (m_onRow)
+        Finish();
+}
+
+void TQuery::Check(int result) const
+{
+    if (result != SQLITE_OK)
+        ThrowError();
 }
 
 TQuery& TQuery::Bind(int position, std::int64_t value)
 {
-    m_query.bindValue(position, QVariant(static_cast<qlonglong>(value)));
+    ReleaseRow();
+    Check(sqlite3_bind_int64(m_statement.get(), position + 1, value));
     return *this;
 }
 
 TQuery& TQuery::Bind(int position, double value)
 {
-    m_query.bindValue(position, QVariant(value));
+    ReleaseRow();
+    Check(sqlite3_bind_double(m_statement.get(), position + 1, value));
     return *this;
 }
 
 TQuery& TQuery::BindText(int position, std::string_view ansiText)
 {
-    m_query.bindValue(position, AnsiToQString(ansiText));
+    ReleaseRow();
+    const std::string utf8 = AnsiToUtf8(ansiText);
+    Check(sqlite3_bind_text(m_statement.get(), position + 1, utf8.data(),
+                            static_cast<int>(utf8.size()), SQLITE_TRANSIENT));
     return *this;
 }
 
 TQuery& TQuery::BindDate(int position, double day)
 {
-    m_query.bindValue(position, QString::fromLatin1(IsoDate(day)));
+    ReleaseRow();
+    const std::string iso = IsoDate(day);
+    Check(sqlite3_bind_text(m_statement.get(), position + 1, iso.data(),
+                            static_cast<int>(iso.size()), SQLITE_TRANSIENT));
     return *this;
 }
 
 TQuery& TQuery::BindNull(int position)
 {
-    m_query.bindValue(position, QVariant());
+    ReleaseRow();
+    Check(sqlite3_bind_null(m_statement.get(), position + 1));
     return *this;
+}
+
+// One step; at the end of the rows the statement is reset at once, so a
+// finished query holds no read lock.
+void TQuery::Step()
+{
+    const int result = sqlite3_step(m_statement.get());
+    if (result == SQLITE_ROW) {
+        m_onRow = true;
+        return;
+    }
+    m_onRow = false;
+    if (result == SQLITE_DONE) {
+        sqlite3_reset(m_statement.get());
+        return;
+    }
+    const std::string message = sqlite3_errmsg(m_handle);
+    sqlite3_reset(m_statement.get());
+    throw EDatabaseError(message);
 }
 
 void TQuery::Exec()
 {
-    if (m_query.isActive())
-        m_query.finish();
-    if (!m_query.exec())
-        ThrowError();
+    Finish();
+    const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_handle);
+    Step();
+    m_rowsAffected = static_cast<int>(sqlite3_total_changes64(m_handle) - changesBefore);
+    m_rowPending = m_onRow;
 }
 
 bool TQuery::Next()
 {
-    if (m_query.next())
+    if (m_rowPending) {
+        m_rowPending = false;
         return true;
-    if (m_query.lastError().isValid())
-        ThrowError();
-    return false;
+    }
+    if (!m_onRow)
+        return false;
+    Step();
+    return m_onRow;
 }
 
 void TQuery::Finish()
 {
-    m_query.finish();
-}
-
-int TQuery::RowsAffected() const
-{
-    return m_query.numRowsAffected();
+    sqlite3_reset(m_statement.get());
+    m_onRow = false;
+    m_rowPending = false;
 }
 
 int TQuery::ColumnIndex(std::string_view name) const
 {
     if (m_columns.empty()) {
-        const QSqlRecord record = m_query.record();
-        for (int i = 0; i < record.count(); ++i)
-            m_columns.emplace_back(record.fieldName(i).toStdString(), i);
+        const int count = sqlite3_column_count(m_statement.get());
+        for (int i = 0; i < count; ++i)
+            m_columns.emplace_back(sqlite3_column_name(m_statement.get(), i), i);
     }
     for (const auto& [column, index] : m_columns)
         if (column == name)
@@ -264,40 +311,47 @@ int TQuery::ColumnIndex(std::string_view name) const
 
 bool TQuery::IsNull(int column) const
 {
-    return m_query.isNull(column);
+    return sqlite3_column_type(m_statement.get(), column) == SQLITE_NULL;
 }
 
 std::int32_t TQuery::Int(int column) const
 {
-    return m_query.value(column).toInt();
+    return static_cast<std::int32_t>(sqlite3_column_int64(m_statement.get(), column));
 }
 
 std::int64_t TQuery::Int64(int column) const
 {
-    return m_query.value(column).toLongLong();
+    return sqlite3_column_int64(m_statement.get(), column);
 }
 
 double TQuery::Double(int column) const
 {
-    return m_query.value(column).toDouble();
+    return sqlite3_column_double(m_statement.get(), column);
 }
 
 bool TQuery::Bool(int column) const
 {
-    return m_query.value(column).toLongLong() != 0;
+    return sqlite3_column_int64(m_statement.get(), column) != 0;
 }
 
 double TQuery::Date(int column) const
 {
-    const QVariant value = m_query.value(column);
-    if (value.isNull())
+    if (IsNull(column))
         return 0;
-    return DayFromIso(value.toString().toStdString());
+    const auto* text =
+        reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
+    return DayFromIsoDate(std::string_view(
+        text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement.get(), column))));
 }
 
 std::string TQuery::Text(int column) const
 {
-    return QStringToAnsi(m_query.value(column).toString());
+    const auto* text =
+        reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
+    if (text == nullptr)
+        return {};
+    return Utf8ToAnsi(std::string_view(
+        text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement.get(), column))));
 }
 
 // ---------------------------------------------------------------------------
@@ -323,10 +377,11 @@ TConnection::TConnection(const QString& path, OpenMode mode)
         if (sqlite3_create_collation_v2(m_handle, "ptbr", SQLITE_UTF8, nullptr, &CollatePtBr,
                                         nullptr) != SQLITE_OK)
             throw EDatabaseError(sqlite3_errmsg(m_handle));
-        // Outside any transaction: the engine ignores it inside one.
-        Execute("pragma foreign_keys = on");
-        // Reading the schema is the first real look at the file.
+        // The first statements are the first real look at the file.
         try {
+            // Outside any transaction: the engine ignores it inside one.
+            Execute("pragma foreign_keys = on");
+            Execute("pragma cache_size = -16000");
             Execute("select count(*) from sqlite_master");
         } catch (const EDatabaseError& error) {
             throw EDatabaseError("O arquivo " + Quoted(path).toStdString() +
@@ -353,9 +408,13 @@ TConnection::~TConnection()
 
 void TConnection::Execute(std::string_view sql)
 {
-    QSqlQuery query(m_database);
-    if (!query.exec(QString::fromUtf8(sql.data(), static_cast<qsizetype>(sql.size()))))
-        throw EDatabaseError(EngineText(query.lastError()));
+    char* message = nullptr;
+    if (sqlite3_exec(m_handle, std::string(sql).c_str(), nullptr, nullptr, &message) ==
+        SQLITE_OK)
+        return;
+    const std::string text = message != nullptr ? message : sqlite3_errmsg(m_handle);
+    sqlite3_free(message);
+    throw EDatabaseError(text);
 }
 
 TQuery& TConnection::Query(std::string_view sql)
@@ -363,7 +422,7 @@ TQuery& TConnection::Query(std::string_view sql)
     const auto found = m_queries.find(sql);
     if (found != m_queries.end())
         return *found->second;
-    auto query = std::make_unique<TQuery>(m_database, sql);
+    auto query = std::make_unique<TQuery>(m_handle, sql);
     TQuery& prepared = *query;
     m_queries.emplace(std::string(sql), std::move(query));
     return prepared;
@@ -371,7 +430,7 @@ TQuery& TConnection::Query(std::string_view sql)
 
 std::unique_ptr<TQuery> TConnection::NewQuery(std::string_view sql)
 {
-    return std::make_unique<TQuery>(m_database, sql);
+    return std::make_unique<TQuery>(m_handle, sql);
 }
 
 // ---------------------------------------------------------------------------

@@ -19,7 +19,6 @@
 #include "platform/Error.h"
 
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 
 #include <cstdint>
@@ -30,6 +29,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace zev {
 
@@ -40,13 +40,15 @@ public:
     using EZevError::EZevError;
 };
 
-// A prepared statement with positional parameters (0-based). Errors throw
+// A prepared statement with positional parameters (0-based), run straight
+// on the engine's handle: lookups and bulk loads run it thousands of times,
+// and the data-access layer's per-run cost would triple theirs. Errors throw
 // EDatabaseError. Columns are read by position or by name; NULL reads as 0,
 // 0.0, day 0, false or the empty text.
 class TQuery
 {
 public:
-    TQuery(const QSqlDatabase& database, std::string_view sql);
+    TQuery(sqlite3* handle, std::string_view sql);
     TQuery(const TQuery&) = delete;
     TQuery& operator=(const TQuery&) = delete;
 
@@ -57,12 +59,13 @@ public:
     TQuery& BindDate(int position, double day);
     TQuery& BindNull(int position);
 
-    // Runs the statement; a query that was still positioned on a row is reset first.
+    // Runs the statement; a query still positioned on a row is reset first.
+    // Bindings stay for the next run.
     void Exec();
     bool Next();
     // Releases the rows of a query left before its end, so it holds no lock.
     void Finish();
-    int RowsAffected() const;
+    int RowsAffected() const { return m_rowsAffected; }
 
     int ColumnIndex(std::string_view name) const; // throws when the result has no such column
     bool IsNull(int column) const;
@@ -80,10 +83,22 @@ public:
     std::string Text(std::string_view name) const { return Text(ColumnIndex(name)); }
 
 private:
-    [[noreturn]] void ThrowError() const;
+    struct Finalizer
+    {
+        void operator()(sqlite3_stmt* statement) const;
+    };
 
-    QSqlQuery m_query;
+    [[noreturn]] void ThrowError() const;
+    void Check(int result) const;
+    void Step();
+    void ReleaseRow();
+
+    sqlite3* m_handle;
+    std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
     std::string m_sql;
+    bool m_rowPending = false; // Exec fetched the first row; Next hands it out
+    bool m_onRow = false;
+    int m_rowsAffected = 0;
     mutable std::vector<std::pair<std::string, int>> m_columns; // filled on first use
 };
 
@@ -100,7 +115,7 @@ public:
 
     const QString& Path() const { return m_path; }
 
-    // A statement without parameters.
+    // Statements without parameters, separated by ";".
     void Execute(std::string_view sql);
     // The statement prepared once on this connection and kept with it. One
     // use of it must be finished before the same text runs again.
@@ -108,7 +123,9 @@ public:
     // A statement of its own, for nested use of the same text.
     std::unique_ptr<TQuery> NewQuery(std::string_view sql);
 
-    // The engine's handle, for bulk loads and collations.
+    // The data-access layer's connection, for the windows' table models.
+    const QSqlDatabase& Database() const { return m_database; }
+    // The engine's handle.
     sqlite3* Handle() const { return m_handle; }
 
 private:
@@ -148,6 +165,11 @@ std::unique_ptr<TConnection> OpenDatabase();
 // when complete. An existing file is checked, never changed: one that is not
 // a catalogue database is reported, not overwritten.
 void CreateDatabase();
+
+// Dates as the database holds them: ISO text "YYYY-MM-DD". Throw
+// EDatabaseError for a year outside 1..9999 / a text that is no such date.
+std::string IsoDate(double day);
+double DayFromIsoDate(std::string_view text);
 
 // The nine tables, in load order.
 const std::vector<std::string_view>& CatalogueTables();

@@ -87,6 +87,7 @@ std::unique_ptr<TProduto> LoadRecord(TConnection& connection, const TQuery& row,
         parentRow.Exec();
         if (parentRow.Next()) {
             record->paiCarregado = LoadRecord(connection, parentRow, nullptr, chain);
+            parentRow.Finish();
         } else {
             record->paiCarregado = EmptyParent();
         }

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+class QLocale;
+
 namespace zev {
 
 struct TFormatSettings
@@ -27,8 +29,11 @@ struct TFormatSettings
 
 // Brazilian Portuguese: "," and dd/mm/yyyy.
 TFormatSettings BrazilianFormatSettings();
-// Read from the system locale (LC_ALL, LC_NUMERIC/LC_TIME, LANG).
+// Read from the system locale (LC_ALL, LC_NUMERIC/LC_TIME, LANG); the C
+// locale, which sets no regional formats, reads as Brazilian.
 TFormatSettings SystemFormatSettings();
+// The same for any locale: Qt's short date format in our tokens.
+TFormatSettings LocaleFormatSettings(const QLocale& locale);
 // The settings in force for this process: the system's, unless start-up or a
 // test has set others. Only the user-interface thread uses them.
 const TFormatSettings& FormatSettings();
@@ -65,6 +70,6 @@ double EncodeDate(int year, int month, int day); // throws EConvertError
 void DecodeDate(double day, int& year, int& month, int& dayOfMonth);
 double QDateToDayNumber(const QDate& date);
 QDate DayNumberToQDate(double day); // the date part; the time of day is dropped
-double Today();                      // today's day number, without time
+double Today();                     // today's day number, without time
 
 } // namespace zev
