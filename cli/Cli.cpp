@@ -1,0 +1,94 @@
+#include "cli/Cli.h"
+
+#include "platform/ProgramDir.h"
+
+#include <QDir>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <ostream>
+
+namespace zev::cli {
+
+namespace {
+
+constexpr std::array CommandTable = {
+    TCliCommand{"produto", "CHAVE | produto --barra CODIGO",
+                "mostra um produto do cadastro: preços, ofertas, códigos, pai e filhos",
+                &ProdutoCommand},
+};
+
+void PrintHelp(std::ostream& out)
+{
+    out << "uso: zev-cli [--home PASTA] COMANDO [ARGUMENTOS]\n"
+           "\n"
+           "Opções:\n"
+           "  --home PASTA  pasta do zev.ini e do zev.mdb (padrão: a pasta do programa)\n"
+           "  --help        mostra esta ajuda\n"
+           "  --version     mostra a versão\n"
+           "\n"
+           "Comandos:\n";
+    for (const TCliCommand& command : CommandTable) {
+        out << "  " << command.name << " " << command.usage << "\n"
+            << "      " << command.summary << "\n";
+    }
+}
+
+const TCliCommand* FindCommand(std::string_view name)
+{
+    const auto found = std::find_if(CommandTable.begin(), CommandTable.end(),
+                                    [&](const TCliCommand& command) { return command.name == name; });
+    return found == CommandTable.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+std::span<const TCliCommand> Commands()
+{
+    return CommandTable;
+}
+
+int UsageError(TCliContext& context, std::string_view command, std::string_view problem)
+{
+    context.err << "zev-cli: " << problem << "\n";
+    if (const TCliCommand* found = FindCommand(command))
+        context.err << "uso: zev-cli " << found->name << " " << found->usage << "\n";
+    else
+        context.err << "uso: zev-cli [--home PASTA] COMANDO [ARGUMENTOS] (veja zev-cli --help)\n";
+    return WrongUsage;
+}
+
+int RunCli(TCliContext& context, TArguments arguments)
+{
+    std::size_t next = 0;
+    while (next < arguments.size() && arguments[next].starts_with("--")) {
+        const std::string& option = arguments[next++];
+        if (option == "--help") {
+            PrintHelp(context.out);
+            return Done;
+        }
+        if (option == "--version") {
+            context.out << "zev-cli " << ZEV_VERSION << "\n";
+            return Done;
+        }
+        if (option == "--home") {
+            if (next == arguments.size())
+                return UsageError(context, {}, "--home precisa de uma pasta");
+            const QString home = QString::fromLocal8Bit(arguments[next++]);
+            if (!QDir(home).exists())
+                return UsageError(context, {}, "a pasta \"" + home.toStdString() + "\" não existe");
+            SetProgramDir(home);
+            continue;
+        }
+        return UsageError(context, {}, "opção desconhecida: " + option);
+    }
+    if (next == arguments.size())
+        return UsageError(context, {}, "falta o comando");
+    const TCliCommand* command = FindCommand(arguments[next]);
+    if (command == nullptr)
+        return UsageError(context, {}, "comando desconhecido: " + arguments[next]);
+    return command->run(context, arguments.subspan(next + 1));
+}
+
+} // namespace zev::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+// zev-cli: the program's operations for scripts and for checking a store's
+// set-up from a terminal. Notices go to `out`, warnings and errors to `err`,
+// one line each, in the program's own words. Exit status: 0 done, 1 the
+// operation failed or was refused, 2 wrong usage.
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zev::cli {
+
+enum ExitStatus
+{
+    Done = 0,
+    Failed = 1,
+    WrongUsage = 2,
+};
+
+struct TCliContext
+{
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// A command's arguments after its name.
+using TArguments = std::span<const std::string>;
+
+struct TCliCommand
+{
+    std::string_view name;
+    std::string_view usage;   // arguments, as shown by --help
+    std::string_view summary; // one line
+    int (*run)(TCliContext& context, TArguments arguments);
+};
+
+// Every command, in the order --help lists them.
+std::span<const TCliCommand> Commands();
+
+// The whole command line after the program's name.
+int RunCli(TCliContext& context, TArguments arguments);
+
+// Shared by the commands: reports wrong usage of one command.
+int UsageError(TCliContext& context, std::string_view command, std::string_view problem);
+
+// Commands.
+int ProdutoCommand(TCliContext& context, TArguments arguments);
+
+} // namespace zev::cli

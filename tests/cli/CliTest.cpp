@@ -1,0 +1,170 @@
+#include "catalogue/Database.h"
+#include "platform/Regional.h"
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace zev;
+using zev::test::TProgramDirFixture;
+
+namespace {
+
+struct Result
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the real zev-cli, as a script at the store would.
+Result RunCli(const QStringList& arguments)
+{
+    const QString program = qEnvironmentVariable("ZEV_CLI");
+    if (program.isEmpty())
+        throw std::runtime_error("ZEV_CLI is not set: run the tests through ctest");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C"); // a machine without regional settings
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        throw std::runtime_error("zev-cli did not finish");
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class CliTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CreateDatabase();
+        auto connection = OpenDatabase();
+        connection->Execute(
+            "insert into produto (produto_key, descricao, preco_normal, preco_oferta, "
+            "data_inicial, data_final, embalagem_key, fator_preco, quantidade_etiquetas) values "
+            "(100, 'CERVEJA PILSEN LATA 350ML', 3.49, 2.99, '2000-01-01', '2999-12-31', 'UN', 1, "
+            "1), "
+            "(112, 'CERVEJA PILSEN CX 12', 39.9, 0, null, null, 'CX', 12, 1), "
+            "(200, 'A\xC3\x87\xC3\x9A"
+            "CAR CRISTAL 1KG', 4.99, 0, null, null, 'UN', 1, 2)");
+        connection->Execute("update produto set pai = 100, caixa = 1 where produto_key = 112");
+        connection->Execute("insert into item values ('7890000000100', 100), "
+                            "('17890000000112', 112), ('12345', 200), ('7891000100103', 200)");
+    }
+
+    QStringList WithHome(const QStringList& arguments) const
+    {
+        return QStringList{"--home", home.Path()} + arguments;
+    }
+
+    TProgramDirFixture home;
+};
+
+TEST_F(CliTest, ShowsAProductAsTheLabelsWillSeeIt)
+{
+    const Result result = RunCli(WithHome({"produto", "200"}));
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const char* line :
+         {"Produto: 200\n", "Descrição: AÇÚCAR CRISTAL 1KG\n", "Preço normal: 4,99\n",
+          "Oferta: nenhuma\n", "Códigos de barras: 12345 7891000100103\n", "Etiquetas: 2\n",
+          "Pai: nenhum\n"})
+        EXPECT_TRUE(Contains(result.out, line)) << line << "\n" << result.out;
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CliTest, ShowsTheFamilyAndTodaysPrice)
+{
+    const Result unit = RunCli(WithHome({"produto", "100"}));
+    EXPECT_EQ(unit.status, 0) << unit.err;
+    EXPECT_TRUE(Contains(unit.out, "Oferta: de 01/01/2000 a 31/12/2999\n")) << unit.out;
+    EXPECT_TRUE(Contains(unit.out, "): 2,99 (em oferta)\n")) << unit.out;
+    EXPECT_TRUE(Contains(unit.out, "Filho: 112 CERVEJA PILSEN CX 12 (fator 12)\n")) << unit.out;
+
+    const Result box = RunCli(WithHome({"produto", "--barra", "017890000000112"}));
+    EXPECT_EQ(box.status, 0) << box.err;
+    EXPECT_TRUE(Contains(box.out, "Produto: 112\n")) << box.out;
+    EXPECT_TRUE(Contains(box.out, "Pai: 100 CERVEJA PILSEN LATA 350ML\n")) << box.out;
+}
+
+TEST_F(CliTest, AnUnknownProductIsReportedAsAFailure)
+{
+    for (const QStringList& arguments :
+         {QStringList{"produto", "999"}, QStringList{"produto", "--barra", "0000"},
+          QStringList{"produto", "--barra", "7890000000101"}}) {
+        const Result result = RunCli(WithHome(arguments));
+        EXPECT_EQ(result.status, 1) << arguments.join(' ').toStdString();
+        EXPECT_EQ(result.err, "Produto não cadastrado\n");
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST_F(CliTest, WrongUsageSaysHowToUseIt)
+{
+    const std::vector<QStringList> cases = {
+        {},
+        {"produto"},
+        {"produto", "abc"},
+        {"produto", "1", "2"},
+        {"produto", "--barra"},
+        {"vender", "1"},
+        {"--cor", "produto", "1"},
+        {"--home"},
+        {"--home", "/nao/existe/zev", "produto", "1"},
+    };
+    for (const QStringList& arguments : cases) {
+        const Result result = RunCli(arguments);
+        EXPECT_EQ(result.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(Contains(result.err, "uso: zev-cli")) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST_F(CliTest, HelpAndVersion)
+{
+    const Result help = RunCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.out, "produto CHAVE")) << help.out;
+    EXPECT_TRUE(Contains(help.out, "--home PASTA")) << help.out;
+
+    const Result version = RunCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("zev-cli ") + ZEV_VERSION + "\n");
+}
+
+TEST(CliFreshHome, CreatesTheCatalogueAsTheProgramDoesAtStart)
+{
+    TProgramDirFixture fresh;
+    const Result result = RunCli({"--home", fresh.Path(), "produto", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Produto não cadastrado\n");
+    EXPECT_TRUE(QFile::exists(fresh.File("zev.mdb")));
+    EXPECT_NO_THROW(OpenDatabase());
+}
+
+TEST(CliFreshHome, AFileThatIsNoCatalogueFailsWithItsName)
+{
+    TProgramDirFixture broken;
+    test::WriteFileBytes(broken.File("zev.mdb"), "isto não é um banco de dados");
+    const Result result = RunCli({"--home", broken.Path(), "produto", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, broken.File("zev.mdb").toStdString())) << result.err;
+    EXPECT_EQ(test::ReadFileBytes(broken.File("zev.mdb")), "isto não é um banco de dados");
+}
+
+} // namespace
