@@ -459,6 +459,24 @@ void TTransaction::Commit()
     m_open = false;
 }
 
+TReadTransaction::TReadTransaction(TConnection& connection) : m_connection(connection)
+{
+    if (sqlite3_get_autocommit(m_connection.Handle()) == 0)
+        return;
+    m_connection.Execute("begin");
+    m_began = true;
+}
+
+TReadTransaction::~TReadTransaction()
+{
+    if (!m_began)
+        return;
+    try {
+        m_connection.Execute("rollback"); // nothing was written: ending it is all
+    } catch (const EDatabaseError&) {
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 const std::vector<std::string_view>& CatalogueTables()

@@ -153,6 +153,21 @@ private:
     bool m_open = true;
 };
 
+// Several reads under one lock and one consistent view of the file, when no
+// transaction is open on the connection yet (otherwise it adds nothing).
+class TReadTransaction
+{
+public:
+    explicit TReadTransaction(TConnection& connection);
+    ~TReadTransaction();
+    TReadTransaction(const TReadTransaction&) = delete;
+    TReadTransaction& operator=(const TReadTransaction&) = delete;
+
+private:
+    TConnection& m_connection;
+    bool m_began = false;
+};
+
 // The database file: "zev.mdb" in the program's directory.
 QString DatabaseConnectionString();
 

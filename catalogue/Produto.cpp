@@ -139,6 +139,7 @@ void LoadFilhos(TConnection& connection, TProduto& record)
 
 std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t key)
 {
+    const TReadTransaction snapshot(connection);
     TQuery& query = connection.Query(FindByKeySql);
     query.Bind(0, key);
     query.Exec();
@@ -147,6 +148,7 @@ std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t
 
 std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::string_view barcode)
 {
+    const TReadTransaction snapshot(connection);
     TQuery& query = connection.Query(FindByBarraSql);
     query.BindText(0, StripLeadingZeros(barcode));
     query.Exec();
