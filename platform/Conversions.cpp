@@ -152,9 +152,14 @@ std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback)
     return TryStrToInt(text).value_or(fallback);
 }
 
+std::string_view TrimView(std::string_view text)
+{
+    return WithoutTrailing(WithoutLeading(text));
+}
+
 std::string Trim(std::string_view text)
 {
-    return std::string(WithoutTrailing(WithoutLeading(text)));
+    return std::string(TrimView(text));
 }
 
 std::string TrimLeft(std::string_view text)

@@ -21,6 +21,7 @@ std::int64_t StrToInt64(std::string_view text);
 std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback);
 
 // Remove every byte up to 0x20 (blanks and control characters) at the ends.
+std::string_view TrimView(std::string_view text);
 std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);

@@ -14,15 +14,6 @@ namespace zev {
 
 namespace {
 
-std::string_view TrimView(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string_view Unquoted(std::string_view value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&

@@ -1,6 +1,7 @@
 #include "platform/Regional.h"
 
 #include "platform/AnsiText.h"
+#include "platform/Conversions.h"
 #include "platform/Error.h"
 
 #include <QLocale>
@@ -478,17 +479,6 @@ std::array<EDateField, 3> FieldOrder(std::string_view format)
     return {fields[0].field, fields[1].field, fields[2].field};
 }
 
-std::string_view TrimmedBlanks(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 std::vector<std::string_view> SplitBy(std::string_view text, const char separator)
 {
     std::vector<std::string_view> parts;
@@ -660,7 +650,7 @@ std::string DateToStr(const double day, const TFormatSettings& settings)
 std::optional<double> TryStrToDate(std::string_view text, const TFormatSettings& settings)
 {
     const std::vector<std::string_view> parts =
-        SplitBy(TrimmedBlanks(text), settings.dateSeparator);
+        SplitBy(TrimView(text), settings.dateSeparator);
     if (parts.size() != 3) {
         return std::nullopt;
     }
