@@ -51,6 +51,11 @@ THash::Location THash::Find(std::string_view key) const
     return location;
 }
 
+void THash::ThrowNoObject(std::string_view key)
+{
+    throw EHashError("Cannot store an empty object under key \"" + AnsiToUtf8(key) + "\"");
+}
+
 int THash::SlotAt(const Location& location) const
 {
     return m_buckets[location.bucket][location.position].slot;

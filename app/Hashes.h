@@ -88,6 +88,7 @@ protected:
     virtual void ClearData() = 0;
 
     Location Find(std::string_view key) const;
+    [[noreturn]] static void ThrowNoObject(std::string_view key);
     int SlotAt(const Location& location) const;
     // Takes a slot for a new key (a spare one first) and files the key in its bucket.
     int AddKey(std::string_view key, std::uint32_t bucket);
@@ -132,6 +133,8 @@ public:
     void SetItem(std::string_view key, std::unique_ptr<T> object)
     {
         const Location location = Find(key);
+        if (!object)
+            ThrowNoObject(key);
         if (location.found) {
             std::unique_ptr<T>& stored = m_items[static_cast<std::size_t>(SlotAt(location))];
             if (stored.get() == object.get())

@@ -82,8 +82,8 @@ public:
     {
         TTransaction transaction(m_connection);
         for (const char* table :
-             {"selecao", "selecao_barra", "item", "produto", "sub_grupo", "grupo", "secao",
-              "depto"})
+             {"selecao", "selecao_barra", "produto_antigo", "item", "produto", "sub_grupo", "grupo",
+              "secao", "depto"})
             m_connection.Execute(std::string("delete from ") + table);
         AddTree();
         AddProdutos();
@@ -159,12 +159,13 @@ private:
                 precoNormal = Cents(unit->preco * fator * 0.95);
                 subGrupo = unit->subGrupo;
             } else {
-                descricao = Ansi(Itens[static_cast<std::size_t>(
-                                Uniform(0, static_cast<int>(Itens.size()) - 1))]) +
-                            " " +
-                            Ansi(Marcas[static_cast<std::size_t>(
-                                Uniform(0, static_cast<int>(Marcas.size()) - 1))]) +
-                            " " + tamanho.texto;
+                // One draw after the other: the order of draws inside one
+                // expression would depend on the compiler.
+                const char* item = Itens[static_cast<std::size_t>(
+                    Uniform(0, static_cast<int>(Itens.size()) - 1))];
+                const char* marca = Marcas[static_cast<std::size_t>(
+                    Uniform(0, static_cast<int>(Marcas.size()) - 1))];
+                descricao = Ansi(item) + " " + Ansi(marca) + " " + tamanho.texto;
                 precoNormal = Uniform(99, 9999) / 100.0;
                 subGrupo = m_subGrupos[static_cast<std::size_t>(
                     Uniform(0, static_cast<int>(m_subGrupos.size()) - 1))];

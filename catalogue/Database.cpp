@@ -186,10 +186,15 @@ void TQuery::Finalizer::operator()(sqlite3_stmt* statement) const
 TQuery::TQuery(sqlite3* handle, std::string_view sql) : m_handle(handle), m_sql(sql)
 {
     sqlite3_stmt* statement = nullptr;
+    const char* rest = nullptr;
     const int result = sqlite3_prepare_v3(m_handle, sql.data(), static_cast<int>(sql.size()),
-                                          SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+                                          SQLITE_PREPARE_PERSISTENT, &statement, &rest);
     m_statement.reset(statement);
     Check(result);
+    // The engine compiles only the first statement; the rest would be lost.
+    const std::string_view tail(rest, static_cast<std::size_t>(sql.data() + sql.size() - rest));
+    if (tail.find_first_not_of(" \t\r\n;") != std::string_view::npos)
+        throw EDatabaseError("Uma consulta só pode ter um comando: " + m_sql);
 }
 
 void TQuery::ThrowError() const
@@ -271,9 +276,7 @@ void TQuery::Step()
 void TQuery::Exec()
 {
     Finish();
-    const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_handle);
     Step();
-    m_rowsAffected = static_cast<int>(sqlite3_total_changes64(m_handle) - changesBefore);
     m_rowPending = m_onRow;
 }
 
@@ -289,7 +292,7 @@ bool TQuery::Next()
     return m_onRow;
 }
 
-void TQuery::Finish()
+void TQuery::Finish() noexcept
 {
     sqlite3_reset(m_statement.get());
     m_onRow = false;
@@ -317,11 +320,6 @@ bool TQuery::IsNull(int column) const
 std::int32_t TQuery::Int(int column) const
 {
     return static_cast<std::int32_t>(sqlite3_column_int64(m_statement.get(), column));
-}
-
-std::int64_t TQuery::Int64(int column) const
-{
-    return sqlite3_column_int64(m_statement.get(), column);
 }
 
 double TQuery::Double(int column) const
@@ -428,11 +426,6 @@ TQuery& TConnection::Query(std::string_view sql)
     return prepared;
 }
 
-std::unique_ptr<TQuery> TConnection::NewQuery(std::string_view sql)
-{
-    return std::make_unique<TQuery>(m_handle, sql);
-}
-
 // ---------------------------------------------------------------------------
 // TTransaction
 
@@ -447,7 +440,7 @@ TTransaction::~TTransaction()
         return;
     try {
         m_connection.Execute("rollback");
-    } catch (const EDatabaseError&) {
+    } catch (...) {
         // The engine may already have rolled back on its own (disk full, I/O
         // error); nothing is left to undo then.
     }
@@ -471,9 +464,14 @@ TReadTransaction::~TReadTransaction()
 {
     if (!m_began)
         return;
+    // Commit, not rollback: a write made meanwhile by the caller is kept.
     try {
-        m_connection.Execute("rollback"); // nothing was written: ending it is all
-    } catch (const EDatabaseError&) {
+        m_connection.Execute("commit");
+    } catch (...) {
+        try {
+            m_connection.Execute("rollback");
+        } catch (...) {
+        }
     }
 }
 

@@ -64,13 +64,11 @@ public:
     void Exec();
     bool Next();
     // Releases the rows of a query left before its end, so it holds no lock.
-    void Finish();
-    int RowsAffected() const { return m_rowsAffected; }
+    void Finish() noexcept;
 
     int ColumnIndex(std::string_view name) const; // throws when the result has no such column
     bool IsNull(int column) const;
     std::int32_t Int(int column) const;
-    std::int64_t Int64(int column) const;
     double Double(int column) const;
     bool Bool(int column) const;
     double Date(int column) const;      // day number
@@ -98,8 +96,21 @@ private:
     std::string m_sql;
     bool m_rowPending = false; // Exec fetched the first row; Next hands it out
     bool m_onRow = false;
-    int m_rowsAffected = 0;
     mutable std::vector<std::pair<std::string, int>> m_columns; // filled on first use
+};
+
+// Finishes a query on every way out of the scope that runs it, so a read
+// that failed half-way leaves no lock behind.
+class TQueryScope
+{
+public:
+    explicit TQueryScope(TQuery& query) : m_query(query) {}
+    ~TQueryScope() { m_query.Finish(); }
+    TQueryScope(const TQueryScope&) = delete;
+    TQueryScope& operator=(const TQueryScope&) = delete;
+
+private:
+    TQuery& m_query;
 };
 
 // An open connection to one database file.
@@ -120,8 +131,6 @@ public:
     // The statement prepared once on this connection and kept with it. One
     // use of it must be finished before the same text runs again.
     TQuery& Query(std::string_view sql);
-    // A statement of its own, for nested use of the same text.
-    std::unique_ptr<TQuery> NewQuery(std::string_view sql);
 
     // The data-access layer's connection, for the windows' table models.
     const QSqlDatabase& Database() const { return m_database; }

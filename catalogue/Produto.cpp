@@ -26,6 +26,7 @@ constexpr std::int32_t DefaultDivisorPreco = 100;
 void LoadBarras(TConnection& connection, TProduto& record)
 {
     TQuery& items = connection.Query(SelectItemsOfProduto);
+    const TQueryScope scope(items);
     items.Bind(0, record.key);
     items.Exec();
     const int barra = items.ColumnIndex("barra");
@@ -83,11 +84,11 @@ std::unique_ptr<TProduto> LoadRecord(TConnection& connection, const TQuery& row,
     chain.push_back(record->key);
     if (std::find(chain.begin(), chain.end(), paiKey) == chain.end()) {
         TQuery& parentRow = connection.Query(SelectProdutoByKey);
+        const TQueryScope scope(parentRow);
         parentRow.Bind(0, paiKey);
         parentRow.Exec();
         if (parentRow.Next()) {
             record->paiCarregado = LoadRecord(connection, parentRow, nullptr, chain);
-            parentRow.Finish();
         } else {
             record->paiCarregado = EmptyParent();
         }
@@ -97,13 +98,17 @@ std::unique_ptr<TProduto> LoadRecord(TConnection& connection, const TQuery& row,
     return record;
 }
 
+// The first row of a query that is already running.
 std::unique_ptr<TProduto> LoadFound(TConnection& connection, TQuery& query)
 {
-    if (!query.Next())
-        return nullptr;
-    std::vector<std::int32_t> chain;
-    std::unique_ptr<TProduto> record = LoadRecord(connection, query, nullptr, chain);
-    query.Finish();
+    std::unique_ptr<TProduto> record;
+    {
+        const TQueryScope scope(query);
+        if (!query.Next())
+            return nullptr;
+        std::vector<std::int32_t> chain;
+        record = LoadRecord(connection, query, nullptr, chain);
+    }
     LoadFilhos(connection, *record);
     return record;
 }
@@ -130,6 +135,7 @@ std::unique_ptr<TProduto> LoadProduto(TConnection& connection, const TQuery& que
 void LoadFilhos(TConnection& connection, TProduto& record)
 {
     TQuery& children = connection.Query(SelectFilhos);
+    const TQueryScope scope(children);
     children.Bind(0, record.key);
     children.Exec();
     record.filhos.clear();
@@ -141,6 +147,7 @@ std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t
 {
     const TReadTransaction snapshot(connection);
     TQuery& query = connection.Query(FindByKeySql);
+    const TQueryScope scope(query);
     query.Bind(0, key);
     query.Exec();
     return LoadFound(connection, query);
@@ -150,6 +157,7 @@ std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::strin
 {
     const TReadTransaction snapshot(connection);
     TQuery& query = connection.Query(FindByBarraSql);
+    const TQueryScope scope(query);
     query.BindText(0, StripLeadingZeros(barcode));
     query.Exec();
     return LoadFound(connection, query);

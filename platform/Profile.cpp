@@ -6,13 +6,17 @@
 #include "platform/Regional.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <functional>
 
 namespace zev {
 
 namespace {
+
+constexpr int LockWaitMs = 5000;
 
 std::string_view Unquoted(std::string_view value)
 {
@@ -20,6 +24,15 @@ std::string_view Unquoted(std::string_view value)
         value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+// A value the reader would trim or unquote is written in double quotes, of
+// which the reader removes exactly one pair.
+std::string Quotable(std::string_view value)
+{
+    if (TrimView(value) != value || Unquoted(value) != value)
+        return "\"" + std::string(value) + "\"";
+    return std::string(value);
 }
 
 bool HasLineBreak(std::string_view text)
@@ -60,6 +73,9 @@ void TIniFile::Load()
                         ": " + file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
     const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // An editor that saved the file as UTF-8 put a mark before the first
+    // section; it stays in the file but must not hide that section.
+    constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
     m_lineBreak = content.find("\r\n") != std::string_view::npos ? "\r\n"
                   : content.find('\n') != std::string_view::npos ? "\n"
@@ -77,7 +93,9 @@ void TIniFile::Load()
 
         Line line;
         line.text = std::string(text);
-        const std::string_view trimmed = TrimView(text);
+        const std::string_view trimmed =
+            TrimView(m_lines.empty() && text.starts_with(Utf8Bom) ? text.substr(Utf8Bom.size())
+                                                                   : text);
         if (!trimmed.empty() && trimmed.front() == '[') {
             const std::size_t close = trimmed.find(']');
             line.isSection = true;
@@ -146,21 +164,26 @@ std::vector<std::string> TIniFile::ReadSectionKeys(std::string_view section) con
     return keys;
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view fallback) const
+std::optional<std::string_view> TIniFile::Value(std::string_view section,
+                                                std::string_view key) const
 {
     const Line* line = FindKey(section, key);
     if (line == nullptr)
-        return std::string(fallback);
+        return std::nullopt;
     const std::string_view text = line->text;
-    return std::string(Unquoted(TrimView(text.substr(text.find('=') + 1))));
+    return Unquoted(TrimView(text.substr(text.find('=') + 1)));
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view fallback) const
+{
+    return std::string(Value(section, key).value_or(fallback));
 }
 
 int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const
 {
-    if (!ValueExists(section, key))
-        return fallback;
-    return StrToIntDef(ReadString(section, key), fallback);
+    const std::optional<std::string_view> value = Value(section, key);
+    return value ? StrToIntDef(*value, fallback) : fallback;
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const
@@ -170,9 +193,8 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool fal
 
 double TIniFile::ReadDate(std::string_view section, std::string_view key, double fallback) const
 {
-    if (!ValueExists(section, key))
-        return fallback;
-    return TryStrToDate(ReadString(section, key)).value_or(fallback);
+    const std::optional<std::string_view> value = Value(section, key);
+    return value ? TryStrToDate(*value).value_or(fallback) : fallback;
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
@@ -188,19 +210,24 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     if (HasLineBreak(value))
         ThrowUnsafeName(m_path, "valor", value);
 
-    Load();
-    const auto sameSection = [&](const Line& line) { return AnsiSameText(line.section, section); };
+    Modify([&] {
+        SetValue(section, key, value);
+        return true;
+    });
+}
 
+void TIniFile::SetValue(std::string_view section, std::string_view key, std::string_view value)
+{
+    const auto sameSection = [&](const Line& line) { return AnsiSameText(line.section, section); };
     for (Line& line : m_lines) {
         if (line.isKey && AnsiSameText(line.key, key) && sameSection(line)) {
-            line.text = line.key + "=" + std::string(value);
-            Save();
+            line.text = line.key + "=" + Quotable(value);
             return;
         }
     }
 
     Line keyLine;
-    keyLine.text = std::string(key) + "=" + std::string(value);
+    keyLine.text = std::string(key) + "=" + Quotable(value);
     keyLine.key = std::string(key);
     keyLine.section = std::string(section);
     keyLine.isKey = true;
@@ -217,16 +244,15 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         headerLine.isSection = true;
         m_lines.push_back(std::move(headerLine));
         m_lines.push_back(std::move(keyLine));
-    } else {
-        // After the section's last non-blank line, so blank lines between
-        // sections stay where they were.
-        auto insertAt = std::next(header);
-        for (auto it = insertAt; it != m_lines.end() && !it->isSection; ++it)
-            if (!TrimView(it->text).empty())
-                insertAt = std::next(it);
-        m_lines.insert(insertAt, std::move(keyLine));
+        return;
     }
-    Save();
+    // After the section's last non-blank line, so blank lines between
+    // sections stay where they were.
+    auto insertAt = std::next(header);
+    for (auto it = insertAt; it != m_lines.end() && !it->isSection; ++it)
+        if (!TrimView(it->text).empty())
+            insertAt = std::next(it);
+    m_lines.insert(insertAt, std::move(keyLine));
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
@@ -246,32 +272,46 @@ void TIniFile::WriteDate(std::string_view section, std::string_view key, double 
 
 void TIniFile::EraseSection(std::string_view section)
 {
-    Load();
-    std::vector<Line> kept;
-    kept.reserve(m_lines.size());
-    bool inSection = false;
-    for (Line& line : m_lines) {
-        if (line.isSection)
-            inSection = AnsiSameText(line.section, section);
-        if (!inSection)
-            kept.push_back(std::move(line));
-    }
-    const bool changed = kept.size() != m_lines.size();
-    m_lines = std::move(kept);
-    if (changed)
-        Save();
+    Modify([&] {
+        std::vector<Line> kept;
+        kept.reserve(m_lines.size());
+        bool inSection = false;
+        for (Line& line : m_lines) {
+            if (line.isSection)
+                inSection = AnsiSameText(line.section, section);
+            if (!inSection)
+                kept.push_back(std::move(line));
+        }
+        const bool changed = kept.size() != m_lines.size();
+        m_lines = std::move(kept);
+        return changed;
+    });
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key)
 {
-    Load();
-    const auto erased = std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
-        return line.isKey && AnsiSameText(line.key, key) && AnsiSameText(line.section, section);
+    Modify([&] {
+        const auto erased = std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
+            return line.isKey && AnsiSameText(line.key, key) &&
+                   AnsiSameText(line.section, section);
+        });
+        const bool changed = erased != m_lines.end();
+        m_lines.erase(erased, m_lines.end());
+        return changed;
     });
-    if (erased == m_lines.end())
-        return;
-    m_lines.erase(erased, m_lines.end());
-    Save();
+}
+
+// Another process (the program and a nightly zev-cli) may be changing the
+// same file: the lock keeps one's change from wiping out the other's.
+void TIniFile::Modify(const std::function<bool()>& change)
+{
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    if (!lock.tryLock(LockWaitMs))
+        throw EZevError("O arquivo " + QuotedPath(m_path).toStdString() +
+                        " está sendo alterado por outro programa; tente de novo.");
+    Load();
+    if (change())
+        Save();
 }
 
 } // namespace zev

@@ -10,13 +10,18 @@
 // converted: Windows-1252 text stays as it is.
 //
 // A TIniFile is opened for one operation and read from disk when it is
-// created. Every write reloads the file, changes it and replaces it on disk
-// through a temporary file renamed over the old one, so a crash never leaves
-// it half-written; other sections, keys, comments and their order stay as
-// they were. A missing file reads as empty and is created on the first write.
+// created. Every write takes the file's lock, reloads it, changes it and
+// replaces it on disk through a temporary file renamed over the old one, so a
+// crash never leaves it half-written and a write by another process is not
+// lost; other sections, keys, comments and their order stay as they were. A
+// value the reader would trim or unquote is written in quotes, so it reads
+// back as written. A missing file reads as empty and is created on the first
+// write.
 
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,7 +69,11 @@ private:
 
     void Load();
     void Save() const;
+    // Under the file's lock: reload, change, and save when something changed.
+    void Modify(const std::function<bool()>& change);
+    void SetValue(std::string_view section, std::string_view key, std::string_view value);
     const Line* FindKey(std::string_view section, std::string_view key) const;
+    std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
     QString m_path;
     std::vector<Line> m_lines;

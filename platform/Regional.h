@@ -29,8 +29,8 @@ struct TFormatSettings
 
 // Brazilian Portuguese: "," and dd/mm/yyyy.
 TFormatSettings BrazilianFormatSettings();
-// Read from the system locale (LC_ALL, LC_NUMERIC/LC_TIME, LANG); the C
-// locale, which sets no regional formats, reads as Brazilian.
+// Read from the system locale as Qt sees it; a system whose language is the
+// C locale (no regional settings at all) reads as Brazilian.
 TFormatSettings SystemFormatSettings();
 // The same for any locale: Qt's short date format in our tokens.
 TFormatSettings LocaleFormatSettings(const QLocale& locale);

@@ -89,6 +89,8 @@ TEST(Hashes, EveryOperationRefusesAnEmptyKey)
     };
     for (const auto& operation : operations)
         EXPECT_EQ(MessageOf(operation), "Key cannot be an empty string");
+    EXPECT_THROW(table.SetItem("y", nullptr), EHashError) << "nothing to hand out later";
+    EXPECT_FALSE(table.Exists("y"));
     EXPECT_EQ(table.HighIndex(), 0);
     EXPECT_EQ(table.Item("x").id, 1);
 }

@@ -272,6 +272,25 @@ TEST_F(DatabaseTest, ATransactionKeepsItsChangesOnlyWhenCommitted)
     EXPECT_EQ(Count(*connection, "depto"), 1);
 }
 
+TEST_F(DatabaseTest, AReadTransactionKeepsWhatWasWrittenUnderIt)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    {
+        const TReadTransaction snapshot(*connection);
+        connection->Execute("insert into depto values (1, 'A')");
+    }
+    EXPECT_EQ(Count(*OpenDatabase(), "depto"), 1);
+}
+
+TEST_F(DatabaseTest, AQueryIsOneStatement)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    EXPECT_THROW(connection->Query("delete from selecao; delete from item"), EDatabaseError);
+    EXPECT_NO_THROW(connection->Query("delete from selecao;  "));
+}
+
 TEST_F(DatabaseTest, NamesSortAsTheOperatorReadsThem)
 {
     CreateDatabase();

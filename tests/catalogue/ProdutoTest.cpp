@@ -268,6 +268,21 @@ TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)
     }
 }
 
+TEST_F(ProdutoTest, ALookupThatFailsHalfWayLeavesNoLockBehind)
+{
+    // A date the pattern check lets through but the calendar does not.
+    Add({.key = 1, .descricao = "DATA RUIM"});
+    Add({.key = 2, .descricao = "CAIXA", .pai = 1, .caixa = true, .barras = {"22"}});
+    connection->Execute("update produto set data_final = '2024-02-30' where produto_key = 1");
+
+    EXPECT_THROW(FindProdutoByKey(*connection, 1), EDatabaseError);
+    EXPECT_THROW(FindProdutoByBarra(*connection, "22"), EDatabaseError) << "through the parent";
+
+    auto other = OpenDatabase();
+    other->Execute("pragma busy_timeout = 0");
+    EXPECT_NO_THROW(other->Execute("delete from item"));
+}
+
 TEST_F(ProdutoTest, ManyLookupsOnOneConnectionKeepTheirResultsApart)
 {
     for (std::int32_t key = 1; key <= 50; ++key)

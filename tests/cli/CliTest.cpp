@@ -24,7 +24,7 @@ struct Result
 };
 
 // Runs the real zev-cli, as a script at the store would.
-Result RunCli(const QStringList& arguments)
+Result RunCli(const QStringList& arguments, const QString& outputFile = {})
 {
     const QString program = qEnvironmentVariable("ZEV_CLI");
     if (program.isEmpty())
@@ -33,6 +33,8 @@ Result RunCli(const QStringList& arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C"); // a machine without regional settings
     process.setProcessEnvironment(environment);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(program, arguments);
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -112,6 +114,15 @@ TEST_F(CliTest, AnUnknownProductIsReportedAsAFailure)
         EXPECT_EQ(result.err, "Produto não cadastrado\n");
         EXPECT_EQ(result.out, "");
     }
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenIsAFailure)
+{
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    const Result result = RunCli(WithHome({"produto", "200"}), "/dev/full");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "não foi possível escrever")) << result.err;
 }
 
 TEST_F(CliTest, WrongUsageSaysHowToUseIt)

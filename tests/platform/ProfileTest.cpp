@@ -253,6 +253,25 @@ TEST_F(ProfileTest, NamesAndValuesThatWouldPlantOtherKeysAreRefused)
     }
 }
 
+TEST_F(ProfileTest, EveryValueReadsBackAsItWasWritten)
+{
+    for (const char* value : {"  padded  ", "'quoted'", "\"x\"", "a'", " ", "", "'", "\"a' ",
+                              "C:\\Etiquetas\\saida.prn"}) {
+        TIniFile(Path()).WriteString("FILE:", "Filename", value);
+        EXPECT_EQ(TIniFile(Path()).ReadString("FILE:", "Filename", "fallback"), value)
+            << "[" << value << "] stored as " << Content();
+    }
+}
+
+TEST_F(ProfileTest, AByteOrderMarkDoesNotHideTheFirstSection)
+{
+    SetContent("\xEF\xBB\xBF[Geral]\r\nA=1\r\n");
+    TIniFile ini(Path());
+    EXPECT_EQ(ini.ReadString("Geral", "A"), "1");
+    ini.WriteString("Geral", "B", "2");
+    EXPECT_EQ(Content(), "\xEF\xBB\xBF[Geral]\r\nA=1\r\nB=2\r\n");
+}
+
 TEST_F(ProfileTest, LineEndingsOfTheFileAreKept)
 {
     SetContent("[Geral]\nA=1");
