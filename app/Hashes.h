@@ -143,6 +143,8 @@ public:
                 stored = std::move(object);
             return;
         }
+        // Room first: once the key is filed nothing may fail.
+        m_items.reserve(m_items.size() + 1);
         const int slot = AddKey(key, location.bucket);
         if (m_items.size() < static_cast<std::size_t>(slot) + 1)
             m_items.resize(static_cast<std::size_t>(slot) + 1);

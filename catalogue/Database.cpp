@@ -367,6 +367,8 @@ TConnection::TConnection(const QString& path, OpenMode mode)
             throw EDatabaseError("Não foi possível abrir o banco de dados " +
                                  Quoted(path).toStdString() + ": " +
                                  EngineText(m_database.lastError()));
+        // Debian's Qt driver uses the system's libsqlite3, the one we link:
+        // the handle it hands out is valid for our calls.
         const QVariant handle = m_database.driver()->handle();
         if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
             m_handle = *static_cast<sqlite3* const*>(handle.constData());
