@@ -54,12 +54,6 @@ int CheckDigit(const std::string& digits)
     return (10 - sum % 10) % 10;
 }
 
-std::string Padded(std::int64_t value, std::size_t width)
-{
-    std::string text = std::to_string(value);
-    return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
-}
-
 std::string WithCheckDigit(const std::string& digits)
 {
     return digits + static_cast<char>('0' + CheckDigit(digits));
@@ -212,8 +206,8 @@ private:
         // Derived from the key, so no two products share a barcode.
         std::vector<std::string> barras = {GeneratedEan13(key)};
         if (Chance(0.3))
-            barras.push_back(caixa ? WithCheckDigit("1789" + Padded(key, 9))
-                                   : WithCheckDigit("780" + Padded(key, 9)));
+            barras.push_back(caixa ? WithCheckDigit("1789" + FormatInt("%.9d", key))
+                                   : WithCheckDigit("780" + FormatInt("%.9d", key)));
         if (Chance(0.15))
             barras.push_back(std::to_string(2000000 + key));
         for (const std::string& barra : barras) {
@@ -233,7 +227,7 @@ private:
 
 std::string GeneratedEan13(std::int32_t key)
 {
-    return WithCheckDigit("789" + Padded(key, 9));
+    return WithCheckDigit("789" + FormatInt("%.9d", key));
 }
 
 TCatalogueSummary GenerateCatalogue(TConnection& connection, const TCatalogueShape& shape)

@@ -118,6 +118,17 @@ QString DatabaseUri(const QString& path, TConnection::OpenMode mode)
                                                             : QStringLiteral("?mode=rw"));
 }
 
+// For destructors, which end transactions and must not throw.
+bool ExecuteQuietly(TConnection& connection, std::string_view sql) noexcept
+{
+    try {
+        connection.Execute(sql);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 void CheckCatalogueTables(TConnection& connection)
 {
     TQuery& query = connection.Query("select name from sqlite_master where type = 'table'");
@@ -438,14 +449,10 @@ TTransaction::TTransaction(TConnection& connection) : m_connection(connection)
 
 TTransaction::~TTransaction()
 {
-    if (!m_open)
-        return;
-    try {
-        m_connection.Execute("rollback");
-    } catch (...) {
-        // The engine may already have rolled back on its own (disk full, I/O
-        // error); nothing is left to undo then.
-    }
+    // The engine may already have rolled back on its own (disk full, I/O
+    // error); nothing is left to undo then.
+    if (m_open)
+        ExecuteQuietly(m_connection, "rollback");
 }
 
 void TTransaction::Commit()
@@ -464,17 +471,9 @@ TReadTransaction::TReadTransaction(TConnection& connection) : m_connection(conne
 
 TReadTransaction::~TReadTransaction()
 {
-    if (!m_began)
-        return;
     // Commit, not rollback: a write made meanwhile by the caller is kept.
-    try {
-        m_connection.Execute("commit");
-    } catch (...) {
-        try {
-            m_connection.Execute("rollback");
-        } catch (...) {
-        }
-    }
+    if (m_began && !ExecuteQuietly(m_connection, "commit"))
+        ExecuteQuietly(m_connection, "rollback");
 }
 
 // ---------------------------------------------------------------------------

@@ -173,13 +173,6 @@ std::string Utf8Quoted(std::string_view ansi)
     throw EConvertError("Formato inválido: " + Utf8Quoted(format));
 }
 
-std::string IntText(const std::int64_t value)
-{
-    std::array<char, 24> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
-}
-
 // Large enough for any double in fixed notation with 18 decimals.
 using TNumberBuffer = std::array<char, 400>;
 
@@ -404,11 +397,6 @@ bool InYearRange(const QDate& date)
     return date.isValid() && date.year() >= kFirstYear && date.year() <= kLastYear;
 }
 
-std::string ZeroPadded(const int value, const int digits)
-{
-    return ZeroExtended(IntText(value), digits);
-}
-
 std::size_t RunLength(std::string_view text, const std::size_t pos, const char lowerLetter)
 {
     std::size_t end = pos;
@@ -428,15 +416,15 @@ std::size_t AppendDateToken(std::string_view format, const std::size_t pos, cons
     if (letter == 'd' || letter == 'm') {
         const int value = letter == 'd' ? date.day() : date.month();
         const bool twoDigits = run >= 2;
-        text += ZeroPadded(value, twoDigits ? 2 : 1);
+        text += IntegerText(value, twoDigits ? 2 : 1);
         return twoDigits ? 2 : 1;
     }
     if (letter == 'y' && run >= 4) {
-        text += ZeroPadded(date.year(), 4);
+        text += IntegerText(date.year(), 4);
         return 4;
     }
     if (letter == 'y' && run >= 2) {
-        text += ZeroPadded(date.year() % 100, 2);
+        text += IntegerText(date.year() % 100, 2);
         return 2;
     }
     return 0;
@@ -617,7 +605,7 @@ std::string FloatToStr(const double value, const TFormatSettings& settings)
             exponentText.remove_prefix(1);
         }
         std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-        text += "E" + IntText(exponent);
+        text += "E" + IntegerText(exponent, 0);
     }
     return text;
 }
@@ -689,8 +677,8 @@ double EncodeDate(const int year, const int month, const int day)
 {
     const std::optional<double> encoded = TryEncodeDate(year, month, day);
     if (!encoded) {
-        throw EConvertError("Data inválida: dia " + IntText(day) + ", mês " + IntText(month) +
-                            ", ano " + IntText(year));
+        throw EConvertError("Data inválida: dia " + IntegerText(day, 0) + ", mês " + IntegerText(month, 0) +
+                            ", ano " + IntegerText(year, 0));
     }
     return *encoded;
 }
