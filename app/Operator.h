@@ -1,0 +1,48 @@
+#pragma once
+
+// The person at the store, as the operations see them. Operations (imports,
+// selections, print jobs, ports) never open a window: they ask the operator.
+// The program answers with real dialogs, zev-cli with its arguments and the
+// terminal, tests with a scripted operator that records every message.
+//
+// Texts here are for people: QString, never printer bytes.
+
+#include <QString>
+
+#include <optional>
+
+namespace zev {
+
+// An open or save file chooser. `filter` keeps the store's familiar form,
+// "description|pattern|description|pattern" ("Arquivos do ZEV (ZEV.TXT)|ZEV.TXT");
+// patterns match without regard to case. An empty title is the platform's own.
+struct TFileRequest
+{
+    QString title;
+    QString fileName; // pre-filled name or path
+    QString filter;
+    QString defaultExtension; // without the dot; added when the name has none
+};
+
+class TOperator
+{
+public:
+    virtual ~TOperator() = default;
+
+    // Message boxes with an OK button.
+    virtual void ShowError(const QString& text) = 0;   // failures
+    virtual void ShowWarning(const QString& text) = 0; // refusals, "in use"
+    virtual void ShowNotice(const QString& text) = 0;  // plain box, no icon
+
+    // Yes/No: only Yes goes on; closing the question counts as No.
+    virtual bool AskYesNo(const QString& text) = 0;
+
+    // The chosen path, or nothing when the operator cancels.
+    virtual std::optional<QString> ChooseOpenFile(const TFileRequest& request) = 0;
+    virtual std::optional<QString> ChooseSaveFile(const TFileRequest& request) = 0;
+
+    // Progress of a long operation; the empty text clears it.
+    virtual void ShowStatus(const QString& text) = 0;
+};
+
+} // namespace zev

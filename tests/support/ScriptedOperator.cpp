@@ -1,0 +1,63 @@
+#include "ScriptedOperator.h"
+
+#include <gtest/gtest.h>
+
+namespace zev::test {
+
+void TScriptedOperator::ShowError(const QString& text)
+{
+    m_messages.push_back({"error", text});
+}
+
+void TScriptedOperator::ShowWarning(const QString& text)
+{
+    m_messages.push_back({"warning", text});
+}
+
+void TScriptedOperator::ShowNotice(const QString& text)
+{
+    m_messages.push_back({"notice", text});
+}
+
+bool TScriptedOperator::AskYesNo(const QString& text)
+{
+    m_messages.push_back({"question", text});
+    if (m_yesNo.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = m_yesNo.front();
+    m_yesNo.pop_front();
+    return answer;
+}
+
+std::optional<QString> TScriptedOperator::ChooseOpenFile(const TFileRequest& request)
+{
+    return NextFile(request);
+}
+
+std::optional<QString> TScriptedOperator::ChooseSaveFile(const TFileRequest& request)
+{
+    return NextFile(request);
+}
+
+std::optional<QString> TScriptedOperator::NextFile(const TFileRequest& request)
+{
+    m_fileRequests.push_back(request);
+    if (m_files.empty()) {
+        ADD_FAILURE() << "unexpected file chooser: " << request.title.toStdString();
+        return std::nullopt;
+    }
+    const TFileAnswer answer = m_files.front();
+    m_files.pop_front();
+    if (!answer.chosen)
+        return std::nullopt;
+    return answer.path;
+}
+
+void TScriptedOperator::ShowStatus(const QString& text)
+{
+    m_status.push_back(text);
+}
+
+} // namespace zev::test

@@ -1,0 +1,60 @@
+#pragma once
+
+// The operator of the tests: every message is recorded with its kind, and
+// every question or file chooser takes the next answer the test queued.
+// A question nobody prepared an answer for fails the test.
+
+#include "app/Operator.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zev::test {
+
+struct TOperatorMessage
+{
+    std::string kind; // "error", "warning", "notice", "question"
+    QString text;
+
+    bool operator==(const TOperatorMessage&) const = default;
+};
+
+class TScriptedOperator : public TOperator
+{
+public:
+    void ShowError(const QString& text) override;
+    void ShowWarning(const QString& text) override;
+    void ShowNotice(const QString& text) override;
+    bool AskYesNo(const QString& text) override;
+    std::optional<QString> ChooseOpenFile(const TFileRequest& request) override;
+    std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
+    void ShowStatus(const QString& text) override;
+
+    // Answers, used in order.
+    void QueueYesNo(bool answer) { m_yesNo.push_back(answer); }
+    void QueueFile(const QString& path) { m_files.push_back({true, path}); }
+    void QueueCancel() { m_files.push_back({false, {}}); }
+
+    const std::vector<TOperatorMessage>& Messages() const { return m_messages; }
+    const std::vector<TFileRequest>& FileRequests() const { return m_fileRequests; }
+    const std::vector<QString>& StatusTexts() const { return m_status; }
+    void ClearMessages() { m_messages.clear(); }
+
+private:
+    std::optional<QString> NextFile(const TFileRequest& request);
+
+    std::vector<TOperatorMessage> m_messages;
+    std::vector<TFileRequest> m_fileRequests;
+    std::vector<QString> m_status;
+    std::deque<bool> m_yesNo;
+    struct TFileAnswer
+    {
+        bool chosen;
+        QString path;
+    };
+    std::deque<TFileAnswer> m_files;
+};
+
+} // namespace zev::test
