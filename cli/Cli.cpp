@@ -1,12 +1,14 @@
 #include "cli/Cli.h"
 
 #include "platform/ProgramDir.h"
+#include "platform/Regional.h"
 
 #include <QDir>
 #include <QString>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <ostream>
 
 namespace zev::cli {
@@ -17,6 +19,12 @@ constexpr std::array CommandTable = {
     TCliCommand{"produto", "CHAVE | produto --barra CODIGO",
                 "mostra um produto do cadastro: preços, ofertas, códigos, pai e filhos",
                 &ProdutoCommand},
+    TCliCommand{"labels", "", "lista as etiquetas: nome, descrição, versão e impressora", &LabelsCommand},
+    TCliCommand{"render",
+                "--label NOME (--key CHAVE | --barra CODIGO) [--date DATA] "
+                "[--first | --next | --single] [--header]",
+                "escreve na saída os dados de impressão de uma etiqueta, sem conversão",
+                &RenderCommand},
 };
 
 void PrintHelp(std::ostream& out)
@@ -57,6 +65,19 @@ int UsageError(TCliContext& context, std::string_view command, std::string_view 
     else
         context.err << "uso: zev-cli [--home PASTA] COMANDO [ARGUMENTOS] (veja zev-cli --help)\n";
     return WrongUsage;
+}
+
+std::optional<double> ParseDate(std::string_view text)
+{
+    int year = 0, month = 0, day = 0;
+    const auto number = [&](std::size_t at, std::size_t width, int& out) {
+        return std::from_chars(text.data() + at, text.data() + at + width, out).ptr ==
+               text.data() + at + width;
+    };
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-' && number(0, 4, year) &&
+        number(5, 2, month) && number(8, 2, day))
+        return TryEncodeDate(year, month, day);
+    return TryStrToDate(text);
 }
 
 int RunCli(TCliContext& context, TArguments arguments)

@@ -6,6 +6,7 @@
 // operation failed or was refused, 2 wrong usage.
 
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,7 +46,12 @@ int RunCli(TCliContext& context, TArguments arguments);
 // Shared by the commands: reports wrong usage of one command.
 int UsageError(TCliContext& context, std::string_view command, std::string_view problem);
 
+// A date given as YYYY-MM-DD or in the regional short date format.
+std::optional<double> ParseDate(std::string_view text);
+
 // Commands.
 int ProdutoCommand(TCliContext& context, TArguments arguments);
+int LabelsCommand(TCliContext& context, TArguments arguments);
+int RenderCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli
