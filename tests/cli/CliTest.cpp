@@ -2,6 +2,7 @@
 #include "platform/Regional.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -176,6 +177,74 @@ TEST(CliFreshHome, AFileThatIsNoCatalogueFailsWithItsName)
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, broken.File("zev.mdb").toStdString())) << result.err;
     EXPECT_EQ(test::ReadFileBytes(broken.File("zev.mdb")), "isto não é um banco de dados");
+}
+
+class CliLabelTest : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        QDir().mkpath(home.File("modelos"));
+        test::WriteFileBytes(home.File("zev.ini"), "[Geral]\r\nPath Modelos=" +
+                                                       home.File("modelos").toStdString() + "\r\n");
+        test::WriteFileBytes(home.File("modelos/lata.lbl"),
+                             "[geral]\r\nname=lata\r\ndescription=Pre\xE7o da lata\r\nversion=3\r\n"
+                             "printer=Zebra\r\n[pre_label]\r\n1={STX}CAB\r\n"
+                             "[normal]\r\n1={Produto.key} {Produto.preco} \xC7\r\n"
+                             "[oferta]\r\n1=OFERTA {Produto.preco}\r\n"
+                             "[multiplo]\r\n1=CX{Caixa.fator} {Caixa.precoUnitario}\r\n"
+                             "[bottom_middle]\r\n1=M\r\n[bottom_last]\r\n1=L\r\n");
+    }
+};
+
+TEST_F(CliLabelTest, ListsTheLabelsInTheirOrder)
+{
+    const Result result = RunCli(WithHome({"labels"}));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "null\tNull Label - For Testing\t1.1.0\tNull Printer\n"
+                          "lata\tPreço da lata\t3\tZebra\n");
+}
+
+TEST_F(CliLabelTest, WritesTheRenderedLabelUnchanged)
+{
+    const struct
+    {
+        QStringList arguments;
+        std::string expected;
+    } cases[] = {
+        {{"--key", "200", "--date", "2026-12-06"}, "000200 4,99 \xC7\r\nM\r\n"},
+        {{"--barra", "7891000100103", "--single"}, "000200 4,99 \xC7\r\nL\r\n"},
+        {{"--key", "200", "--next", "--header"}, "\x02" "CAB\r\n000200 4,99 \xC7\r\nM\r\n"},
+        {{"--key", "100", "--date", "31/12/2999"}, "OFERTA 2,99\r\nM\r\n"},
+        {{"--key", "112", "--date", "2026-12-06"}, "CX 12 3,32\r\nM\r\n"},
+    };
+    for (const auto& c : cases) {
+        const Result result = RunCli(WithHome(QStringList{"render", "--label", "lata"} + c.arguments));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, c.expected) << c.arguments.join(' ').toStdString();
+    }
+}
+
+TEST_F(CliLabelTest, RenderFailuresAreReported)
+{
+    const Result unknown = RunCli(WithHome({"render", "--label", "sumiu", "--key", "200"}));
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "zev-cli: Key \"sumiu\" not found\n");
+
+    const Result missing = RunCli(WithHome({"render", "--label", "lata", "--key", "999"}));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Produto não cadastrado\n");
+
+    for (const QStringList& arguments :
+         {QStringList{"render", "--key", "200"}, QStringList{"render", "--label", "lata"},
+          QStringList{"render", "--label", "lata", "--key", "1", "--barra", "2"},
+          QStringList{"render", "--label", "lata", "--key", "1", "--date", "32/12/2026"},
+          QStringList{"render", "--label", "lata", "--key", "1", "--first", "--single"}}) {
+        const Result result = RunCli(WithHome(arguments));
+        EXPECT_EQ(result.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(Contains(result.err, "uso: zev-cli render")) << result.err;
+    }
 }
 
 } // namespace

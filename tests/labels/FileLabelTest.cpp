@@ -1,0 +1,363 @@
+#include "labels/FileLabel.h"
+
+#include "platform/Regional.h"
+#include "tests/labels/LabelTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+const double Dec5 = EncodeDate(2026, 12, 5);
+const double Dec6 = EncodeDate(2026, 12, 6);
+
+class FileLabelTest : public testing::Test
+{
+protected:
+    // A label file holding `text` (lines separated by CR LF or LF).
+    TFileLabel Label(const std::string& text)
+    {
+        const QString path = dir.filePath(QString("l%1.lbl").arg(++files));
+        WriteFileBytes(path, text);
+        return TFileLabel(path);
+    }
+
+    // Renders `body` (the lines of section "normal") for the product.
+    std::string RenderNormal(const std::string& body, const TProduto& produto, int lineLength = 0,
+                             double date = Dec6)
+    {
+        const TFileLabel label =
+            Label("[geral]\nline length=" + std::to_string(lineLength) + "\n[normal]\n01=" + body);
+        std::string text;
+        label.RenderSingle(produto, text, date);
+        return text;
+    }
+
+    QTemporaryDir dir;
+    int files = 0;
+};
+
+TEST_F(FileLabelTest, RendersEachKindOfBodyExactly)
+{
+    const TFileLabel label(LabelTestData("teste.lbl"));
+    const auto arroz = Arroz();
+    const auto caixa = CaixaDeLeite(*arroz);
+    using Render = void (TFileLabel::*)(const TProduto&, std::string&, double) const;
+    const struct
+    {
+        const char* expected;
+        const TProduto& produto;
+        double date;
+        Render render;
+    } cases[] = {
+        {"normal.out", *arroz, Dec6, &TFileLabel::RenderFirst},
+        {"oferta.out", *arroz, Dec5, &TFileLabel::RenderSingle},
+        {"multiplo.out", *caixa, Dec6, &TFileLabel::RenderNext},
+        {"oferta_multiplo.out", *caixa, Dec5, &TFileLabel::RenderLast},
+    };
+    for (const auto& c : cases) {
+        std::string text = "left over from the last label";
+        (label.*c.render)(c.produto, text, c.date);
+        EXPECT_EQ(text, ReadFileBytes(LabelTestData(c.expected))) << c.expected;
+    }
+}
+
+TEST_F(FileLabelTest, IdentityHeaderAndClosingTextsComeFromTheFile)
+{
+    const TFileLabel label(LabelTestData("teste.lbl"));
+    EXPECT_EQ(label.GetName(), "teste");
+    EXPECT_EQ(label.GetDescription(), "Etiqueta de teste");
+    EXPECT_EQ(label.GetVersion(), "2.0");
+    EXPECT_EQ(label.GetPrinter(), "Zebra de teste");
+    EXPECT_EQ(label.LineLength(), 20);
+    // Escapes are upper case only.
+    EXPECT_EQ(label.GetHeader(), "\x01INICIO {soh}\r\n");
+    EXPECT_TRUE(label.GetImage().isNull());
+}
+
+TEST_F(FileLabelTest, SectionLinesFollowTheirKeysAsText)
+{
+    const TFileLabel label = Label("[pre_label]\n2=dois\n10=dez\n1=um\n[normal]\n");
+    EXPECT_EQ(label.GetHeader(), "um\r\ndez\r\ndois\r\n");
+    EXPECT_EQ(Label("[geral]\nname=x\n").GetHeader(), "");
+}
+
+TEST_F(FileLabelTest, BodyFollowsOfferAndBoxAndFallsBackToNormal)
+{
+    const auto unit = Arroz();
+    const auto caixa = CaixaDeLeite(*unit);
+    const std::string all = "[normal]\n1=N\n[oferta]\n1=O\n[multiplo]\n1=M\n[oferta_multiplo]\n1=OM\n";
+    const struct
+    {
+        std::string sections;
+        const TProduto& produto;
+        double date;
+        std::string expected;
+    } cases[] = {
+        {all, *unit, Dec5, "O\r\n"},
+        {all, *unit, Dec6, "N\r\n"},
+        {all, *unit, EncodeDate(2026, 11, 30), "N\r\n"},
+        {all, *caixa, Dec6, "M\r\n"},
+        {all, *caixa, Dec5, "OM\r\n"},
+        // A box without "multiplo" prints as a product.
+        {"[normal]\n1=N\n[oferta]\n1=O\n", *caixa, Dec6, "N\r\n"},
+        // A box on offer without its own section gets "normal", never "oferta".
+        {"[normal]\n1=N\n[oferta]\n1=O\n[multiplo]\n1=M\n", *caixa, Dec5, "N\r\n"},
+        // Blanks and control characters count as nothing.
+        {"[normal]\n1=N\n[oferta]\n1=\" \t\"\n", *unit, Dec5, "N\r\n"},
+        // A blank "normal" renders nothing, closing text included.
+        {"[normal]\n1=\"  \"\n[bottom_last]\n1=FIM\n", *unit, Dec6, ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = "old";
+        Label(c.sections + "[bottom_last]\n").RenderSingle(c.produto, text, c.date);
+        EXPECT_EQ(text, c.expected) << c.sections;
+    }
+}
+
+TEST_F(FileLabelTest, OfferPricesChangeOnlyThePriceInForce)
+{
+    const auto arroz = Arroz();
+    const std::string body = "{Produto.preco} {Produto.precoNormal} {Produto.precoOferta}";
+    EXPECT_EQ(RenderNormal(body, *arroz, 0, Dec5), "19,50 21,90 19,50\r\n");
+    EXPECT_EQ(RenderNormal(body, *arroz, 0, Dec6), "21,90 21,90 19,50\r\n");
+}
+
+TEST_F(FileLabelTest, DescriptionLinesFollowTheWrapRules)
+{
+    const std::string body = "{Produto.descricao[0]}|{Produto.descricao[1]}|{Produto.descricao[2]}|"
+                             "{Produto.descricao[3]}|{Produto.descricao[4]}|{Produto.descricao[9]}";
+    const struct
+    {
+        std::string descricao;
+        int lineLength;
+        std::string expected;
+    } cases[] = {
+        {"ARROZ TIPO 1 LONGO 5KG", 20, "ARROZ TIPO 1 LONGO|5KG| | | | "},
+        {"ARROZ TIPO 1 LONGO 5KG", 0, "ARROZ|TIPO|1|LONGO|5KG| "},
+        {"COPO AGUA 300ML", 8, "COPO|AGUA|300ML| | | "},
+        // An apostrophe opens a quoted stretch that never closes.
+        {"COPO D'AGUA 300ML", 8, "COPO D'AGUA 300ML| | | | | "},
+        // The hyphen a line was broken at goes with the break.
+        {"BISCOITO CREAM-CRACKER", 10, "BISCOITO|CREAM|CRACKER| | | "},
+        // Line 0 of an empty description has no value: its placeholder stays.
+        {"", 20, "{Produto.descricao[0]}| | | | | "},
+        // Only ten lines are used: the eleventh word is lost.
+        {"AA BB CC DD EE FF GG HH II JJ KK", 0, "AA|BB|CC|DD|EE|JJ"},
+    };
+    auto produto = Arroz();
+    for (const auto& c : cases) {
+        produto->descricao = c.descricao;
+        EXPECT_EQ(RenderNormal(body, *produto, c.lineLength), c.expected + "\r\n") << c.descricao;
+    }
+    EXPECT_EQ(DescriptionLines("AA BB CC DD EE FF GG HH II JJ KK", 0).size(), 11u);
+}
+
+TEST_F(FileLabelTest, NumbersAndDatesUseTheirFormats)
+{
+    const struct
+    {
+        std::string body;
+        std::function<void(TProduto&)> change;
+        std::string expected;
+    } cases[] = {
+        {"{Produto.key}", [](TProduto& p) { p.key = 7; }, "000007"},
+        {"{Produto.key}", [](TProduto& p) { p.key = 1234567; }, "1234567"},
+        {"{Produto.data}", [](TProduto&) {}, "06/12/2026"},
+        {"{Caixa.fator}", [](TProduto& p) { p.fatorPreco = 12; }, " 12"},
+        {"{Caixa.fator}", [](TProduto& p) { p.fatorPreco = 6; }, "  6"},
+        {"{Caixa.fator}", [](TProduto& p) { p.fatorPreco = 2.5; }, "2,50"},
+        // Exact halves of a cent round away from zero, as prices do.
+        {"{Caixa.precoUnitario}",
+         [](TProduto& p) {
+             p.precoNormal = 0.25;
+             p.dataFinal = 0;
+             p.fatorPreco = 2;
+         },
+         "0,13"},
+        {"{Produto.embalagemPadrao} {Produto.embalagemPadraoPreco} {Produto.preco}",
+         [](TProduto& p) { p.embalagemPadrao.clear(); }, "Un 59,90 59,90"},
+        {"{Produto.embalagemPadrao} {Produto.embalagemPadraoPreco}",
+         [](TProduto& p) {
+             p.embalagemPadrao = "L";
+             p.embalagemPadraoFator = 0.5;
+         },
+         "L 119,80"},
+        {"{Produto.fornecedorDescricao} {Produto.fabricacao} {Produto.validade}",
+         [](TProduto& p) {
+             p.fornecedorDescricao = "GRANJA SOL";
+             p.fabricacao = EncodeDate(2026, 12, 20);
+             p.diasValidade = 15;
+         },
+         "GRANJA SOL 20/12/2026 04/01/2027"},
+        // Without a supplier these stay as written.
+        {"{Produto.fabricacao} {Produto.validade}", [](TProduto&) {},
+         "{Produto.fabricacao} {Produto.validade}"},
+        {"{Produto.embalagem}|{Caixa.embalagem}", [](TProduto& p) { p.embalagem.clear(); },
+         "{Produto.embalagem}|{Caixa.embalagem}"},
+    };
+    const auto unit = Arroz();
+    for (const auto& c : cases) {
+        auto caixa = CaixaDeLeite(*unit);
+        c.change(*caixa);
+        EXPECT_EQ(RenderNormal(c.body, *caixa, 0, Dec6), c.expected + "\r\n") << c.body;
+    }
+}
+
+TEST_F(FileLabelTest, DatesUseTheRegionalSeparator)
+{
+    TFormatSettings dotted = BrazilianFormatSettings();
+    dotted.dateSeparator = '.';
+    dotted.decimalSeparator = '.';
+    SetFormatSettings(dotted);
+    const std::string text = RenderNormal("{Produto.data} {Produto.preco}", *Arroz(), 0, Dec6);
+    SetFormatSettings(BrazilianFormatSettings());
+    EXPECT_EQ(text, "06.12.2026 21.90\r\n");
+}
+
+TEST_F(FileLabelTest, BarcodeValueIsPaddedToAnEvenLengthOfAtLeastEight)
+{
+    const struct
+    {
+        std::string barra;
+        std::vector<std::string> barras;
+        std::string expected;
+    } cases[] = {
+        {"123456", {}, "00123456"},
+        {"1234567", {}, "01234567"},
+        {"7891234567895", {}, "07891234567895"},
+        {"12345678", {}, "12345678"},
+        {"789123456789", {}, "789123456789"},
+        {"   ", {"12345", "999"}, "00012345"},
+        {"", {"7891000100103"}, "07891000100103"},
+        // Blanks count for the length, then go.
+        {" 12345", {}, "00012345"},
+        {std::string(120, '9'), {}, std::string(99, '9')},
+        {std::string(101, '9'), {}, "0" + std::string(98, '9')},
+    };
+    auto produto = Arroz();
+    for (const auto& c : cases) {
+        produto->barra = c.barra;
+        produto->barras = c.barras;
+        EXPECT_EQ(BarcodeValue(*produto), c.expected) << c.barra;
+    }
+}
+
+TEST_F(FileLabelTest, PlaceholdersAreReplacedOneAfterTheOther)
+{
+    // Each entry works on the result of the ones before it, so a text that
+    // names a later placeholder is filled in too, and an earlier one is not.
+    auto produto = Arroz();
+    produto->embalagem = "{Produto.preco}";
+    produto->descricao = "{Produto.key}";
+    EXPECT_EQ(RenderNormal("{Produto.embalagem} {Produto.descricao[0]}", *produto),
+              "21,90 000007\r\n");
+    produto->embalagem = "{Produto.descricao[0]}";
+    EXPECT_EQ(RenderNormal("{Produto.embalagem}", *produto), "{Produto.descricao[0]}\r\n");
+    // Case matters: only the exact names are placeholders.
+    EXPECT_EQ(RenderNormal("{produto.preco} {SOH}{Soh}", *produto), "{produto.preco} \x01{Soh}\r\n");
+}
+
+TEST_F(FileLabelTest, ProductTextsAndTemplateBytesPassUnchanged)
+{
+    auto produto = Arroz();
+    produto->descricao = "A\xC7\xDA" "CAR \xE0 GRANEL";
+    const std::string bytes = "\xE9\x80\x7F\x1B";
+    EXPECT_EQ(RenderNormal(bytes + "{Produto.descricao[0]}", *produto, 40),
+              bytes + "A\xC7\xDA" "CAR \xE0 GRANEL\r\n");
+}
+
+TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
+{
+    const auto unit = Arroz();
+    const struct
+    {
+        std::string name;
+        std::function<void(TProduto&)> change;
+    } cases[] = {
+        {"no barcode", [](TProduto& p) { p.barra = " "; p.barras.clear(); }},
+        {"box factor zero", [](TProduto& p) { p.fatorPreco = 0; }},
+        {"standard package factor zero",
+         [](TProduto& p) {
+             p.embalagemPadrao = "KG";
+             p.embalagemPadraoFator = 0;
+         }},
+    };
+    for (const auto& c : cases) {
+        auto caixa = CaixaDeLeite(*unit);
+        c.change(*caixa);
+        std::string text = "previous";
+        try {
+            Label("[normal]\n1=x\n").RenderFirst(*caixa, text, Dec6);
+            ADD_FAILURE() << c.name << ": rendered " << text;
+        } catch (const ELabelError& error) {
+            EXPECT_NE(std::string(error.what()).find("1234567"), std::string::npos) << c.name;
+        }
+        EXPECT_EQ(text, "previous") << c.name;
+    }
+}
+
+QByteArray BitmapBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+// The "image" section holding `base64` over lines of 76 characters.
+std::string ImageSection(const std::string& base64)
+{
+    std::string section = "[image]\n";
+    for (std::size_t at = 0, line = 1; at < base64.size(); at += 76, ++line)
+        section += std::to_string(1000 + line) + "=" + base64.substr(at, 76) + "\r\n";
+    return section;
+}
+
+TEST_F(FileLabelTest, PreviewPictureIsABase64Bitmap)
+{
+    // Sizes whose files end in each Base64 padding: none, "=" and "==".
+    for (const int width : {1, 2, 3, 5}) {
+        const QByteArray bmp = BitmapBytes(width, 2);
+        const TFileLabel label = Label(ImageSection(bmp.toBase64().toStdString()));
+        EXPECT_EQ(label.GetImage().size(), QSize(width, 2)) << "BMP of " << bmp.size() << " bytes";
+        EXPECT_EQ(label.GetImage().pixelColor(width - 1, 1), QColor(Qt::red));
+    }
+    // Line breaks are skipped; "=" ends the data.
+    EXPECT_EQ(DecodeBase64("TWFu\r\nTWE=\nTQ=="), "ManMa");
+}
+
+TEST_F(FileLabelTest, TooShortPictureTextGivesNoPicture)
+{
+    // No bytes, 3 bytes, 15 bytes: too short for any bitmap.
+    for (const std::string text : {"", "QUJD", "QUJDREVGR0hJSktMTU5P"})
+        EXPECT_TRUE(Label(ImageSection(text)).GetImage().isNull()) << text;
+}
+
+TEST_F(FileLabelTest, APictureThatIsNoBitmapNamesTheFile)
+{
+    const std::string notBitmap = QByteArray(64, 'x').toBase64().toStdString();
+    for (const std::string& text : {notBitmap, std::string("!!!!QUJDREVGR0hJSktMTU5PUA")}) {
+        const QString path = dir.filePath("quebrada.lbl");
+        WriteFileBytes(path, ImageSection(text));
+        try {
+            TFileLabel label(path);
+            ADD_FAILURE() << "loaded " << text;
+        } catch (const ELabelError& error) {
+            EXPECT_NE(std::string(error.what()).find("quebrada.lbl"), std::string::npos);
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+#include "labels/LabelRegistry.h"
+
+#include "app/Settings.h"
+#include "labels/FileLabel.h"
+#include "labels/Nulll.h"
+#include "platform/Profile.h"
+#include "tests/labels/LabelTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+class LabelRegistryTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        modelos = home.File("modelos");
+        QDir().mkpath(modelos);
+        TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos, modelos.toStdString());
+    }
+
+    void WriteLabel(const QString& file, const std::string& name, const std::string& description)
+    {
+        WriteFileBytes(modelos + "/" + file,
+                       "[geral]\r\nname=" + name + "\r\ndescription=" + description + "\r\n");
+    }
+
+    static std::vector<std::string> Descriptions(const TLabelRegistry& registry)
+    {
+        std::vector<std::string> descriptions;
+        for (const TPrinterLabel* label : registry.LabelList)
+            descriptions.push_back(label->GetDescription());
+        return descriptions;
+    }
+
+    TProgramDirFixture home;
+    QString modelos;
+};
+
+TEST_F(LabelRegistryTest, WithoutTemplatesOnlyTheTestLabelIsThere)
+{
+    for (const bool directoryExists : {true, false}) {
+        if (!directoryExists)
+            QDir(modelos).removeRecursively();
+        const auto registry = BuildLabelRegistry(SettingsPath());
+        ASSERT_EQ(registry->LabelList.size(), 1u);
+        EXPECT_EQ(registry->LabelList[0]->GetDescription(), "Null Label - For Testing");
+        EXPECT_EQ(&registry->LabelHash.Item("null"), registry->LabelList[0]);
+    }
+}
+
+TEST_F(LabelRegistryTest, ListIsSortedByDescriptionByteForByte)
+{
+    WriteLabel("a.lbl", "a", "preco");
+    WriteLabel("b.lbl", "b", "Preco");
+    WriteLabel("c.LBL", "c", "\xC1gua");
+    WriteLabel("d.lbl", "d", "Zebra");
+    const auto registry = BuildLabelRegistry(SettingsPath());
+    EXPECT_EQ(Descriptions(*registry),
+              (std::vector<std::string>{"Null Label - For Testing", "Preco", "Zebra", "preco", "\xC1gua"}));
+    // The key is the name, whatever the description.
+    EXPECT_EQ(registry->LabelHash.Item("c").GetDescription(), "\xC1gua");
+}
+
+TEST_F(LabelRegistryTest, OnlyVisibleRegularLabelFilesCount)
+{
+    WriteLabel("visivel.lbl", "visivel", "V");
+    WriteLabel(".oculta.lbl", "oculta", "O");
+    WriteLabel("notas.txt", "notas", "N");
+    WriteLabel("semextensao", "sem", "S");
+    QDir(modelos).mkdir("pasta.lbl");
+    EXPECT_EQ(LabelFiles(modelos), std::vector<QString>{modelos + "/visivel.lbl"});
+    EXPECT_EQ(BuildLabelRegistry(SettingsPath())->LabelList.size(), 2u);
+}
+
+TEST_F(LabelRegistryTest, TheLaterOfTwoLabelsWithOneNameKeepsIt)
+{
+    // Files are read in name order: "null.lbl" comes after the test label,
+    // "x2.lbl" after "x1.lbl".
+    WriteLabel("null.lbl", "null", "Substituta");
+    WriteLabel("x1.lbl", "dup", "Primeira");
+    WriteLabel("x2.lbl", "dup", "Segunda");
+    const auto registry = BuildLabelRegistry(SettingsPath());
+    EXPECT_EQ(Descriptions(*registry), (std::vector<std::string>{"Segunda", "Substituta"}));
+    EXPECT_EQ(registry->LabelHash.Item("null").GetDescription(), "Substituta");
+    EXPECT_EQ(registry->LabelHash.Item("dup").GetDescription(), "Segunda");
+    EXPECT_THROW(registry->LabelHash.Item("Null"), EHashFindError);
+}
+
+TEST_F(LabelRegistryTest, AFileThatCannotBeRegisteredStopsTheBuild)
+{
+    WriteLabel("semnome.lbl", "", "Sem nome");
+    EXPECT_THROW(BuildLabelRegistry(SettingsPath()), EHashInvalidKeyError);
+    WriteFileBytes(modelos + "/semnome.lbl", "[geral]\nname=x\n[image]\n1=" + std::string(40, 'A') + "\n");
+    EXPECT_THROW(BuildLabelRegistry(SettingsPath()), ELabelError);
+}
+
+TEST_F(LabelRegistryTest, DefaultTemplatesDirectoryIsUnderTheCurrentDirectory)
+{
+    TIniFile(SettingsPath()).DeleteKey(settings::Geral, settings::PathModelos);
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(home.Path()));
+    WriteLabel("atual.lbl", "atual", "Atual");
+    const QString directory = TemplatesDirectory(SettingsPath());
+    const auto registry = BuildLabelRegistry(SettingsPath());
+    QDir::setCurrent(previous);
+    EXPECT_EQ(directory, QDir::current().absoluteFilePath(home.Path() + "/modelos"));
+    EXPECT_TRUE(registry->LabelHash.Exists("atual"));
+}
+
+TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)
+{
+    const TNullLabel label;
+    EXPECT_EQ(label.GetName(), "null");
+    EXPECT_EQ(label.GetPrinter(), "Null Printer");
+    EXPECT_EQ(label.GetVersion(), "1.1.0");
+    EXPECT_EQ(label.GetHeader(), "");
+    EXPECT_EQ(label.GetImage().size(), QSize(110, 30));
+    EXPECT_EQ(label.GetImage().colorCount(), 16);
+
+    // Any product will do, even one that has no barcode.
+    const TProduto semCodigo;
+    std::string text = "old";
+    label.RenderFirst(semCodigo, text, 0);
+    EXPECT_EQ(text, "");
+    text = "old";
+    label.RenderLast(semCodigo, text, 0);
+    EXPECT_EQ(text, "");
+}
+
+// The templates shipped for stores load and fill every placeholder they use
+// for the products they are meant for.
+TEST(ExampleTemplatesTest, LoadAndRenderEveryBody)
+{
+    const QString directory = QStringLiteral(ZEV_EXAMPLES "/modelos");
+    const std::vector<QString> files = LabelFiles(directory);
+    ASSERT_GE(files.size(), 2u);
+    const auto unit = Arroz();
+    const auto caixa = CaixaDeLeite(*unit);
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const TFileLabel label(file);
+        EXPECT_FALSE(label.GetName().empty());
+        EXPECT_FALSE(label.GetImage().isNull());
+        EXPECT_GT(label.LineLength(), 0);
+        EXPECT_FALSE(label.GetHeader().empty());
+        for (const TProduto* produto : {unit.get(), caixa.get()}) {
+            for (const double date : {EncodeDate(2026, 12, 3), EncodeDate(2026, 12, 20)}) {
+                std::string text;
+                label.RenderSingle(*produto, text, date);
+                EXPECT_EQ(text.find("{Produto."), std::string::npos) << text;
+                EXPECT_EQ(text.find("{Caixa."), std::string::npos) << text;
+                EXPECT_EQ(text.find('{'), std::string::npos) << text;
+            }
+        }
+    }
+}
+
+} // namespace
