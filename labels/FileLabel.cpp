@@ -33,13 +33,14 @@ bool IsBlank(std::string_view text)
 // The section's values ordered by key as text, each followed by CR LF.
 std::string SectionText(const TIniFile& file, std::string_view section)
 {
-    std::vector<std::string> keys = file.ReadSectionKeys(section);
-    std::stable_sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
-        return AnsiCompareText(a, b) < 0;
-    });
+    auto lines = file.ReadSectionValues(section);
+    const auto byKey = [](const auto& a, const auto& b) { return AnsiCompareText(a.first, b.first) < 0; };
+    // Files are usually written in order; checking is cheaper than sorting.
+    if (!std::is_sorted(lines.begin(), lines.end(), byKey))
+        std::stable_sort(lines.begin(), lines.end(), byKey);
     std::string text;
-    for (const std::string& key : keys) {
-        text += file.ReadString(section, key);
+    for (const auto& [key, value] : lines) {
+        text += value;
         text += "\r\n";
     }
     return text;
@@ -367,8 +368,20 @@ std::string BarcodeValue(const TProduto& produto)
 
 std::string DecodeBase64(std::string_view text)
 {
-    static constexpr std::string_view Alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr std::int8_t Skipped = -1;
+    static constexpr std::int8_t Invalid = -2;
+    static const std::array<std::int8_t, 256> values = [] {
+        std::array<std::int8_t, 256> table;
+        table.fill(Invalid);
+        constexpr std::string_view alphabet =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (std::size_t i = 0; i < alphabet.size(); ++i)
+            table[static_cast<unsigned char>(alphabet[i])] = std::int8_t(i);
+        for (const char blank : {' ', '\t', '\r', '\n'})
+            table[static_cast<unsigned char>(blank)] = Skipped;
+        return table;
+    }();
+
     std::string bytes;
     bytes.reserve(text.size() / 4 * 3);
     std::uint32_t bits = 0;
@@ -376,10 +389,10 @@ std::string DecodeBase64(std::string_view text)
     for (const char c : text) {
         if (c == '=')
             break;
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+        const std::int8_t value = values[static_cast<unsigned char>(c)];
+        if (value == Skipped)
             continue;
-        const std::size_t value = Alphabet.find(c);
-        if (value == std::string_view::npos)
+        if (value == Invalid)
             throw ELabelError("caractere fora do Base64 na seção [image]");
         bits = (bits << 6) | std::uint32_t(value);
         bitCount += 6;

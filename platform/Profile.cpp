@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <map>
 #include <functional>
 
 namespace zev {
@@ -162,6 +163,23 @@ std::vector<std::string> TIniFile::ReadSectionKeys(std::string_view section) con
         if (line.isKey && AnsiSameText(line.section, section))
             keys.push_back(line.key);
     return keys;
+}
+
+std::vector<std::pair<std::string, std::string>>
+TIniFile::ReadSectionValues(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    // Of two equal keys the first one's value counts, as for ReadString.
+    std::map<std::string, std::string> firstValues;
+    for (const Line& line : m_lines) {
+        if (!line.isKey || !AnsiSameText(line.section, section))
+            continue;
+        const std::string_view text = line.text;
+        const auto [first, added] = firstValues.try_emplace(
+            AnsiUpperCase(line.key), Unquoted(TrimView(text.substr(text.find('=') + 1))));
+        values.emplace_back(line.key, first->second);
+    }
+    return values;
 }
 
 std::optional<std::string_view> TIniFile::Value(std::string_view section,

@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zev {
@@ -39,6 +40,9 @@ public:
     bool ValueExists(std::string_view section, std::string_view key) const;
     // Key names in file order; a key written twice is listed twice.
     std::vector<std::string> ReadSectionKeys(std::string_view section) const;
+    // Each key of the section in file order with the value ReadString gives
+    // it, in one pass: for sections of many lines, such as pictures.
+    std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback = {}) const;
