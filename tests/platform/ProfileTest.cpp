@@ -98,6 +98,13 @@ TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
                                         "Path Modelos", "Selecao Data", "Imp Autom", "Atacado"}));
     EXPECT_EQ(ini.ReadSectionKeys("Labels"), (std::vector<std::string>{"gondola", "preco"}));
     EXPECT_TRUE(ini.ReadSectionKeys("Nowhere").empty());
+    // Values read in one pass agree with ReadString, duplicates included.
+    for (const char* section : {"geral", "Labels", "Nowhere"}) {
+        std::vector<std::pair<std::string, std::string>> oneByOne;
+        for (const std::string& key : ini.ReadSectionKeys(section))
+            oneByOne.emplace_back(key, ini.ReadString(section, key));
+        EXPECT_EQ(ini.ReadSectionValues(section), oneByOne) << section;
+    }
     EXPECT_TRUE(ini.SectionExists("LABELS"));
     EXPECT_FALSE(ini.SectionExists("Portas"));
     EXPECT_TRUE(ini.ValueExists("com1:", "empty"));
