@@ -98,7 +98,7 @@ QImage LoadPreview(const TIniFile& file)
 
 double Divided(const TProduto& produto, double value, double divisor, std::string_view divisorName)
 {
-    if (divisor == 0 || !std::isfinite(divisor))
+    if (divisor == 0)
         CannotRender(produto, std::string(divisorName) + " é zero.");
     return value / divisor;
 }
