@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+// libcups's connection, without its headers.
 typedef struct _http_s http_t;
 
 namespace zev {

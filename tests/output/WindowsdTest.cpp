@@ -200,25 +200,6 @@ TEST_F(TWindowsPortTest, PortReleasedWhileStartedCancelsItsJob)
     EXPECT_EQ(Cups().OutputOf("Zebra"), "");
 }
 
-TEST_F(TWindowsPortTest, IdlePortSendsNothingAndHasNoSettings)
-{
-    Cups().AddQueue("Zebra");
-    TWindowsPort port(m_operator, "Zebra");
-
-    EXPECT_FALSE(port.SendData("^XA^XZ\r\n"));
-    EXPECT_FALSE(port.EndData());
-    port.Configure(Settings);
-
-    const QString notStarted = QStringLiteral("Msg: Impressão não iniciada");
-    EXPECT_EQ(
-        m_operator.Messages(),
-        (std::vector<TOperatorMessage>{
-            {"error", QStringLiteral("Erro iniciando a impressão da etiqueta. ") + notStarted},
-            {"error", QStringLiteral("Erro finalizando impressão. ") + notStarted},
-            {"notice", QString::fromUtf8(NoPortConfigurationText)}}));
-    EXPECT_EQ(Cups().OutputOf("Zebra"), "");
-}
-
 TEST_F(TWindowsPortTest, DriverListsTheQueuesByTheirNamesInTheSpoolersOrder)
 {
     TWindowsDriver driver(m_operator);

@@ -6,7 +6,7 @@
 // backend that appends the job's bytes, unchanged, to a file per queue.
 //
 // The daemon stops with the object, and with the test process if that dies
-// first. It must run as root (jobs' backends run as root to write anywhere).
+// first. It runs as whoever runs the tests, root included.
 
 #include <QProcess>
 #include <QString>
@@ -44,8 +44,6 @@ public:
     ~TPrivateCups();
     TPrivateCups(const TPrivateCups&) = delete;
     TPrivateCups& operator=(const TPrivateCups&) = delete;
-
-    const QString& SocketPath() const { return m_socketPath; }
 
     // A raw queue accepting jobs; every job's bytes go to OutputOf(name).
     void AddQueue(const std::string& name);
