@@ -98,9 +98,19 @@ QImage LoadPreview(const TIniFile& file)
 
 double Divided(const TProduto& produto, double value, double divisor, std::string_view divisorName)
 {
-    if (divisor == 0)
+    const double quotient = value / divisor;
+    if (divisor == 0 || !std::isfinite(quotient))
         CannotRender(produto, std::string(divisorName) + " é zero.");
-    return value / divisor;
+    return quotient;
+}
+
+std::string ProductDate(const TProduto& produto, double day)
+{
+    try {
+        return FormatDate(DateFormat, day);
+    } catch (const EConvertError& error) {
+        CannotRender(produto, error.what());
+    }
 }
 
 // Name=value list where an empty value means "no entry", so the placeholder
@@ -269,9 +279,8 @@ TSubstitutions TFileLabel::Placeholders(const TProduto& produto, double date) co
     table.Set("{Produto.precoOferta}", FormatFloat(PriceFormat, produto.precoOferta));
     if (!produto.fornecedorDescricao.empty()) {
         table.Set("{Produto.fornecedorDescricao}", produto.fornecedorDescricao);
-        table.Set("{Produto.fabricacao}", FormatDate(DateFormat, produto.fabricacao));
-        table.Set("{Produto.validade}",
-                  FormatDate(DateFormat, produto.fabricacao + produto.diasValidade));
+        table.Set("{Produto.fabricacao}", ProductDate(produto, produto.fabricacao));
+        table.Set("{Produto.validade}", ProductDate(produto, produto.fabricacao + produto.diasValidade));
     }
     // The standard package is the record's own, box or not: its price per
     // package unit is computed from its own price and factor, so the test

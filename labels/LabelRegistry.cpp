@@ -14,9 +14,12 @@ namespace zev {
 
 QString TemplatesDirectory(const QString& settingsPath)
 {
-    const std::string fallback = (QDir::currentPath() + "/modelos").toStdString();
-    return QString::fromStdString(
-        TIniFile(settingsPath).ReadString(settings::Geral, settings::PathModelos, fallback));
+    const std::string configured =
+        TIniFile(settingsPath).ReadString(settings::Geral, settings::PathModelos);
+    // An empty value would be the current directory itself.
+    if (configured.empty())
+        return QDir::currentPath() + "/modelos";
+    return QString::fromStdString(configured);
 }
 
 std::vector<QString> LabelFiles(const QString& directory)

@@ -88,6 +88,9 @@ TEST_F(FileLabelTest, SectionLinesFollowTheirKeysAsText)
     const TFileLabel label = Label("[pre_label]\n2=dois\n10=dez\n1=um\n[normal]\n");
     EXPECT_EQ(label.GetHeader(), "um\r\ndez\r\ndois\r\n");
     EXPECT_EQ(Label("[geral]\nname=x\n").GetHeader(), "");
+    // Values lose surrounding blanks and one pair of quotes; a key written
+    // twice repeats its first value.
+    EXPECT_EQ(Label("[PRE_LABEL]\n1=  a b  \n2=\"  c  \"\n1=d\n").GetHeader(), "a b\r\na b\r\n  c  \r\n");
 }
 
 TEST_F(FileLabelTest, BodyFollowsOfferAndBoxAndFallsBackToNormal)
@@ -285,6 +288,11 @@ TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
     } cases[] = {
         {"no barcode", [](TProduto& p) { p.barra = " "; p.barras.clear(); }},
         {"box factor zero", [](TProduto& p) { p.fatorPreco = 0; }},
+        {"date out of range",
+         [](TProduto& p) {
+             p.fornecedorDescricao = "GRANJA";
+             p.diasValidade = 99999999;
+         }},
         {"standard package factor zero",
          [](TProduto& p) {
              p.embalagemPadrao = "KG";

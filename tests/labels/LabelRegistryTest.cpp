@@ -104,7 +104,8 @@ TEST_F(LabelRegistryTest, AFileThatCannotBeRegisteredStopsTheBuild)
 
 TEST_F(LabelRegistryTest, DefaultTemplatesDirectoryIsUnderTheCurrentDirectory)
 {
-    TIniFile(SettingsPath()).DeleteKey(settings::Geral, settings::PathModelos);
+    // Missing or empty.
+    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos, "");
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(home.Path()));
     WriteLabel("atual.lbl", "atual", "Atual");
@@ -119,6 +120,7 @@ TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)
 {
     const TNullLabel label;
     EXPECT_EQ(label.GetName(), "null");
+    EXPECT_EQ(label.GetDescription(), "Null Label - For Testing");
     EXPECT_EQ(label.GetPrinter(), "Null Printer");
     EXPECT_EQ(label.GetVersion(), "1.1.0");
     EXPECT_EQ(label.GetHeader(), "");
@@ -130,9 +132,11 @@ TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)
     std::string text = "old";
     label.RenderFirst(semCodigo, text, 0);
     EXPECT_EQ(text, "");
-    text = "old";
-    label.RenderLast(semCodigo, text, 0);
-    EXPECT_EQ(text, "");
+    for (const auto render : {&TNullLabel::RenderNext, &TNullLabel::RenderSingle, &TNullLabel::RenderLast}) {
+        text = "old";
+        (label.*render)(semCodigo, text, 0);
+        EXPECT_EQ(text, "");
+    }
 }
 
 // The templates shipped for stores load and fill every placeholder they use
