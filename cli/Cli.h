@@ -47,5 +47,7 @@ int UsageError(TCliContext& context, std::string_view command, std::string_view 
 
 // Commands.
 int ProdutoCommand(TCliContext& context, TArguments arguments);
+int PortsCommand(TCliContext& context, TArguments arguments);
+int SendCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli
