@@ -172,10 +172,11 @@ bool TSerialPort::EndData()
 {
     if (!m_line)
         return false;
-    const bool drained = m_stalled || m_line->Drain(m_writeBound);
-    m_line.reset();
-    if (!drained)
+    if (m_stalled)
+        m_line->Discard();
+    else if (!m_line->Drain(m_writeBound))
         ShowNotTaken();
+    m_line.reset();
     return true;
 }
 

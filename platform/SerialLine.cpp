@@ -174,9 +174,6 @@ TSerialLine::TSerialLine(int fd) : m_fd(fd), m_state(std::make_unique<termios>()
 
 TSerialLine::~TSerialLine()
 {
-    // Whatever is still queued is dropped, so the close cannot wait for a
-    // device that takes nothing.
-    (void)tcflush(m_fd, TCOFLUSH);
     (void)ioctl(m_fd, TIOCNXCL);
     close(m_fd);
 }
@@ -309,11 +306,16 @@ bool TSerialLine::Drain(std::chrono::milliseconds bound)
             deadline = Clock::now() + bound;
         last = queued;
         if (Clock::now() >= deadline) {
-            (void)tcflush(m_fd, TCOFLUSH);
+            Discard();
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+void TSerialLine::Discard()
+{
+    (void)tcflush(m_fd, TCOFLUSH);
 }
 
 std::string TSerialLine::LastError() const

@@ -60,6 +60,9 @@ public:
     // Waits until the device has sent what it holds, at most `bound` after
     // the last progress; false (and what is left discarded) when it did not.
     bool Drain(std::chrono::milliseconds bound);
+    // Drops what the device has not sent yet, so closing it cannot wait for
+    // a device that takes nothing.
+    void Discard();
 
     // The system's text for the last failure.
     std::string LastError() const;

@@ -52,6 +52,12 @@ void TPseudoTerminal::LineState(termios& state) const
         throw std::runtime_error("cannot read the pseudo-terminal's line state");
 }
 
+void TPseudoTerminal::SetLineState(const termios& state)
+{
+    if (tcsetattr(m_master, TCSANOW, &state) != 0)
+        throw std::runtime_error("cannot set the pseudo-terminal's line state");
+}
+
 void TPseudoTerminal::Close()
 {
     if (m_master >= 0)

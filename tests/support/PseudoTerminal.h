@@ -29,6 +29,7 @@ public:
     void Write(const std::string& bytes);
     // The terminal side's line settings as the device has them.
     void LineState(termios& state) const;
+    void SetLineState(const termios& state);
     // Closes the controlling side: the device disappears.
     void Close();
 
