@@ -17,8 +17,10 @@ constexpr std::array CommandTable = {
     TCliCommand{"produto", "CHAVE | produto --barra CODIGO",
                 "mostra um produto do cadastro: preços, ofertas, códigos, pai e filhos",
                 &ProdutoCommand},
-    TCliCommand{"ports", "", "lista as portas de impressão com o driver e o dispositivo", &PortsCommand},
-    TCliCommand{"send", "PORTA ARQUIVO [--output CAMINHO]", "envia um arquivo a uma porta como um trabalho de impressão", &SendCommand},
+    TCliCommand{"ports", "", "lista as portas de impressão com o driver e o dispositivo",
+                &PortsCommand},
+    TCliCommand{"send", "PORTA ARQUIVO [--output CAMINHO]",
+                "envia um arquivo a uma porta como um trabalho de impressão", &SendCommand},
 };
 
 void PrintHelp(std::ostream& out)

@@ -10,7 +10,9 @@ namespace {
 void WriteLine(std::ostream& stream, const QString& text)
 {
     QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ').replace(u'\r', u' ');
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(u'\n', u' ')
+        .replace(u'\r', u' ');
     stream << line.toStdString() << '\n';
 }
 
@@ -25,8 +27,7 @@ std::optional<QString> Proposed(const TFileRequest& request)
 
 TTerminalOperator::TTerminalOperator(std::ostream& out, std::ostream& err, TTerminalAnswers answers)
     : m_out(out), m_err(err), m_answers(std::move(answers))
-{
-}
+{}
 
 void TTerminalOperator::ShowError(const QString& text)
 {

@@ -13,8 +13,8 @@ namespace zev::cli {
 
 struct TTerminalAnswers
 {
-    bool yes = false;               // --yes: every Yes/No question is answered Yes
-    std::optional<QString> output;  // --output PATH: the save file chooser's answer
+    bool yes = false;              // --yes: every Yes/No question is answered Yes
+    std::optional<QString> output; // --output PATH: the save file chooser's answer
 };
 
 class TTerminalOperator final : public TOperator

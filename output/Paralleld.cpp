@@ -8,8 +8,7 @@ namespace zev {
 
 TParallelPort::TParallelPort(TOperator& op, std::string name, QString device)
     : m_operator(op), m_name(std::move(name)), m_device(std::move(device))
-{
-}
+{}
 
 void TParallelPort::Configure(const QString&)
 {
@@ -26,8 +25,7 @@ bool TParallelPort::SendData(const std::string& data)
 
 TParallelDriver::TParallelDriver(TOperator& op, QString settingsPath, QString systemRoot)
     : m_operator(op), m_settingsPath(std::move(settingsPath)), m_systemRoot(std::move(systemRoot))
-{
-}
+{}
 
 TPrinterPortList TParallelDriver::GetPorts()
 {

@@ -23,9 +23,10 @@ void TPortRegistry::AddDriver(std::unique_ptr<TPrinterDriver> driver)
             m_driverOf.erase(earlier);
         }
         TPrinterPort* added = port.get();
-        const auto place = std::upper_bound(
-            m_ports.begin(), m_ports.end(), name,
-            [](const std::string& key, const TPrinterPort* other) { return key < other->GetName(); });
+        const auto place = std::upper_bound(m_ports.begin(), m_ports.end(), name,
+                                            [](const std::string& key, const TPrinterPort* other) {
+                                                return key < other->GetName();
+                                            });
         m_ports.insert(place, added);
         m_driverOf[added] = &owner;
         m_portHash.SetItem(name, std::move(port));

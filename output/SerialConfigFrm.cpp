@@ -78,7 +78,8 @@ TSerialConfigForm::TSerialConfigForm(QWidget* parent) : QDialog(parent)
 void TSerialConfigForm::Load(const QString& portName, const QString& devicePath,
                              const TSerialLineChoice& choice)
 {
-    m_groupBox->setTitle(devicePath.isEmpty() ? portName : portName + QStringLiteral("  ") + devicePath);
+    m_groupBox->setTitle(devicePath.isEmpty() ? portName
+                                              : portName + QStringLiteral("  ") + devicePath);
     Select(m_baudCmb, choice.baud);
     Select(m_dataCmb, choice.data);
     Select(m_stopCmb, choice.stop);

@@ -101,8 +101,7 @@ std::string DeviceControlText(const TSerialSettings& line)
 TSerialPort::TSerialPort(TOperator& op, std::string name, QString device,
                          std::chrono::milliseconds writeBound)
     : m_operator(op), m_name(std::move(name)), m_device(std::move(device)), m_writeBound(writeBound)
-{
-}
+{}
 
 TSerialPort::~TSerialPort() = default;
 
@@ -182,17 +181,16 @@ bool TSerialPort::EndData()
 
 void TSerialPort::ShowNotTaken()
 {
-    m_operator.ShowError(QStringLiteral("A porta %1 não recebeu os dados em %2 segundos: verifique "
-                                        "se a impressora está ligada, conectada e pronta.")
-                             .arg(AnsiToQString(m_name),
-                                  QString::fromStdString(FloatToStr(
-                                      std::chrono::duration<double>(m_writeBound).count()))));
+    m_operator.ShowError(
+        QStringLiteral("A porta %1 não recebeu os dados em %2 segundos: verifique "
+                       "se a impressora está ligada, conectada e pronta.")
+            .arg(AnsiToQString(m_name), QString::fromStdString(FloatToStr(
+                                            std::chrono::duration<double>(m_writeBound).count()))));
 }
 
 TSerialDriver::TSerialDriver(TOperator& op, QString settingsPath, QString systemRoot)
     : m_operator(op), m_settingsPath(std::move(settingsPath)), m_systemRoot(std::move(systemRoot))
-{
-}
+{}
 
 TPrinterPortList TSerialDriver::GetPorts()
 {

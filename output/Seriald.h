@@ -23,8 +23,9 @@ class TOperator;
 class TSerialLine;
 
 // The lists of the settings dialog, in their order.
-inline constexpr std::array<int, 15> SerialBaudRates = {
-    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+inline constexpr std::array<int, 15> SerialBaudRates = {110,   300,   600,    1200,   2400,
+                                                        4800,  9600,  14400,  19200,  38400,
+                                                        56000, 57600, 115200, 128000, 256000};
 inline constexpr std::array<int, 4> SerialDataBits = {5, 6, 7, 8};
 // Stop-bits codes 1, 2 and 3.
 inline constexpr std::array<const char*, 3> SerialStopBitsTexts = {"1", "1.5", "2"};
@@ -40,8 +41,8 @@ struct TSerialSettings
 {
     int baudRate = 9600;
     int dataBits = 8;
-    std::uint8_t stopBits = 0; // 1 one, 2 one and a half, 3 two; others: one
-    char parity = 'N';         // the first letter stored; empty: N
+    std::uint8_t stopBits = 0;    // 1 one, 2 one and a half, 3 two; others: one
+    char parity = 'N';            // the first letter stored; empty: N
     std::uint8_t flowControl = 2; // 0 none, 1 XON/XOFF, 2 CTS/RTS, 3 DSR/DTR; others: left as is
 
     bool operator==(const TSerialSettings&) const = default;

@@ -25,7 +25,8 @@ std::string UserName()
 // The group that may use a device (lp for printers, dialout for serial lines).
 std::string DeviceGroup(const QByteArray& path)
 {
-    struct stat status{};
+    struct stat status
+    {};
     if (stat(path.constData(), &status) == 0)
         if (const group* owner = getgrgid(status.st_gid); owner != nullptr && status.st_gid != 0)
             return owner->gr_name;
@@ -38,8 +39,8 @@ TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what)
     : m_path(path), m_mode(mode), m_what(std::move(what))
 {
     const QByteArray name = QFile::encodeName(path);
-    const int flags = mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC
-                                            : O_WRONLY | O_APPEND | O_NOCTTY;
+    const int flags =
+        mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND | O_NOCTTY;
     do
         m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
     while (m_fd < 0 && errno == EINTR);
@@ -82,9 +83,8 @@ void TOutputFile::Close()
 
 void TOutputFile::Fail(int code) const
 {
-    std::string message = "Erro de entrada/saída em " + m_what + " (" +
-                          m_path.toStdString() + "): " + std::strerror(code) + " (erro " +
-                          std::to_string(code) + ")";
+    std::string message = "Erro de entrada/saída em " + m_what + " (" + m_path.toStdString() +
+                          "): " + std::strerror(code) + " (erro " + std::to_string(code) + ")";
     if (m_mode == Mode::Device && (code == EACCES || code == EPERM)) {
         const std::string group = DeviceGroup(QFile::encodeName(m_path));
         const std::string user = UserName();

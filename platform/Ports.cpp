@@ -72,7 +72,8 @@ bool IsPresent(const QString& device, const QString& systemRoot)
         return false;
     const QFileInfo info(canonical);
     static const QRegularExpression uartName(QStringLiteral("^ttyS[0-9]+$"));
-    if (info.path() != Canonical(DeviceDir(systemRoot)) || !uartName.match(info.fileName()).hasMatch())
+    if (info.path() != Canonical(DeviceDir(systemRoot)) ||
+        !uartName.match(info.fileName()).hasMatch())
         return true;
     QFile type(systemRoot + QStringLiteral("/sys/class/tty/") + info.fileName() +
                QStringLiteral("/type"));
@@ -87,7 +88,8 @@ std::vector<std::pair<int, QString>> NumberedDevices(const QString& folder, cons
     std::vector<std::pair<int, QString>> devices;
     const QRegularExpression pattern(QStringLiteral("^") + QRegularExpression::escape(prefix) +
                                      QStringLiteral("([0-9]+)$"));
-    const QStringList names = QDir(folder).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    const QStringList names =
+        QDir(folder).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QString& name : names)
         if (const QRegularExpressionMatch match = pattern.match(name); match.hasMatch())
             devices.emplace_back(match.captured(1).toInt(), folder + u'/' + name);
@@ -109,8 +111,8 @@ std::vector<QString> HotPlugDevices(Kind kind, const QString& systemRoot)
             for (const auto& [number, path] : NumberedDevices(dev, prefix))
                 devices.push_back(path);
     } else {
-        for (const auto& [number, path] : NumberedDevices(dev + QStringLiteral("/usb"),
-                                                          QStringLiteral("lp")))
+        for (const auto& [number, path] :
+             NumberedDevices(dev + QStringLiteral("/usb"), QStringLiteral("lp")))
             devices.push_back(path);
     }
     return devices;
@@ -118,7 +120,8 @@ std::vector<QString> HotPlugDevices(Kind kind, const QString& systemRoot)
 
 QString DefaultDevice(const TPortNumber& port, const QString& systemRoot)
 {
-    const QString node = port.kind == Kind::Serial ? QStringLiteral("/ttyS") : QStringLiteral("/lp");
+    const QString node =
+        port.kind == Kind::Serial ? QStringLiteral("/ttyS") : QStringLiteral("/lp");
     return DeviceDir(systemRoot) + node + QString::number(port.number - 1);
 }
 
@@ -128,9 +131,9 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
 {
     TIniFile ini(settingsPath);
     std::vector<TSystemPort> ports;
-    std::set<QString> mapped;                   // canonical device paths already named
-    std::set<std::pair<Kind, int>> taken;       // numbers in use
-    std::vector<std::string> names;             // every name in use, for the defaults
+    std::set<QString> mapped;             // canonical device paths already named
+    std::set<std::pair<Kind, int>> taken; // numbers in use
+    std::vector<std::string> names;       // every name in use, for the defaults
 
     for (const std::string& name : ini.ReadSectionKeys(PortasSection)) {
         if (std::any_of(names.begin(), names.end(),
@@ -140,8 +143,8 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
         const TPortNumber number = ParsePortName(name);
         if (number.kind != Kind::Other)
             taken.insert({number.kind, number.number});
-        const QString device = QFile::decodeName(
-            QByteArray::fromStdString(ini.ReadString(PortasSection, name)));
+        const QString device =
+            QFile::decodeName(QByteArray::fromStdString(ini.ReadString(PortasSection, name)));
         if (!IsPresent(device, systemRoot))
             continue;
         mapped.insert(Canonical(device));
@@ -152,9 +155,9 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
         const QString prefix = kind == Kind::Serial ? QStringLiteral("ttyS") : QStringLiteral("lp");
         for (const auto& [index, device] : NumberedDevices(DeviceDir(systemRoot), prefix)) {
             const std::string name = PortName(kind, index + 1);
-            const bool named = std::any_of(names.begin(), names.end(), [&](const std::string& known) {
-                return AnsiSameText(known, name);
-            });
+            const bool named =
+                std::any_of(names.begin(), names.end(),
+                            [&](const std::string& known) { return AnsiSameText(known, name); });
             if (named || mapped.contains(Canonical(device)) || !IsPresent(device, systemRoot))
                 continue;
             taken.insert({kind, index + 1});

@@ -93,7 +93,8 @@ std::optional<TLineText> ParseLineText(std::string_view text)
             line.speed = speed->code;
         } else if (AnsiSameText(key, "parity")) {
             const std::string letter = AnsiUpperCase(value);
-            if (letter.size() != 1 || std::string_view("NOEMS").find(letter[0]) == std::string_view::npos)
+            if (letter.size() != 1 ||
+                std::string_view("NOEMS").find(letter[0]) == std::string_view::npos)
                 return std::nullopt;
             line.parity = letter[0];
         } else if (AnsiSameText(key, "data")) {
@@ -208,8 +209,8 @@ bool TSerialLine::BuildState(std::string_view text)
     state.c_cc[VMIN] = 1;
     state.c_cc[VTIME] = 0;
 
-    if (line->speed && (cfsetispeed(&state, *line->speed) != 0 ||
-                        cfsetospeed(&state, *line->speed) != 0))
+    if (line->speed &&
+        (cfsetispeed(&state, *line->speed) != 0 || cfsetospeed(&state, *line->speed) != 0))
         return false;
     if (line->dataBits)
         state.c_cflag = (state.c_cflag & ~CSIZE) | SizeFlag(*line->dataBits);
@@ -267,8 +268,7 @@ bool TSerialLine::ApplyState()
     return cfgetospeed(&applied) == cfgetospeed(m_state.get());
 }
 
-TSerialLine::TWriteResult TSerialLine::Write(std::string_view data,
-                                             std::chrono::milliseconds bound)
+TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono::milliseconds bound)
 {
     const Clock::time_point deadline = Clock::now() + bound;
     while (!data.empty()) {

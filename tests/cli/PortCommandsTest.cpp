@@ -22,9 +22,10 @@ protected:
     void SetUp() override
     {
         WriteFileBytes(home.File("lpt9.prn"), "");
-        WriteFileBytes(home.File("zev.ini"), "[Portas]\r\nCOM9:=" + line.Device().toStdString() +
-                                                 "\r\nLPT9:=" + home.File("lpt9.prn").toStdString() +
-                                                 "\r\n[COM9:]\r\nFLOWCONTROL=0\r\n");
+        WriteFileBytes(home.File("zev.ini"),
+                       "[Portas]\r\nCOM9:=" + line.Device().toStdString() +
+                           "\r\nLPT9:=" + home.File("lpt9.prn").toStdString() +
+                           "\r\n[COM9:]\r\nFLOWCONTROL=0\r\n");
     }
 
     Result Cli(const QStringList& arguments) const
@@ -55,8 +56,8 @@ TEST_F(PortCommandsTest, SendCarriesAFileToAPort)
     const std::string label = std::string("^XA\r\n^FD\xC1gua\x00\x1b^XZ\r\n", 17);
     WriteFileBytes(home.File("etiqueta.zpl"), label);
 
-    const Result toFile = Cli({"send", "FILE:", home.File("etiqueta.zpl"), "--output",
-                               home.File("saida.prn")});
+    const Result toFile =
+        Cli({"send", "FILE:", home.File("etiqueta.zpl"), "--output", home.File("saida.prn")});
     EXPECT_EQ(toFile.status, 0) << toFile.err;
     EXPECT_EQ(ReadFileBytes(home.File("saida.prn")), label);
 

@@ -57,7 +57,8 @@ protected:
 TEST_F(FilePortTest, AJobIsTheBlocksByteForByte)
 {
     const QString path = home.File("etiquetas.prn");
-    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", AllBytes(), "", "^XA\n^FDÁgua\r^XZ"};
+    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", AllBytes(), "",
+                                             "^XA\n^FDÁgua\r^XZ"};
     Job(path, blocks);
     EXPECT_EQ(ReadFileBytes(path), blocks[0] + blocks[1] + blocks[3]);
 

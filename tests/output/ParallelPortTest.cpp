@@ -140,7 +140,8 @@ TEST_F(ParallelPortTest, APermissionErrorSaysWhatToDo)
     if (child == 0) {
         close(pipeEnds[0]);
         std::string report = "no error";
-        if (geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)) {
+        if (geteuid() != 0 ||
+            (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)) {
             TParallelPort port(op, "LPT2:", device);
             try {
                 port.SendData("^XA");

@@ -26,11 +26,11 @@ TEST_F(RegistryTest, WithoutDevicesOnlyTheFileAndNullPortsExist)
     std::vector<std::pair<std::string, std::string>> drivers;
     for (const auto& driver : registry->DriverList())
         drivers.emplace_back(driver->GetName(), driver->GetVersion());
-    EXPECT_EQ(drivers, (std::vector<std::pair<std::string, std::string>>{
-                           {"Null Driver", "1.0.1"},
-                           {"File Driver", "1.0.1"},
-                           {"Parallel Driver", "1.0.2"},
-                           {"Serial Driver", "1.1.1"}}));
+    EXPECT_EQ(drivers,
+              (std::vector<std::pair<std::string, std::string>>{{"Null Driver", "1.0.1"},
+                                                                {"File Driver", "1.0.1"},
+                                                                {"Parallel Driver", "1.0.2"},
+                                                                {"Serial Driver", "1.1.1"}}));
     EXPECT_EQ(registry->DriverOf(registry->Port("FILE:")).GetName(), "File Driver");
     EXPECT_EQ(&registry->Port("NULL:"), registry->PortList()[1]);
     EXPECT_TRUE(op.Messages().empty());
@@ -65,12 +65,17 @@ TEST_F(RegistryTest, SystemPortsFollowTheirDevicesAndPortas)
     const QString usbLp = Device("usb/lp0");
     const QString fixed = Device("impressora-balcao");
     SetIni("[Portas]\r\n"
-           "COM5:=" + fixed.toStdString() + "\r\n"
-           "LPT3:=" + (Root() + "/dev/lp7").toStdString() + "\r\n"
-           "com7:=" + fixed.toStdString() + "\r\n");
+           "COM5:=" +
+           fixed.toStdString() +
+           "\r\n"
+           "LPT3:=" +
+           (Root() + "/dev/lp7").toStdString() +
+           "\r\n"
+           "com7:=" +
+           fixed.toStdString() + "\r\n");
 
     const std::vector<std::pair<std::string, QString>> expected = {
-        {"COM1:", ttyS0}, {"COM2:", byId}, {"COM3:", acm}, {"COM5:", fixed},
+        {"COM1:", ttyS0}, {"COM2:", byId},  {"COM3:", acm},  {"COM5:", fixed},
         {"LPT1:", lp0},   {"LPT2:", usbLp}, {"com7:", fixed}};
     for (int run = 0; run < 2; ++run) {
         std::vector<std::pair<std::string, QString>> found;
@@ -91,8 +96,8 @@ TEST_F(RegistryTest, SystemPortsFollowTheirDevicesAndPortas)
 
     const auto registry = BuildPortRegistry(op, Root());
     EXPECT_EQ(Names(registry->PortList()),
-              (std::vector<std::string>{"COM1:", "COM2:", "COM3:", "COM5:", "FILE:", "LPT1:",
-                                        "LPT2:", "NULL:"}));
+              (std::vector<std::string>{
+                  "COM1:", "COM2:", "COM3:", "COM5:", "FILE:", "LPT1:", "LPT2:", "NULL:"}));
     EXPECT_EQ(registry->DriverOf(registry->Port("COM2:")).GetName(), "Serial Driver");
     EXPECT_EQ(registry->DriverOf(registry->Port("LPT2:")).GetName(), "Parallel Driver");
 
@@ -105,12 +110,13 @@ TEST_F(RegistryTest, SystemPortsFollowTheirDevicesAndPortas)
             list.push_back(port.name);
         return list;
     };
-    EXPECT_EQ(names(), (std::vector<std::string>{"COM1:", "COM3:", "COM5:", "LPT1:", "LPT2:", "com7:"}));
+    EXPECT_EQ(names(),
+              (std::vector<std::string>{"COM1:", "COM3:", "COM5:", "LPT1:", "LPT2:", "com7:"}));
     Device("ttyUSB3");
     QFile::remove(byId);
     ASSERT_TRUE(QFile::link("../../ttyUSB3", byId));
-    EXPECT_EQ(names(),
-              (std::vector<std::string>{"COM1:", "COM2:", "COM3:", "COM5:", "LPT1:", "LPT2:", "com7:"}));
+    EXPECT_EQ(names(), (std::vector<std::string>{
+                           "COM1:", "COM2:", "COM3:", "COM5:", "LPT1:", "LPT2:", "com7:"}));
 }
 
 // A port that counts its releases.
@@ -135,8 +141,7 @@ class TListDriver final : public TPrinterDriver
 public:
     TListDriver(std::vector<std::string> names, int& released)
         : m_names(std::move(names)), m_released(released)
-    {
-    }
+    {}
     std::string GetName() const override { return "List " + m_names.front(); }
     std::string GetVersion() const override { return "0"; }
     TPrinterPortList GetPorts() override
@@ -157,9 +162,11 @@ TEST(PortRegistry, OrdersByteWiseAndTheLaterOfTwoEqualNamesWins)
     int released = 0;
     {
         TPortRegistry registry;
-        registry.AddDriver(std::make_unique<TListDriver>(std::vector<std::string>{"NULL:", "abc", "FILE:"}, released));
+        registry.AddDriver(std::make_unique<TListDriver>(
+            std::vector<std::string>{"NULL:", "abc", "FILE:"}, released));
         const TPrinterPort* earlierAbc = &registry.Port("abc");
-        registry.AddDriver(std::make_unique<TListDriver>(std::vector<std::string>{"Zebra", "abc", "COM1:"}, released));
+        registry.AddDriver(std::make_unique<TListDriver>(
+            std::vector<std::string>{"Zebra", "abc", "COM1:"}, released));
 
         EXPECT_EQ(Names(registry.PortList()),
                   (std::vector<std::string>{"COM1:", "FILE:", "NULL:", "Zebra", "abc"}));
@@ -178,7 +185,8 @@ using ConfiguredLabelsTest = OutputTest;
 TEST_F(ConfiguredLabelsTest, RoundTripInTheListsOrder)
 {
     EXPECT_TRUE(LoadConfiguredLabels(Ini()).empty());
-    SetIni("[Geral]\r\nLabel Default=Gondola\r\n[Labels]\r\nvelha=LPT1:\r\n[COM1:]\r\nBAUD=19200\r\n");
+    SetIni(
+        "[Geral]\r\nLabel Default=Gondola\r\n[Labels]\r\nvelha=LPT1:\r\n[COM1:]\r\nBAUD=19200\r\n");
 
     const TConfiguredLabelList labels = {
         {"Gondola", "COM1:"}, {"Preço Oferta", "FILE:"}, {"Atacado", ""}, {"Balcão", "NULL:"}};

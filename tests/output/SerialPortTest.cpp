@@ -35,7 +35,8 @@ TEST_F(SerialSettingsTest, TheDeviceControlTextFollowsTheSettings)
         {"", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
         {"BAUD=19200\r\nDATABITS=7\r\nSTOPBITS=3\r\nPARITY=E\r\nFLOWCONTROL=1\r\n",
          "baud=19200 parity=E data=7 stop=2 xon=on octs=off odsr=off"},
-        {"STOPBITS=2\r\nFLOWCONTROL=0\r\n", "baud=9600 parity=N data=8 stop=1.5 xon=off octs=off odsr=off"},
+        {"STOPBITS=2\r\nFLOWCONTROL=0\r\n",
+         "baud=9600 parity=N data=8 stop=1.5 xon=off octs=off odsr=off"},
         {"FLOWCONTROL=3\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=on"},
         {"FLOWCONTROL=7\r\n", "baud=9600 parity=N data=8 stop=1"},
         {"BAUD=4000\r\n", "baud=4000 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
@@ -43,7 +44,8 @@ TEST_F(SerialSettingsTest, TheDeviceControlTextFollowsTheSettings)
         {"PARITY=\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
         {"STOPBITS=0\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
         {"STOPBITS=9\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
-        {"STOPBITS=259\r\nFLOWCONTROL=257\r\n", "baud=9600 parity=N data=8 stop=2 xon=on octs=off odsr=off"},
+        {"STOPBITS=259\r\nFLOWCONTROL=257\r\n",
+         "baud=9600 parity=N data=8 stop=2 xon=on octs=off odsr=off"},
         {"BAUD=abc\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
     };
     for (const Case& c : cases) {
@@ -67,7 +69,8 @@ TEST_F(SerialSettingsTest, TheDriverTakesTheComPortsOnly)
 TEST_F(SerialSettingsTest, TheDialogShowsAndKeepsTheStoredSettings)
 {
     TSerialPort port(op, "COM2:", "/dev/zev-nenhum");
-    const std::string stored = "[COM2:]\r\nBAUD=4000\r\nDATABITS=7\r\nPARITY=E\r\nFLOWCONTROL=1\r\n";
+    const std::string stored =
+        "[COM2:]\r\nBAUD=4000\r\nDATABITS=7\r\nPARITY=E\r\nFLOWCONTROL=1\r\n";
     SetIni(stored);
 
     op.QueueSerialLineCancel();
@@ -146,9 +149,12 @@ TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
     };
     const std::vector<Case> cases = {
         {"", B9600, false, false, true, false},
-        {"BAUD=19200\r\nSTOPBITS=3\r\nPARITY=O\r\nFLOWCONTROL=1\r\n", B19200, true, true, false, true},
-        {"BAUD=115200\r\nSTOPBITS=1\r\nPARITY=E\r\nFLOWCONTROL=0\r\n", B115200, false, false, false, false},
-        {"BAUD=2400\r\nDATABITS=5\r\nSTOPBITS=2\r\nPARITY=N\r\nFLOWCONTROL=2\r\n", B2400, true, false, true, false},
+        {"BAUD=19200\r\nSTOPBITS=3\r\nPARITY=O\r\nFLOWCONTROL=1\r\n", B19200, true, true, false,
+         true},
+        {"BAUD=115200\r\nSTOPBITS=1\r\nPARITY=E\r\nFLOWCONTROL=0\r\n", B115200, false, false, false,
+         false},
+        {"BAUD=2400\r\nDATABITS=5\r\nSTOPBITS=2\r\nPARITY=N\r\nFLOWCONTROL=2\r\n", B2400, true,
+         false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.section);
@@ -208,7 +214,8 @@ TEST_F(SerialPortTest, AStartedPortRefusesASecondJobAndItsDialog)
     EXPECT_FALSE(port->StartData(Ini()));
     EXPECT_TRUE(op.Messages().empty());
     port->Configure(Ini());
-    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{{"warning", "Porta Serial em uso !!!"}}));
+    EXPECT_EQ(op.Messages(),
+              (std::vector<TOperatorMessage>{{"warning", "Porta Serial em uso !!!"}}));
     EXPECT_TRUE(op.SerialLineRequests().empty());
 
     // No sharing: another port on the same device is refused while it is held.
@@ -264,8 +271,9 @@ TEST_F(SerialPortTest, AWriteTheDeviceDoesNotTakeGivesUpAtTheBound)
         const auto waited = std::chrono::steady_clock::now() - start;
         EXPECT_GE(waited, 300ms);
         EXPECT_LT(waited, 5s);
-        EXPECT_EQ(op.Messages(), Error("A porta COM9: não recebeu os dados em 0,3 segundos: "
-                                       "verifique se a impressora está ligada, conectada e pronta."));
+        EXPECT_EQ(op.Messages(),
+                  Error("A porta COM9: não recebeu os dados em 0,3 segundos: "
+                        "verifique se a impressora está ligada, conectada e pronta."));
         EXPECT_TRUE(slow.EndData());
         line.Write("\x11");
         line.Read(SIZE_MAX, 100ms); // what got through

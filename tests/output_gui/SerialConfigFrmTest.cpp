@@ -46,7 +46,8 @@ TEST_F(SerialConfigFrmTest, ShowsTheFiveListsWithTheirOwnItems)
                            "38400", "56000", "57600", "115200", "128000", "256000"}));
     EXPECT_EQ(Items(List("DataCmb")), QStringList({"5", "6", "7", "8"}));
     EXPECT_EQ(Items(List("StopCmb")), QStringList({"1", "1.5", "2"}));
-    EXPECT_EQ(Items(List("ParityCmb")), QStringList({"Nenhuma", "Ímpar", "Par", "Marca", "Espaço"}));
+    EXPECT_EQ(Items(List("ParityCmb")),
+              QStringList({"Nenhuma", "Ímpar", "Par", "Marca", "Espaço"}));
     EXPECT_EQ(Items(List("FlowCmb")), QStringList({"Nenhuma", "XON/XOFF", "CTS/RTS", "DSR/DTR"}));
     for (const char* name : {"BaudCmb", "DataCmb", "StopCmb", "ParityCmb", "FlowCmb"})
         EXPECT_FALSE(List(name)->isEditable()) << name;

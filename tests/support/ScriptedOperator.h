@@ -39,7 +39,10 @@ public:
     void QueueFile(const QString& path) { m_files.push_back({true, path}); }
     void QueueCancel() { m_files.push_back({false, {}}); }
     // The serial dialog: the positions it is left at on OK, or Cancela.
-    void QueueSerialLine(const TSerialLineChoice& choice) { m_serialLines.push_back({true, choice}); }
+    void QueueSerialLine(const TSerialLineChoice& choice)
+    {
+        m_serialLines.push_back({true, choice});
+    }
     void QueueSerialLineCancel() { m_serialLines.push_back({false, {}}); }
 
     const std::vector<TOperatorMessage>& Messages() const { return m_messages; }
