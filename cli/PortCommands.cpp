@@ -83,11 +83,10 @@ int SendCommand(TCliContext& context, TArguments arguments)
         context.err << "Não foi possível enviar dados\n";
         return Failed;
     }
-    bool sent;
-    {
-        TStartedPort started(port);
-        sent = port.SendData(bytes.toStdString());
-    }
+    const bool sent = [&] {
+        const TStartedPort started(port);
+        return port.SendData(bytes.toStdString());
+    }();
     if (!sent) {
         context.err << "Não foi possível enviar dados\n";
         return Failed;

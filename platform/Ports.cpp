@@ -2,6 +2,7 @@
 
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
+#include "platform/Error.h"
 #include "platform/Profile.h"
 
 #include <QDir>
@@ -175,7 +176,12 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
             while (taken.contains({kind, number}))
                 ++number;
             const std::string name = PortName(kind, number);
-            ini.WriteString(PortasSection, name, QFile::encodeName(device).toStdString());
+            try {
+                ini.WriteString(PortasSection, name, QFile::encodeName(device).toStdString());
+            } catch (const EZevError&) {
+                // A settings file we may not write: the device is still a
+                // port for this run, only its name is not kept.
+            }
             taken.insert({kind, number});
             mapped.insert(canonical);
             ports.push_back({name, device});

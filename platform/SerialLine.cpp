@@ -17,7 +17,6 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace zev {
 
