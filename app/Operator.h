@@ -24,6 +24,19 @@ struct TFileRequest
     QString defaultExtension; // without the dot; added when the name has none
 };
 
+// The serial line dialog's five lists, as positions in their item lists
+// (baud rate, data bits, stop bits, parity, flow control); -1: no selection.
+struct TSerialLineChoice
+{
+    int baud = -1;
+    int data = -1;
+    int stop = -1;
+    int parity = -1;
+    int flow = -1;
+
+    bool operator==(const TSerialLineChoice&) const = default;
+};
+
 class TOperator
 {
 public:
@@ -40,6 +53,11 @@ public:
     // The chosen path, or nothing when the operator cancels.
     virtual std::optional<QString> ChooseOpenFile(const TFileRequest& request) = 0;
     virtual std::optional<QString> ChooseSaveFile(const TFileRequest& request) = 0;
+
+    // The serial port's settings dialog, opened on `choice`; true when the
+    // operator confirms, with the positions chosen in `choice`.
+    virtual bool EditSerialLine(const QString& portName, const QString& devicePath,
+                                TSerialLineChoice& choice) = 0;
 
     // Progress of a long operation; the empty text clears it.
     virtual void ShowStatus(const QString& text) = 0;

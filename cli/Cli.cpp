@@ -25,6 +25,10 @@ constexpr std::array CommandTable = {
                 "[--first | --next | --single] [--header]",
                 "escreve na saída os dados de impressão de uma etiqueta, sem conversão",
                 &RenderCommand},
+    TCliCommand{"ports", "", "lista as portas de impressão com o driver e o dispositivo",
+                &PortsCommand},
+    TCliCommand{"send", "PORTA ARQUIVO [--output CAMINHO]",
+                "envia um arquivo a uma porta como um trabalho de impressão", &SendCommand},
 };
 
 void PrintHelp(std::ostream& out)

@@ -53,5 +53,7 @@ std::optional<double> ParseDate(std::string_view text);
 int ProdutoCommand(TCliContext& context, TArguments arguments);
 int LabelsCommand(TCliContext& context, TArguments arguments);
 int RenderCommand(TCliContext& context, TArguments arguments);
+int PortsCommand(TCliContext& context, TArguments arguments);
+int SendCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli

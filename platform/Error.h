@@ -21,4 +21,17 @@ public:
     using EZevError::EZevError;
 };
 
+// A file or device that could not be opened, written or closed. The message
+// names the port or file and carries the system's own error text; Code() is
+// the system's error number (errno).
+class EInOutError : public EZevError
+{
+public:
+    EInOutError(int code, const std::string& message) : EZevError(message), m_code(code) {}
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
 } // namespace zev

@@ -1,11 +1,10 @@
 #include "catalogue/Database.h"
 #include "platform/Regional.h"
+#include "tests/cli/RunCli.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -13,43 +12,12 @@
 #include <vector>
 
 using namespace zev;
+using zev::test::Contains;
+using zev::test::Result;
+using zev::test::RunCli;
 using zev::test::TProgramDirFixture;
 
 namespace {
-
-struct Result
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the real zev-cli, as a script at the store would.
-Result RunCli(const QStringList& arguments, const QString& outputFile = {})
-{
-    const QString program = qEnvironmentVariable("ZEV_CLI");
-    if (program.isEmpty())
-        throw std::runtime_error("ZEV_CLI is not set: run the tests through ctest");
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", "C"); // a machine without regional settings
-    process.setProcessEnvironment(environment);
-    if (!outputFile.isEmpty())
-        process.setStandardOutputFile(outputFile);
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        throw std::runtime_error("zev-cli did not finish");
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 class CliTest : public testing::Test
 {

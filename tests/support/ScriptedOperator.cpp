@@ -55,6 +55,21 @@ std::optional<QString> TScriptedOperator::NextFile(const TFileRequest& request)
     return answer.path;
 }
 
+bool TScriptedOperator::EditSerialLine(const QString& portName, const QString& devicePath,
+                                       TSerialLineChoice& choice)
+{
+    m_serialRequests.push_back({portName, devicePath, choice});
+    if (m_serialLines.empty()) {
+        ADD_FAILURE() << "unexpected serial dialog: " << portName.toStdString();
+        return false;
+    }
+    const TSerialLineAnswer answer = m_serialLines.front();
+    m_serialLines.pop_front();
+    if (answer.confirmed)
+        choice = answer.choice;
+    return answer.confirmed;
+}
+
 void TScriptedOperator::ShowStatus(const QString& text)
 {
     m_status.push_back(text);

@@ -30,16 +30,32 @@ public:
     bool AskYesNo(const QString& text) override;
     std::optional<QString> ChooseOpenFile(const TFileRequest& request) override;
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
+    bool EditSerialLine(const QString& portName, const QString& devicePath,
+                        TSerialLineChoice& choice) override;
     void ShowStatus(const QString& text) override;
 
     // Answers, used in order.
     void QueueYesNo(bool answer) { m_yesNo.push_back(answer); }
     void QueueFile(const QString& path) { m_files.push_back({true, path}); }
     void QueueCancel() { m_files.push_back({false, {}}); }
+    // The serial dialog: the positions it is left at on OK, or Cancela.
+    void QueueSerialLine(const TSerialLineChoice& choice)
+    {
+        m_serialLines.push_back({true, choice});
+    }
+    void QueueSerialLineCancel() { m_serialLines.push_back({false, {}}); }
 
     const std::vector<TOperatorMessage>& Messages() const { return m_messages; }
     const std::vector<TFileRequest>& FileRequests() const { return m_fileRequests; }
     const std::vector<QString>& StatusTexts() const { return m_status; }
+    // What each serial dialog was opened with: port, device and positions.
+    struct TSerialLineRequest
+    {
+        QString portName;
+        QString devicePath;
+        TSerialLineChoice shown;
+    };
+    const std::vector<TSerialLineRequest>& SerialLineRequests() const { return m_serialRequests; }
     void ClearMessages() { m_messages.clear(); }
 
 private:
@@ -55,6 +71,13 @@ private:
         QString path;
     };
     std::deque<TFileAnswer> m_files;
+    struct TSerialLineAnswer
+    {
+        bool confirmed;
+        TSerialLineChoice choice;
+    };
+    std::deque<TSerialLineAnswer> m_serialLines;
+    std::vector<TSerialLineRequest> m_serialRequests;
 };
 
 } // namespace zev::test

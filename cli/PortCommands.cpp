@@ -1,0 +1,98 @@
+// zev-cli ports and zev-cli send: the printer ports this machine has, and a
+// file sent to one of them as a print job, for checking a printer connection.
+
+#include "app/Settings.h"
+#include "cli/Cli.h"
+#include "cli/TerminalOperator.h"
+#include "output/PortRegistry.h"
+#include "platform/AnsiText.h"
+#include "platform/Ports.h"
+
+#include <QFile>
+
+#include <ostream>
+
+namespace zev::cli {
+
+namespace {
+
+bool IsDevicePort(std::string_view name)
+{
+    return name.starts_with("COM") || name.starts_with("LPT");
+}
+
+// Every StartData that succeeded gets its EndData, however the job ends.
+class TStartedPort
+{
+public:
+    explicit TStartedPort(TPrinterPort& port) : m_port(port) {}
+    ~TStartedPort() { m_port.EndData(); }
+    TStartedPort(const TStartedPort&) = delete;
+    TStartedPort& operator=(const TStartedPort&) = delete;
+
+private:
+    TPrinterPort& m_port;
+};
+
+} // namespace
+
+int PortsCommand(TCliContext& context, TArguments arguments)
+{
+    if (!arguments.empty())
+        return UsageError(context, "ports", "o comando não tem argumentos");
+    TTerminalOperator op(context.out, context.err);
+    const auto registry = BuildPortRegistry(op);
+    for (const TPrinterPort* port : registry->PortList()) {
+        const std::string name = port->GetName();
+        context.out << AnsiToUtf8(name) << '\t' << registry->DriverOf(*port).GetName();
+        if (IsDevicePort(name))
+            context.out << '\t' << PortDevicePath(name, SettingsPath()).toStdString();
+        context.out << '\n';
+    }
+    return Done;
+}
+
+int SendCommand(TCliContext& context, TArguments arguments)
+{
+    TTerminalAnswers answers;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--output") {
+            if (++i == arguments.size())
+                return UsageError(context, "send", "--output precisa de um arquivo");
+            answers.output = QString::fromLocal8Bit(arguments[i]);
+        } else {
+            names.push_back(arguments[i]);
+        }
+    }
+    if (names.size() != 2)
+        return UsageError(context, "send", "informe a porta e o arquivo");
+    const std::string portName = Utf8ToAnsi(names[0]);
+    QFile file(QString::fromLocal8Bit(names[1]));
+    if (!file.open(QIODevice::ReadOnly)) {
+        context.err << "Não foi possível ler o arquivo " << names[1] << ": "
+                    << file.errorString().toStdString() << "\n";
+        return Failed;
+    }
+    const QByteArray bytes = file.readAll();
+
+    TTerminalOperator op(context.out, context.err, answers);
+    const auto registry = BuildPortRegistry(op);
+    TPrinterPort& port = registry->Port(portName);
+    if (!port.StartData(SettingsPath())) {
+        context.err << "Não foi possível enviar dados\n";
+        return Failed;
+    }
+    const bool sent = [&] {
+        const TStartedPort started(port);
+        return port.SendData(bytes.toStdString());
+    }();
+    if (!sent) {
+        context.err << "Não foi possível enviar dados\n";
+        return Failed;
+    }
+    context.out << "Enviados " << bytes.size() << " bytes para " << names[0] << "\n";
+    return Done;
+}
+
+} // namespace zev::cli

@@ -1,0 +1,78 @@
+#include "output/Filed.h"
+
+#include "app/Operator.h"
+#include "app/Settings.h"
+#include "platform/AnsiText.h"
+#include "platform/Error.h"
+#include "platform/OutputFile.h"
+#include "platform/Profile.h"
+
+#include <cerrno>
+
+namespace zev {
+
+namespace {
+
+QString DefaultFileName(const QString& settingsPath, std::string_view port)
+{
+    return AnsiToQString(TIniFile(settingsPath).ReadString(port, settings::Filename));
+}
+
+// The job protocol was not kept: no file is open.
+[[noreturn]] void ThrowNotStarted(const std::string& port)
+{
+    throw EInOutError(EBADF, "Erro de entrada/saída em " + port + ": nenhum arquivo aberto (erro " +
+                                 std::to_string(EBADF) + ")");
+}
+
+} // namespace
+
+TFilePort::TFilePort(TOperator& op, std::string name) : m_operator(op), m_name(std::move(name)) {}
+
+TFilePort::~TFilePort() = default;
+
+void TFilePort::Configure(const QString& settingsPath)
+{
+    TFileRequest request;
+    request.title = QStringLiteral("Nome do arquivo default");
+    request.fileName = DefaultFileName(settingsPath, m_name);
+    if (const std::optional<QString> chosen = m_operator.ChooseSaveFile(request))
+        TIniFile(settingsPath).WriteString(m_name, settings::Filename, QStringToAnsi(*chosen));
+}
+
+bool TFilePort::StartData(const QString& settingsPath)
+{
+    TFileRequest request;
+    request.fileName = DefaultFileName(settingsPath, m_name);
+    const std::optional<QString> chosen = m_operator.ChooseSaveFile(request);
+    if (!chosen)
+        return false;
+    m_output = std::make_unique<TOutputFile>(*chosen, TOutputFile::Mode::Replace, m_name);
+    return true;
+}
+
+bool TFilePort::SendData(const std::string& data)
+{
+    if (!m_output)
+        ThrowNotStarted(m_name);
+    m_output->Write(data);
+    return true;
+}
+
+bool TFilePort::EndData()
+{
+    if (!m_output)
+        ThrowNotStarted(m_name);
+    const std::unique_ptr<TOutputFile> output = std::move(m_output);
+    output->Close();
+    return true;
+}
+
+TPrinterPortList TFileDriver::GetPorts()
+{
+    TPrinterPortList ports;
+    ports.push_back(std::make_unique<TFilePort>(m_operator, "FILE:"));
+    return ports;
+}
+
+} // namespace zev

@@ -1,0 +1,52 @@
+#pragma once
+
+// The parallel driver: one port per LPTn: port of the machine (a parallel
+// port or a USB printer device, platform/Ports.h). A port keeps nothing open:
+// every block is written by opening the device, writing and closing it
+// again, so between two blocks of a job the device is free. A failure to
+// open, write or close raises EInOutError with the system's text (and, when
+// permission is missing, what to do about it); there is no false result.
+
+#include "output/PrinterDriver.h"
+
+namespace zev {
+
+class TOperator;
+
+class TParallelPort final : public TPrinterPort
+{
+public:
+    TParallelPort(TOperator& op, std::string name, QString device);
+
+    std::string GetName() const override { return m_name; }
+    void Configure(const QString& settingsPath) override;
+    // Neither touches the device: a missing or busy device shows at the
+    // first block.
+    bool StartData(const QString&) override { return true; }
+    bool EndData() override { return true; }
+    bool SendData(const std::string& data) override;
+
+private:
+    TOperator& m_operator;
+    std::string m_name;
+    QString m_device;
+};
+
+class TParallelDriver final : public TPrinterDriver
+{
+public:
+    // `systemRoot`: see EnumeratePorts.
+    TParallelDriver(TOperator& op, QString settingsPath, QString systemRoot = {});
+
+    std::string GetName() const override { return "Parallel Driver"; }
+    std::string GetVersion() const override { return "1.0.2"; }
+    // Every system port whose name begins with "LPT", in the system's order.
+    TPrinterPortList GetPorts() override;
+
+private:
+    TOperator& m_operator;
+    QString m_settingsPath;
+    QString m_systemRoot;
+};
+
+} // namespace zev

@@ -1,0 +1,70 @@
+#include "output/PortRegistry.h"
+
+#include "app/Settings.h"
+#include "output/Filed.h"
+#include "output/Nulld.h"
+#include "output/Paralleld.h"
+#include "output/Seriald.h"
+#include "output/Windowsd.h"
+#include "platform/Profile.h"
+
+#include <algorithm>
+
+namespace zev {
+
+void TPortRegistry::AddDriver(std::unique_ptr<TPrinterDriver> driver)
+{
+    const TPrinterDriver& owner = *driver;
+    m_drivers.push_back(std::move(driver));
+    for (std::unique_ptr<TPrinterPort>& port : m_drivers.back()->GetPorts()) {
+        const std::string name = port->GetName();
+        if (m_portHash.Exists(name)) {
+            const TPrinterPort* earlier = &m_portHash.Item(name);
+            std::erase(m_ports, earlier);
+            m_driverOf.erase(earlier);
+        }
+        TPrinterPort* added = port.get();
+        const auto place = std::upper_bound(m_ports.begin(), m_ports.end(), name,
+                                            [](const std::string& key, const TPrinterPort* other) {
+                                                return key < other->GetName();
+                                            });
+        m_ports.insert(place, added);
+        m_driverOf[added] = &owner;
+        m_portHash.SetItem(name, std::move(port));
+    }
+}
+
+const TPrinterDriver& TPortRegistry::DriverOf(const TPrinterPort& port) const
+{
+    return *m_driverOf.at(&port);
+}
+
+std::unique_ptr<TPortRegistry> BuildPortRegistry(TOperator& op, const QString& systemRoot)
+{
+    auto registry = std::make_unique<TPortRegistry>();
+    registry->AddDriver(std::make_unique<TNullDriver>(op));
+    registry->AddDriver(std::make_unique<TFileDriver>(op));
+    registry->AddDriver(std::make_unique<TParallelDriver>(op, SettingsPath(), systemRoot));
+    registry->AddDriver(std::make_unique<TSerialDriver>(op, SettingsPath(), systemRoot));
+    registry->AddDriver(std::make_unique<TWindowsDriver>(op));
+    return registry;
+}
+
+TConfiguredLabelList LoadConfiguredLabels(const QString& settingsPath)
+{
+    const TIniFile ini(settingsPath);
+    TConfiguredLabelList labels;
+    for (const std::string& name : ini.ReadSectionKeys(settings::Labels))
+        labels.push_back({name, ini.ReadString(settings::Labels, name)});
+    return labels;
+}
+
+void SaveConfiguredLabels(const QString& settingsPath, const TConfiguredLabelList& labels)
+{
+    TIniFile ini(settingsPath);
+    ini.EraseSection(settings::Labels);
+    for (const TConfiguredLabel& label : labels)
+        ini.WriteString(settings::Labels, label.LabelName, label.PortName);
+}
+
+} // namespace zev

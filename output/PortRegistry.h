@@ -1,0 +1,84 @@
+#pragma once
+
+// The port registry: every driver, and every port of every driver by name,
+// built once at start-up and owned by the program for the whole run (there
+// is no global instance). Also the assignment of labels to ports, section
+// "Labels" of zev.ini.
+//
+// Port names are unique: when two drivers report the same name, the later
+// port keeps it and the earlier one leaves both PortHash and PortList, so no
+// released port stays reachable.
+//
+// User-interface thread only.
+
+#include "app/Hashes.h"
+#include "output/PrinterDriver.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zev {
+
+class TOperator;
+
+using TDriverList = std::vector<std::unique_ptr<TPrinterDriver>>;
+// Sorted by name byte for byte: COM1: < FILE: < LPT1: < NULL: < Zebra < abc.
+using TPortList = std::vector<TPrinterPort*>;
+// Owns the ports.
+using TPortHash = TObjectHash<TPrinterPort>;
+
+class TPortRegistry final
+{
+public:
+    TPortRegistry() = default;
+    TPortRegistry(const TPortRegistry&) = delete;
+    TPortRegistry& operator=(const TPortRegistry&) = delete;
+
+    // Appends the driver to DriverList and registers its ports.
+    void AddDriver(std::unique_ptr<TPrinterDriver> driver);
+
+    const TDriverList& DriverList() const { return m_drivers; }
+    const TPortList& PortList() const { return m_ports; }
+    const TPortHash& PortHash() const { return m_portHash; }
+
+    // EHashFindError, naming the port, when no port has that name.
+    TPrinterPort& Port(std::string_view name) const { return m_portHash.Item(name); }
+    // The driver that made a registered port.
+    const TPrinterDriver& DriverOf(const TPrinterPort& port) const;
+
+private:
+    // Destroyed in reverse: the port list before the ports, the ports before
+    // the drivers.
+    TDriverList m_drivers;
+    TPortHash m_portHash;
+    TPortList m_ports;
+    std::unordered_map<const TPrinterPort*, const TPrinterDriver*> m_driverOf;
+};
+
+// The root of the system's device paths; empty: the machine's own /dev.
+// The drivers in DriverList order: null, file, parallel, serial, spooler.
+std::unique_ptr<TPortRegistry> BuildPortRegistry(TOperator& op, const QString& systemRoot = {});
+
+// One entry of section "Labels": a label's name and the name of its port.
+struct TConfiguredLabel
+{
+    std::string LabelName;
+    std::string PortName;
+
+    bool operator==(const TConfiguredLabel&) const = default;
+};
+
+// In the order of the section's entries.
+using TConfiguredLabelList = std::vector<TConfiguredLabel>;
+
+// Empty without a section "Labels".
+TConfiguredLabelList LoadConfiguredLabels(const QString& settingsPath);
+// Rewrites the section in the list's order; an empty list leaves no section.
+void SaveConfiguredLabels(const QString& settingsPath, const TConfiguredLabelList& labels);
+
+} // namespace zev

@@ -1,0 +1,205 @@
+#include "output/Seriald.h"
+
+#include "app/Operator.h"
+#include "app/Settings.h"
+#include "platform/AnsiText.h"
+#include "platform/Ports.h"
+#include "platform/Profile.h"
+#include "platform/Regional.h"
+#include "platform/SerialLine.h"
+
+#include <algorithm>
+
+namespace zev {
+
+namespace {
+
+constexpr const char* FlowSuffixes[] = {
+    " xon=off octs=off odsr=off",
+    " xon=on octs=off odsr=off",
+    " xon=off octs=on odsr=off",
+    " xon=off octs=off odsr=on",
+};
+
+template <typename Table, typename Value> int PositionOf(const Table& table, const Value& value)
+{
+    const auto found = std::find(table.begin(), table.end(), value);
+    return found == table.end() ? -1 : static_cast<int>(found - table.begin());
+}
+
+// The dialog's positions for the stored settings; -1 where a value is in no list.
+TSerialLineChoice ChoiceOf(const TSerialSettings& line)
+{
+    TSerialLineChoice choice;
+    choice.baud = PositionOf(SerialBaudRates, line.baudRate);
+    choice.data = PositionOf(SerialDataBits, line.dataBits);
+    choice.stop = line.stopBits >= 1 && line.stopBits <= 3 ? line.stopBits - 1 : -1;
+    choice.parity = PositionOf(SerialParityLetters, line.parity);
+    choice.flow = line.flowControl <= 3 ? line.flowControl : -1;
+    return choice;
+}
+
+template <typename Table> bool InTable(const Table& table, int position)
+{
+    return position >= 0 && position < static_cast<int>(table.size());
+}
+
+// A list left without a selection keeps the stored value.
+void ApplyChoice(const TSerialLineChoice& choice, TSerialSettings& line)
+{
+    if (InTable(SerialBaudRates, choice.baud))
+        line.baudRate = SerialBaudRates[static_cast<std::size_t>(choice.baud)];
+    if (InTable(SerialDataBits, choice.data))
+        line.dataBits = SerialDataBits[static_cast<std::size_t>(choice.data)];
+    if (InTable(SerialStopBitsTexts, choice.stop))
+        line.stopBits = static_cast<std::uint8_t>(choice.stop + 1);
+    if (InTable(SerialParityLetters, choice.parity))
+        line.parity = SerialParityLetters[static_cast<std::size_t>(choice.parity)];
+    if (InTable(SerialFlowNames, choice.flow))
+        line.flowControl = static_cast<std::uint8_t>(choice.flow);
+}
+
+} // namespace
+
+TSerialSettings LoadSerialSettings(const QString& settingsPath, std::string_view port)
+{
+    const TIniFile ini(settingsPath);
+    TSerialSettings line;
+    line.baudRate = ini.ReadInteger(port, settings::Baud, 9600);
+    line.dataBits = ini.ReadInteger(port, settings::DataBits, 8);
+    line.stopBits = static_cast<std::uint8_t>(ini.ReadInteger(port, settings::StopBits, 0));
+    const std::string parity = ini.ReadString(port, settings::Parity, "N");
+    line.parity = parity.empty() ? 'N' : parity.front();
+    line.flowControl = static_cast<std::uint8_t>(ini.ReadInteger(port, settings::FlowControl, 2));
+    return line;
+}
+
+void SaveSerialSettings(const QString& settingsPath, std::string_view port,
+                        const TSerialSettings& line)
+{
+    TIniFile ini(settingsPath);
+    ini.WriteInteger(port, settings::Baud, line.baudRate);
+    ini.WriteInteger(port, settings::DataBits, line.dataBits);
+    ini.WriteInteger(port, settings::StopBits, line.stopBits);
+    ini.WriteString(port, settings::Parity, std::string(1, line.parity));
+    ini.WriteInteger(port, settings::FlowControl, line.flowControl);
+}
+
+std::string DeviceControlText(const TSerialSettings& line)
+{
+    // A missing or unknown stop-bits code means one stop bit.
+    const char* stop = line.stopBits >= 1 && line.stopBits <= 3
+                           ? SerialStopBitsTexts[line.stopBits - 1]
+                           : SerialStopBitsTexts[0];
+    std::string text = "baud=" + std::to_string(line.baudRate) + " parity=" + line.parity +
+                       " data=" + std::to_string(line.dataBits) + " stop=" + stop;
+    if (line.flowControl < std::size(FlowSuffixes))
+        text += FlowSuffixes[line.flowControl];
+    return text;
+}
+
+TSerialPort::TSerialPort(TOperator& op, std::string name, QString device,
+                         std::chrono::milliseconds writeBound)
+    : m_operator(op), m_name(std::move(name)), m_device(std::move(device)), m_writeBound(writeBound)
+{}
+
+TSerialPort::~TSerialPort() = default;
+
+void TSerialPort::Configure(const QString& settingsPath)
+{
+    if (m_line) {
+        m_operator.ShowWarning(QStringLiteral("Porta Serial em uso !!!"));
+        return;
+    }
+    TSerialSettings line = LoadSerialSettings(settingsPath, m_name);
+    TSerialLineChoice choice = ChoiceOf(line);
+    if (!m_operator.EditSerialLine(AnsiToQString(m_name), m_device, choice))
+        return;
+    ApplyChoice(choice, line);
+    SaveSerialSettings(settingsPath, m_name, line);
+}
+
+bool TSerialPort::StartData(const QString& settingsPath)
+{
+    if (m_line)
+        return false;
+    const TSerialSettings settings = LoadSerialSettings(settingsPath, m_name);
+    // These failures are plain notices, as the store's operators know them.
+    std::unique_ptr<TSerialLine> line = TSerialLine::Open(m_device);
+    if (!line) {
+        m_operator.ShowNotice(QStringLiteral("Erro: Invalid Handle Value"));
+        return false;
+    }
+    // The kernel's queues have fixed sizes: there is nothing to set up
+    // before the line state is read.
+    if (!line->ReadState()) {
+        m_operator.ShowNotice(QStringLiteral("Erro: GetCommState"));
+        return false;
+    }
+    if (!line->BuildState(DeviceControlText(settings))) {
+        m_operator.ShowNotice(QStringLiteral("Erro: BuildCommDCB"));
+        return false;
+    }
+    if (!line->ApplyState()) {
+        m_operator.ShowNotice(QStringLiteral("Erro: SetCommState"));
+        return false;
+    }
+    m_line = std::move(line);
+    m_stalled = false;
+    return true;
+}
+
+bool TSerialPort::SendData(const std::string& data)
+{
+    if (!m_line || m_stalled)
+        return false;
+    switch (m_line->Write(data, m_writeBound)) {
+    case TSerialLine::TWriteResult::Written:
+        return true;
+    case TSerialLine::TWriteResult::TimedOut:
+        ShowNotTaken();
+        break;
+    case TSerialLine::TWriteResult::Failed:
+        m_operator.ShowError(QStringLiteral("Erro: WriteFile: ") +
+                             QString::fromLocal8Bit(m_line->LastError()));
+        break;
+    }
+    m_stalled = true;
+    return false;
+}
+
+bool TSerialPort::EndData()
+{
+    if (!m_line)
+        return false;
+    if (m_stalled)
+        m_line->Discard();
+    else if (!m_line->Drain(m_writeBound))
+        ShowNotTaken();
+    m_line.reset();
+    return true;
+}
+
+void TSerialPort::ShowNotTaken()
+{
+    m_operator.ShowError(
+        QStringLiteral("A porta %1 não recebeu os dados em %2 segundos: verifique "
+                       "se a impressora está ligada, conectada e pronta.")
+            .arg(AnsiToQString(m_name), QString::fromStdString(FloatToStr(
+                                            std::chrono::duration<double>(m_writeBound).count()))));
+}
+
+TSerialDriver::TSerialDriver(TOperator& op, QString settingsPath, QString systemRoot)
+    : m_operator(op), m_settingsPath(std::move(settingsPath)), m_systemRoot(std::move(systemRoot))
+{}
+
+TPrinterPortList TSerialDriver::GetPorts()
+{
+    TPrinterPortList ports;
+    for (const TSystemPort& port : EnumeratePorts(m_settingsPath, m_systemRoot))
+        if (port.name.starts_with("COM"))
+            ports.push_back(std::make_unique<TSerialPort>(m_operator, port.name, port.device));
+    return ports;
+}
+
+} // namespace zev

@@ -1,0 +1,97 @@
+#include "platform/OutputFile.h"
+
+#include "platform/Error.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zev {
+
+namespace {
+
+std::string UserName()
+{
+    const passwd* user = getpwuid(geteuid());
+    return user != nullptr ? user->pw_name : "$USER";
+}
+
+// The group that may use a device (lp for printers, dialout for serial lines).
+std::string DeviceGroup(const QByteArray& path)
+{
+    struct stat status
+    {};
+    if (stat(path.constData(), &status) == 0)
+        if (const group* owner = getgrgid(status.st_gid); owner != nullptr && status.st_gid != 0)
+            return owner->gr_name;
+    return "lp";
+}
+
+} // namespace
+
+TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what)
+    : m_path(path), m_mode(mode), m_what(std::move(what))
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int flags =
+        mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND | O_NOCTTY;
+    do
+        m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
+    while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0)
+        Fail(errno);
+}
+
+TOutputFile::~TOutputFile()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+void TOutputFile::Write(std::string_view data)
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    while (!data.empty()) {
+        const ssize_t written = write(m_fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void TOutputFile::Close()
+{
+    if (m_fd < 0)
+        Fail(EBADF);
+    const int fd = m_fd;
+    m_fd = -1;
+    // Linux releases the descriptor even when close reports an error, so it
+    // is never retried.
+    if (close(fd) != 0 && errno != EINTR)
+        Fail(errno);
+}
+
+void TOutputFile::Fail(int code) const
+{
+    std::string message = "Erro de entrada/saída em " + m_what + " (" + m_path.toStdString() +
+                          "): " + std::strerror(code) + " (erro " + std::to_string(code) + ")";
+    if (m_mode == Mode::Device && (code == EACCES || code == EPERM)) {
+        const std::string group = DeviceGroup(QFile::encodeName(m_path));
+        const std::string user = UserName();
+        message += ". Adicione o usuário " + user + " ao grupo " + group + " (sudo adduser " +
+                   user + " " + group + ") e entre de novo no sistema.";
+    }
+    throw EInOutError(code, message);
+}
+
+} // namespace zev

@@ -1,0 +1,46 @@
+#pragma once
+
+// Printer bytes written to a file or a device exactly as given: no buffer of
+// our own (each Write reaches the system before it returns), no character
+// translated, no line ending added. Every failure raises EInOutError with the
+// system's error text and number.
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace zev {
+
+class TOutputFile final
+{
+public:
+    enum class Mode
+    {
+        // Created, or emptied when it exists: a job's output file.
+        Replace,
+        // Must exist; written at its end and never created, so a missing
+        // device is an error rather than a new file in /dev.
+        Device,
+    };
+
+    // `what` names the destination in messages ("LPT1:", "FILE:").
+    TOutputFile(const QString& path, Mode mode, std::string what);
+    ~TOutputFile(); // closes without a word when Close was not called
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
+
+    void Write(std::string_view data);
+    // A close that fails (data the system could not deliver) raises too.
+    void Close();
+
+private:
+    [[noreturn]] void Fail(int code) const;
+
+    QString m_path;
+    Mode m_mode;
+    std::string m_what;
+    int m_fd = -1;
+};
+
+} // namespace zev

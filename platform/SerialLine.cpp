@@ -1,0 +1,325 @@
+#include "platform/SerialLine.h"
+
+#include "platform/AnsiText.h"
+#include "platform/Conversions.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace zev {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct TSpeed
+{
+    int baud;
+    speed_t code;
+};
+
+// The speeds termios can name. Others (14400, 56000, 128000, 256000) have no
+// constant and are refused rather than silently rounded.
+constexpr std::array Speeds = {
+    TSpeed{50, B50},           TSpeed{75, B75},           TSpeed{110, B110},
+    TSpeed{134, B134},         TSpeed{150, B150},         TSpeed{200, B200},
+    TSpeed{300, B300},         TSpeed{600, B600},         TSpeed{1200, B1200},
+    TSpeed{1800, B1800},       TSpeed{2400, B2400},       TSpeed{4800, B4800},
+    TSpeed{9600, B9600},       TSpeed{19200, B19200},     TSpeed{38400, B38400},
+    TSpeed{57600, B57600},     TSpeed{115200, B115200},   TSpeed{230400, B230400},
+    TSpeed{460800, B460800},   TSpeed{500000, B500000},   TSpeed{576000, B576000},
+    TSpeed{921600, B921600},   TSpeed{1000000, B1000000}, TSpeed{1152000, B1152000},
+    TSpeed{1500000, B1500000}, TSpeed{2000000, B2000000},
+};
+
+// What a device-control text names; everything else keeps the device's value.
+struct TLineText
+{
+    std::optional<speed_t> speed;
+    std::optional<char> parity; // upper case: N O E M S
+    std::optional<int> dataBits;
+    std::optional<std::string> stopBits; // "1", "1.5", "2"
+    std::optional<bool> xon;
+    std::optional<bool> octs;
+};
+
+std::optional<bool> OnOff(std::string_view value)
+{
+    if (AnsiSameText(value, "on"))
+        return true;
+    if (AnsiSameText(value, "off"))
+        return false;
+    return std::nullopt;
+}
+
+std::optional<TLineText> ParseLineText(std::string_view text)
+{
+    TLineText line;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (text[start] == ' ' || text[start] == '\t') {
+            ++start;
+            continue;
+        }
+        std::size_t end = text.find_first_of(" \t", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view item = text.substr(start, end - start);
+        start = end;
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view key = item.substr(0, equals);
+        const std::string_view value = item.substr(equals + 1);
+        if (AnsiSameText(key, "baud")) {
+            const std::optional<std::int32_t> baud = TryStrToInt(value);
+            const auto speed = std::find_if(Speeds.begin(), Speeds.end(),
+                                            [&](const TSpeed& s) { return baud == s.baud; });
+            if (speed == Speeds.end())
+                return std::nullopt;
+            line.speed = speed->code;
+        } else if (AnsiSameText(key, "parity")) {
+            const std::string letter = AnsiUpperCase(value);
+            if (letter.size() != 1 ||
+                std::string_view("NOEMS").find(letter[0]) == std::string_view::npos)
+                return std::nullopt;
+            line.parity = letter[0];
+        } else if (AnsiSameText(key, "data")) {
+            const std::optional<std::int32_t> bits = TryStrToInt(value);
+            if (!bits || *bits < 5 || *bits > 8)
+                return std::nullopt;
+            line.dataBits = *bits;
+        } else if (AnsiSameText(key, "stop")) {
+            if (value != "1" && value != "1.5" && value != "2")
+                return std::nullopt;
+            line.stopBits = std::string(value);
+        } else if (AnsiSameText(key, "xon")) {
+            if (!(line.xon = OnOff(value)))
+                return std::nullopt;
+        } else if (AnsiSameText(key, "octs")) {
+            if (!(line.octs = OnOff(value)))
+                return std::nullopt;
+        } else if (AnsiSameText(key, "odsr")) {
+            // Linux has no DSR/DTR output flow control.
+            if (OnOff(value) != false)
+                return std::nullopt;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return line;
+}
+
+int DataBitsOf(tcflag_t cflag)
+{
+    switch (cflag & CSIZE) {
+    case CS5:
+        return 5;
+    case CS6:
+        return 6;
+    case CS7:
+        return 7;
+    default:
+        return 8;
+    }
+}
+
+tcflag_t SizeFlag(int dataBits)
+{
+    switch (dataBits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TSerialLine> TSerialLine::Open(const QString& device)
+{
+    const QByteArray path = QFile::encodeName(device);
+    // Non-blocking: the open must not wait for a carrier, and the writes are
+    // bounded with poll.
+    const int fd = open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    // flock refuses a second opener that asks, in any process (ours always
+    // ask); TIOCEXCL refuses every other program's open(), root excepted.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    (void)ioctl(fd, TIOCEXCL);
+    return std::unique_ptr<TSerialLine>(new TSerialLine(fd));
+}
+
+TSerialLine::TSerialLine(int fd) : m_fd(fd), m_state(std::make_unique<termios>()) {}
+
+TSerialLine::~TSerialLine()
+{
+    (void)ioctl(m_fd, TIOCNXCL);
+    close(m_fd);
+}
+
+bool TSerialLine::ReadState()
+{
+    if (tcgetattr(m_fd, m_state.get()) != 0) {
+        m_error = errno;
+        return false;
+    }
+    return true;
+}
+
+bool TSerialLine::BuildState(std::string_view text)
+{
+    const std::optional<TLineText> line = ParseLineText(text);
+    if (!line)
+        return false;
+    termios state = *m_state;
+    const int dataBits = line->dataBits.value_or(DataBitsOf(state.c_cflag));
+    if (line->stopBits == "1.5" && dataBits != 5)
+        return false;
+    if (line->stopBits == "2" && dataBits == 5)
+        return false;
+
+    // Raw: no translation, echo or signals; the line's own framing and flow
+    // control stay as they are unless the text names them.
+    state.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC);
+    state.c_oflag &= ~OPOST;
+    state.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    state.c_cflag |= CLOCAL | CREAD; // a printer cable often carries no modem lines
+    state.c_cc[VMIN] = 1;
+    state.c_cc[VTIME] = 0;
+
+    if (line->speed &&
+        (cfsetispeed(&state, *line->speed) != 0 || cfsetospeed(&state, *line->speed) != 0))
+        return false;
+    if (line->dataBits)
+        state.c_cflag = (state.c_cflag & ~CSIZE) | SizeFlag(*line->dataBits);
+    if (line->parity) {
+        state.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+        switch (*line->parity) {
+        case 'O':
+            state.c_cflag |= PARENB | PARODD;
+            break;
+        case 'E':
+            state.c_cflag |= PARENB;
+            break;
+        case 'M':
+            state.c_cflag |= PARENB | PARODD | CMSPAR;
+            break;
+        case 'S':
+            state.c_cflag |= PARENB | CMSPAR;
+            break;
+        default:
+            break;
+        }
+    }
+    if (line->stopBits) {
+        // With 5 data bits the UART's "two" stop bits are one and a half.
+        if (*line->stopBits == "1")
+            state.c_cflag &= ~CSTOPB;
+        else
+            state.c_cflag |= CSTOPB;
+    }
+    if (line->xon) {
+        if (*line->xon)
+            state.c_iflag |= IXON | IXOFF;
+        else
+            state.c_iflag &= ~(IXON | IXOFF | IXANY);
+    }
+    if (line->octs) {
+        if (*line->octs)
+            state.c_cflag |= CRTSCTS;
+        else
+            state.c_cflag &= ~CRTSCTS;
+    }
+    *m_state = state;
+    return true;
+}
+
+bool TSerialLine::ApplyState()
+{
+    // tcsetattr succeeds when any part of the change took, so the speed, the
+    // part a device most often refuses, is read back.
+    termios applied{};
+    if (tcsetattr(m_fd, TCSANOW, m_state.get()) != 0 || tcgetattr(m_fd, &applied) != 0) {
+        m_error = errno;
+        return false;
+    }
+    return cfgetospeed(&applied) == cfgetospeed(m_state.get());
+}
+
+TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono::milliseconds bound)
+{
+    const Clock::time_point deadline = Clock::now() + bound;
+    while (!data.empty()) {
+        const ssize_t written = write(m_fd, data.data(), data.size());
+        if (written > 0) {
+            data.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno != EINTR && errno != EAGAIN) {
+            m_error = errno;
+            return TWriteResult::Failed;
+        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return TWriteResult::TimedOut;
+        pollfd ready{m_fd, POLLOUT, 0};
+        if (poll(&ready, 1, static_cast<int>(left)) < 0 && errno != EINTR) {
+            m_error = errno;
+            return TWriteResult::Failed;
+        }
+    }
+    return TWriteResult::Written;
+}
+
+bool TSerialLine::Drain(std::chrono::milliseconds bound)
+{
+    Clock::time_point deadline = Clock::now() + bound;
+    int last = -1;
+    for (;;) {
+        int queued = 0;
+        if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            return true;
+        if (last < 0 || queued < last)
+            deadline = Clock::now() + bound;
+        last = queued;
+        if (Clock::now() >= deadline) {
+            Discard();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void TSerialLine::Discard()
+{
+    (void)tcflush(m_fd, TCOFLUSH);
+}
+
+std::string TSerialLine::LastError() const
+{
+    return std::strerror(m_error);
+}
+
+} // namespace zev

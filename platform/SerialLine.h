@@ -1,0 +1,78 @@
+#pragma once
+
+// A serial line held for a print job, set up from a device-control text
+// such as "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off".
+//
+// Built on POSIX termios rather than QSerialPort: the job needs a handful of
+// calls (open, tcgetattr, tcsetattr, write, poll) and nothing of Qt's event
+// loop, the line is set from the same text format the store's settings have
+// always produced, which termios takes flag for flag, and exclusive opening
+// (TIOCEXCL and flock) and a pseudo-terminal for the tests work on it
+// directly. It costs no extra library.
+//
+// The steps mirror how a job starts a line: Open, ReadState, BuildState
+// (parse the text onto the state read, so everything the text does not name
+// keeps the device's value), ApplyState. The line is always put in raw mode:
+// printer bytes pass without any translation, echo or signal characters.
+//
+// One owner, one thread.
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct termios;
+
+namespace zev {
+
+class TSerialLine final
+{
+public:
+    // Opens the device for reading and writing, exclusively: while this line
+    // is open, every other opener, in this process or another, is refused.
+    // Nothing when the device is missing, busy or cannot be opened.
+    static std::unique_ptr<TSerialLine> Open(const QString& device);
+    ~TSerialLine();
+    TSerialLine(const TSerialLine&) = delete;
+    TSerialLine& operator=(const TSerialLine&) = delete;
+
+    // False when the device is no serial line.
+    bool ReadState();
+    // False when the text names a setting this line cannot take: an unknown
+    // key or value, a speed termios has no constant for, DSR/DTR output flow
+    // control, 1.5 stop bits with other than 5 data bits, 2 with 5.
+    bool BuildState(std::string_view text);
+    // False when the device refuses the state (its speed does not stick).
+    bool ApplyState();
+
+    enum class TWriteResult
+    {
+        Written,
+        TimedOut, // the device took not all of it within the bound
+        Failed,   // a system error; see LastError()
+    };
+    // Writes all bytes, waiting as long as flow control holds them back,
+    // but no longer than `bound` for the whole block.
+    TWriteResult Write(std::string_view data, std::chrono::milliseconds bound);
+    // Waits until the device has sent what it holds, at most `bound` after
+    // the last progress; false (and what is left discarded) when it did not.
+    bool Drain(std::chrono::milliseconds bound);
+    // Drops what the device has not sent yet, so closing it cannot wait for
+    // a device that takes nothing.
+    void Discard();
+
+    // The system's text for the last failure.
+    std::string LastError() const;
+
+private:
+    explicit TSerialLine(int fd);
+
+    int m_fd;
+    int m_error = 0;
+    std::unique_ptr<termios> m_state;
+};
+
+} // namespace zev

@@ -1,0 +1,121 @@
+#include "output/Seriald.h"
+#include "tests/cli/RunCli.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/ScriptedOperator.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+// zev-cli on a home whose "Portas" maps COM9: to a pseudo-terminal and LPT9:
+// to a plain file.
+class PortCommandsTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        WriteFileBytes(home.File("lpt9.prn"), "");
+        WriteFileBytes(home.File("zev.ini"),
+                       "[Portas]\r\nCOM9:=" + line.Device().toStdString() +
+                           "\r\nLPT9:=" + home.File("lpt9.prn").toStdString() +
+                           "\r\n[COM9:]\r\nFLOWCONTROL=0\r\n");
+    }
+
+    Result Cli(const QStringList& arguments) const
+    {
+        return RunCli(QStringList{"--home", home.Path()} + arguments);
+    }
+
+    TProgramDirFixture home;
+    TPseudoTerminal line;
+};
+
+TEST_F(PortCommandsTest, PortsListsEveryPortWithItsDriverAndDevice)
+{
+    const Result result = Cli({"ports"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const std::string& portLine :
+         {"COM9:\tSerial Driver\t" + line.Device().toStdString() + "\n",
+          "LPT9:\tParallel Driver\t" + home.File("lpt9.prn").toStdString() + "\n",
+          std::string("FILE:\tFile Driver\n"), std::string("NULL:\tNull Driver\n")})
+        EXPECT_TRUE(Contains(result.out, portLine)) << portLine << result.out;
+    EXPECT_LT(result.out.find("COM9:"), result.out.find("FILE:"));
+    EXPECT_LT(result.out.find("LPT9:"), result.out.find("NULL:"));
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(PortCommandsTest, SendCarriesAFileToAPort)
+{
+    const std::string label = std::string("^XA\r\n^FD\xC1gua\x00\x1b^XZ\r\n", 17);
+    WriteFileBytes(home.File("etiqueta.zpl"), label);
+
+    const Result toFile =
+        Cli({"send", "FILE:", home.File("etiqueta.zpl"), "--output", home.File("saida.prn")});
+    EXPECT_EQ(toFile.status, 0) << toFile.err;
+    EXPECT_EQ(ReadFileBytes(home.File("saida.prn")), label);
+
+    const Result toSerial = Cli({"send", "COM9:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(toSerial.status, 0) << toSerial.err;
+    EXPECT_EQ(line.Read(label.size()), label);
+
+    const Result toParallel = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(toParallel.status, 0) << toParallel.err;
+    EXPECT_EQ(ReadFileBytes(home.File("lpt9.prn")), label);
+
+    const Result toNull = Cli({"send", "NULL:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(toNull.status, 0) << toNull.err;
+    EXPECT_EQ(toNull.out, "Enviados 17 bytes para NULL:\n");
+}
+
+TEST_F(PortCommandsTest, SendReportsWhatStoppedTheJob)
+{
+    WriteFileBytes(home.File("etiqueta.zpl"), "^XA^XZ");
+
+    // FILE: without --output and without a default file is cancelled.
+    Result result = Cli({"send", "FILE:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Não foi possível enviar dados\n");
+
+    // A serial line held by another process of ours is refused.
+    TScriptedOperator op;
+    TSerialPort held(op, "COM9:", line.Device());
+    ASSERT_TRUE(held.StartData(home.File("zev.ini")));
+    result = Cli({"send", "COM9:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Erro: Invalid Handle Value\n");
+    EXPECT_EQ(result.err, "Não foi possível enviar dados\n");
+    EXPECT_TRUE(held.EndData());
+
+    result = Cli({"send", "COM42:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "zev-cli: Key \"COM42:\" not found\n");
+
+    // A device that cannot be written: the system's own words.
+    QFile::remove(home.File("lpt9.prn"));
+    QDir().mkdir(home.File("lpt9.prn"));
+    result = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "zev-cli: Erro de entrada/saída em LPT9:")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "Is a directory")) << result.err;
+    // Once gone it is no port any more.
+    QDir().rmdir(home.File("lpt9.prn"));
+    result = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
+    EXPECT_EQ(result.err, "zev-cli: Key \"LPT9:\" not found\n");
+
+    for (const QStringList& arguments :
+         {QStringList{"send"}, QStringList{"send", "NULL:"}, QStringList{"send", "NULL:", "a", "b"},
+          QStringList{"send", "FILE:", "a", "--output"}, QStringList{"ports", "x"}}) {
+        result = Cli(arguments);
+        EXPECT_EQ(result.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(Contains(result.err, "uso: zev-cli")) << result.err;
+    }
+}
+
+} // namespace

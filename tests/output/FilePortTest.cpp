@@ -1,0 +1,128 @@
+#include "output/Filed.h"
+#include "output/Nulld.h"
+#include "output/PortRegistry.h"
+#include "platform/Error.h"
+#include "tests/output/OutputTestSupport.h"
+
+#include <cerrno>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+// Every byte value, CR LF and the printer's control bytes included.
+std::string AllBytes()
+{
+    std::string bytes;
+    for (int value = 0; value < 256; ++value)
+        bytes += static_cast<char>(value);
+    return bytes + "\r\n\x1b\x02^XA\r\n";
+}
+
+using NullPortTest = OutputTest;
+
+TEST_F(NullPortTest, TakesAJobWithoutDialogOrOutput)
+{
+    const auto registry = BuildPortRegistry(op, Root());
+    TPrinterPort& port = registry->Port("NULL:");
+    EXPECT_TRUE(port.StartData(Ini()));
+    EXPECT_TRUE(port.SendData("^XA^XZ"));
+    EXPECT_TRUE(port.SendData(AllBytes()));
+    EXPECT_TRUE(port.EndData());
+    EXPECT_TRUE(op.Messages().empty());
+    EXPECT_TRUE(op.FileRequests().empty());
+
+    port.Configure(Ini());
+    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
+                                 {"notice", "Não existe configuração para esta porta!!"}}));
+    EXPECT_EQ(IniContent(), "");
+}
+
+class FilePortTest : public OutputTest
+{
+protected:
+    void Job(const QString& path, const std::vector<std::string>& blocks)
+    {
+        op.QueueFile(path);
+        ASSERT_TRUE(port.StartData(Ini()));
+        for (const std::string& block : blocks)
+            EXPECT_TRUE(port.SendData(block));
+        EXPECT_TRUE(port.EndData());
+    }
+
+    TFilePort port{op, "FILE:"};
+};
+
+TEST_F(FilePortTest, AJobIsTheBlocksByteForByte)
+{
+    const QString path = home.File("etiquetas.prn");
+    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", AllBytes(), "",
+                                             "^XA\n^FDÁgua\r^XZ"};
+    Job(path, blocks);
+    EXPECT_EQ(ReadFileBytes(path), blocks[0] + blocks[1] + blocks[3]);
+
+    // A second job to the same file leaves only its own data.
+    Job(path, {"segundo"});
+    EXPECT_EQ(ReadFileBytes(path), "segundo");
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+TEST_F(FilePortTest, TheDefaultNameComesFromConfigureOnly)
+{
+    // Without a default both dialogs open empty.
+    op.QueueCancel();
+    port.Configure(Ini());
+    op.QueueCancel();
+    EXPECT_FALSE(port.StartData(Ini()));
+    ASSERT_EQ(op.FileRequests().size(), 2u);
+    EXPECT_EQ(op.FileRequests()[0].title, "Nome do arquivo default");
+    EXPECT_EQ(op.FileRequests()[0].fileName, "");
+    EXPECT_EQ(op.FileRequests()[1].title, ""); // the platform's own title
+    EXPECT_EQ(op.FileRequests()[1].fileName, "");
+    EXPECT_EQ(IniContent(), "");
+
+    const QString configured = home.File("padrao.prn");
+    op.QueueFile(configured);
+    port.Configure(Ini());
+    EXPECT_EQ(TIniFile(Ini()).ReadString("FILE:", "Filename"), configured.toStdString());
+
+    Job(home.File("outro.prn"), {"x"});
+    Job(home.File("mais um.prn"), {"y"});
+    ASSERT_EQ(op.FileRequests().size(), 5u);
+    EXPECT_EQ(op.FileRequests()[3].fileName, configured);
+    EXPECT_EQ(op.FileRequests()[4].fileName, configured);
+    EXPECT_EQ(op.FileRequests()[2].fileName, ""); // what Configure proposed before
+
+    op.QueueCancel();
+    port.Configure(Ini());
+    EXPECT_EQ(TIniFile(Ini()).ReadString("FILE:", "Filename"), configured.toStdString());
+    EXPECT_FALSE(QFile::exists(configured));
+}
+
+TEST_F(FilePortTest, InputOutputFailuresAreRaisedWithTheSystemsError)
+{
+    try {
+        port.SendData("^XA");
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), EBADF);
+    }
+    EXPECT_THROW(port.EndData(), EInOutError);
+
+    const QString unreachable = home.File("nao/existe/etiquetas.prn");
+    op.QueueFile(unreachable);
+    try {
+        port.StartData(Ini());
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), ENOENT);
+        EXPECT_NE(std::string(error.what()).find(unreachable.toStdString()), std::string::npos)
+            << error.what();
+        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#pragma once
+
+// What the output tests share: a program directory with its zev.ini, the
+// scripted operator, and a system root of their own ("dev", "sys") where
+// device nodes are plain files, so no test ever touches the machine's
+// devices.
+
+#include "app/Settings.h"
+#include "platform/Profile.h"
+#include "tests/support/ScriptedOperator.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace zev::test {
+
+class OutputTest : public testing::Test
+{
+protected:
+    QString Ini() const { return SettingsPath(); }
+    void SetIni(const std::string& content) const { WriteFileBytes(Ini(), content); }
+    std::string IniContent() const { return QFile::exists(Ini()) ? ReadFileBytes(Ini()) : ""; }
+
+    QString Root() const { return root.path(); }
+    // A device node under the test's own /dev: "ttyS0", "usb/lp0".
+    QString Device(const QString& name) const
+    {
+        const QString path = root.path() + QStringLiteral("/dev/") + name;
+        QDir().mkpath(QFileInfo(path).path());
+        WriteFileBytes(path, "");
+        return path;
+    }
+    // A UART as the kernel shows it in sysfs: type 0 is no UART.
+    void UartType(const QString& name, int type) const
+    {
+        const QString folder = root.path() + QStringLiteral("/sys/class/tty/") + name;
+        QDir().mkpath(folder);
+        WriteFileBytes(folder + QStringLiteral("/type"), std::to_string(type) + "\n");
+    }
+
+    TProgramDirFixture home;
+    QTemporaryDir root;
+    TScriptedOperator op;
+};
+
+inline std::vector<TOperatorMessage> Error(const char* text)
+{
+    return {{"error", QString::fromUtf8(text)}};
+}
+
+inline std::vector<TOperatorMessage> Notice(const char* text)
+{
+    return {{"notice", QString::fromUtf8(text)}};
+}
+
+} // namespace zev::test

@@ -1,0 +1,165 @@
+#include "output/Paralleld.h"
+#include "platform/Error.h"
+#include "tests/output/OutputTestSupport.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+std::vector<std::string> Names(const TPrinterPortList& ports)
+{
+    std::vector<std::string> names;
+    for (const auto& port : ports)
+        names.push_back(port->GetName());
+    return names;
+}
+
+using ParallelPortTest = OutputTest;
+
+TEST_F(ParallelPortTest, TheDriverTakesTheLptPortsOnly)
+{
+    Device("lp0");
+    const QString printer = Device("zebra");
+    SetIni("[Portas]\r\nLPT2:=" + printer.toStdString() + "\r\nlpt3:=" + printer.toStdString() +
+           "\r\nCOM1:=" + printer.toStdString() + "\r\n");
+    TParallelDriver driver(op, Ini(), Root());
+    EXPECT_EQ(driver.GetName(), "Parallel Driver");
+    EXPECT_EQ(driver.GetVersion(), "1.0.2");
+    EXPECT_EQ(Names(driver.GetPorts()), (std::vector<std::string>{"LPT1:", "LPT2:"}));
+
+    const auto ports = driver.GetPorts();
+    ports[0]->Configure(Ini());
+    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
+                                 {"notice", "Não existe configuração para esta porta!!"}}));
+}
+
+// Opens and closes of a file seen by inotify.
+struct TOpenCounter
+{
+    explicit TOpenCounter(const QString& path)
+    {
+        fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        inotify_add_watch(fd, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE_WRITE);
+    }
+    ~TOpenCounter() { close(fd); }
+    std::pair<int, int> Count() const
+    {
+        int opens = 0, closes = 0;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t got;
+        while ((got = read(fd, buffer, sizeof buffer)) > 0)
+            for (char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                opens += (event->mask & IN_OPEN) != 0;
+                closes += (event->mask & IN_CLOSE_WRITE) != 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return {opens, closes};
+    }
+    int fd;
+};
+
+TEST_F(ParallelPortTest, EveryBlockOpensWritesAndClosesTheDevice)
+{
+    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", std::string("A\0\x1b\r\nB", 6),
+                                             "^XA^FDLeite\r\n^XZ", "\x02L\r\nE\r\n"};
+    for (const bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "FIFO" : "regular file");
+        const QString device = Device(fifo ? "lp1" : "lp0");
+        int reader = -1;
+        if (fifo) {
+            QFile::remove(device);
+            ASSERT_EQ(mkfifo(QFile::encodeName(device).constData(), 0600), 0);
+            reader = open(QFile::encodeName(device).constData(), O_RDWR | O_NONBLOCK);
+        }
+        TParallelPort port(op, "LPT1:", device);
+        const TOpenCounter counter(device);
+
+        EXPECT_TRUE(port.StartData(Ini()));
+        for (const std::string& block : blocks)
+            EXPECT_TRUE(port.SendData(block));
+        EXPECT_TRUE(port.EndData());
+
+        EXPECT_EQ(counter.Count(), std::make_pair(4, 4));
+        std::string arrived;
+        if (fifo) {
+            char buffer[4096];
+            const ssize_t got = read(reader, buffer, sizeof buffer);
+            arrived.assign(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+            close(reader);
+        } else {
+            arrived = ReadFileBytes(device);
+        }
+        EXPECT_EQ(arrived, blocks[0] + blocks[1] + blocks[2] + blocks[3]);
+    }
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+TEST_F(ParallelPortTest, AMissingDeviceRaisesTheInputOutputError)
+{
+    TParallelPort port(op, "LPT1:", Root() + "/dev/lp0");
+    EXPECT_TRUE(port.StartData(Ini())); // nothing is opened yet
+    try {
+        port.SendData("^XA");
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), ENOENT);
+        EXPECT_NE(std::string(error.what()).find("LPT1:"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(QFile::exists(Root() + "/dev/lp0")); // not created either
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+// As a store's user without the printer group sees it (run as nobody).
+TEST_F(ParallelPortTest, APermissionErrorSaysWhatToDo)
+{
+    const QString device = Device("usb/lp0");
+    const QByteArray path = QFile::encodeName(device);
+    ASSERT_EQ(chmod(QFile::encodeName(Root()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(Root() + "/dev").constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(Root() + "/dev/usb").constData(), 0755), 0);
+    ASSERT_EQ(chmod(path.constData(), 0660), 0);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(path.constData(), 0, 7), 0); // group lp
+    }
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::string report = "no error";
+        if (geteuid() != 0 ||
+            (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)) {
+            TParallelPort port(op, "LPT2:", device);
+            try {
+                port.SendData("^XA");
+            } catch (const EInOutError& error) {
+                report = std::to_string(error.Code()) + " " + error.what();
+            }
+        }
+        (void)!write(pipeEnds[1], report.data(), report.size());
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    char buffer[1024];
+    const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+    close(pipeEnds[0]);
+    waitpid(child, nullptr, 0);
+    const std::string report(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    EXPECT_EQ(report.substr(0, 3), std::to_string(EACCES) + " ") << report;
+    EXPECT_NE(report.find("ao grupo lp (sudo adduser"), std::string::npos) << report;
+}
+
+} // namespace

@@ -1,0 +1,222 @@
+#include "output/PortRegistry.h"
+#include "platform/Ports.h"
+#include "tests/output/OutputTestSupport.h"
+#include "tests/support/PrivateCups.h"
+
+#include <QFile>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+std::vector<std::string> Names(const TPortList& ports)
+{
+    std::vector<std::string> names;
+    for (const TPrinterPort* port : ports)
+        names.push_back(port->GetName());
+    return names;
+}
+
+using RegistryTest = OutputTest;
+
+TEST_F(RegistryTest, WithoutDevicesOnlyTheFileAndNullPortsExist)
+{
+    const auto registry = BuildPortRegistry(op, Root());
+    EXPECT_EQ(Names(registry->PortList()), (std::vector<std::string>{"FILE:", "NULL:"}));
+    std::vector<std::pair<std::string, std::string>> drivers;
+    for (const auto& driver : registry->DriverList())
+        drivers.emplace_back(driver->GetName(), driver->GetVersion());
+    EXPECT_EQ(drivers,
+              (std::vector<std::pair<std::string, std::string>>{{"Null Driver", "1.0.1"},
+                                                                {"File Driver", "1.0.1"},
+                                                                {"Parallel Driver", "1.0.2"},
+                                                                {"Serial Driver", "1.1.1"},
+                                                                {"Windows Driver", "1.0.0"}}));
+    EXPECT_EQ(registry->DriverOf(registry->Port("FILE:")).GetName(), "File Driver");
+    EXPECT_EQ(&registry->Port("NULL:"), registry->PortList()[1]);
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+TEST_F(RegistryTest, SpoolerQueuesSortWithTheOtherPortsByteForByte)
+{
+    if (!TPrivateCups::IsInstalled())
+        GTEST_SKIP() << "cupsd is not installed";
+    TPrivateCups cups;
+    cups.AddQueue("abc");
+    cups.AddQueue("Zebra");
+    Device("ttyUSB0");
+    const auto registry = BuildPortRegistry(op, Root());
+    EXPECT_EQ(Names(registry->PortList()),
+              (std::vector<std::string>{"COM1:", "FILE:", "NULL:", "Zebra", "abc"}));
+    EXPECT_EQ(registry->DriverOf(registry->Port("abc")).GetName(), "Windows Driver");
+}
+
+TEST_F(RegistryTest, AMissingPortNamesItself)
+{
+    const auto registry = BuildPortRegistry(op, Root());
+    try {
+        registry->Port("COM9:");
+        FAIL() << "no error";
+    } catch (const EHashFindError& error) {
+        EXPECT_STREQ(error.what(), "Key \"COM9:\" not found");
+    }
+}
+
+// The machine: two UART nodes of which one has a UART, a parallel port, a
+// USB serial adapter with its by-id link, a USB modem, a USB printer, and
+// "Portas" entries written by hand.
+TEST_F(RegistryTest, SystemPortsFollowTheirDevicesAndPortas)
+{
+    const QString ttyS0 = Device("ttyS0");
+    Device("ttyS1");
+    UartType("ttyS0", 4);
+    UartType("ttyS1", 0);
+    const QString lp0 = Device("lp0");
+    Device("ttyUSB0");
+    QDir().mkpath(Root() + "/dev/serial/by-id");
+    const QString byId = Root() + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    ASSERT_TRUE(QFile::link("../../ttyUSB0", byId));
+    const QString acm = Device("ttyACM0");
+    const QString usbLp = Device("usb/lp0");
+    const QString fixed = Device("impressora-balcao");
+    SetIni("[Portas]\r\n"
+           "COM5:=" +
+           fixed.toStdString() +
+           "\r\n"
+           "LPT3:=" +
+           (Root() + "/dev/lp7").toStdString() +
+           "\r\n"
+           "com7:=" +
+           fixed.toStdString() + "\r\n");
+
+    const std::vector<std::pair<std::string, QString>> expected = {
+        {"COM1:", ttyS0}, {"COM2:", byId},  {"COM3:", acm},  {"COM5:", fixed},
+        {"LPT1:", lp0},   {"LPT2:", usbLp}, {"com7:", fixed}};
+    for (int run = 0; run < 2; ++run) {
+        std::vector<std::pair<std::string, QString>> found;
+        for (const TSystemPort& port : EnumeratePorts(Ini(), Root()))
+            found.emplace_back(port.name, port.device);
+        EXPECT_EQ(found, expected) << "run " << run;
+    }
+    // The hot-plug devices were recorded once, the adapter by its stable path.
+    const TIniFile ini(Ini());
+    EXPECT_EQ(ini.ReadSectionKeys("Portas"),
+              (std::vector<std::string>{"COM5:", "LPT3:", "com7:", "COM2:", "COM3:", "LPT2:"}));
+    EXPECT_EQ(ini.ReadString("Portas", "COM2:"), byId.toStdString());
+
+    EXPECT_EQ(PortDevicePath("COM1:", Ini(), Root()), ttyS0);
+    EXPECT_EQ(PortDevicePath("COM2:", Ini(), Root()), byId);
+    EXPECT_EQ(PortDevicePath("LPT4:", Ini(), Root()), Root() + "/dev/lp3");
+    EXPECT_EQ(PortDevicePath("FILE:", Ini(), Root()), "");
+
+    const auto registry = BuildPortRegistry(op, Root());
+    EXPECT_EQ(Names(registry->PortList()),
+              (std::vector<std::string>{
+                  "COM1:", "COM2:", "COM3:", "COM5:", "FILE:", "LPT1:", "LPT2:", "NULL:"}));
+    EXPECT_EQ(registry->DriverOf(registry->Port("COM2:")).GetName(), "Serial Driver");
+    EXPECT_EQ(registry->DriverOf(registry->Port("LPT2:")).GetName(), "Parallel Driver");
+
+    // Unplugged, the adapter is no port; plugged in again elsewhere, it is
+    // COM2: once more.
+    QFile::remove(Root() + "/dev/ttyUSB0");
+    auto names = [&] {
+        std::vector<std::string> list;
+        for (const TSystemPort& port : EnumeratePorts(Ini(), Root()))
+            list.push_back(port.name);
+        return list;
+    };
+    EXPECT_EQ(names(),
+              (std::vector<std::string>{"COM1:", "COM3:", "COM5:", "LPT1:", "LPT2:", "com7:"}));
+    Device("ttyUSB3");
+    QFile::remove(byId);
+    ASSERT_TRUE(QFile::link("../../ttyUSB3", byId));
+    EXPECT_EQ(names(), (std::vector<std::string>{
+                           "COM1:", "COM2:", "COM3:", "COM5:", "LPT1:", "LPT2:", "com7:"}));
+}
+
+// A port that counts its releases.
+class TCountedPort final : public TPrinterPort
+{
+public:
+    TCountedPort(std::string name, int& released) : m_name(std::move(name)), m_released(released) {}
+    ~TCountedPort() override { ++m_released; }
+    std::string GetName() const override { return m_name; }
+    void Configure(const QString&) override {}
+    bool StartData(const QString&) override { return true; }
+    bool EndData() override { return true; }
+    bool SendData(const std::string&) override { return true; }
+
+private:
+    std::string m_name;
+    int& m_released;
+};
+
+class TListDriver final : public TPrinterDriver
+{
+public:
+    TListDriver(std::vector<std::string> names, int& released)
+        : m_names(std::move(names)), m_released(released)
+    {}
+    std::string GetName() const override { return "List " + m_names.front(); }
+    std::string GetVersion() const override { return "0"; }
+    TPrinterPortList GetPorts() override
+    {
+        TPrinterPortList ports;
+        for (const std::string& name : m_names)
+            ports.push_back(std::make_unique<TCountedPort>(name, m_released));
+        return ports;
+    }
+
+private:
+    std::vector<std::string> m_names;
+    int& m_released;
+};
+
+TEST(PortRegistry, OrdersByteWiseAndTheLaterOfTwoEqualNamesWins)
+{
+    int released = 0;
+    {
+        TPortRegistry registry;
+        registry.AddDriver(std::make_unique<TListDriver>(
+            std::vector<std::string>{"NULL:", "abc", "FILE:"}, released));
+        const TPrinterPort* earlierAbc = &registry.Port("abc");
+        registry.AddDriver(std::make_unique<TListDriver>(
+            std::vector<std::string>{"Zebra", "abc", "COM1:"}, released));
+
+        EXPECT_EQ(Names(registry.PortList()),
+                  (std::vector<std::string>{"COM1:", "FILE:", "NULL:", "Zebra", "abc"}));
+        EXPECT_EQ(released, 1); // the earlier "abc"
+        const TPrinterPort& abc = registry.Port("abc");
+        EXPECT_NE(&abc, earlierAbc);
+        EXPECT_EQ(registry.DriverOf(abc).GetName(), "List Zebra");
+        for (const TPrinterPort* port : registry.PortList())
+            EXPECT_EQ(&registry.Port(port->GetName()), port);
+    }
+    EXPECT_EQ(released, 6);
+}
+
+using ConfiguredLabelsTest = OutputTest;
+
+TEST_F(ConfiguredLabelsTest, RoundTripInTheListsOrder)
+{
+    EXPECT_TRUE(LoadConfiguredLabels(Ini()).empty());
+    SetIni(
+        "[Geral]\r\nLabel Default=Gondola\r\n[Labels]\r\nvelha=LPT1:\r\n[COM1:]\r\nBAUD=19200\r\n");
+
+    const TConfiguredLabelList labels = {
+        {"Gondola", "COM1:"}, {"Preço Oferta", "FILE:"}, {"Atacado", ""}, {"Balcão", "NULL:"}};
+    SaveConfiguredLabels(Ini(), labels);
+    EXPECT_EQ(LoadConfiguredLabels(Ini()), labels);
+    const TIniFile ini(Ini());
+    EXPECT_EQ(ini.ReadString("Geral", "Label Default"), "Gondola");
+    EXPECT_EQ(ini.ReadInteger("COM1:", "BAUD", 0), 19200);
+    EXPECT_FALSE(ini.ValueExists("Labels", "velha"));
+
+    SaveConfiguredLabels(Ini(), {});
+    EXPECT_TRUE(LoadConfiguredLabels(Ini()).empty());
+    EXPECT_FALSE(TIniFile(Ini()).SectionExists("Labels"));
+    EXPECT_EQ(TIniFile(Ini()).ReadInteger("COM1:", "BAUD", 0), 19200);
+}
+
+} // namespace

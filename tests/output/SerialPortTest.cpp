@@ -1,0 +1,283 @@
+#include "output/PortRegistry.h"
+#include "output/Seriald.h"
+#include "tests/output/OutputTestSupport.h"
+#include "tests/support/PseudoTerminal.h"
+
+#include <QFile>
+
+#include <termios.h>
+#include <thread>
+
+using namespace zev;
+using namespace zev::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::vector<std::string> Names(const TPrinterPortList& ports)
+{
+    std::vector<std::string> names;
+    for (const auto& port : ports)
+        names.push_back(port->GetName());
+    return names;
+}
+
+using SerialSettingsTest = OutputTest;
+
+TEST_F(SerialSettingsTest, TheDeviceControlTextFollowsTheSettings)
+{
+    struct Case
+    {
+        std::string section;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
+        {"BAUD=19200\r\nDATABITS=7\r\nSTOPBITS=3\r\nPARITY=E\r\nFLOWCONTROL=1\r\n",
+         "baud=19200 parity=E data=7 stop=2 xon=on octs=off odsr=off"},
+        {"STOPBITS=2\r\nFLOWCONTROL=0\r\n",
+         "baud=9600 parity=N data=8 stop=1.5 xon=off octs=off odsr=off"},
+        {"FLOWCONTROL=3\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=on"},
+        {"FLOWCONTROL=7\r\n", "baud=9600 parity=N data=8 stop=1"},
+        {"BAUD=4000\r\n", "baud=4000 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
+        {"PARITY=Odd\r\n", "baud=9600 parity=O data=8 stop=1 xon=off octs=on odsr=off"},
+        {"PARITY=\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
+        {"STOPBITS=0\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
+        {"STOPBITS=9\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
+        {"STOPBITS=259\r\nFLOWCONTROL=257\r\n",
+         "baud=9600 parity=N data=8 stop=2 xon=on octs=off odsr=off"},
+        {"BAUD=abc\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off"},
+    };
+    for (const Case& c : cases) {
+        SetIni("[com1:]\r\n" + c.section);
+        EXPECT_EQ(DeviceControlText(LoadSerialSettings(Ini(), "COM1:")), c.text) << c.section;
+    }
+}
+
+TEST_F(SerialSettingsTest, TheDriverTakesTheComPortsOnly)
+{
+    const QString device = Device("impressora");
+    SetIni("[Portas]\r\nCOM1:=" + device.toStdString() + "\r\nLPT1:=" + device.toStdString() +
+           "\r\ncom3:=" + device.toStdString() + "\r\nCOM2:=" + device.toStdString() + "\r\n");
+    TSerialDriver driver(op, Ini(), Root());
+    EXPECT_EQ(driver.GetName(), "Serial Driver");
+    EXPECT_EQ(driver.GetVersion(), "1.1.1");
+    EXPECT_EQ(Names(driver.GetPorts()), (std::vector<std::string>{"COM1:", "COM2:"}));
+    EXPECT_EQ(TSerialPort::DefaultWriteBound, 10s);
+}
+
+TEST_F(SerialSettingsTest, TheDialogShowsAndKeepsTheStoredSettings)
+{
+    TSerialPort port(op, "COM2:", "/dev/zev-nenhum");
+    const std::string stored =
+        "[COM2:]\r\nBAUD=4000\r\nDATABITS=7\r\nPARITY=E\r\nFLOWCONTROL=1\r\n";
+    SetIni(stored);
+
+    op.QueueSerialLineCancel();
+    port.Configure(Ini());
+    EXPECT_EQ(IniContent(), stored);
+
+    // OK with the baud and stop-bits lists still empty keeps what was stored.
+    op.QueueSerialLine({-1, 1, -1, 4, 0});
+    port.Configure(Ini());
+    op.QueueSerialLine({12, 3, 1, 0, 2});
+    port.Configure(Ini());
+
+    const auto& requests = op.SerialLineRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].portName, "COM2:");
+    EXPECT_EQ(requests[0].devicePath, "/dev/zev-nenhum");
+    EXPECT_EQ(requests[0].shown, (TSerialLineChoice{-1, 2, -1, 2, 1}));
+    EXPECT_EQ(requests[1].shown, (TSerialLineChoice{-1, 2, -1, 2, 1}));
+    EXPECT_EQ(requests[2].shown, (TSerialLineChoice{-1, 1, -1, 4, 0}));
+    EXPECT_EQ(LoadSerialSettings(Ini(), "COM2:"), (TSerialSettings{115200, 8, 2, 'N', 2}));
+    EXPECT_EQ(IniContent(), "[COM2:]\r\nBAUD=115200\r\nDATABITS=8\r\nPARITY=N\r\nFLOWCONTROL=2\r\n"
+                            "STOPBITS=2\r\n");
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+// A serial port on a pseudo-terminal mapped in "Portas", found the way the
+// program finds it.
+class SerialPortTest : public OutputTest
+{
+protected:
+    void SetUp() override
+    {
+        SetIni("[Portas]\r\nCOM9:=" + line.Device().toStdString() + "\r\n");
+        registry = BuildPortRegistry(op, Root());
+        port = &registry->Port("COM9:");
+    }
+
+    void Settings(const std::string& section) const
+    {
+        SetIni("[Portas]\r\nCOM9:=" + line.Device().toStdString() + "\r\n[COM9:]\r\n" + section);
+    }
+
+    TPseudoTerminal line;
+    std::unique_ptr<TPortRegistry> registry;
+    TPrinterPort* port = nullptr;
+};
+
+TEST_F(SerialPortTest, BytesArriveUnchanged)
+{
+    std::string everyByte;
+    for (int value = 0; value < 256; ++value)
+        everyByte += static_cast<char>(value);
+    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", "^XA\r\n^FDÁgua\n^XZ\r\n",
+                                             everyByte, "\x02L\r\nH10\rE\r\n"};
+    ASSERT_TRUE(port->StartData(Ini()));
+    std::string sent;
+    for (const std::string& block : blocks) {
+        EXPECT_TRUE(port->SendData(block));
+        sent += block;
+    }
+    EXPECT_TRUE(port->EndData());
+    EXPECT_EQ(line.Read(sent.size()), sent);
+    EXPECT_TRUE(op.Messages().empty());
+
+    EXPECT_FALSE(port->SendData("depois"));
+    EXPECT_FALSE(port->EndData());
+}
+
+TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
+{
+    struct Case
+    {
+        std::string section;
+        speed_t speed;
+        bool twoStopBits, odd, rtsCts, xonXoff;
+    };
+    const std::vector<Case> cases = {
+        {"", B9600, false, false, true, false},
+        {"BAUD=19200\r\nSTOPBITS=3\r\nPARITY=O\r\nFLOWCONTROL=1\r\n", B19200, true, true, false,
+         true},
+        {"BAUD=115200\r\nSTOPBITS=1\r\nPARITY=E\r\nFLOWCONTROL=0\r\n", B115200, false, false, false,
+         false},
+        {"BAUD=2400\r\nDATABITS=5\r\nSTOPBITS=2\r\nPARITY=N\r\nFLOWCONTROL=2\r\n", B2400, true,
+         false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.section);
+        Settings(c.section);
+        ASSERT_TRUE(port->StartData(Ini()));
+        termios state{};
+        line.LineState(state);
+        EXPECT_EQ(cfgetospeed(&state), c.speed);
+        EXPECT_EQ((state.c_cflag & CSTOPB) != 0, c.twoStopBits);
+        EXPECT_EQ((state.c_cflag & PARODD) != 0, c.odd);
+        EXPECT_EQ((state.c_cflag & CRTSCTS) != 0, c.rtsCts);
+        EXPECT_EQ((state.c_iflag & IXON) != 0, c.xonXoff);
+        EXPECT_EQ((state.c_iflag & IXOFF) != 0, c.xonXoff);
+        // Raw: nothing is translated, echoed or taken as a signal.
+        EXPECT_EQ(state.c_oflag & OPOST, 0u);
+        EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG), 0u);
+        EXPECT_TRUE(port->EndData());
+    }
+
+    // Flow control the text does not name stays as the device has it.
+    termios state{};
+    line.LineState(state);
+    state.c_iflag |= IXON | IXOFF;
+    state.c_cflag &= ~CRTSCTS;
+    line.SetLineState(state);
+    Settings("FLOWCONTROL=7\r\n");
+    ASSERT_TRUE(port->StartData(Ini()));
+    line.LineState(state);
+    EXPECT_NE(state.c_iflag & IXON, 0u);
+    EXPECT_EQ(state.c_cflag & CRTSCTS, 0u);
+    EXPECT_TRUE(port->EndData());
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+TEST_F(SerialPortTest, SettingsTheLineCannotTakeAreRefused)
+{
+    for (const std::string section :
+         {"FLOWCONTROL=3\r\n", "DATABITS=9\r\n", "STOPBITS=2\r\n", "DATABITS=5\r\nSTOPBITS=3\r\n",
+          "PARITY=X\r\n", "BAUD=14400\r\n", "BAUD=4000\r\n"}) {
+        SCOPED_TRACE(section);
+        Settings(section);
+        op.ClearMessages();
+        EXPECT_FALSE(port->StartData(Ini()));
+        EXPECT_EQ(op.Messages(), Notice("Erro: BuildCommDCB"));
+        EXPECT_FALSE(port->SendData("x")); // idle
+        // The device was let go.
+        TSerialPort other(op, "COM8:", line.Device());
+        Settings("");
+        EXPECT_TRUE(other.StartData(Ini()));
+        EXPECT_TRUE(other.EndData());
+    }
+}
+
+TEST_F(SerialPortTest, AStartedPortRefusesASecondJobAndItsDialog)
+{
+    ASSERT_TRUE(port->StartData(Ini()));
+    EXPECT_FALSE(port->StartData(Ini()));
+    EXPECT_TRUE(op.Messages().empty());
+    port->Configure(Ini());
+    EXPECT_EQ(op.Messages(),
+              (std::vector<TOperatorMessage>{{"warning", "Porta Serial em uso !!!"}}));
+    EXPECT_TRUE(op.SerialLineRequests().empty());
+
+    // No sharing: another port on the same device is refused while it is held.
+    op.ClearMessages();
+    TSerialPort other(op, "COM8:", line.Device());
+    EXPECT_FALSE(other.StartData(Ini()));
+    EXPECT_EQ(op.Messages(), Notice("Erro: Invalid Handle Value"));
+
+    EXPECT_TRUE(port->EndData());
+    EXPECT_TRUE(other.StartData(Ini()));
+    EXPECT_TRUE(other.EndData());
+    op.QueueSerialLineCancel();
+    port->Configure(Ini());
+    EXPECT_EQ(op.SerialLineRequests().size(), 1u);
+}
+
+TEST_F(SerialPortTest, AMissingDeviceLeavesThePortIdle)
+{
+    line.Close(); // the device node disappears with its controlling side
+    EXPECT_FALSE(port->StartData(Ini()));
+    EXPECT_EQ(op.Messages(), Notice("Erro: Invalid Handle Value"));
+    EXPECT_FALSE(port->SendData("x"));
+    EXPECT_FALSE(port->EndData());
+
+    // Each job tries the device again: one that is there but no serial line
+    // gets further.
+    op.ClearMessages();
+    const QString later = Root() + "/ttyUSB0";
+    TSerialPort usb(op, "COM3:", later);
+    EXPECT_FALSE(usb.StartData(Ini()));
+    WriteFileBytes(later, "");
+    EXPECT_FALSE(usb.StartData(Ini()));
+    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{{"notice", "Erro: Invalid Handle Value"},
+                                                            {"notice", "Erro: GetCommState"}}));
+}
+
+TEST_F(SerialPortTest, AWriteTheDeviceDoesNotTakeGivesUpAtTheBound)
+{
+    for (const bool xoff : {true, false}) {
+        SCOPED_TRACE(xoff ? "held back by XOFF" : "never read");
+        op.ClearMessages();
+        Settings(xoff ? "FLOWCONTROL=1\r\n" : "FLOWCONTROL=0\r\n");
+        TSerialPort slow(op, "COM9:", line.Device(), 300ms);
+        ASSERT_TRUE(slow.StartData(Ini()));
+        if (xoff) {
+            line.Write("\x13");
+            std::this_thread::sleep_for(100ms); // the terminal side takes it in
+        }
+        const std::string block(xoff ? 1000 : 1 << 20, 'Z');
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(slow.SendData(block));
+        EXPECT_FALSE(slow.SendData("^XA^XZ")); // the rest of the job at once
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(waited, 300ms);
+        EXPECT_LT(waited, 5s);
+        EXPECT_EQ(op.Messages(),
+                  Error("A porta COM9: não recebeu os dados em 0,3 segundos: "
+                        "verifique se a impressora está ligada, conectada e pronta."));
+        EXPECT_TRUE(slow.EndData());
+        line.Write("\x11");
+        line.Read(SIZE_MAX, 100ms); // what got through
+    }
+}
+
+} // namespace
