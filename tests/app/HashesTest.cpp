@@ -76,49 +76,33 @@ TEST(Hashes, HashValuesAndBuckets)
     EXPECT_EQ(THash::HashOf("a"), THash::HashOf("A"));
 }
 
-TEST(Hashes, EveryOperationRefusesAnEmptyKey)
-{
-    std::vector<int> released;
-    Table table;
-    table.SetItem("x", std::make_unique<Tracked>(1, released));
-    const std::vector<std::function<void()>> operations = {
-        [&] { (void)table.Exists(""); },
-        [&] { table.Delete(""); },
-        [&] { (void)table.Item(""); },
-        [&] { table.SetItem("", std::make_unique<Tracked>(2, released)); },
-    };
-    for (const auto& operation : operations)
-        EXPECT_EQ(MessageOf(operation), "Key cannot be an empty string");
-    EXPECT_THROW(table.SetItem("y", nullptr), EHashError) << "nothing to hand out later";
-    EXPECT_FALSE(table.Exists("y"));
-    EXPECT_EQ(table.HighIndex(), 0);
-    EXPECT_EQ(table.Item("x").id, 1);
-}
-
-TEST(Hashes, MissingKeysAreNamedInTheError)
-{
-    std::vector<int> released;
-    Table table;
-    table.SetItem("a", std::make_unique<Tracked>(1, released));
-
-    EXPECT_EQ(MessageOf([&] { (void)table.Item("X"); }), "Key \"X\" not found");
-    EXPECT_EQ(MessageOf([&] { table.Delete("A"); }), "Key \"A\" not found");
-    // Key bytes are Windows-1252; the message is UTF-8.
-    EXPECT_EQ(MessageOf([&] { (void)table.Item("Pre\xE7o"); }), "Key \"Preço\" not found");
-    EXPECT_TRUE(released.empty());
-    EXPECT_EQ(table.Item("a").id, 1);
-}
-
-TEST(Hashes, KeysDifferingInCaseAreDifferentKeys)
+TEST(Hashes, KeysAreExactBytesAndErrorsNameThem)
 {
     std::vector<int> released;
     Table table;
     table.SetItem("a", std::make_unique<Tracked>(1, released));
     table.SetItem("A", std::make_unique<Tracked>(2, released));
-    EXPECT_EQ(table.Item("a").id, 1);
-    EXPECT_EQ(table.Item("A").id, 2);
+    const std::vector<std::function<void()>> emptyKey = {
+        [&] { (void)table.Exists(""); },
+        [&] { table.Delete(""); },
+        [&] { (void)table.Item(""); },
+        [&] { table.SetItem("", std::make_unique<Tracked>(3, released)); },
+    };
+    for (const auto& operation : emptyKey)
+        EXPECT_EQ(MessageOf(operation), "Key cannot be an empty string");
+    EXPECT_THROW(table.SetItem("y", nullptr), EHashError) << "nothing to hand out later";
+    EXPECT_FALSE(table.Exists("y"));
+    EXPECT_EQ(table.HighIndex(), 1);
+
+    EXPECT_EQ(MessageOf([&] { (void)table.Item("X"); }), "Key \"X\" not found");
     EXPECT_TRUE(table.Exists("A"));
-    EXPECT_FALSE(table.Exists("b"));
+    EXPECT_EQ(table.Item("A").id, 2);
+    table.Delete("A");
+    EXPECT_EQ(MessageOf([&] { table.Delete("A"); }), "Key \"A\" not found");
+    // Key bytes are Windows-1252; the message is UTF-8.
+    EXPECT_EQ(MessageOf([&] { (void)table.Item("Pre\xE7o"); }), "Key \"Preço\" not found");
+    EXPECT_EQ(released, (std::vector<int>{3, 2})) << "the refused object, then the deleted one";
+    EXPECT_EQ(table.Item("a").id, 1);
 }
 
 TEST(Hashes, TheTableReleasesWhatItOwnsExactlyOnce)
@@ -152,38 +136,32 @@ TEST(Hashes, TheTableReleasesWhatItOwnsExactlyOnce)
     EXPECT_EQ(released, (std::vector<int>{1, 2, 4, 3, 5}));
 }
 
-TEST(Hashes, DeletingOneHundredOfOneHundredFiftyCompactsTheStore)
+TEST(Hashes, OneHundredSpareSlotsCompactTheStore)
 {
-    std::vector<int> released;
-    Table table;
-    for (int i = 0; i < 150; ++i)
-        table.SetItem("key" + std::to_string(i), std::make_unique<Tracked>(i, released));
-    for (int i = 0; i < 150; ++i)
-        if (i % 3 != 0)
-            table.Delete("key" + std::to_string(i));
-
-    EXPECT_EQ(released.size(), 100u);
-    EXPECT_EQ(table.HighIndex(), 49);
-    for (int i = 0; i < 150; i += 3)
-        EXPECT_EQ(table.Item("key" + std::to_string(i)).id, i);
-
-    // After compaction nothing is spare: a new key takes the next slot.
-    table.SetItem("new", std::make_unique<Tracked>(1000, released));
-    EXPECT_EQ(table.HighIndex(), 50);
-    EXPECT_EQ(table.Item("new").id, 1000);
-}
-
-TEST(Hashes, FewerThanOneHundredSpareSlotsAreNotCompacted)
-{
-    std::vector<int> released;
-    Table table;
-    for (int i = 0; i < 150; ++i)
-        table.SetItem("key" + std::to_string(i), std::make_unique<Tracked>(i, released));
-    for (int i = 0; i < 99; ++i)
-        table.Delete("key" + std::to_string(i));
-    EXPECT_EQ(table.HighIndex(), 149);
-    for (int i = 99; i < 150; ++i)
-        EXPECT_EQ(table.Item("key" + std::to_string(i)).id, i);
+    // Of 150 keys, 100 deleted compact the store and 99 do not.
+    for (const int deleted : {100, 99}) {
+        SCOPED_TRACE(deleted);
+        std::vector<int> released;
+        Table table;
+        for (int i = 0; i < 150; ++i)
+            table.SetItem("key" + std::to_string(i), std::make_unique<Tracked>(i, released));
+        std::vector<int> kept;
+        for (int i = 0; i < 150; ++i) {
+            if (static_cast<int>(released.size()) < deleted && (i % 3 != 0 || deleted == 99))
+                table.Delete("key" + std::to_string(i));
+            else
+                kept.push_back(i);
+        }
+        EXPECT_EQ(released.size(), static_cast<std::size_t>(deleted));
+        for (const int i : kept)
+            EXPECT_EQ(table.Item("key" + std::to_string(i)).id, i);
+        EXPECT_EQ(table.HighIndex(), deleted == 100 ? 49 : 149);
+        // After compaction nothing is spare: a new key takes the next slot;
+        // otherwise it takes the slot freed last.
+        table.SetItem("new", std::make_unique<Tracked>(1000, released));
+        EXPECT_EQ(table.HighIndex(), deleted == 100 ? 50 : 149);
+        EXPECT_EQ(table.Item("new").id, 1000);
+    }
 }
 
 // Sees the slots THash hands out, which TObjectHash keeps to itself.
@@ -304,23 +282,19 @@ TEST(Hashes, IterationNoticesStructuralChangesOnly)
     table.Restart();
     EXPECT_EQ(MessageOf([&] { (void)table.CurrentKey(); }), notYetMessage);
 
+    // An exhausted iteration keeps its last key.
+    table.Delete("a");
+    table.Restart();
+    EXPECT_TRUE(table.Next());
+    EXPECT_FALSE(table.Next());
+    EXPECT_FALSE(table.Next());
+    EXPECT_EQ(table.CurrentKey(), "b");
+
     // Clear keeps the iteration valid; it simply finds nothing more.
     table.Restart();
     ASSERT_TRUE(table.Next());
     table.Clear();
     EXPECT_FALSE(table.Next());
-}
-
-TEST(Hashes, AnExhaustedIterationKeepsItsLastKey)
-{
-    std::vector<int> released;
-    Table table;
-    table.SetItem("only", std::make_unique<Tracked>(1, released));
-    table.Restart();
-    EXPECT_TRUE(table.Next());
-    EXPECT_FALSE(table.Next());
-    EXPECT_FALSE(table.Next());
-    EXPECT_EQ(table.CurrentKey(), "only");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ protected:
 
 TEST_F(DatabaseTest, FirstStartCreatesTheWholeEmptySchemaAndNothingElse)
 {
+    // Opening is no creation: a missing catalogue fails and stays missing.
+    EXPECT_THROW(OpenDatabase(), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(home.File("zev.mdb")));
+
     CreateDatabase();
 
     ASSERT_TRUE(QFile::exists(home.File("zev.mdb")));
@@ -117,12 +122,6 @@ TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)
     }
 }
 
-TEST_F(DatabaseTest, OpeningAMissingCatalogueFailsInsteadOfCreatingAnEmptyFile)
-{
-    EXPECT_THROW(OpenDatabase(), EDatabaseError);
-    EXPECT_FALSE(QFile::exists(home.File("zev.mdb")));
-}
-
 TEST_F(DatabaseTest, AFailedCreationLeavesNoCatalogueThatALaterStartWouldAccept)
 {
     // Block the file the schema is built in, so creation fails before the rename.
@@ -151,101 +150,70 @@ const char* const BaseRows[] = {
 TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
 {
     CreateDatabase();
-    struct Case
-    {
-        const char* what;
-        std::string statement;
-        bool accepted;
-    };
     const std::string eighty(80, 'A');
     std::string eightyAccented;
     for (int i = 0; i < 80; ++i)
         eightyAccented += "Ã";
-    const std::vector<Case> cases = {
-        {"section of a missing department", "insert into secao values (102, 99, 'X')", false},
-        {"group of a missing section", "insert into grupo values (1012, 999, 'X')", false},
-        {"subgroup of a missing group", "insert into sub_grupo values (10112, 9999, 'X')", false},
-        {"product of a missing subgroup",
-         "insert into produto (produto_key, sub_grupo_key) values (2, 99999)", false},
-        {"product without subgroup", "insert into produto (produto_key) values (2)", true},
-        {"barcode of a missing product", "insert into item values ('123', 99)", false},
-        {"selection of a missing product", "insert into selecao values (99)", false},
-        {"a second product on the same barcode",
-         "insert into produto (produto_key) values (3); insert into item values "
-         "('7891000100103', 3)",
-         false},
-        {"a second barcode for one product", "insert into item values ('7891000100110', 1)",
-         true},
-        {"the same product selected twice",
-         "insert into selecao values (1); insert into selecao values (1)", true},
-        {"a description of 80 characters",
-         "insert into produto (produto_key, descricao) values (4, '" + eighty + "')", true},
-        {"80 accented characters (more than 80 bytes)",
-         "insert into produto (produto_key, descricao) values (4, '" + eightyAccented + "')",
-         true},
-        {"a description of 81 characters",
-         "insert into produto (produto_key, descricao) values (4, '" + eighty + "B')", false},
-        {"a barcode of 15 characters", "insert into item values ('123456789012345', 1)", false},
-        {"a scratch barcode of 15 characters",
-         "insert into selecao_barra values ('123456789012345')", false},
-        {"a scratch barcode of 14 characters",
-         "insert into selecao_barra values ('12345678901234')", true},
-        {"a department name of 41 characters",
-         "insert into depto values (11, '" + std::string(41, 'N') + "')", false},
-        {"a package code of 3 characters",
-         "insert into produto (produto_key, embalagem_key) values (5, 'CXA')", false},
-        {"a NULL product key", "insert into produto (produto_key) values (null)", false},
-        {"a NULL barcode", "insert into item values (null, 1)", false},
-        {"a NULL old-price key", "insert into produto_antigo values (null, 1, 1)", false},
-        {"a department without a name", "insert into depto values (12, null)", false},
-        {"a yes/no column holding 2",
-         "insert into produto (produto_key, caixa) values (6, 2)", false},
-        {"a date that is not ISO text",
-         "insert into produto (produto_key, data_inicial) values (7, '01/12/2026')", false},
-        {"an ISO date", "insert into produto (produto_key, data_inicial) values (7, '2026-12-01')",
-         true},
-        {"text in a key column", "insert into produto (produto_key) values ('abc')", false},
-        {"a product from an old price list only (no foreign key)",
-         "insert into produto_antigo values (424242, 1.5, 1.25)", true},
+    const std::string product = "insert into produto (produto_key";
+    // Orphans at every level, a barcode on two products, texts beyond their
+    // width, NULL keys and names, a yes/no other than 0 and 1, a date that is
+    // not ISO text, text in a key column.
+    const std::vector<std::string> refused = {
+        "insert into secao values (102, 99, 'X')",
+        "insert into grupo values (1012, 999, 'X')",
+        "insert into sub_grupo values (10112, 9999, 'X')",
+        product + ", sub_grupo_key) values (2, 99999)",
+        "insert into item values ('123', 99)",
+        "insert into selecao values (99)",
+        product + ") values (3); insert into item values ('7891000100103', 3)",
+        product + ", descricao) values (4, '" + eighty + "B')",
+        "insert into item values ('123456789012345', 1)",
+        "insert into selecao_barra values ('123456789012345')",
+        "insert into depto values (11, '" + std::string(41, 'N') + "')",
+        product + ", embalagem_key) values (5, 'CXA')",
+        product + ") values (null)",
+        "insert into item values (null, 1)",
+        "insert into produto_antigo values (null, 1, 1)",
+        "insert into depto values (12, null)",
+        product + ", caixa) values (6, 2)",
+        product + ", data_inicial) values (7, '01/12/2026')",
+        product + ") values ('abc')",
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // A product without subgroup, a second barcode, a product selected twice,
+    // 80 characters even when accented (more than 80 bytes), a 14-digit
+    // scratch barcode, an ISO date, an old price list's product (no foreign key).
+    const std::vector<std::string> accepted = {
+        product + ") values (2)",
+        "insert into item values ('7891000100110', 1)",
+        "insert into selecao values (1); insert into selecao values (1)",
+        product + ", descricao) values (4, '" + eighty + "')",
+        product + ", descricao) values (4, '" + eightyAccented + "')",
+        "insert into selecao_barra values ('12345678901234')",
+        product + ", data_inicial) values (7, '2026-12-01')",
+        "insert into produto_antigo values (424242, 1.5, 1.25)",
+    };
+    const auto accepts = [](const std::string& statements) {
         auto connection = OpenDatabase();
+        // Never committed: every case starts from the same rows.
         TTransaction transaction(*connection);
         for (const char* row : BaseRows)
             connection->Execute(row);
-        bool accepted = true;
         try {
-            std::string statements = c.statement;
-            std::size_t start = 0;
-            while (start < statements.size()) {
-                std::size_t end = statements.find("; ", start);
-                if (end == std::string::npos)
-                    end = statements.size();
+            for (std::size_t start = 0, end = 0; start < statements.size(); start = end + 2) {
+                end = std::min(statements.find("; ", start), statements.size());
                 connection->Execute(statements.substr(start, end - start));
-                start = end + 2;
             }
         } catch (const EDatabaseError&) {
-            accepted = false;
+            return false;
         }
-        EXPECT_EQ(accepted, c.accepted);
-        // Not committed: the next case starts from the same rows.
-    }
+        return true;
+    };
+    for (const std::string& statement : refused)
+        EXPECT_FALSE(accepts(statement)) << statement;
+    for (const std::string& statement : accepted)
+        EXPECT_TRUE(accepts(statement)) << statement;
     auto connection = OpenDatabase();
     EXPECT_EQ(Count(*connection, "depto"), 0);
-}
-
-TEST_F(DatabaseTest, YesNoColumnsDefaultToNo)
-{
-    CreateDatabase();
-    auto connection = OpenDatabase();
-    connection->Execute("insert into produto (produto_key) values (1)");
-    TQuery& query = connection->Query("select compra, caixa from produto");
-    query.Exec();
-    ASSERT_TRUE(query.Next());
-    EXPECT_FALSE(query.IsNull(0));
-    EXPECT_FALSE(query.Bool(0));
-    EXPECT_FALSE(query.Bool(1));
 }
 
 TEST_F(DatabaseTest, ATransactionKeepsItsChangesOnlyWhenCommitted)
@@ -270,17 +238,12 @@ TEST_F(DatabaseTest, ATransactionKeepsItsChangesOnlyWhenCommitted)
     }
     auto connection = OpenDatabase();
     EXPECT_EQ(Count(*connection, "depto"), 1);
-}
-
-TEST_F(DatabaseTest, AReadTransactionKeepsWhatWasWrittenUnderIt)
-{
-    CreateDatabase();
-    auto connection = OpenDatabase();
+    // A read transaction keeps what was written under it.
     {
         const TReadTransaction snapshot(*connection);
-        connection->Execute("insert into depto values (1, 'A')");
+        connection->Execute("insert into depto values (3, 'C')");
     }
-    EXPECT_EQ(Count(*OpenDatabase(), "depto"), 1);
+    EXPECT_EQ(Count(*OpenDatabase(), "depto"), 2);
 }
 
 TEST_F(DatabaseTest, AQueryIsOneStatement)
@@ -307,9 +270,14 @@ TEST_F(DatabaseTest, NamesSortAsTheOperatorReadsThem)
     std::vector<std::string> order;
     while (query.Next())
         order.push_back(query.Text(0));
-    const std::vector<std::string> expected = {"abacaxi", "Abacaxi", "\xE1"
-                                                                     "cido",
-                                               "\xC1gua", "banana", "ovo", "Zebra"};
+    const std::vector<std::string> expected = {"abacaxi",
+                                               "Abacaxi",
+                                               "\xE1"
+                                               "cido",
+                                               "\xC1gua",
+                                               "banana",
+                                               "ovo",
+                                               "Zebra"};
     EXPECT_EQ(order, expected);
 }
 
@@ -333,22 +301,26 @@ TEST_F(DatabaseTest, TextsTravelAsWindows1252AndAreStoredAsUtf8)
     EXPECT_EQ(back.Text(0), ansi);
 }
 
-TEST_F(DatabaseTest, DatesTravelAsDayNumbers)
+TEST_F(DatabaseTest, DatesTravelAsDayNumbersAndYesNoColumnsDefaultToNo)
 {
     CreateDatabase();
     auto connection = OpenDatabase();
-    connection->Query("insert into produto (produto_key, data_inicial, data_final) values (1, ?, ?)")
+    connection
+        ->Query("insert into produto (produto_key, data_inicial, data_final) values (1, ?, ?)")
         .BindDate(0, 45351.75) // 29/02/2024, time of day dropped
         .BindDate(1, 2)
         .Exec();
     TQuery& query = connection->Query("select data_inicial, data_final, data_alteracao, "
-                                      "typeof(data_inicial) from produto");
+                                      "typeof(data_inicial), compra, caixa from produto");
     query.Exec();
     ASSERT_TRUE(query.Next());
     EXPECT_EQ(query.Date(0), 45351);
     EXPECT_EQ(query.Date(1), 2);
     EXPECT_EQ(query.Date(2), 0); // NULL
     EXPECT_EQ(query.Text(3), "text");
+    EXPECT_FALSE(query.IsNull(4));
+    EXPECT_FALSE(query.Bool(4));
+    EXPECT_FALSE(query.Bool(5));
 }
 
 } // namespace

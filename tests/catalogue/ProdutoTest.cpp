@@ -56,7 +56,10 @@ protected:
         insert.Bind(9, row.fatorPreco);
         insert.Exec();
         for (const std::string& barra : row.barras)
-            connection->Query("insert into item values (?, ?)").BindText(0, barra).Bind(1, row.key).Exec();
+            connection->Query("insert into item values (?, ?)")
+                .BindText(0, barra)
+                .Bind(1, row.key)
+                .Exec();
     }
 
     static std::vector<std::int32_t> KeysOf(const std::vector<std::unique_ptr<TProduto>>& records)
@@ -76,7 +79,7 @@ TEST_F(ProdutoTest, LoadsEveryFieldOfTheRow)
     Add({.key = 42,
          .descricao = "A\xC7\xDA"
                       "CAR CRISTAL 1KG",
-         .barras = {"7891000100103"},
+         .barras = {"789", "123", "456", "0"}, // in the package's order, not sorted
          .precoNormal = 4.99,
          .precoOferta = 3.75,
          .dataInicial = EncodeDate(2026, 12, 1),
@@ -102,7 +105,7 @@ TEST_F(ProdutoTest, LoadsEveryFieldOfTheRow)
     EXPECT_EQ(record->diasValidade, 30);
     EXPECT_EQ(record->embalagemPadrao, "KG");
     EXPECT_DOUBLE_EQ(record->embalagemPadraoFator, 0.5);
-    EXPECT_EQ(record->barras, std::vector<std::string>{"7891000100103"});
+    EXPECT_EQ(record->barras, (std::vector<std::string>{"789", "123", "456", "0"}));
     EXPECT_EQ(record->barra, "");
     EXPECT_EQ(record->pai, nullptr);
     EXPECT_TRUE(record->filhos.empty());
@@ -118,18 +121,11 @@ TEST_F(ProdutoTest, AMissingOrZeroDivisorBecomesOneHundred)
     } cases[] = {{1, std::nullopt, 100}, {2, 0, 100}, {3, 1, 1}, {4, 1000, 1000}};
     for (const auto& c : cases)
         Add({.key = c.key, .divisorPreco = c.stored});
-    for (const auto& c : cases)
-        EXPECT_EQ(FindProdutoByKey(*connection, c.key)->divisorPreco, c.loaded) << c.key;
-}
-
-TEST_F(ProdutoTest, BarcodesComeInTheOrderThePackageListedThem)
-{
-    Add({.key = 1, .barras = {"789", "123", "456", "0"}});
-    Add({.key = 2});
-
-    EXPECT_EQ(FindProdutoByKey(*connection, 1)->barras,
-              (std::vector<std::string>{"789", "123", "456", "0"}));
-    EXPECT_TRUE(FindProdutoByKey(*connection, 2)->barras.empty());
+    for (const auto& c : cases) {
+        const auto record = FindProdutoByKey(*connection, c.key);
+        EXPECT_EQ(record->divisorPreco, c.loaded) << c.key;
+        EXPECT_TRUE(record->barras.empty());
+    }
 }
 
 TEST_F(ProdutoTest, BarcodeLookupIgnoresLeadingZerosAndNothingElse)
@@ -141,10 +137,10 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresLeadingZerosAndNothingElse)
         const char* typed;
         std::int32_t found; // 0: nothing
     } cases[] = {
-        {"12345", 1},          {"0012345", 1},       {"000000007891000100103", 1},
-        {"07891000100103", 1}, {"123450", 0},        {"1234", 0},
-        {"12 34", 2},          {"0012 34", 2},       {"1234 ", 0},
-        {" 12345", 0},         {"", 0},              {"0000", 0},
+        {"12345", 1},          {"0012345", 1}, {"000000007891000100103", 1},
+        {"07891000100103", 1}, {"123450", 0},  {"1234", 0},
+        {"12 34", 2},          {"0012 34", 2}, {"1234 ", 0},
+        {" 12345", 0},         {"", 0},        {"0000", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -152,25 +148,26 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresLeadingZerosAndNothingElse)
         EXPECT_EQ(record ? record->key : 0, c.found);
     }
     EXPECT_EQ(FindProdutoByKey(*connection, 3), nullptr);
-}
 
-TEST_F(ProdutoTest, StripLeadingZerosRemovesOnlyLeadingZeros)
-{
     const struct
     {
         const char* text;
         const char* stripped;
-    } cases[] = {{"", ""},        {"0", ""},         {"0000", ""},       {"00120", "120"},
-                 {"120", "120"},  {" 0012", " 0012"}, {"0 12", " 12"},  {"A00", "A00"}};
-    for (const auto& c : cases)
+    } strips[] = {{"", ""},       {"0", ""},          {"0000", ""},    {"00120", "120"},
+                  {"120", "120"}, {" 0012", " 0012"}, {"0 12", " 12"}, {"A00", "A00"}};
+    for (const auto& c : strips)
         EXPECT_EQ(StripLeadingZeros(c.text), c.stripped) << c.text;
 }
 
 TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
 {
     Add({.key = 100, .descricao = "CERVEJA LATA 350ML", .barras = {"7890000000100"}});
-    Add({.key = 112, .descricao = "CERVEJA CX 12", .pai = 100, .caixa = true,
-         .barras = {"17890000000112"}, .fatorPreco = 12});
+    Add({.key = 112,
+         .descricao = "CERVEJA CX 12",
+         .pai = 100,
+         .caixa = true,
+         .barras = {"17890000000112"},
+         .fatorPreco = 12});
     Add({.key = 106, .descricao = "CERVEJA CX 6", .pai = 100, .caixa = true, .fatorPreco = 6});
 
     const auto box = FindProdutoByBarra(*connection, "17890000000112");
@@ -255,8 +252,8 @@ TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)
     {
         double date;
         bool offer;
-    } cases[] = {{first - 1, false}, {first, true},      {first + 0.5, true}, {last, true},
-                 {last + 0.25, false}, {last + 1, false}, {0, false},         {45000, false}};
+    } cases[] = {{first - 1, false},   {first, true},     {first + 0.5, true}, {last, true},
+                 {last + 0.25, false}, {last + 1, false}, {0, false},          {45000, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.date);
         EXPECT_EQ(onOffer->emOferta(c.date), c.offer);
@@ -286,10 +283,10 @@ TEST_F(ProdutoTest, ALookupThatFailsHalfWayLeavesNoLockBehind)
 TEST_F(ProdutoTest, ManyLookupsOnOneConnectionKeepTheirResultsApart)
 {
     for (std::int32_t key = 1; key <= 50; ++key)
-        Add({.key = key, .descricao = "PRODUTO " + std::to_string(key),
+        Add({.key = key,
+             .descricao = "PRODUTO " + std::to_string(key),
              .barras = {std::to_string(1000 + key), std::to_string(2000 + key)}});
-    Add({.key = 51, .descricao = "CAIXA DO 7", .pai = 7, .caixa = true,
-         .barras = {"3051"}});
+    Add({.key = 51, .descricao = "CAIXA DO 7", .pai = 7, .caixa = true, .barras = {"3051"}});
 
     for (int round = 0; round < 3; ++round) {
         for (std::int32_t key = 51; key >= 1; --key) {

@@ -36,18 +36,10 @@ std::string AllBytes()
     return bytes;
 }
 
-// ---------------------------------------------------------------------------
-// Code page
-
-TEST(AnsiTextConversion, AllBytesSurviveARoundTripThroughUtf8)
+TEST(AnsiTextConversion, AllBytesSurviveARoundTrip)
 {
     const std::string bytes = AllBytes();
     EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(bytes)), bytes);
-}
-
-TEST(AnsiTextConversion, AllBytesSurviveARoundTripThroughQString)
-{
-    const std::string bytes = AllBytes();
     const QString text = AnsiToQString(bytes);
     EXPECT_EQ(text.size(), 256);
     EXPECT_EQ(QStringToAnsi(text), bytes);
@@ -82,46 +74,36 @@ TEST(AnsiTextConversion, BytesMapToTheirCharacters)
         EXPECT_EQ(AnsiToQString(Byte(c.byte)), expected);
         EXPECT_EQ(QStringToAnsi(expected), Byte(c.byte));
     }
-}
-
-TEST(AnsiTextConversion, CodePointsOutsideTheCodePageHaveNoByte)
-{
     // U+0080 is not 0x80: that byte is the euro sign.
-    for (const char32_t codePoint : {U'\u0080', U'\u009E', U'\u0100', U'日', U'😀'}) {
-        SCOPED_TRACE(static_cast<int>(codePoint));
-        EXPECT_EQ(UnicodeToAnsiChar(codePoint), -1);
-    }
+    for (const char32_t codePoint : {U'\u0080', U'\u009E', U'\u0100', U'日', U'😀'})
+        EXPECT_EQ(UnicodeToAnsiChar(codePoint), -1) << static_cast<int>(codePoint);
 }
 
 TEST(AnsiTextConversion, Utf8ToAnsiReplacesUnmappableAndKeepsMalformedBytes)
 {
-    struct TCase
+    const struct
     {
         std::string_view utf8;
         std::string_view expected;
-    };
-    const TCase cases[] = {
+    } cases[] = {
         {"", ""},
         {"日", "?"},
         {"arroz 日本 5kg", "arroz ?? 5kg"},
         {"😀", "?"},
         {"ação", "a\xE7\xE3o"},
-        {"\xC3", "\xC3"},                         // truncated at the end
-        {"\xC3(", "\xC3("},                       // continuation missing
-        {"\xE2\x82", "\xE2\x82"},                 // truncated three-byte sequence
-        {"\xC0\xAF", "\xC0\xAF"},                 // overlong '/'
-        {"\xE0\x80\xAF", "\xE0\x80\xAF"},         // overlong '/' in three bytes
-        {"\xF0\x82\x82\xAC", "\xF0\x82\x82\xAC"}, // overlong euro sign
-        {"\xED\xA0\x80", "\xED\xA0\x80"},         // surrogate
-        {"\xF5\x80\x80\x80", "\xF5\x80\x80\x80"}, // beyond U+10FFFF
-        {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"}, // U+110000
-        {"\x80", "\x80"},                         // stray continuation byte
-        {"p\xE3o \xC3\xA9", "p\xE3o \xE9"},       // Windows-1252 mixed with UTF-8
+        {"p\xE3o \xC3\xA9", "p\xE3o \xE9"}, // Windows-1252 mixed with UTF-8
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.utf8);
-        EXPECT_EQ(Utf8ToAnsi(c.utf8), c.expected);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(Utf8ToAnsi(c.utf8), c.expected) << c.utf8;
+    // Truncated at the end, continuation missing, truncated three-byte
+    // sequence, overlong '/' in two and three bytes, overlong euro sign,
+    // surrogate, beyond U+10FFFF, U+110000, stray continuation byte.
+    const std::string_view malformed[] = {
+        "\xC3", "\xC3(",    "\xC0\xAF",     "\xED\xA0\x80",     "\xF5\x80\x80\x80",
+        "\x80", "\xE2\x82", "\xE0\x80\xAF", "\xF0\x82\x82\xAC", "\xF4\x90\x80\x80",
+    };
+    for (const std::string_view bytes : malformed)
+        EXPECT_EQ(Utf8ToAnsi(bytes), bytes) << "kept byte for byte";
 }
 
 TEST(AnsiTextConversion, QStringToAnsiGivesOneQuestionMarkPerCharacter)
@@ -143,9 +125,6 @@ TEST(AnsiTextConversion, QStringToAnsiGivesOneQuestionMarkPerCharacter)
         EXPECT_EQ(QStringToAnsi(c.text), c.expected);
     }
 }
-
-// ---------------------------------------------------------------------------
-// Case
 
 int ExpectedUpperCase(int byte)
 {
@@ -197,9 +176,6 @@ TEST(AnsiTextCase, SameTextIgnoresCaseOnly)
     }
 }
 
-// ---------------------------------------------------------------------------
-// Comparison
-
 struct TOrderCase
 {
     std::string_view a;
@@ -209,59 +185,26 @@ struct TOrderCase
 
 TEST(AnsiTextCompare, PortugueseOrderWithoutCase)
 {
+    // Accents count only where the base letters are equal; expansions (æ, œ,
+    // ß, þ) compare as their letters, after them at the second level.
     const TOrderCase cases[] = {
-        {"", "", 0},
-        {"a", "A", 0},
-        {"ação", "AÇÃO", 0},
-        {"Água", "ÁGUA", 0},
-        {"a", "á", -1},
-        {"A", "á", -1},
-        {"á", "b", -1},
-        {"Á", "b", -1},
-        {"Abacaxi", "Água", -1},
-        {"Água", "Banana", -1},
-        {"1", "10", -1},
-        {"10", "2", -1},
-        {"2", "a", -1},
-        {" ", "0", -1},
-        {"-", "9", -1},
-        {"€", "0", -1},
-        {"", "a", -1},
-        {"arroz", "arroz integral", -1},
-        {"arroz integral", "arroz1", -1},
-        // Accents count only where the base letters are equal.
-        {"áb", "ac", -1},
-        {"ab", "ác", -1},
-        {"ab", "áb", -1},
-        {"coco", "cocô", -1},
-        {"cocô", "côco", -1},
-        {"coração", "coracao", 1},
-        {"caça", "caca", 1},
-        {"ñ", "n", 1},
-        {"Ñ", "o", -1},
-        {"ø", "o", 1},
-        {"ø", "p", -1},
-        {"Ð", "d", 1},
-        {"ð", "e", -1},
-        {"ý", "y", 1},
-        {"Ÿ", "y", 1},
-        {"Ÿ", "z", -1},
-        {"š", "s", 1},
-        {"Š", "t", -1},
-        {"ž", "z", 1},
-        {"ƒ", "f", 1},
-        {"ƒ", "G", -1},
-        // Expansions compare as their letters, after them at level 2.
-        {"æ", "AE", 1},
-        {"Æ", "af", -1},
-        {"ad", "æ", -1},
-        {"Œ", "oe", 1},
-        {"œ", "OF", -1},
-        {"ß", "ss", 1},
-        {"ß", "st", -1},
-        {"sr", "ß", -1},
-        {"þ", "th", 1},
-        {"Þ", "ti", -1},
+        {"", "", 0},    {"-", "9", -1},  {"ß", "st", -1},
+        {"a", "A", 0},  {"€", "0", -1},  {"sr", "ß", -1},
+        {"", "a", -1},  {"Ñ", "o", -1},  {"Þ", "ti", -1},
+        {"ñ", "n", 1},  {"ø", "p", -1},  {"áb", "ac", -1},
+        {"ø", "o", 1},  {"ð", "e", -1},  {"ab", "ác", -1},
+        {"Ð", "d", 1},  {"Ÿ", "z", -1},  {"ab", "áb", -1},
+        {"ý", "y", 1},  {"Š", "t", -1},  {"ação", "AÇÃO", 0},
+        {"Ÿ", "y", 1},  {"ƒ", "G", -1},  {"Água", "ÁGUA", 0},
+        {"š", "s", 1},  {"æ", "AE", 1},  {"caça", "caca", 1},
+        {"ž", "z", 1},  {"Œ", "oe", 1},  {"coco", "cocô", -1},
+        {"ƒ", "f", 1},  {"ß", "ss", 1},  {"cocô", "côco", -1},
+        {"a", "á", -1}, {"þ", "th", 1},  {"Água", "Banana", -1},
+        {"A", "á", -1}, {"1", "10", -1}, {"Abacaxi", "Água", -1},
+        {"á", "b", -1}, {"10", "2", -1}, {"coração", "coracao", 1},
+        {"Á", "b", -1}, {"Æ", "af", -1}, {"arroz", "arroz integral", -1},
+        {"2", "a", -1}, {"ad", "æ", -1}, {"arroz integral", "arroz1", -1},
+        {" ", "0", -1}, {"œ", "OF", -1},
     };
     for (const TOrderCase& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " / " + std::string(c.b));
@@ -276,22 +219,13 @@ TEST(AnsiTextCompare, PortugueseOrderWithoutCase)
 
 TEST(AnsiTextCompare, CollationAddsCaseAndStaysTotal)
 {
+    // The accent decides before the case; text outside the code page sorts
+    // among the symbols; a malformed byte read as Windows-1252 still differs
+    // from the real character.
     const TOrderCase cases[] = {
-        {"", "", 0},
-        {"Água", "Água", 0},
-        {"a", "A", -1},
-        {"ação", "AÇÃO", -1},
-        {"ação", "Ação", -1},
-        {"Ação", "açao", 1}, // the accent decides before the case
-        {"á", "A", 1},
-        {"A", "b", -1},
-        {"日", "a", -1},
-        {"日", "0", -1},
-        {"€", "日", -1},
-        {"ą", "a", -1}, // outside the code page: among the symbols
-        {"ß", "SS", 1},
-        // Malformed bytes read as Windows-1252 still differ from the real thing.
-        {"\xE7", "ç", 1},
+        {"", "", 0},    {"A", "b", -1},  {"€", "日", -1}, {"\xE7", "ç", 1},    {"ação", "AÇÃO", -1},
+        {"á", "A", 1},  {"日", "a", -1}, {"ą", "a", -1},  {"Água", "Água", 0}, {"ação", "Ação", -1},
+        {"a", "A", -1}, {"日", "0", -1}, {"ß", "SS", 1},  {"Ação", "açao", 1},
     };
     for (const TOrderCase& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " / " + std::string(c.b));
@@ -367,9 +301,6 @@ TEST(AnsiTextCompare, CollationSortsAListOfDescriptions)
     };
     ExpectTotalOrder(expected, CollateUtf8);
 }
-
-// ---------------------------------------------------------------------------
-// Word wrap
 
 TEST(AnsiTextWrap, BreaksAsTheLabelsExpect)
 {

@@ -21,94 +21,59 @@ constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
 struct TInt32Case
 {
     std::string_view text;
-    std::optional<std::int32_t> expected;
+    std::int32_t expected;
 };
 
-const TInt32Case kInt32Cases[] = {
-    {"0", 0},
-    {"42", 42},
-    {"007", 7},
-    {"+5", 5},
-    {"-5", -5},
-    {"-0", 0},
-    {"  12", 12},
-    {"\t 12", 12},
-    {" -12", -12},
-    {"2147483647", kMax32},
-    {"-2147483648", kMin32},
-    {"000000000002147483647", kMax32},
-    {"$1A", 26},
-    {"$ff", 255},
-    {"x10", 16},
-    {"X10", 16},
-    {"0x10", 16},
-    {"0X10", 16},
-    {"-$10", -16},
-    {"+0xA", 10},
-    {"$7FFFFFFF", kMax32},
-    {"$FFFFFFFF", -1},
-    {"$80000000", kMin32},
-    {"$000000001", 1},
-    {"-$1", -1},
-    // Failures.
-    {"", std::nullopt},
-    {" ", std::nullopt},
-    {"-", std::nullopt},
-    {"+", std::nullopt},
-    {"$", std::nullopt},
-    {"0x", std::nullopt},
-    {"12 ", std::nullopt},
-    {"12\t", std::nullopt},
-    {"1 2", std::nullopt},
-    {"- 1", std::nullopt},
-    {"+-1", std::nullopt},
-    {"--1", std::nullopt},
-    {"1.0", std::nullopt},
-    {"1,5", std::nullopt},
-    {"12a", std::nullopt},
-    {"$G", std::nullopt},
-    {"0x-1", std::nullopt},
-    {"$ 1", std::nullopt},
-    {"\n12", std::nullopt}, // only blanks and tabs lead
-    {"\xA0"
-     "12",
-     std::nullopt},
-    {"2147483648", std::nullopt},
-    {"-2147483649", std::nullopt},
-    {"99999999999", std::nullopt},
-    {"$100000000", std::nullopt},
-    {"$FFFFFFFFF", std::nullopt},
-};
-
-TEST(ConversionsInt, TryStrToInt)
+void ExpectInt32(std::string_view text, std::optional<std::int32_t> expected)
 {
-    for (const TInt32Case& c : kInt32Cases) {
-        SCOPED_TRACE(std::string(c.text));
-        EXPECT_EQ(TryStrToInt(c.text), c.expected);
-    }
+    SCOPED_TRACE(std::string(text));
+    EXPECT_EQ(TryStrToInt(text), expected);
+    EXPECT_EQ(StrToIntDef(text, -777), expected.value_or(-777));
+    if (expected)
+        EXPECT_EQ(StrToInt(text), *expected);
+    else
+        EXPECT_THROW(StrToInt(text), EConvertError);
 }
 
-TEST(ConversionsInt, StrToIntDefAndStrToIntAgreeWithTryStrToInt)
+TEST(ConversionsInt, StrToIntFamilyAgrees)
 {
-    for (const TInt32Case& c : kInt32Cases) {
-        SCOPED_TRACE(std::string(c.text));
-        EXPECT_EQ(StrToIntDef(c.text, -777), c.expected.value_or(-777));
-        if (c.expected) {
-            EXPECT_EQ(StrToInt(c.text), *c.expected);
-        } else {
-            EXPECT_THROW(StrToInt(c.text), EConvertError);
-        }
-    }
+    const TInt32Case valid[] = {
+        {"0", 0},     {"42", 42},    {"007", 7},    {"+5", 5},   {"-5", -5},   {"-0", 0},
+        {"  12", 12}, {"\t 12", 12}, {" -12", -12}, {"$1A", 26}, {"$ff", 255}, {"x10", 16},
+    };
+    const TInt32Case hex[] = {
+        {"X10", 16},  {"0x10", 16},      {"0X10", 16},      {"-$10", -16},
+        {"+0xA", 10}, {"$FFFFFFFF", -1}, {"$000000001", 1}, {"-$1", -1},
+    };
+    const TInt32Case limits[] = {
+        {"2147483647", kMax32}, {"-2147483648", kMin32}, {"000000000002147483647", kMax32},
+        {"$7FFFFFFF", kMax32},  {"$80000000", kMin32},
+    };
+    // Only blanks and tabs may lead; nothing may trail.
+    const std::string_view invalid[] = {
+        "",           " ",           "-",           "+",          "$",
+        "0x",         "12 ",         "12\t",        "1 2",        "- 1",
+        "+-1",        "--1",         "1.0",         "1,5",        "12a",
+        "$G",         "0x-1",        "$ 1",         "\n12",       "\xA0\x31\x32",
+        "2147483648", "-2147483649", "99999999999", "$100000000", "$FFFFFFFFF",
+    };
+    for (const TInt32Case& c : valid)
+        ExpectInt32(c.text, c.expected);
+    for (const TInt32Case& c : hex)
+        ExpectInt32(c.text, c.expected);
+    for (const TInt32Case& c : limits)
+        ExpectInt32(c.text, c.expected);
+    for (const std::string_view text : invalid)
+        ExpectInt32(text, std::nullopt);
 }
 
 TEST(ConversionsInt, TryStrToInt64)
 {
-    struct TCase
+    const struct
     {
         std::string_view text;
         std::optional<std::int64_t> expected;
-    };
-    const TCase cases[] = {
+    } cases[] = {
         {"0", 0},
         {" -42", -42},
         {"2147483648", 2147483648LL},
@@ -125,37 +90,32 @@ TEST(ConversionsInt, TryStrToInt64)
         {"1 ", std::nullopt},
         {"", std::nullopt},
     };
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text));
         EXPECT_EQ(TryStrToInt64(c.text), c.expected);
-        if (c.expected) {
+        if (c.expected)
             EXPECT_EQ(StrToInt64(c.text), *c.expected);
-        } else {
+        else
             EXPECT_THROW(StrToInt64(c.text), EConvertError);
-        }
     }
 }
 
 TEST(ConversionsInt, ErrorMessageQuotesTheTextInUtf8)
 {
-    struct TCase
+    const struct
     {
         std::string_view text;
         std::string_view message;
-    };
-    const TCase cases[] = {
+    } cases[] = {
         {"", "'' is not a valid integer value"},
         {"12 ", "'12 ' is not a valid integer value"},
         {"pre\xE7o", "'preço' is not a valid integer value"},
     };
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.message));
         for (const bool wide : {false, true}) {
             try {
-                if (wide)
-                    StrToInt64(c.text);
-                else
-                    StrToInt(c.text);
+                wide ? (void)StrToInt64(c.text) : (void)StrToInt(c.text);
                 ADD_FAILURE() << "no exception";
             } catch (const EConvertError& error) {
                 EXPECT_EQ(std::string_view(error.what()), c.message);
@@ -166,15 +126,11 @@ TEST(ConversionsInt, ErrorMessageQuotesTheTextInUtf8)
 
 TEST(ConversionsTrim, RemovesControlBytesAndBlanksAtTheEnds)
 {
-    struct TCase
-    {
-        std::string_view text;
-        std::string_view trimmed;
-        std::string_view left;
-        std::string_view right;
-    };
     using namespace std::string_view_literals;
-    const TCase cases[] = {
+    const struct
+    {
+        std::string_view text, trimmed, left, right;
+    } cases[] = {
         {"", "", "", ""},
         {"   ", "", "", ""},
         {"abc", "abc", "abc", "abc"},
@@ -191,7 +147,7 @@ TEST(ConversionsTrim, RemovesControlBytesAndBlanksAtTheEnds)
         {" \xE7 ", "\xE7", "\xE7 ", " \xE7"},
         {"\x7F", "\x7F", "\x7F", "\x7F"},
     };
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text));
         EXPECT_EQ(Trim(c.text), c.trimmed);
         EXPECT_EQ(TrimLeft(c.text), c.left);
