@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -12,6 +13,9 @@
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
+    // A printer pipe or a reader that went away is an error to report, not a
+    // signal that ends the program silently.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     zev::cli::TCliContext context{std::cout, std::cerr};
     int status;

@@ -6,8 +6,9 @@
 
 namespace zev {
 
-TParallelPort::TParallelPort(TOperator& op, std::string name, QString device)
-    : m_operator(op), m_name(std::move(name)), m_device(std::move(device))
+TParallelPort::TParallelPort(TOperator& op, std::string name, QString device,
+                             std::chrono::milliseconds writeBound)
+    : m_operator(op), m_name(std::move(name)), m_device(std::move(device)), m_writeBound(writeBound)
 {}
 
 void TParallelPort::Configure(const QString&)
@@ -17,7 +18,7 @@ void TParallelPort::Configure(const QString&)
 
 bool TParallelPort::SendData(const std::string& data)
 {
-    TOutputFile device(m_device, TOutputFile::Mode::Device, m_name);
+    TOutputFile device(m_device, TOutputFile::Mode::Device, m_name, m_writeBound);
     device.Write(data);
     device.Close();
     return true;

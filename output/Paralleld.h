@@ -5,9 +5,13 @@
 // every block is written by opening the device, writing and closing it
 // again, so between two blocks of a job the device is free. A failure to
 // open, write or close raises EInOutError with the system's text (and, when
-// permission is missing, what to do about it); there is no false result.
+// permission is missing, what to do about it); so does a device that has not
+// taken a block within the bound. There is no false result.
 
 #include "output/PrinterDriver.h"
+#include "platform/OutputFile.h"
+
+#include <chrono>
 
 namespace zev {
 
@@ -16,7 +20,9 @@ class TOperator;
 class TParallelPort final : public TPrinterPort
 {
 public:
-    TParallelPort(TOperator& op, std::string name, QString device);
+    // `writeBound`: how long a block may wait for the device to take it.
+    TParallelPort(TOperator& op, std::string name, QString device,
+                  std::chrono::milliseconds writeBound = TOutputFile::DefaultDeviceBound);
 
     std::string GetName() const override { return m_name; }
     void Configure(const QString& settingsPath) override;
@@ -30,6 +36,7 @@ private:
     TOperator& m_operator;
     std::string m_name;
     QString m_device;
+    std::chrono::milliseconds m_writeBound;
 };
 
 class TParallelDriver final : public TPrinterDriver

@@ -1,15 +1,19 @@
 #include "platform/OutputFile.h"
 
 #include "platform/Error.h"
+#include "platform/Regional.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zev {
@@ -35,12 +39,16 @@ std::string DeviceGroup(const QByteArray& path)
 
 } // namespace
 
-TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what)
-    : m_path(path), m_mode(mode), m_what(std::move(what))
+TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what,
+                         std::chrono::milliseconds bound)
+    : m_path(path), m_mode(mode), m_what(std::move(what)), m_bound(bound)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int flags =
-        mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND | O_NOCTTY;
+    // Non-blocking, so that neither opening (a pipe without a reader) nor
+    // writing (a printer that does not take data) can hang; Write waits
+    // for the device itself, within the bound.
+    const int flags = mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC
+                                            : O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK;
     do
         m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
     while (m_fd < 0 && errno == EINTR);
@@ -56,16 +64,30 @@ TOutputFile::~TOutputFile()
 
 void TOutputFile::Write(std::string_view data)
 {
+    using namespace std::chrono;
     if (m_fd < 0)
         Fail(EBADF);
+    const auto deadline = steady_clock::now() + m_bound;
+    bool saidReady = false;
     while (!data.empty()) {
         const ssize_t written = write(m_fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
+        if (written >= 0) {
+            data.remove_prefix(static_cast<std::size_t>(written));
+            saidReady = false;
+            continue;
         }
-        data.remove_prefix(static_cast<std::size_t>(written));
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            Fail(errno);
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        if (left <= milliseconds::zero())
+            FailNotTaken();
+        // Some printer drivers always report ready: do not spin on them.
+        if (saidReady)
+            std::this_thread::sleep_for(std::min(left, milliseconds(20)));
+        pollfd ready{m_fd, POLLOUT, 0};
+        saidReady = poll(&ready, 1, static_cast<int>(std::min(left, milliseconds(1000)).count())) > 0;
     }
 }
 
@@ -79,6 +101,15 @@ void TOutputFile::Close()
     // is never retried.
     if (close(fd) != 0 && errno != EINTR)
         Fail(errno);
+}
+
+void TOutputFile::FailNotTaken() const
+{
+    const double seconds = std::chrono::duration<double>(m_bound).count();
+    throw EInOutError(ETIMEDOUT, "A porta " + m_what + " (" + m_path.toStdString() +
+                                     ") não recebeu os dados em " + FloatToStr(seconds) +
+                                     " segundos: verifique se a impressora está ligada, "
+                                     "conectada e pronta.");
 }
 
 void TOutputFile::Fail(int code) const

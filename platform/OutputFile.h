@@ -4,9 +4,14 @@
 // our own (each Write reaches the system before it returns), no character
 // translated, no line ending added. Every failure raises EInOutError with the
 // system's error text and number.
+//
+// A device that does not take the data (a printer offline or out of paper, a
+// pipe nobody reads) makes Write give up after a bound instead of hanging
+// the program.
 
 #include <QString>
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -24,8 +29,12 @@ public:
         Device,
     };
 
+    static constexpr std::chrono::milliseconds DefaultDeviceBound{10000};
+
     // `what` names the destination in messages ("LPT1:", "FILE:").
-    TOutputFile(const QString& path, Mode mode, std::string what);
+    // `bound`: how long one Write may wait for a device to take its data.
+    TOutputFile(const QString& path, Mode mode, std::string what,
+                std::chrono::milliseconds bound = DefaultDeviceBound);
     ~TOutputFile(); // closes without a word when Close was not called
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;
@@ -36,10 +45,12 @@ public:
 
 private:
     [[noreturn]] void Fail(int code) const;
+    [[noreturn]] void FailNotTaken() const;
 
     QString m_path;
     Mode m_mode;
     std::string m_what;
+    std::chrono::milliseconds m_bound;
     int m_fd = -1;
 };
 

@@ -1,4 +1,5 @@
 #include "platform/Regional.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     zev::SetFormatSettings(zev::BrazilianFormatSettings());
+    zev::test::PrepareTestProcess();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

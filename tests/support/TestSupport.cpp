@@ -2,11 +2,20 @@
 
 #include "platform/ProgramDir.h"
 
+#include <QDir>
 #include <QFile>
 
+#include <csignal>
 #include <stdexcept>
 
 namespace zev::test {
+
+void PrepareTestProcess()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        qputenv("CUPS_SERVER", QDir::temp().filePath("zev-no-spooler.sock").toLocal8Bit());
+}
 
 TProgramDirFixture::TProgramDirFixture() : m_previous(ProgramDir())
 {

@@ -24,6 +24,11 @@ private:
     QString m_previous;
 };
 
+// What every test program does first: a broken pipe is an error to report,
+// as in the programs, not a signal that ends the run; and no test reaches
+// the machine's own print spooler unless it starts one of its own.
+void PrepareTestProcess();
+
 std::string ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const std::string& bytes);
 
