@@ -21,17 +21,34 @@ bool IsDevicePort(std::string_view name)
     return name.starts_with("COM") || name.starts_with("LPT");
 }
 
-// Every StartData that succeeded gets its EndData, however the job ends.
+// Every StartData that succeeded gets its EndData, however the job ends:
+// End on the normal way, the destructor when an error left the job.
 class TStartedPort
 {
 public:
     explicit TStartedPort(TPrinterPort& port) : m_port(port) {}
-    ~TStartedPort() { m_port.EndData(); }
+    ~TStartedPort()
+    {
+        if (m_started) {
+            try {
+                m_port.EndData();
+            } catch (...) {
+                // The error on its way out is the one to report.
+            }
+        }
+    }
     TStartedPort(const TStartedPort&) = delete;
     TStartedPort& operator=(const TStartedPort&) = delete;
 
+    bool End()
+    {
+        m_started = false;
+        return m_port.EndData();
+    }
+
 private:
     TPrinterPort& m_port;
+    bool m_started = true;
 };
 
 } // namespace
@@ -83,11 +100,12 @@ int SendCommand(TCliContext& context, TArguments arguments)
         context.err << "Não foi possível enviar dados\n";
         return Failed;
     }
-    const bool sent = [&] {
-        const TStartedPort started(port);
-        return port.SendData(bytes.toStdString());
-    }();
-    if (!sent) {
+    TStartedPort started(port);
+    const bool sent = port.SendData(bytes.toStdString());
+    // A job the port could not finish (the spooler refused the end of the
+    // document, a file that did not close) was not sent either.
+    const bool ended = started.End();
+    if (!sent || !ended) {
         context.err << "Não foi possível enviar dados\n";
         return Failed;
     }

@@ -104,6 +104,13 @@ TEST_F(PortCommandsTest, SendReportsWhatStoppedTheJob)
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(Contains(result.err, "zev-cli: Erro de entrada/saída em LPT9:")) << result.err;
     EXPECT_TRUE(Contains(result.err, "Is a directory")) << result.err;
+    // A full disk under FILE: is an error, reported once.
+    if (QFile::exists("/dev/full")) {
+        result = Cli({"send", "FILE:", home.File("etiqueta.zpl"), "--output", "/dev/full"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, "zev-cli: Erro de entrada/saída em FILE:")) << result.err;
+        EXPECT_FALSE(Contains(result.out, "Enviados")) << result.out;
+    }
     // Once gone it is no port any more.
     QDir().rmdir(home.File("lpt9.prn"));
     result = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
