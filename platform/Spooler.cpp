@@ -2,19 +2,29 @@
 
 #include <cups/cups.h>
 
+#include <memory>
+
 namespace zev {
 
 namespace {
 
-// Long enough for a busy spooler, short enough that a dead one does not
-// freeze the program for long.
-constexpr int ConnectTimeoutMs = 30000;
+// Long enough for a busy spooler, short enough that a dead or hung one does
+// not freeze the program for long: for connecting, and for every read and
+// write on the connection.
+constexpr int TimeoutMs = 30000;
 
-struct TDestsReleaser
+http_t* ConnectToSpooler()
 {
-    int count = 0;
-    cups_dest_t* dests = nullptr;
-    ~TDestsReleaser() { cupsFreeDests(count, dests); }
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                TimeoutMs, nullptr);
+    if (http != nullptr)
+        httpSetTimeout(http, TimeoutMs / 1000.0, nullptr, nullptr);
+    return http;
+}
+
+struct TIppDeleter
+{
+    void operator()(ipp_t* ipp) const { ippDelete(ipp); }
 };
 
 bool Failed(ipp_status_t status)
@@ -24,15 +34,25 @@ bool Failed(ipp_status_t status)
 
 } // namespace
 
+// The spooler's own queues, asked of it directly: not the printers it only
+// sees on the network, nor the client's lpoptions instances of a queue.
 std::vector<std::string> SpoolerPrinters()
 {
-    TDestsReleaser list;
-    list.count = cupsGetDests2(CUPS_HTTP_DEFAULT, &list.dests);
+    const std::unique_ptr<http_t, decltype(&httpClose)> http(ConnectToSpooler(), &httpClose);
+    if (!http)
+        return {};
+    ipp_t* const request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type", 0);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_ENUM, "printer-type-mask",
+                  CUPS_PRINTER_DISCOVERED);
+    // cupsDoRequest releases the request.
+    const std::unique_ptr<ipp_t, TIppDeleter> response(cupsDoRequest(http.get(), request, "/"));
     std::vector<std::string> names;
-    for (int i = 0; i < list.count; ++i)
-        // An instance (lpoptions' "printer/instance") is the same queue again.
-        if (list.dests[i].instance == nullptr)
-            names.emplace_back(list.dests[i].name);
+    for (ipp_attribute_t* name = ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME);
+         name != nullptr; name = ippFindNextAttribute(response.get(), "printer-name", IPP_TAG_NAME))
+        names.emplace_back(ippGetString(name, 0, nullptr));
     return names;
 }
 
@@ -56,8 +76,7 @@ TSpoolerPrinter::~TSpoolerPrinter()
 
 TSpoolerPrinter::THttpConnection TSpoolerPrinter::Connect()
 {
-    return THttpConnection(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
-                                        cupsEncryption(), 1, ConnectTimeoutMs, nullptr));
+    return THttpConnection(ConnectToSpooler());
 }
 
 bool TSpoolerPrinter::Open(const std::string& printerName)

@@ -21,7 +21,8 @@ typedef struct _http_s http_t;
 
 namespace zev {
 
-// The destinations of the spooler by name, in the order CUPS lists them;
+// The spooler's own queues by name, in the order it lists them (not the
+// printers it only sees on the network);
 // a spooler that cannot be reached lists none.
 std::vector<std::string> SpoolerPrinters();
 
