@@ -1,5 +1,7 @@
 #include "platform/SerialLine.h"
 
+#include "platform/SerialSpeed.h"
+
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 
@@ -30,8 +32,8 @@ struct TSpeed
     speed_t code;
 };
 
-// The speeds termios can name. Others (14400, 56000, 128000, 256000) have no
-// constant and are refused rather than silently rounded.
+// The speeds termios can name. Others (14400, 56000, 128000, 256000) are
+// set by number, after the rest of the state.
 constexpr std::array Speeds = {
     TSpeed{50, B50},           TSpeed{75, B75},           TSpeed{110, B110},
     TSpeed{134, B134},         TSpeed{150, B150},         TSpeed{200, B200},
@@ -48,6 +50,7 @@ constexpr std::array Speeds = {
 struct TLineText
 {
     std::optional<speed_t> speed;
+    std::optional<int> otherSpeed; // bits per second without a termios constant
     std::optional<char> parity; // upper case: N O E M S
     std::optional<int> dataBits;
     std::optional<std::string> stopBits; // "1", "1.5", "2"
@@ -85,11 +88,14 @@ std::optional<TLineText> ParseLineText(std::string_view text)
         const std::string_view value = item.substr(equals + 1);
         if (AnsiSameText(key, "baud")) {
             const std::optional<std::int32_t> baud = TryStrToInt(value);
+            if (!baud || *baud <= 0)
+                return std::nullopt;
             const auto speed = std::find_if(Speeds.begin(), Speeds.end(),
                                             [&](const TSpeed& s) { return baud == s.baud; });
-            if (speed == Speeds.end())
-                return std::nullopt;
-            line.speed = speed->code;
+            if (speed != Speeds.end())
+                line.speed = speed->code;
+            else
+                line.otherSpeed = *baud;
         } else if (AnsiSameText(key, "parity")) {
             const std::string letter = AnsiUpperCase(value);
             if (letter.size() != 1 ||
@@ -211,6 +217,7 @@ bool TSerialLine::BuildState(std::string_view text)
     if (line->speed &&
         (cfsetispeed(&state, *line->speed) != 0 || cfsetospeed(&state, *line->speed) != 0))
         return false;
+    m_otherSpeed = line->otherSpeed.value_or(0);
     if (line->dataBits)
         state.c_cflag = (state.c_cflag & ~CSIZE) | SizeFlag(*line->dataBits);
     if (line->parity) {
@@ -264,6 +271,8 @@ bool TSerialLine::ApplyState()
         m_error = errno;
         return false;
     }
+    if (m_otherSpeed != 0)
+        return SetLineSpeed(m_fd, m_otherSpeed) && LineSpeed(m_fd) == m_otherSpeed;
     return cfgetospeed(&applied) == cfgetospeed(m_state.get());
 }
 

@@ -42,10 +42,11 @@ public:
     // False when the device is no serial line.
     bool ReadState();
     // False when the text names a setting this line cannot take: an unknown
-    // key or value, a speed termios has no constant for, DSR/DTR output flow
-    // control, 1.5 stop bits with other than 5 data bits, 2 with 5.
+    // key or value, DSR/DTR output flow control, 1.5 stop bits with other
+    // than 5 data bits, 2 with 5.
     bool BuildState(std::string_view text);
-    // False when the device refuses the state (its speed does not stick).
+    // False when the device refuses the state (its speed does not stick);
+    // speeds without a termios constant are set by number here.
     bool ApplyState();
 
     enum class TWriteResult
@@ -72,6 +73,7 @@ private:
 
     int m_fd;
     int m_error = 0;
+    int m_otherSpeed = 0; // a speed without a termios constant, set by number
     std::unique_ptr<termios> m_state;
 };
 

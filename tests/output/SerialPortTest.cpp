@@ -189,11 +189,24 @@ TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
     EXPECT_TRUE(op.Messages().empty());
 }
 
+// The dialog's speeds without a termios constant, and any other a store typed.
+TEST_F(SerialPortTest, SpeedsAreSetByTheirNumber)
+{
+    for (const int baud : {9600, 14400, 56000, 128000, 256000, 4000}) {
+        SCOPED_TRACE(baud);
+        Settings("BAUD=" + std::to_string(baud) + "\r\n");
+        ASSERT_TRUE(port->StartData(Ini()));
+        EXPECT_EQ(line.LineSpeed(), baud);
+        EXPECT_TRUE(port->EndData());
+    }
+    EXPECT_TRUE(op.Messages().empty());
+}
+
 TEST_F(SerialPortTest, SettingsTheLineCannotTakeAreRefused)
 {
     for (const std::string section :
          {"FLOWCONTROL=3\r\n", "DATABITS=9\r\n", "STOPBITS=2\r\n", "DATABITS=5\r\nSTOPBITS=3\r\n",
-          "PARITY=X\r\n", "BAUD=14400\r\n", "BAUD=4000\r\n"}) {
+          "PARITY=X\r\n", "BAUD=0\r\n", "BAUD=-9600\r\n"}) {
         SCOPED_TRACE(section);
         Settings(section);
         op.ClearMessages();

@@ -1,5 +1,7 @@
 #include "tests/support/PseudoTerminal.h"
 
+#include "platform/SerialSpeed.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -63,6 +65,11 @@ void TPseudoTerminal::Close()
     if (m_master >= 0)
         close(m_master);
     m_master = -1;
+}
+
+int TPseudoTerminal::LineSpeed() const
+{
+    return zev::LineSpeed(m_master).value_or(0);
 }
 
 } // namespace zev::test

@@ -29,6 +29,8 @@ public:
     void Write(const std::string& bytes);
     // The terminal side's line settings as the device has them.
     void LineState(termios& state) const;
+    // Bits per second, speeds without a termios constant included.
+    int LineSpeed() const;
     void SetLineState(const termios& state);
     // Closes the controlling side: the device disappears.
     void Close();
