@@ -22,6 +22,9 @@ struct TFileRequest
     QString fileName; // pre-filled name or path
     QString filter;
     QString defaultExtension; // without the dot; added when the name has none
+    // A save chooser asks before replacing an existing file only when told
+    // to: a job's output file is replaced without a question.
+    bool askBeforeReplacing = false;
 };
 
 // The serial line dialog's five lists, as positions in their item lists

@@ -61,10 +61,11 @@ TConfiguredLabelList LoadConfiguredLabels(const QString& settingsPath)
 
 void SaveConfiguredLabels(const QString& settingsPath, const TConfiguredLabelList& labels)
 {
-    TIniFile ini(settingsPath);
-    ini.EraseSection(settings::Labels);
+    std::vector<std::pair<std::string, std::string>> values;
     for (const TConfiguredLabel& label : labels)
-        ini.WriteString(settings::Labels, label.LabelName, label.PortName);
+        values.emplace_back(label.LabelName, label.PortName);
+    // One save: the section is never left half-written.
+    TIniFile(settingsPath).ReplaceSection(settings::Labels, values);
 }
 
 } // namespace zev

@@ -103,7 +103,14 @@ TSerialPort::TSerialPort(TOperator& op, std::string name, QString device,
     : m_operator(op), m_name(std::move(name)), m_device(std::move(device)), m_writeBound(writeBound)
 {}
 
-TSerialPort::~TSerialPort() = default;
+// A port released in the middle of a job drops what the line still holds:
+// closing would otherwise wait for it, up to half a minute on a line that
+// flow control holds back.
+TSerialPort::~TSerialPort()
+{
+    if (m_line)
+        m_line->Discard();
+}
 
 void TSerialPort::Configure(const QString& settingsPath)
 {

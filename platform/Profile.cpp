@@ -215,7 +215,8 @@ double TIniFile::ReadDate(std::string_view section, std::string_view key, double
     return value ? TryStrToDate(*value).value_or(fallback) : fallback;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+void TIniFile::CheckWritable(std::string_view section, std::string_view key,
+                             std::string_view value) const
 {
     // A line break, or a name that the reader would split differently, would
     // plant other keys in the file.
@@ -227,7 +228,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         ThrowUnsafeName(m_path, "chave", key);
     if (HasLineBreak(value))
         ThrowUnsafeName(m_path, "valor", value);
+}
 
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    CheckWritable(section, key, value);
     Modify([&] {
         SetValue(section, key, value);
         return true;
@@ -290,20 +295,36 @@ void TIniFile::WriteDate(std::string_view section, std::string_view key, double 
 
 void TIniFile::EraseSection(std::string_view section)
 {
+    Modify([&] { return RemoveSection(section); });
+}
+
+void TIniFile::ReplaceSection(std::string_view section,
+                              const std::vector<std::pair<std::string, std::string>>& values)
+{
+    for (const auto& [key, value] : values)
+        CheckWritable(section, key, value);
     Modify([&] {
-        std::vector<Line> kept;
-        kept.reserve(m_lines.size());
-        bool inSection = false;
-        for (Line& line : m_lines) {
-            if (line.isSection)
-                inSection = AnsiSameText(line.section, section);
-            if (!inSection)
-                kept.push_back(std::move(line));
-        }
-        const bool changed = kept.size() != m_lines.size();
-        m_lines = std::move(kept);
-        return changed;
+        RemoveSection(section);
+        for (const auto& [key, value] : values)
+            SetValue(section, key, value);
+        return true;
     });
+}
+
+bool TIniFile::RemoveSection(std::string_view section)
+{
+    std::vector<Line> kept;
+    kept.reserve(m_lines.size());
+    bool inSection = false;
+    for (Line& line : m_lines) {
+        if (line.isSection)
+            inSection = AnsiSameText(line.section, section);
+        if (!inSection)
+            kept.push_back(std::move(line));
+    }
+    const bool changed = kept.size() != m_lines.size();
+    m_lines = std::move(kept);
+    return changed;
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key)

@@ -59,6 +59,10 @@ public:
     void WriteBool(std::string_view section, std::string_view key, bool value); // "1" / "0"
     void WriteDate(std::string_view section, std::string_view key, double day);
     void EraseSection(std::string_view section);
+    // The section erased and written anew with `values` in their order, in
+    // one save: a failure leaves the file as it was. No values: no section.
+    void ReplaceSection(std::string_view section,
+                        const std::vector<std::pair<std::string, std::string>>& values);
     void DeleteKey(std::string_view section, std::string_view key);
 
 private:
@@ -76,6 +80,8 @@ private:
     // Under the file's lock: reload, change, and save when something changed.
     void Modify(const std::function<bool()>& change);
     void SetValue(std::string_view section, std::string_view key, std::string_view value);
+    bool RemoveSection(std::string_view section);
+    void CheckWritable(std::string_view section, std::string_view key, std::string_view value) const;
     const Line* FindKey(std::string_view section, std::string_view key) const;
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 

@@ -245,8 +245,20 @@ TEST_F(ProfileTest, NamesAndValuesThatWouldPlantOtherKeysAreRefused)
     for (const auto& c : cases) {
         EXPECT_THROW(ini.WriteString(c.section, c.key, c.value), EZevError)
             << c.section << "/" << c.key << "/" << c.value;
+        // A section rewritten whole is refused before anything is written.
+        EXPECT_THROW(ini.ReplaceSection(c.section, {{"Ok", "1"}, {c.key, c.value}}), EZevError);
         EXPECT_EQ(Content(), "[Geral]\r\nA=1\r\n");
     }
+}
+
+TEST_F(ProfileTest, ASectionRewrittenWholeKeepsItsNewOrder)
+{
+    SetContent("[Labels]\r\nb=COM1:\r\na=FILE:\r\n[Geral]\r\nA=1\r\n");
+    TIniFile ini(Path());
+    ini.ReplaceSection("labels", {{"a", "NULL:"}, {"c", "LPT1:"}});
+    EXPECT_EQ(Content(), "[Geral]\r\nA=1\r\n\r\n[labels]\r\na=NULL:\r\nc=LPT1:\r\n");
+    ini.ReplaceSection("Labels", {});
+    EXPECT_FALSE(TIniFile(Path()).SectionExists("Labels"));
 }
 
 TEST_F(ProfileTest, EveryValueReadsBackAsItWasWritten)
