@@ -30,18 +30,31 @@ bool IsBlank(std::string_view text)
     return TrimView(text).empty();
 }
 
-// The section's values ordered by key as text, each followed by CR LF.
-std::string SectionText(const TIniFile& file, std::string_view section)
+// The section's values ordered by key as text.
+std::vector<std::pair<std::string, std::string>> SectionLines(const TIniFile& file,
+                                                               std::string_view section)
 {
     auto lines = file.ReadSectionValues(section);
     const auto byKey = [](const auto& a, const auto& b) { return AnsiCompareText(a.first, b.first) < 0; };
     // Files are usually written in order; checking is cheaper than sorting.
     if (!std::is_sorted(lines.begin(), lines.end(), byKey))
         std::stable_sort(lines.begin(), lines.end(), byKey);
+    return lines;
+}
+
+// The section's lines joined, each followed by `separator`.
+std::string SectionText(const TIniFile& file, std::string_view section,
+                        std::string_view separator = "\r\n")
+{
+    const auto lines = SectionLines(file, section);
+    std::size_t size = 0;
+    for (const auto& line : lines)
+        size += line.second.size() + separator.size();
     std::string text;
-    for (const auto& [key, value] : lines) {
-        text += value;
-        text += "\r\n";
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line.second;
+        text += separator;
     }
     return text;
 }
@@ -50,19 +63,6 @@ std::string WithEscapes(std::string text)
 {
     Substitute(text, LabelEscapes());
     return text;
-}
-
-std::string WithoutLineBreaks(std::string_view text)
-{
-    std::string joined;
-    joined.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        else
-            joined += text[i];
-    }
-    return joined;
 }
 
 std::string FileNameForMessage(const QString& path)
@@ -74,7 +74,8 @@ QImage LoadPreview(const TIniFile& file)
 {
     std::string bytes;
     try {
-        bytes = DecodeBase64(WithoutLineBreaks(SectionText(file, "image")));
+        // The lines joined without their line breaks.
+        bytes = DecodeBase64(SectionText(file, "image", ""));
     } catch (const ELabelError& error) {
         throw ELabelError("O modelo de etiqueta \"" + FileNameForMessage(file.Path()) +
                           "\" tem uma imagem inválida: " + error.what());
@@ -391,8 +392,8 @@ std::string DecodeBase64(std::string_view text)
         return table;
     }();
 
-    std::string bytes;
-    bytes.reserve(text.size() / 4 * 3);
+    std::string bytes(text.size() / 4 * 3 + 3, '\0');
+    std::size_t length = 0;
     std::uint32_t bits = 0;
     int bitCount = 0;
     for (const char c : text) {
@@ -407,9 +408,10 @@ std::string DecodeBase64(std::string_view text)
         bitCount += 6;
         if (bitCount >= 8) {
             bitCount -= 8;
-            bytes += char((bits >> bitCount) & 0xFF);
+            bytes[length++] = char((bits >> bitCount) & 0xFF);
         }
     }
+    bytes.resize(length);
     return bytes;
 }
 
