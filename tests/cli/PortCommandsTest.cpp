@@ -55,66 +55,59 @@ TEST_F(PortCommandsTest, SendCarriesAFileToAPort)
 {
     const std::string label = std::string("^XA\r\n^FD\xC1gua\x00\x1b^XZ\r\n", 17);
     WriteFileBytes(home.File("etiqueta.zpl"), label);
-
-    const Result toFile =
-        Cli({"send", "FILE:", home.File("etiqueta.zpl"), "--output", home.File("saida.prn")});
-    EXPECT_EQ(toFile.status, 0) << toFile.err;
+    auto send = [&](const QString& port, const QStringList& more = {}) {
+        const Result result = Cli(QStringList{"send", port, home.File("etiqueta.zpl")} + more);
+        EXPECT_EQ(result.status, 0) << port.toStdString() << ": " << result.err;
+        return result;
+    };
+    send("FILE:", {"--output", home.File("saida.prn")});
     EXPECT_EQ(ReadFileBytes(home.File("saida.prn")), label);
-
-    const Result toSerial = Cli({"send", "COM9:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(toSerial.status, 0) << toSerial.err;
+    send("COM9:");
     EXPECT_EQ(line.Read(label.size()), label);
-
-    const Result toParallel = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(toParallel.status, 0) << toParallel.err;
+    send("LPT9:");
     EXPECT_EQ(ReadFileBytes(home.File("lpt9.prn")), label);
-
-    const Result toNull = Cli({"send", "NULL:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(toNull.status, 0) << toNull.err;
-    EXPECT_EQ(toNull.out, "Enviados 17 bytes para NULL:\n");
+    EXPECT_EQ(send("NULL:").out, "Enviados 17 bytes para NULL:\n");
 }
 
 TEST_F(PortCommandsTest, SendReportsWhatStoppedTheJob)
 {
-    WriteFileBytes(home.File("etiqueta.zpl"), "^XA^XZ");
+    const QString file = home.File("etiqueta.zpl");
+    WriteFileBytes(file, "^XA^XZ");
+    auto failed = [&](const QStringList& arguments) {
+        const Result result = Cli(QStringList{"send"} + arguments);
+        EXPECT_EQ(result.status, 1) << arguments.join(' ').toStdString();
+        return result;
+    };
 
     // FILE: without --output and without a default file is cancelled.
-    Result result = Cli({"send", "FILE:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Não foi possível enviar dados\n");
+    EXPECT_EQ(failed({"FILE:", file}).err, "Não foi possível enviar dados\n");
 
     // A serial line held by another process of ours is refused.
     TScriptedOperator op;
     TSerialPort held(op, "COM9:", line.Device());
     ASSERT_TRUE(held.StartData(home.File("zev.ini")));
-    result = Cli({"send", "COM9:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(result.status, 1);
+    Result result = failed({"COM9:", file});
     EXPECT_EQ(result.out, "Erro: Invalid Handle Value\n");
     EXPECT_EQ(result.err, "Não foi possível enviar dados\n");
     EXPECT_TRUE(held.EndData());
 
-    result = Cli({"send", "COM42:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "zev-cli: Key \"COM42:\" not found\n");
+    EXPECT_EQ(failed({"COM42:", file}).err, "zev-cli: Key \"COM42:\" not found\n");
 
     // A device that cannot be written: the system's own words.
     QFile::remove(home.File("lpt9.prn"));
     QDir().mkdir(home.File("lpt9.prn"));
-    result = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(result.status, 1);
+    result = failed({"LPT9:", file});
     EXPECT_TRUE(Contains(result.err, "zev-cli: Erro de entrada/saída em LPT9:")) << result.err;
     EXPECT_TRUE(Contains(result.err, "Is a directory")) << result.err;
     // A full disk under FILE: is an error, reported once.
     if (QFile::exists("/dev/full")) {
-        result = Cli({"send", "FILE:", home.File("etiqueta.zpl"), "--output", "/dev/full"});
-        EXPECT_EQ(result.status, 1);
+        result = failed({"FILE:", file, "--output", "/dev/full"});
         EXPECT_TRUE(Contains(result.err, "zev-cli: Erro de entrada/saída em FILE:")) << result.err;
         EXPECT_FALSE(Contains(result.out, "Enviados")) << result.out;
     }
     // Once gone it is no port any more.
     QDir().rmdir(home.File("lpt9.prn"));
-    result = Cli({"send", "LPT9:", home.File("etiqueta.zpl")});
-    EXPECT_EQ(result.err, "zev-cli: Key \"LPT9:\" not found\n");
+    EXPECT_EQ(failed({"LPT9:", file}).err, "zev-cli: Key \"LPT9:\" not found\n");
 
     for (const QStringList& arguments :
          {QStringList{"send"}, QStringList{"send", "NULL:"}, QStringList{"send", "NULL:", "a", "b"},

@@ -39,9 +39,4 @@ inline Result RunCli(const QStringList& arguments, const QString& outputFile = {
             process.readAllStandardError().toStdString()};
 }
 
-inline bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 } // namespace zev::test

@@ -70,7 +70,7 @@ TEST_F(FileLabelTest, RendersEachKindOfBodyExactly)
     }
 }
 
-TEST_F(FileLabelTest, IdentityHeaderAndClosingTextsComeFromTheFile)
+TEST_F(FileLabelTest, IdentityAndHeaderComeFromTheFile)
 {
     const TFileLabel label(LabelTestData("teste.lbl"));
     EXPECT_EQ(label.GetName(), "teste");
@@ -81,23 +81,23 @@ TEST_F(FileLabelTest, IdentityHeaderAndClosingTextsComeFromTheFile)
     // Escapes are upper case only.
     EXPECT_EQ(label.GetHeader(), "\x01INICIO {soh}\r\n");
     EXPECT_TRUE(label.GetImage().isNull());
-}
 
-TEST_F(FileLabelTest, SectionLinesFollowTheirKeysAsText)
-{
-    const TFileLabel label = Label("[pre_label]\n2=dois\n10=dez\n1=um\n[normal]\n");
-    EXPECT_EQ(label.GetHeader(), "um\r\ndez\r\ndois\r\n");
+    // Section lines follow their keys as text.
+    EXPECT_EQ(Label("[pre_label]\n2=dois\n10=dez\n1=um\n[normal]\n").GetHeader(),
+              "um\r\ndez\r\ndois\r\n");
     EXPECT_EQ(Label("[geral]\nname=x\n").GetHeader(), "");
     // Values lose surrounding blanks and one pair of quotes; a key written
     // twice repeats its first value.
-    EXPECT_EQ(Label("[PRE_LABEL]\n1=  a b  \n2=\"  c  \"\n1=d\n").GetHeader(), "a b\r\na b\r\n  c  \r\n");
+    EXPECT_EQ(Label("[PRE_LABEL]\n1=  a b  \n2=\"  c  \"\n1=d\n").GetHeader(),
+              "a b\r\na b\r\n  c  \r\n");
 }
 
 TEST_F(FileLabelTest, BodyFollowsOfferAndBoxAndFallsBackToNormal)
 {
     const auto unit = Arroz();
     const auto caixa = CaixaDeLeite(*unit);
-    const std::string all = "[normal]\n1=N\n[oferta]\n1=O\n[multiplo]\n1=M\n[oferta_multiplo]\n1=OM\n";
+    const std::string all =
+        "[normal]\n1=N\n[oferta]\n1=O\n[multiplo]\n1=M\n[oferta_multiplo]\n1=OM\n";
     const struct
     {
         std::string sections;
@@ -124,14 +124,6 @@ TEST_F(FileLabelTest, BodyFollowsOfferAndBoxAndFallsBackToNormal)
         Label(c.sections + "[bottom_last]\n").RenderSingle(c.produto, text, c.date);
         EXPECT_EQ(text, c.expected) << c.sections;
     }
-}
-
-TEST_F(FileLabelTest, OfferPricesChangeOnlyThePriceInForce)
-{
-    const auto arroz = Arroz();
-    const std::string body = "{Produto.preco} {Produto.precoNormal} {Produto.precoOferta}";
-    EXPECT_EQ(RenderNormal(body, *arroz, 0, Dec5), "19,50 21,90 19,50\r\n");
-    EXPECT_EQ(RenderNormal(body, *arroz, 0, Dec6), "21,90 21,90 19,50\r\n");
 }
 
 TEST_F(FileLabelTest, DescriptionLinesFollowTheWrapRules)
@@ -164,14 +156,21 @@ TEST_F(FileLabelTest, DescriptionLinesFollowTheWrapRules)
     EXPECT_EQ(DescriptionLines("AA BB CC DD EE FF GG HH II JJ KK", 0).size(), 11u);
 }
 
-TEST_F(FileLabelTest, NumbersAndDatesUseTheirFormats)
+TEST_F(FileLabelTest, PlaceholdersAreFilledInTheirFormats)
 {
+    const std::string prices = "{Produto.preco} {Produto.precoNormal} {Produto.precoOferta}";
+    const std::string bytes = "\xE9\x80\x7F\x1B";
     const struct
     {
         std::string body;
         std::function<void(TProduto&)> change;
         std::string expected;
+        int lineLength = 0;
+        double date = Dec6;
     } cases[] = {
+        // An offer changes only the price in force.
+        {prices, [](TProduto&) {}, "54,00 59,90 54,00", 0, Dec5},
+        {prices, [](TProduto&) {}, "59,90 59,90 54,00"},
         {"{Produto.key}", [](TProduto& p) { p.key = 7; }, "000007"},
         {"{Produto.key}", [](TProduto& p) { p.key = 1234567; }, "1234567"},
         {"{Produto.data}", [](TProduto&) {}, "06/12/2026"},
@@ -206,12 +205,29 @@ TEST_F(FileLabelTest, NumbersAndDatesUseTheirFormats)
          "{Produto.fabricacao} {Produto.validade}"},
         {"{Produto.embalagem}|{Caixa.embalagem}", [](TProduto& p) { p.embalagem.clear(); },
          "{Produto.embalagem}|{Caixa.embalagem}"},
+        // Each placeholder is filled in the result of the ones before it: a
+        // text naming a later placeholder is filled in too, an earlier one not.
+        {"{Produto.embalagem} {Produto.descricao[0]}",
+         [](TProduto& p) {
+             p.embalagem = "{Produto.preco}";
+             p.descricao = "{Produto.key}";
+         },
+         "59,90 1234567"},
+        {"{Produto.embalagem}", [](TProduto& p) { p.embalagem = "{Produto.descricao[0]}"; },
+         "{Produto.descricao[0]}"},
+        // Case matters: only the exact names are placeholders.
+        {"{produto.preco} {SOH}{Soh}", [](TProduto&) {}, "{produto.preco} \x01{Soh}"},
+        // Product texts and template bytes pass unchanged.
+        {bytes + "{Produto.descricao[0]}",
+         [](TProduto& p) { p.descricao = "A\307\332CAR \340 GRANEL"; },
+         bytes + "A\307\332CAR \340 GRANEL", 40},
     };
     const auto unit = Arroz();
     for (const auto& c : cases) {
         auto caixa = CaixaDeLeite(*unit);
         c.change(*caixa);
-        EXPECT_EQ(RenderNormal(c.body, *caixa, 0, Dec6), c.expected + "\r\n") << c.body;
+        EXPECT_EQ(RenderNormal(c.body, *caixa, c.lineLength, c.date), c.expected + "\r\n")
+            << c.body;
     }
 }
 
@@ -254,30 +270,6 @@ TEST_F(FileLabelTest, BarcodeValueIsPaddedToAnEvenLengthOfAtLeastEight)
     }
 }
 
-TEST_F(FileLabelTest, PlaceholdersAreReplacedOneAfterTheOther)
-{
-    // Each entry works on the result of the ones before it, so a text that
-    // names a later placeholder is filled in too, and an earlier one is not.
-    auto produto = Arroz();
-    produto->embalagem = "{Produto.preco}";
-    produto->descricao = "{Produto.key}";
-    EXPECT_EQ(RenderNormal("{Produto.embalagem} {Produto.descricao[0]}", *produto),
-              "21,90 000007\r\n");
-    produto->embalagem = "{Produto.descricao[0]}";
-    EXPECT_EQ(RenderNormal("{Produto.embalagem}", *produto), "{Produto.descricao[0]}\r\n");
-    // Case matters: only the exact names are placeholders.
-    EXPECT_EQ(RenderNormal("{produto.preco} {SOH}{Soh}", *produto), "{produto.preco} \x01{Soh}\r\n");
-}
-
-TEST_F(FileLabelTest, ProductTextsAndTemplateBytesPassUnchanged)
-{
-    auto produto = Arroz();
-    produto->descricao = "A\xC7\xDA" "CAR \xE0 GRANEL";
-    const std::string bytes = "\xE9\x80\x7F\x1B";
-    EXPECT_EQ(RenderNormal(bytes + "{Produto.descricao[0]}", *produto, 40),
-              bytes + "A\xC7\xDA" "CAR \xE0 GRANEL\r\n");
-}
-
 TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
 {
     const auto unit = Arroz();
@@ -286,7 +278,11 @@ TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
         std::string name;
         std::function<void(TProduto&)> change;
     } cases[] = {
-        {"no barcode", [](TProduto& p) { p.barra = " "; p.barras.clear(); }},
+        {"no barcode",
+         [](TProduto& p) {
+             p.barra = " ";
+             p.barras.clear();
+         }},
         {"box factor zero", [](TProduto& p) { p.fatorPreco = 0; }},
         {"date out of range",
          [](TProduto& p) {
@@ -333,9 +329,11 @@ std::string ImageSection(const std::string& base64)
     return section;
 }
 
+// Sizes whose files end in each Base64 padding: none, "=" and "==". Texts
+// too short for any bitmap (0, 3 and 15 bytes) give no picture; others that
+// are no bitmap are an error naming the file.
 TEST_F(FileLabelTest, PreviewPictureIsABase64Bitmap)
 {
-    // Sizes whose files end in each Base64 padding: none, "=" and "==".
     for (const int width : {1, 2, 3, 5}) {
         const QByteArray bmp = BitmapBytes(width, 2);
         const TFileLabel label = Label(ImageSection(bmp.toBase64().toStdString()));
@@ -344,17 +342,9 @@ TEST_F(FileLabelTest, PreviewPictureIsABase64Bitmap)
     }
     // Line breaks are skipped; "=" ends the data.
     EXPECT_EQ(DecodeBase64("TWFu\r\nTWE=\nTQ=="), "ManMa");
-}
-
-TEST_F(FileLabelTest, TooShortPictureTextGivesNoPicture)
-{
-    // No bytes, 3 bytes, 15 bytes: too short for any bitmap.
     for (const std::string text : {"", "QUJD", "QUJDREVGR0hJSktMTU5P"})
         EXPECT_TRUE(Label(ImageSection(text)).GetImage().isNull()) << text;
-}
 
-TEST_F(FileLabelTest, APictureThatIsNoBitmapNamesTheFile)
-{
     const std::string notBitmap = QByteArray(64, 'x').toBase64().toStdString();
     for (const std::string& text : {notBitmap, std::string("!!!!QUJDREVGR0hJSktMTU5PUA")}) {
         const QString path = dir.filePath("quebrada.lbl");

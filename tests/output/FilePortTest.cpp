@@ -1,7 +1,6 @@
 #include "output/Filed.h"
 #include "output/Nulld.h"
 #include "output/PortRegistry.h"
-#include "platform/Error.h"
 #include "tests/output/OutputTestSupport.h"
 
 #include <cerrno>
@@ -11,15 +10,6 @@ using namespace zev::test;
 
 namespace {
 
-// Every byte value, CR LF and the printer's control bytes included.
-std::string AllBytes()
-{
-    std::string bytes;
-    for (int value = 0; value < 256; ++value)
-        bytes += static_cast<char>(value);
-    return bytes + "\r\n\x1b\x02^XA\r\n";
-}
-
 using NullPortTest = OutputTest;
 
 TEST_F(NullPortTest, TakesAJobWithoutDialogOrOutput)
@@ -28,14 +18,13 @@ TEST_F(NullPortTest, TakesAJobWithoutDialogOrOutput)
     TPrinterPort& port = registry->Port("NULL:");
     EXPECT_TRUE(port.StartData(Ini()));
     EXPECT_TRUE(port.SendData("^XA^XZ"));
-    EXPECT_TRUE(port.SendData(AllBytes()));
+    EXPECT_TRUE(port.SendData(EveryByte()));
     EXPECT_TRUE(port.EndData());
     EXPECT_TRUE(op.Messages().empty());
     EXPECT_TRUE(op.FileRequests().empty());
 
     port.Configure(Ini());
-    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
-                                 {"notice", "Não existe configuração para esta porta!!"}}));
+    EXPECT_EQ(op.Messages(), Notice("Não existe configuração para esta porta!!"));
     EXPECT_EQ(IniContent(), "");
 }
 
@@ -57,7 +46,7 @@ protected:
 TEST_F(FilePortTest, AJobIsTheBlocksByteForByte)
 {
     const QString path = home.File("etiquetas.prn");
-    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", AllBytes(), "",
+    const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", EveryByte(), "",
                                              "^XA\n^FDÁgua\r^XZ"};
     Job(path, blocks);
     EXPECT_EQ(ReadFileBytes(path), blocks[0] + blocks[1] + blocks[3]);
@@ -102,26 +91,15 @@ TEST_F(FilePortTest, TheDefaultNameComesFromConfigureOnly)
 
 TEST_F(FilePortTest, InputOutputFailuresAreRaisedWithTheSystemsError)
 {
-    try {
-        port.SendData("^XA");
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), EBADF);
-    }
+    EXPECT_EQ(IoErrorOf([&] { port.SendData("^XA"); }).first, EBADF);
     EXPECT_THROW(port.EndData(), EInOutError);
 
     const QString unreachable = home.File("nao/existe/etiquetas.prn");
     op.QueueFile(unreachable);
-    try {
-        port.StartData(Ini());
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), ENOENT);
-        EXPECT_NE(std::string(error.what()).find(unreachable.toStdString()), std::string::npos)
-            << error.what();
-        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos)
-            << error.what();
-    }
+    const auto [code, text] = IoErrorOf([&] { port.StartData(Ini()); });
+    EXPECT_EQ(code, ENOENT);
+    EXPECT_TRUE(Contains(text, unreachable.toStdString())) << text;
+    EXPECT_TRUE(Contains(text, "No such file or directory")) << text;
     EXPECT_TRUE(op.Messages().empty());
 }
 

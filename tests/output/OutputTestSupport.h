@@ -6,6 +6,7 @@
 // devices.
 
 #include "app/Settings.h"
+#include "platform/Error.h"
 #include "platform/Profile.h"
 #include "tests/support/ScriptedOperator.h"
 #include "tests/support/TestSupport.h"
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace zev::test {
 
@@ -48,6 +51,34 @@ protected:
     QTemporaryDir root;
     TScriptedOperator op;
 };
+
+// Every byte value, CR LF and the printers' control bytes among them.
+inline std::string EveryByte(std::size_t size = 256)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i);
+    return bytes;
+}
+
+template <typename Ports> std::vector<std::string> Names(const Ports& ports)
+{
+    std::vector<std::string> names;
+    for (const auto& port : ports)
+        names.push_back(port->GetName());
+    return names;
+}
+
+// The input/output error `action` raises: its code and text, or 0 and "no error".
+inline std::pair<int, std::string> IoErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EInOutError& error) {
+        return {error.Code(), error.what()};
+    }
+    return {0, "no error"};
+}
 
 inline std::vector<TOperatorMessage> Error(const char* text)
 {

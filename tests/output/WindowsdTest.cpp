@@ -1,9 +1,7 @@
 #include "output/Windowsd.h"
 
+#include "tests/output/OutputTestSupport.h"
 #include "tests/support/PrivateCups.h"
-#include "tests/support/ScriptedOperator.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -13,7 +11,7 @@ namespace zev::test {
 namespace {
 
 // The spooler port reads no settings; any path will do.
-const QString Settings = QStringLiteral("zev.ini");
+const QString Settings = "zev.ini";
 
 const TSpooledJob PrintedJob{"ZEV Job", true};
 
@@ -54,13 +52,6 @@ protected:
     TScriptedOperator m_operator;
 };
 
-std::string EveryByteValue(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    std::iota(bytes.begin(), bytes.end(), '\0');
-    return bytes;
-}
-
 TEST_F(TWindowsPortTest, JobReachesThePrinterAsOneJobWithTheBytesUnchanged)
 {
     struct TCase
@@ -73,7 +64,7 @@ TEST_F(TWindowsPortTest, JobReachesThePrinterAsOneJobWithTheBytesUnchanged)
          {"\x02n\r\n\x02M0500\r\n^XA^CI0\r\n", "\x1b@^FDPre\xe7o R$ 9,99^FS\r\n^XZ\r\n",
           "^XA^FDCaf\xe9 \x80 1kg^FS^XZ\r\n"}},
         {"an empty block between two labels", {"^XA\r\n", "", "^FDdepois^FS^XZ\r\n"}},
-        {"a one-mebibyte label with every byte value", {"^XA\r\n", EveryByteValue(1 << 20)}},
+        {"a one-mebibyte label with every byte value", {"^XA\r\n", EveryByte(1 << 20)}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].what);
@@ -102,71 +93,59 @@ TEST_F(TWindowsPortTest, SecondStartWhileStartedIsRefusedAndTheJobGoesOn)
     EXPECT_FALSE(port.StartData(Settings));
 
     EXPECT_EQ(m_operator.Messages(),
-              (std::vector<TOperatorMessage>{{"error", QStringLiteral("Impressão já iniciada")}}));
+              (std::vector<TOperatorMessage>{{"error", "Impressão já iniciada"}}));
     EXPECT_TRUE(port.SendData("^FDum^FS^XZ\r\n"));
     EXPECT_TRUE(port.EndData());
     EXPECT_EQ(Cups().WaitForJobs("Zebra"), std::vector<TSpooledJob>{PrintedJob});
     EXPECT_EQ(Cups().OutputOf("Zebra"), "^XA\r\n^FDum^FS^XZ\r\n");
 }
 
-TEST_F(TWindowsPortTest, FailedStartLeavesThePortIdleForTheNextJob)
+TEST_F(TWindowsPortTest, FailedStartOrEndLeavesThePortIdleForTheNextJob)
 {
-    struct TCase
+    using TQueueChange = std::function<void(TPrivateCups&, const std::string&)>;
+    const TQueueChange nothing = [](TPrivateCups&, const std::string&) {};
+    const TQueueChange add = [](TPrivateCups& cups, const std::string& queue) {
+        cups.AddQueue(queue);
+    };
+    const struct
     {
         const char* what;
-        std::function<void(TPrivateCups&, const std::string&)> breakQueue;
-        std::function<void(TPrivateCups&, const std::string&)> mendQueue;
+        TQueueChange beforeStart, beforeEnd, mend;
         QString message;
-    };
-    const std::vector<TCase> cases = {
-        {"printer that does not exist", [](TPrivateCups&, const std::string&) {},
-         [](TPrivateCups& cups, const std::string& queue) { cups.AddQueue(queue); },
-         QStringLiteral("Erro acessando impressora. Msg: ")},
+    } cases[] = {
+        {"printer that does not exist", nothing, nothing, add, "Erro acessando impressora. Msg: "},
         {"queue refusing jobs",
          [](TPrivateCups& cups, const std::string& queue) {
              cups.AddQueue(queue);
              cups.SetAcceptingJobs(queue, false);
          },
+         nothing,
          [](TPrivateCups& cups, const std::string& queue) { cups.SetAcceptingJobs(queue, true); },
-         QStringLiteral("Erro iniciando impressão. Msg: ")},
+         "Erro iniciando impressão. Msg: "},
+        // The job goes with its queue before its document is complete.
+        {"queue removed during the job", add,
+         [](TPrivateCups& cups, const std::string& queue) { cups.RemoveQueue(queue); }, add,
+         "Erro finalizando impressão. Msg: "},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) {
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].what);
         const std::string queue = "Fila" + std::to_string(i);
         m_operator.ClearMessages();
-        cases[i].breakQueue(Cups(), queue);
+        cases[i].beforeStart(Cups(), queue);
         TWindowsPort port(m_operator, queue);
-
-        EXPECT_FALSE(port.StartData(Settings));
-
+        if (port.StartData(Settings)) {
+            EXPECT_TRUE(port.SendData("perdido\r\n"));
+            cases[i].beforeEnd(Cups(), queue);
+            EXPECT_FALSE(port.EndData());
+        }
         ExpectFailures({cases[i].message});
-        cases[i].mendQueue(Cups(), queue);
+        cases[i].mend(Cups(), queue);
         m_operator.ClearMessages();
         EXPECT_TRUE(RunJob(port, {"^XA^FDok^FS^XZ\r\n"}));
         EXPECT_TRUE(m_operator.Messages().empty());
         EXPECT_EQ(Cups().WaitForJobs(queue), std::vector<TSpooledJob>{PrintedJob});
         EXPECT_EQ(Cups().OutputOf(queue), "^XA^FDok^FS^XZ\r\n");
     }
-}
-
-TEST_F(TWindowsPortTest, FailedEndOfDocumentLeavesThePortIdleForTheNextJob)
-{
-    Cups().AddQueue("Zebra");
-    TWindowsPort port(m_operator, "Zebra");
-    ASSERT_TRUE(port.StartData(Settings));
-    ASSERT_TRUE(port.SendData("perdido\r\n"));
-    // The job goes with its queue before its document is complete.
-    Cups().RemoveQueue("Zebra");
-
-    EXPECT_FALSE(port.EndData());
-
-    ExpectFailures({QStringLiteral("Erro finalizando impressão. Msg: ")});
-    Cups().AddQueue("Zebra");
-    m_operator.ClearMessages();
-    EXPECT_TRUE(RunJob(port, {"impresso\r\n"}));
-    EXPECT_TRUE(m_operator.Messages().empty());
-    EXPECT_EQ(Cups().WaitForJobs("Zebra"), std::vector<TSpooledJob>{PrintedJob});
-    EXPECT_EQ(Cups().OutputOf("Zebra"), "impresso\r\n");
 }
 
 TEST_F(TWindowsPortTest, SpoolerGoneDuringAJobIsReportedAtEveryStepAndThePortGoesIdle)
@@ -182,9 +161,8 @@ TEST_F(TWindowsPortTest, SpoolerGoneDuringAJobIsReportedAtEveryStepAndThePortGoe
     EXPECT_FALSE(port.EndData());
     EXPECT_FALSE(port.StartData(Settings));
 
-    ExpectFailures({QStringLiteral("Erro enviando dados da etiqueta. Msg: "),
-                    QStringLiteral("Erro finalizando impressão. Msg: "),
-                    QStringLiteral("Erro acessando impressora. Msg: ")});
+    ExpectFailures({"Erro enviando dados da etiqueta. Msg: ", "Erro finalizando impressão. Msg: ",
+                    "Erro acessando impressora. Msg: "});
 }
 
 TEST_F(TWindowsPortTest, PortReleasedWhileStartedCancelsItsJob)

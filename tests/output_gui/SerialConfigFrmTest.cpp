@@ -61,7 +61,7 @@ TEST_F(SerialConfigFrmTest, ShowsTheFiveListsWithTheirOwnItems)
     EXPECT_EQ(Button("BitBtn2")->text(), "Cancela");
 }
 
-TEST_F(SerialConfigFrmTest, OkReturnsThePositionsChosen)
+TEST_F(SerialConfigFrmTest, OkReturnsThePositionsChosenAndCancelaLeavesThemAsTheyWere)
 {
     TSerialLineChoice choice{-1, 3, -1, 2, 2};
     QTimer::singleShot(0, &form, [&] {
@@ -78,11 +78,8 @@ TEST_F(SerialConfigFrmTest, OkReturnsThePositionsChosen)
     });
     EXPECT_TRUE(form.Execute("COM3:", "/dev/ttyUSB0", choice));
     EXPECT_EQ(choice, (TSerialLineChoice{8, 3, -1, 2, 1}));
-}
 
-TEST_F(SerialConfigFrmTest, CancelaLeavesTheChoiceAsItWas)
-{
-    TSerialLineChoice choice{6, 3, 0, 0, 2};
+    choice = {6, 3, 0, 0, 2};
     QTimer::singleShot(0, &form, [&] {
         List("BaudCmb")->setCurrentIndex(0);
         Button("BitBtn2")->click();

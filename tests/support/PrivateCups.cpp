@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <span>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -32,12 +33,11 @@ constexpr int ToolTimeoutMs = 30000;
 
 // A Unix socket path holds at most 107 bytes.
 constexpr qsizetype SocketPathLimit = 100;
-const QString SocketName = QStringLiteral("/cups.sock");
+const QString SocketName = "/cups.sock";
 
 // The helpers cupsd runs jobs through (cups-exec) live here on Debian.
-const QString SystemDaemonHelpers = QStringLiteral("/usr/lib/cups/daemon");
-const QStringList SystemToolDirs = {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                    QStringLiteral("/usr/bin")};
+const QString SystemDaemonHelpers = "/usr/lib/cups/daemon";
+const QStringList SystemToolDirs = {"/usr/sbin", "/sbin", "/usr/bin"};
 
 // Appends the job's bytes to the file named by the device URI
 // ("zevfile:/path"). Without arguments CUPS is asking for devices to list.
@@ -55,11 +55,11 @@ QString FindTool(const QString& name)
 
 QString DirectoryTemplate()
 {
-    const QString pattern = QStringLiteral("/zev-cups-XXXXXX");
+    const QString pattern = "/zev-cups-XXXXXX";
     const QString preferred = QDir::tempPath() + pattern;
     if (preferred.size() + SocketName.size() <= SocketPathLimit)
         return preferred;
-    return QStringLiteral("/tmp") + pattern;
+    return "/tmp" + pattern;
 }
 
 void WriteText(const QString& path, const std::string& text, QFile::Permissions permissions)
@@ -76,23 +76,27 @@ struct TJobsReleaser
     ~TJobsReleaser() { cupsFreeJobs(count, jobs); }
 };
 
-int ActiveJobCount(const std::string& queue)
+// The queue's jobs (CUPS_WHICHJOBS_...), oldest first.
+std::vector<TSpooledJob> ListJobs(const std::string& queue, int which)
 {
-    TJobsReleaser active;
-    active.count =
-        cupsGetJobs2(CUPS_HTTP_DEFAULT, &active.jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
-    if (active.count < 0)
+    TJobsReleaser list;
+    list.count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &list.jobs, queue.c_str(), 0, which);
+    if (list.count < 0)
         throw std::runtime_error("cannot list the jobs of " + queue + ": " + cupsLastErrorString());
-    return active.count;
+    std::sort(list.jobs, list.jobs + list.count,
+              [](const cups_job_t& a, const cups_job_t& b) { return a.id < b.id; });
+    std::vector<TSpooledJob> jobs;
+    for (const cups_job_t& job : std::span(list.jobs, static_cast<std::size_t>(list.count)))
+        jobs.push_back({job.title != nullptr ? job.title : "", job.state == IPP_JSTATE_COMPLETED});
+    return jobs;
 }
 
 } // namespace
 
 bool TPrivateCups::IsInstalled()
 {
-    return !FindTool(QStringLiteral("cupsd")).isEmpty() &&
-           !FindTool(QStringLiteral("lpadmin")).isEmpty() &&
-           QFile::exists(SystemDaemonHelpers + QStringLiteral("/cups-exec"));
+    return !FindTool("cupsd").isEmpty() && !FindTool("lpadmin").isEmpty() &&
+           QFile::exists(SystemDaemonHelpers + "/cups-exec");
 }
 
 TPrivateCups::TPrivateCups()
@@ -133,15 +137,15 @@ void TPrivateCups::WriteConfiguration() const
                                       QFile::ExeOther;
     for (const char* folder :
          {"conf", "cache", "state", "spool", "spool/tmp", "log", "out", "bin", "bin/backend"}) {
-        const QString path = PathOf(QString::fromLatin1(folder));
+        const QString path = PathOf(folder);
         if (!QDir().mkpath(path) || !QFile::setPermissions(path, shared))
             throw std::runtime_error("cannot create " + path.toStdString());
     }
-    if (!QFile::link(SystemDaemonHelpers, PathOf(QStringLiteral("bin/daemon"))))
+    if (!QFile::link(SystemDaemonHelpers, PathOf("bin/daemon")))
         throw std::runtime_error("cannot link the CUPS daemon helpers");
     // Only an executable that others cannot read runs as root, which lets
     // it write into our temporary directory.
-    WriteText(PathOf(QStringLiteral("bin/backend/zevfile")), BackendScript,
+    WriteText(PathOf("bin/backend/zevfile"), BackendScript,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const std::pair<const char*, const char*> paths[] = {
@@ -154,9 +158,8 @@ void TPrivateCups::WriteConfiguration() const
     };
     std::string files = "FileDevice Yes\nSystemGroup root\n";
     for (const auto& [directive, relative] : paths)
-        files += std::string(directive) + " " +
-                 PathOf(QString::fromLatin1(relative)).toStdString() + "\n";
-    WriteText(PathOf(QStringLiteral("conf/cups-files.conf")), files, shared);
+        files += std::string(directive) + " " + PathOf(relative).toStdString() + "\n";
+    WriteText(PathOf("conf/cups-files.conf"), files, shared);
 
     // Nobody else can reach the socket (our directory is private), so no
     // operation asks for authentication. A failing job is aborted instead of
@@ -174,21 +177,20 @@ void TPrivateCups::WriteConfiguration() const
                                "    Order deny,allow\n"
                                "  </Limit>\n"
                                "</Policy>\n";
-    WriteText(PathOf(QStringLiteral("conf/cupsd.conf")), daemon, shared);
+    WriteText(PathOf("conf/cupsd.conf"), daemon, shared);
 }
 
 void TPrivateCups::StartDaemon()
 {
     m_daemon = std::make_unique<QProcess>();
-    m_daemon->setProgram(FindTool(QStringLiteral("cupsd")));
-    m_daemon->setArguments({QStringLiteral("-f"), QStringLiteral("-c"),
-                            PathOf(QStringLiteral("conf/cupsd.conf")), QStringLiteral("-s"),
-                            PathOf(QStringLiteral("conf/cups-files.conf"))});
+    m_daemon->setProgram(FindTool("cupsd"));
+    m_daemon->setArguments(
+        {"-f", "-c", PathOf("conf/cupsd.conf"), "-s", PathOf("conf/cups-files.conf")});
     // Its own session, and no stream shared with ctest, which would wait for
     // it otherwise; it goes when the test process goes, whatever the reason.
     m_daemon->setStandardInputFile(QProcess::nullDevice());
     m_daemon->setProcessChannelMode(QProcess::MergedChannels);
-    m_daemon->setStandardOutputFile(PathOf(QStringLiteral("log/daemon.out")));
+    m_daemon->setStandardOutputFile(PathOf("log/daemon.out"));
     m_daemon->setChildProcessModifier([] {
         ::setsid();
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -220,7 +222,7 @@ QString TPrivateCups::DaemonLog() const
 {
     QString log;
     for (const char* name : {"log/daemon.out", "log/error_log"}) {
-        QFile file(PathOf(QString::fromLatin1(name)));
+        QFile file(PathOf(name));
         if (file.open(QIODevice::ReadOnly))
             log += QString::fromUtf8(file.readAll());
     }
@@ -242,7 +244,7 @@ void TPrivateCups::RunTool(const QString& tool, const QStringList& arguments) co
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(FindTool(tool), QStringList{QStringLiteral("-h"), m_socketPath} + arguments);
+    process.start(FindTool(tool), QStringList{"-h", m_socketPath} + arguments);
     const bool finished = process.waitForFinished(ToolTimeoutMs);
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         throw std::runtime_error(tool.toStdString() + " " + arguments.join(' ').toStdString() +
@@ -252,52 +254,36 @@ void TPrivateCups::RunTool(const QString& tool, const QStringList& arguments) co
 
 void TPrivateCups::AddQueue(const std::string& name)
 {
-    const QString device =
-        QStringLiteral("zevfile:") + PathOf(QStringLiteral("out/") + QString::fromStdString(name));
-    RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QString::fromStdString(name),
-                                        QStringLiteral("-E"), QStringLiteral("-v"), device});
+    const QString device = "zevfile:" + PathOf("out/" + QString::fromStdString(name));
+    RunTool("lpadmin", {"-p", QString::fromStdString(name), "-E", "-v", device});
 }
 
 void TPrivateCups::RemoveQueue(const std::string& name)
 {
-    RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QString::fromStdString(name)});
+    RunTool("lpadmin", {"-x", QString::fromStdString(name)});
 }
 
 void TPrivateCups::SetAcceptingJobs(const std::string& name, bool accepting)
 {
-    RunTool(accepting ? QStringLiteral("cupsaccept") : QStringLiteral("cupsreject"),
-            {QString::fromStdString(name)});
+    RunTool(accepting ? "cupsaccept" : "cupsreject", {QString::fromStdString(name)});
 }
 
 std::string TPrivateCups::OutputOf(const std::string& queue) const
 {
-    const QString path = PathOf(QStringLiteral("out/") + QString::fromStdString(queue));
+    const QString path = PathOf("out/" + QString::fromStdString(queue));
     return QFile::exists(path) ? ReadFileBytes(path) : std::string();
 }
 
 std::vector<TSpooledJob> TPrivateCups::WaitForJobs(const std::string& queue) const
 {
     const auto deadline = std::chrono::steady_clock::now() + JobBound;
-    while (ActiveJobCount(queue) > 0) {
+    while (!ListJobs(queue, CUPS_WHICHJOBS_ACTIVE).empty()) {
         if (std::chrono::steady_clock::now() >= deadline)
             throw std::runtime_error("jobs of " + queue + " still waiting:\n" +
                                      DaemonLog().toStdString());
         std::this_thread::sleep_for(PollInterval);
     }
-    TJobsReleaser all;
-    all.count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &all.jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
-    if (all.count < 0)
-        throw std::runtime_error("cannot list the jobs of " + queue);
-    std::vector<cups_job_t*> byId;
-    for (int i = 0; i < all.count; ++i)
-        byId.push_back(&all.jobs[i]);
-    std::sort(byId.begin(), byId.end(),
-              [](const cups_job_t* a, const cups_job_t* b) { return a->id < b->id; });
-    std::vector<TSpooledJob> jobs;
-    for (const cups_job_t* job : byId)
-        jobs.push_back(
-            {job->title != nullptr ? job->title : "", job->state == IPP_JSTATE_COMPLETED});
-    return jobs;
+    return ListJobs(queue, CUPS_WHICHJOBS_ALL);
 }
 
 } // namespace zev::test

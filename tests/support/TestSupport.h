@@ -32,4 +32,9 @@ void PrepareTestProcess();
 std::string ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const std::string& bytes);
 
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 } // namespace zev::test
