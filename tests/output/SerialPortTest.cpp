@@ -174,8 +174,9 @@ TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.section);
         Settings(c.section);
-        if (c.text != nullptr)
+        if (c.text != nullptr) {
             EXPECT_EQ(DeviceControlText(LoadSerialSettings(Ini(), "COM9:")), c.text);
+        }
         op.ClearMessages();
         if (c.line != "refused") {
             ASSERT_TRUE(port->StartData(Ini()));
