@@ -2,7 +2,6 @@
 
 #include "app/Operator.h"
 #include "platform/OutputFile.h"
-#include "platform/Ports.h"
 
 namespace zev {
 
@@ -22,19 +21,6 @@ bool TParallelPort::SendData(const std::string& data)
     device.Write(data);
     device.Close();
     return true;
-}
-
-TParallelDriver::TParallelDriver(TOperator& op, QString settingsPath, QString systemRoot)
-    : m_operator(op), m_settingsPath(std::move(settingsPath)), m_systemRoot(std::move(systemRoot))
-{}
-
-TPrinterPortList TParallelDriver::GetPorts()
-{
-    TPrinterPortList ports;
-    for (const TSystemPort& port : EnumeratePorts(m_settingsPath, m_systemRoot))
-        if (port.name.starts_with("LPT"))
-            ports.push_back(std::make_unique<TParallelPort>(m_operator, port.name, port.device));
-    return ports;
 }
 
 } // namespace zev

@@ -9,6 +9,7 @@
 // taken a block within the bound. There is no false result.
 
 #include "output/PrinterDriver.h"
+#include "output/SystemPortDriver.h"
 #include "platform/OutputFile.h"
 
 #include <chrono>
@@ -39,21 +40,24 @@ private:
     std::chrono::milliseconds m_writeBound;
 };
 
-class TParallelDriver final : public TPrinterDriver
+// One port for every system port whose name begins with "LPT".
+class TParallelDriver final : public TSystemPortDriver
 {
 public:
-    // `systemRoot`: see EnumeratePorts.
-    TParallelDriver(TOperator& op, QString settingsPath, QString systemRoot = {});
+    TParallelDriver(TOperator& op, QString settingsPath, QString systemRoot = {})
+        : TSystemPortDriver(op, std::move(settingsPath), std::move(systemRoot), "LPT")
+    {
+    }
 
     std::string GetName() const override { return "Parallel Driver"; }
     std::string GetVersion() const override { return "1.0.2"; }
-    // Every system port whose name begins with "LPT", in the system's order.
-    TPrinterPortList GetPorts() override;
 
 private:
-    TOperator& m_operator;
-    QString m_settingsPath;
-    QString m_systemRoot;
+    std::unique_ptr<TPrinterPort> MakePort(TOperator& op, const std::string& name,
+                                           const QString& device) const override
+    {
+        return std::make_unique<TParallelPort>(op, name, device);
+    }
 };
 
 } // namespace zev

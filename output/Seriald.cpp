@@ -3,9 +3,8 @@
 #include "app/Operator.h"
 #include "app/Settings.h"
 #include "platform/AnsiText.h"
-#include "platform/Ports.h"
+#include "platform/OutputFile.h"
 #include "platform/Profile.h"
-#include "platform/Regional.h"
 #include "platform/SerialLine.h"
 
 #include <algorithm>
@@ -189,24 +188,7 @@ bool TSerialPort::EndData()
 
 void TSerialPort::ShowNotTaken()
 {
-    m_operator.ShowError(
-        QStringLiteral("A porta %1 não recebeu os dados em %2 segundos: verifique "
-                       "se a impressora está ligada, conectada e pronta.")
-            .arg(AnsiToQString(m_name), QString::fromStdString(FloatToStr(
-                                            std::chrono::duration<double>(m_writeBound).count()))));
-}
-
-TSerialDriver::TSerialDriver(TOperator& op, QString settingsPath, QString systemRoot)
-    : m_operator(op), m_settingsPath(std::move(settingsPath)), m_systemRoot(std::move(systemRoot))
-{}
-
-TPrinterPortList TSerialDriver::GetPorts()
-{
-    TPrinterPortList ports;
-    for (const TSystemPort& port : EnumeratePorts(m_settingsPath, m_systemRoot))
-        if (port.name.starts_with("COM"))
-            ports.push_back(std::make_unique<TSerialPort>(m_operator, port.name, port.device));
-    return ports;
+    m_operator.ShowError(QString::fromStdString(NotTakenText(AnsiToUtf8(m_name), m_writeBound)));
 }
 
 } // namespace zev

@@ -11,6 +11,7 @@
 // job of many labels cannot hang the program.
 
 #include "output/PrinterDriver.h"
+#include "output/SystemPortDriver.h"
 
 #include <array>
 #include <chrono>
@@ -88,21 +89,24 @@ private:
     bool m_stalled = false;              // a block of this job was not taken
 };
 
-class TSerialDriver final : public TPrinterDriver
+// One port for every system port whose name begins with "COM".
+class TSerialDriver final : public TSystemPortDriver
 {
 public:
-    // `systemRoot`: see EnumeratePorts.
-    TSerialDriver(TOperator& op, QString settingsPath, QString systemRoot = {});
+    TSerialDriver(TOperator& op, QString settingsPath, QString systemRoot = {})
+        : TSystemPortDriver(op, std::move(settingsPath), std::move(systemRoot), "COM")
+    {
+    }
 
     std::string GetName() const override { return "Serial Driver"; }
     std::string GetVersion() const override { return "1.1.1"; }
-    // Every system port whose name begins with "COM", in the system's order.
-    TPrinterPortList GetPorts() override;
 
 private:
-    TOperator& m_operator;
-    QString m_settingsPath;
-    QString m_systemRoot;
+    std::unique_ptr<TPrinterPort> MakePort(TOperator& op, const std::string& name,
+                                           const QString& device) const override
+    {
+        return std::make_unique<TSerialPort>(op, name, device);
+    }
 };
 
 } // namespace zev

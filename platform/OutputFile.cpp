@@ -103,13 +103,16 @@ void TOutputFile::Close()
         Fail(errno);
 }
 
+std::string NotTakenText(std::string_view port, std::chrono::milliseconds bound)
+{
+    return "A porta " + std::string(port) + " não recebeu os dados em " +
+           FloatToStr(std::chrono::duration<double>(bound).count()) +
+           " segundos: verifique se a impressora está ligada, conectada e pronta.";
+}
+
 void TOutputFile::FailNotTaken() const
 {
-    const double seconds = std::chrono::duration<double>(m_bound).count();
-    throw EInOutError(ETIMEDOUT, "A porta " + m_what + " (" + m_path.toStdString() +
-                                     ") não recebeu os dados em " + FloatToStr(seconds) +
-                                     " segundos: verifique se a impressora está ligada, "
-                                     "conectada e pronta.");
+    throw EInOutError(ETIMEDOUT, NotTakenText(m_what + " (" + m_path.toStdString() + ")", m_bound));
 }
 
 void TOutputFile::Fail(int code) const

@@ -17,6 +17,10 @@
 
 namespace zev {
 
+// What the operator is told of a port whose device has not taken a block
+// within the bound.
+std::string NotTakenText(std::string_view port, std::chrono::milliseconds bound);
+
 class TOutputFile final
 {
 public:
