@@ -146,6 +146,21 @@ std::optional<std::pair<std::string, char>> TranslatedQtDateFormat(const QString
     return std::make_pair(format, *separator);
 }
 
+// A clock shows local time; the zone name Qt's long format carries is noise.
+QString TimeWithoutZone(const QString& qtFormat)
+{
+    QString format;
+    bool quoted = false;
+    for (const QChar c : qtFormat) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            format += c;
+    }
+    format = format.trimmed();
+    return format.isEmpty() ? QStringLiteral("HH:mm:ss") : format;
+}
+
 char DecimalSeparatorOf(const QLocale& locale)
 {
     const QString point = locale.decimalPoint();
@@ -523,7 +538,7 @@ std::optional<int> ParsedYear(std::string_view text)
 
 TFormatSettings BrazilianFormatSettings()
 {
-    return TFormatSettings{',', '/', "dd/mm/yyyy"};
+    return TFormatSettings{',', '/', "dd/mm/yyyy", "HH:mm:ss"};
 }
 
 TFormatSettings SystemFormatSettings()
@@ -545,6 +560,7 @@ TFormatSettings LocaleFormatSettings(const QLocale& locale)
         settings.shortDateFormat = translated->first;
         settings.dateSeparator = translated->second;
     }
+    settings.longTimeFormat = TimeWithoutZone(locale.timeFormat(QLocale::LongFormat)).toStdString();
     return settings;
 }
 
@@ -608,6 +624,31 @@ std::string FloatToStr(const double value, const TFormatSettings& settings)
         text += "E" + IntegerText(exponent, 0);
     }
     return text;
+}
+
+QString QtDateFormat(const TFormatSettings& settings)
+{
+    QString format;
+    for (const char c : settings.shortDateFormat) {
+        const char lower = AsciiLower(c);
+        if (lower == 'd' || lower == 'y')
+            format += QChar::fromLatin1(lower);
+        else if (lower == 'm')
+            format += u'M';
+        else if (c == '/')
+            format += QChar::fromLatin1(settings.dateSeparator);
+        else if (IsAsciiLetter(c))
+            format += QStringLiteral("'") + QChar::fromLatin1(c) + u'\'';
+        else
+            format += QChar::fromLatin1(c);
+    }
+    return format;
+}
+
+QString DateTimeToStr(const QDateTime& moment, const TFormatSettings& settings)
+{
+    return AnsiToQString(DateToStr(QDateToDayNumber(moment.date()), settings)) + u' '
+        + moment.time().toString(QString::fromStdString(settings.longTimeFormat));
 }
 
 std::string FormatDate(std::string_view format, const double day, const TFormatSettings& settings)

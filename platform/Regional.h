@@ -8,6 +8,8 @@
 // being the time of day: 1 January 1900 is 2, 1 January 2000 is 36526.
 
 #include <QDate>
+#include <QDateTime>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -25,6 +27,8 @@ struct TFormatSettings
     // Tokens d, dd, m, mm, yy, yyyy (either case); "/" stands for
     // dateSeparator; anything else is copied as it stands.
     std::string shortDateFormat = "dd/mm/yyyy";
+    // The time with seconds, in Qt's notation (HH, mm, ss, AP): the clock.
+    std::string longTimeFormat = "HH:mm:ss";
 };
 
 // Brazilian Portuguese: "," and dd/mm/yyyy.
@@ -62,6 +66,12 @@ std::string DateToStr(double day, const TFormatSettings& settings = FormatSettin
 // the date separator: one- or two-digit day and month, two- or four-digit
 // year (two digits: the year within 50 years of this one). Blanks around the
 // text are allowed; anything else, or a day that does not exist, fails.
+// The short date format in Qt's notation, for date pickers.
+QString QtDateFormat(const TFormatSettings& settings = FormatSettings());
+// Short date, a blank and the time with seconds: "06/12/2026 22:41:07".
+QString DateTimeToStr(const QDateTime& moment,
+                      const TFormatSettings& settings = FormatSettings());
+
 std::optional<double> TryStrToDate(std::string_view text,
                                    const TFormatSettings& settings = FormatSettings());
 

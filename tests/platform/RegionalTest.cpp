@@ -97,6 +97,34 @@ TEST(RegionalSettings, LocaleFormatSettingsTranslatesQtShortDates)
     }
 }
 
+TEST(RegionalSettings, DatePickersAndTheClockFollowTheSettings)
+{
+    const QDateTime moment(QDate(2026, 3, 5), QTime(7, 4, 9));
+    const struct
+    {
+        TFormatSettings settings;
+        const char* pickerFormat;
+        const char* clock;
+    } cases[] = {
+        {kBrazilian, "dd/MM/yyyy", "05/03/2026 07:04:09"},
+        {kAmerican, "M/d/yyyy", "3/5/2026 07:04:09"},
+        {kGerman, "dd.MM.yyyy", "05.03.2026 07:04:09"},
+        {kIso, "yyyy-MM-dd", "2026-03-05 07:04:09"},
+        {{',', '/', "dd/mm/yy", "h:mm:ss AP"}, "dd/MM/yy", "05/03/26 7:04:09 AM"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.pickerFormat, QtDateFormat(c.settings)) << c.settings.shortDateFormat;
+        EXPECT_EQ(c.clock, DateTimeToStr(moment, c.settings)) << c.settings.shortDateFormat;
+        // What the picker shows reads back as the same day.
+        EXPECT_EQ(EncodeDate(2026, 3, 5),
+                  TryStrToDate(moment.date().toString(QtDateFormat(c.settings)).toStdString(),
+                               c.settings));
+    }
+    // The locale's long time, without the zone name Qt adds to it.
+    EXPECT_EQ("HH:mm:ss", LocaleFormatSettings(QLocale(u"pt_BR")).longTimeFormat);
+    EXPECT_EQ(std::string::npos, LocaleFormatSettings(QLocale(u"en_US")).longTimeFormat.find('t'));
+}
+
 TEST(RegionalSettings, SystemSettingsAreUsable)
 {
     // Whatever the machine's locale, the result must print and read back.
