@@ -1,0 +1,47 @@
+#pragma once
+
+// The operator as the program's windows answer it: message boxes titled
+// with the program's title, Qt's own file dialogs, the serial settings
+// dialog and the main window's status panel.
+
+#include "app/Operator.h"
+
+#include <QMessageBox>
+#include <QStringList>
+
+namespace zev {
+
+struct TWindows;
+
+// The application title: message boxes and the main window carry it.
+inline constexpr const char* ZevTitle = "ZEV 4.0";
+
+// The store's filter form, "description|pattern|description|pattern" with
+// patterns separated by ";", as Qt's name filters. "*.*" means every file,
+// as the store's operators know it; a description without a pattern is
+// dropped.
+QStringList QtFileFilters(const QString& filter);
+
+class TGuiOperator final : public TOperator
+{
+public:
+    explicit TGuiOperator(const TWindows& windows);
+
+    void ShowError(const QString& text) override;
+    void ShowWarning(const QString& text) override;
+    void ShowNotice(const QString& text) override;
+    bool AskYesNo(const QString& text) override;
+    std::optional<QString> ChooseOpenFile(const TFileRequest& request) override;
+    std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
+    bool EditSerialLine(const QString& portName, const QString& devicePath,
+                        TSerialLineChoice& choice) override;
+    void ShowStatus(const QString& text) override;
+
+private:
+    void ShowMessage(QMessageBox::Icon icon, const QString& text);
+    std::optional<QString> ChooseFile(const TFileRequest& request, bool forSaving);
+
+    const TWindows& m_windows;
+};
+
+} // namespace zev

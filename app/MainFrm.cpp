@@ -1,0 +1,213 @@
+#include "app/MainFrm.h"
+
+#include "app/GuiOperator.h"
+#include "app/Windows.h"
+#include "output/ConfigFrm.h"
+#include "output/SobreFrm.h"
+#include "platform/Regional.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <exception>
+#include <map>
+#include <string>
+
+namespace zev {
+
+namespace {
+
+constexpr int CtrlFlag = 16384;
+constexpr int VkF1 = 112;
+constexpr int ClockPanelWidth = 120;
+
+constexpr TMenuDef MenuTable[] = {
+    {"Seleo1", "&Seleção"},
+    {"Im1", "&Impressão"},
+    {"Ferramentas1", "&Ferramentas"},
+    {"Sair1", "A&juda"},
+};
+
+constexpr TMenuDef SubmenuTable[] = {
+    {"Arquivo1", "Ar&quivo"},
+};
+
+// Items whose operation is not in the program yet carry no handler.
+constexpr TMenuItemDef MenuItemTable[] = {
+    {"Seleo1", nullptr, "Hoje1", "&Hoje", CtrlFlag + 'H', nullptr},
+    {"Seleo1", nullptr, "Amanh1", "&Amanhã", CtrlFlag + 'A', nullptr},
+    {"Seleo1", nullptr, "UltimaImportao1", "&Ultima Importação", 0, nullptr},
+    {"Seleo1", nullptr, "daData1", "&Data", 0, nullptr},
+    {"Seleo1", "Arquivo1", "Barras1", "&Barras", 0, nullptr},
+    {"Seleo1", "Arquivo1", "Tarvo90001", "&Tarvo9000", 0, nullptr},
+    {"Seleo1", nullptr, "Agrupamento1", "A&grupamento", 0, nullptr},
+    {"Seleo1", nullptr, "Edita1", "&Edita", 0, nullptr},
+    {"Im1", nullptr, "Individual1", "I&ndividual", VkF1 + 1, nullptr},
+    {"Im1", nullptr, "Seleo2", "S&eleção", VkF1 + 2, nullptr},
+    {"Im1", nullptr, "Multipla1", "Multipla", VkF1 + 3, nullptr},
+    {"Im1", nullptr, "DoArquivo1", "Do Arquivo", VkF1 + 4, nullptr},
+    {"Im1", nullptr, "Procom1", "Procom", VkF1 + 5, nullptr},
+    {"Im1", nullptr, "Sequencial1", "Sequencial", VkF1 + 6, nullptr},
+    {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I', nullptr},
+    {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
+    {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
+};
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+QKeySequence KeySequenceOf(const int shortCut)
+{
+    if (shortCut == 0)
+        return {};
+    if (shortCut >= VkF1 && shortCut < VkF1 + 12)
+        return QKeySequence(Qt::Key_F1 + (shortCut - VkF1));
+    const auto key = Qt::Key(shortCut & ~CtrlFlag);
+    return (shortCut & CtrlFlag) ? QKeySequence(Qt::CTRL | key) : QKeySequence(key);
+}
+
+std::span<const TMenuDef> TMainForm::Menus()
+{
+    return MenuTable;
+}
+
+std::span<const TMenuItemDef> TMainForm::MenuItems()
+{
+    return MenuItemTable;
+}
+
+TMainForm::TMainForm(const TWindows& windows, TOperator& op)
+    : m_windows(windows), m_operator(op)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(Text(ZevTitle));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+
+    auto* background = new QWidget;
+    background->setObjectName(QStringLiteral("Background"));
+    background->setAutoFillBackground(true);
+    QPalette palette = background->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
+    background->setPalette(palette);
+    setCentralWidget(background);
+
+    CreateMenus();
+    CreateStatusBar();
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(1000);
+    connect(m_timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    m_timer1->start();
+    Timer1Timer();
+}
+
+void TMainForm::CreateMenus()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    setMenuBar(bar);
+    std::map<std::string, QMenu*> menus;
+    for (const TMenuDef& def : MenuTable) {
+        QMenu* menu = bar->addMenu(Text(def.caption));
+        menu->setObjectName(Text(def.name));
+        menus[def.name] = menu;
+    }
+    for (const TMenuItemDef& item : MenuItemTable) {
+        QMenu* menu = menus.at(item.menu);
+        if (item.submenu != nullptr) {
+            auto found = menus.find(item.submenu);
+            if (found == menus.end()) {
+                const char* caption = "";
+                for (const TMenuDef& def : SubmenuTable)
+                    if (std::string_view(def.name) == item.submenu)
+                        caption = def.caption;
+                QMenu* submenu = menu->addMenu(Text(caption));
+                submenu->setObjectName(Text(item.submenu));
+                found = menus.emplace(item.submenu, submenu).first;
+            }
+            menu = found->second;
+        }
+        QAction* action = menu->addAction(Text(item.caption));
+        action->setObjectName(Text(item.name));
+        action->setProperty("ShortCut", item.shortCut);
+        action->setShortcut(KeySequenceOf(item.shortCut));
+        action->setEnabled(item.handler != nullptr);
+        if (item.handler != nullptr)
+            connect(action, &QAction::triggered, this, [this, handler = item.handler] {
+                RunCommand(handler);
+            });
+    }
+}
+
+void TMainForm::CreateStatusBar()
+{
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_panel0 = new QLabel;
+    m_panel0->setObjectName(QStringLiteral("Panel0"));
+    m_panel1 = new QLabel;
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setAlignment(Qt::AlignCenter);
+    m_statusBar->addWidget(m_panel0);
+    m_statusBar->addWidget(m_panel1, 1);
+    m_statusBar->installEventFilter(this);
+    setStatusBar(m_statusBar);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_statusBar && event->type() == QEvent::Resize)
+        StatusBarResize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::StatusBarResize()
+{
+    m_panel0->setFixedWidth(std::max(0, m_statusBar->width() - ClockPanelWidth));
+}
+
+void TMainForm::Timer1Timer()
+{
+    m_panel1->setText(DateTimeToStr(QDateTime::currentDateTime()));
+}
+
+void TMainForm::ShowStatus(const QString& text)
+{
+    m_panel0->setText(text);
+    // The operation keeps the event loop busy: paint now.
+    m_panel0->repaint();
+}
+
+void TMainForm::RunCommand(void (TMainForm::*handler)())
+{
+    try {
+        (this->*handler)();
+    } catch (const std::exception& error) {
+        m_operator.ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+void TMainForm::Configurao1Click()
+{
+    m_windows.ConfigForm->LoadFromSettings();
+    m_windows.ConfigForm->exec();
+}
+
+void TMainForm::Sobre1Click()
+{
+    m_windows.SobreForm->exec();
+}
+
+} // namespace zev

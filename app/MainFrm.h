@@ -1,0 +1,82 @@
+#pragma once
+
+// "ZEV 4.0": the program's only non-modal window. Its menu starts every
+// operation; its status bar shows the progress of long operations and a
+// clock. It keeps no data of its own.
+
+#include <QMainWindow>
+
+#include <span>
+
+class QLabel;
+class QStatusBar;
+class QTimer;
+
+namespace zev {
+
+class TOperator;
+class TMainForm;
+struct TWindows;
+
+// One menu item. The shortcut is the platform's key code: Ctrl+letter is
+// 16384 plus the letter's code, F2 to F7 are 113 to 118; 0 for none.
+struct TMenuItemDef
+{
+    const char* menu;    // the menu bar's menu holding it
+    const char* submenu; // nullptr, or the submenu of `menu` holding it
+    const char* name;
+    const char* caption;
+    int shortCut;
+    // nullptr while its operation is not part of the program yet: the item
+    // shows, disabled.
+    void (TMainForm::*handler)();
+};
+
+struct TMenuDef
+{
+    const char* name;
+    const char* caption;
+};
+
+// The platform's key code as Qt's key sequence; empty for 0.
+QKeySequence KeySequenceOf(int shortCut);
+
+class TMainForm final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    TMainForm(const TWindows& windows, TOperator& op);
+
+    static std::span<const TMenuDef> Menus();
+    static std::span<const TMenuItemDef> MenuItems();
+
+    // Shows the text in the first panel at once, without processing
+    // events; the empty text clears it.
+    void ShowStatus(const QString& text);
+
+    // Command handlers, named after their menu items.
+    void Configurao1Click();
+    void Sobre1Click();
+
+private:
+    void CreateMenus();
+    void CreateStatusBar();
+    // The one place where an error leaving a command is shown; the program
+    // goes on.
+    void RunCommand(void (TMainForm::*handler)());
+
+    void StatusBarResize();
+    void Timer1Timer();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    const TWindows& m_windows;
+    TOperator& m_operator;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_panel0 = nullptr;
+    QLabel* m_panel1 = nullptr;
+    QTimer* m_timer1 = nullptr;
+};
+
+} // namespace zev

@@ -1,0 +1,106 @@
+#include "app/Program.h"
+
+#include "app/GuiOperator.h"
+#include "app/MainFrm.h"
+#include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "output/ConfigFrm.h"
+#include "output/SelectLabelFrm.h"
+#include "output/SerialConfigFrm.h"
+#include "output/SobreFrm.h"
+#include "platform/Error.h"
+#include "platform/ProgramDir.h"
+#include "printing/ContadorFrm.h"
+#include "printing/DateDlg.h"
+#include "printing/ProconForm.h"
+#include "printing/TipoFrm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryFile>
+
+#include <exception>
+
+namespace zev {
+
+TProgram::TProgram(QString systemRoot)
+    : m_systemRoot(std::move(systemRoot)), m_operator(std::make_unique<TGuiOperator>(m_windows))
+{
+}
+
+TProgram::~TProgram() = default;
+
+TOperator& TProgram::Operator()
+{
+    return *m_operator;
+}
+
+bool TProgram::Start()
+{
+    CreateWindows();
+    try {
+        CheckProgramDirWritable();
+        CreateDatabase();
+        BuildRegistries();
+    } catch (const std::exception& error) {
+        m_operator->ShowError(QString::fromUtf8(error.what()));
+        return false;
+    }
+    return true;
+}
+
+// In their fixed order, main window first. Windows only use the database
+// and the registries when shown, never while being created.
+void TProgram::CreateWindows()
+{
+    m_mainForm = std::make_unique<TMainForm>(m_windows, *m_operator);
+    QWidget* owner = m_mainForm.get();
+    m_windows.MainForm = m_mainForm.get();
+    m_windows.ConfigForm = new TConfigForm(m_registries, owner);
+    m_windows.DateDialog = new TDateDialog(owner);
+    m_windows.SelectLabelForm = new TSelectLabelForm(m_registries, owner);
+    m_windows.ContadorForm = new TContadorForm(owner);
+    m_windows.SobreForm = new TSobreForm(m_registries, owner);
+    m_windows.TipoForm = new TTipoForm(owner);
+    m_windows.SerialConfigForm = new TSerialConfigForm(owner);
+    m_windows.ProconFrm = new TProconFrm(owner);
+}
+
+// zev.ini and zev.mdb live beside the program; a folder the operator
+// cannot write to would only fail later, in the middle of a job.
+void TProgram::CheckProgramDirWritable() const
+{
+    QTemporaryFile probe(QDir(ProgramDir()).filePath(QStringLiteral(".zev-XXXXXX")));
+    if (!probe.open())
+        throw EZevError(
+            QStringLiteral("Não é possível gravar na pasta do programa:\n%1\n\n"
+                           "O ZEV guarda nela as configurações (zev.ini) e o cadastro (zev.mdb). "
+                           "Instale o ZEV numa pasta em que o usuário possa gravar.")
+                .arg(QDir::toNativeSeparators(ProgramDir()))
+                .toStdString());
+}
+
+void TProgram::BuildRegistries()
+{
+    m_registries.Ports = BuildPortRegistry(*m_operator, m_systemRoot);
+    m_registries.Labels = BuildLabelRegistry(SettingsPath());
+}
+
+int TProgram::Run()
+{
+    m_mainForm->showMaximized();
+    return QApplication::exec();
+}
+
+int StartUp()
+{
+    QApplication::setApplicationName(QString::fromUtf8(ZevTitle));
+    QApplication::setApplicationVersion(QStringLiteral(ZEV_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zev"));
+    TProgram program;
+    if (!program.Start())
+        return 1;
+    return program.Run();
+}
+
+} // namespace zev

@@ -1,0 +1,34 @@
+#pragma once
+
+// The program's windows, created once at start-up and kept for the whole
+// run. The main window owns the dialogs (Qt parent ownership); these are
+// observers that turn null when a window is gone.
+
+#include <QPointer>
+
+namespace zev {
+
+class TConfigForm;
+class TContadorForm;
+class TDateDialog;
+class TMainForm;
+class TProconFrm;
+class TSelectLabelForm;
+class TSerialConfigForm;
+class TSobreForm;
+class TTipoForm;
+
+struct TWindows
+{
+    QPointer<TMainForm> MainForm;
+    QPointer<TConfigForm> ConfigForm;
+    QPointer<TDateDialog> DateDialog;
+    QPointer<TSelectLabelForm> SelectLabelForm;
+    QPointer<TContadorForm> ContadorForm;
+    QPointer<TSobreForm> SobreForm;
+    QPointer<TTipoForm> TipoForm;
+    QPointer<TSerialConfigForm> SerialConfigForm;
+    QPointer<TProconFrm> ProconFrm;
+};
+
+} // namespace zev

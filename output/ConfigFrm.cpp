@@ -1,0 +1,413 @@
+#include "output/ConfigFrm.h"
+
+#include "app/Registries.h"
+#include "app/Settings.h"
+#include "platform/AnsiText.h"
+#include "platform/Profile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zev {
+
+namespace {
+
+constexpr int MinBalancaDigits = 14;
+constexpr QSize PreviewSize(213, 41);
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+template <typename Widget> Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QComboBox* NewDropDownList(const char* name)
+{
+    auto* list = Named(new QComboBox, name);
+    list->setEditable(false);
+    list->setMinimumContentsLength(24);
+    return list;
+}
+
+// The row the operator selected; -1 when none (a row can be current
+// without being selected).
+int SelectedRow(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentItem();
+    return item != nullptr && item->isSelected() ? list->currentRow() : -1;
+}
+
+void ClearSelection(QListWidget* list)
+{
+    list->setCurrentRow(-1);
+    list->clearSelection();
+}
+
+// The masked edit keeps digits only.
+QString DigitsOnly(const std::string& text)
+{
+    QString digits;
+    for (const char c : text)
+        if (c >= '0' && c <= '9' && digits.size() < MinBalancaDigits)
+            digits += QChar::fromLatin1(c);
+    return digits;
+}
+
+} // namespace
+
+TConfigForm::TConfigForm(const TRegistries& registries, QWidget* parent)
+    : QDialog(parent), m_registries(registries)
+{
+    setObjectName(QStringLiteral("ConfigForm"));
+    setWindowTitle(Text("Configuração"));
+
+    m_pageControl = Named(new QTabWidget, "PageControl1");
+    m_pageControl->addTab(CreateGeralTab(), QStringLiteral("Geral"));
+    m_pageControl->addTab(CreateEtiquetasTab(), QStringLiteral("Etiquetas"));
+
+    m_bitBtn1 = Named(new QPushButton(QStringLiteral("OK")), "BitBtn1");
+    m_bitBtn1->setDefault(true);
+    m_bitBtn2 = Named(new QPushButton(QStringLiteral("Cancela")), "BitBtn2");
+    connect(m_bitBtn1, &QPushButton::clicked, this, &TConfigForm::BitBtn1Click);
+    connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_bitBtn1);
+    buttons->addWidget(m_bitBtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pageControl);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* TConfigForm::CreateGeralTab()
+{
+    m_labelDefaultCmb = NewDropDownList("LabelDefaultCmb");
+    m_agrupadoChk = Named(new QCheckBox(QStringLiteral("Agrupado:")), "AgrupadoChk");
+    m_agrupadoCmb = NewDropDownList("AgrupadoCmb");
+    m_agrupadoCmb->addItems({QStringLiteral("Departamento"), Text("Seção"), QStringLiteral("Grupo"),
+                             QStringLiteral("Sub Grupo")});
+    m_autmoChk = Named(new QCheckBox(QStringLiteral("Imp. Autom:")), "AutmoChk");
+    m_atacadoChk = Named(new QCheckBox(QStringLiteral("Modo Atacado")), "AtacadoChk");
+    m_minBalancaEdt = Named(new QLineEdit, "MinBalancaEdt");
+    m_minBalancaEdt->setMaxLength(MinBalancaDigits);
+    m_minBalancaEdt->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,14}")), m_minBalancaEdt));
+
+    auto* impressao = Named(new QGroupBox(Text("Impressão")), "GroupBox1");
+    auto* grid = new QGridLayout(impressao);
+    auto* tipoDefault = new QLabel(QStringLiteral("Tipo Default:"));
+    tipoDefault->setBuddy(m_labelDefaultCmb);
+    grid->addWidget(tipoDefault, 0, 0);
+    grid->addWidget(m_labelDefaultCmb, 0, 1);
+    grid->addWidget(m_agrupadoChk, 1, 0);
+    grid->addWidget(m_agrupadoCmb, 1, 1);
+    grid->addWidget(m_autmoChk, 2, 0);
+    grid->addWidget(m_atacadoChk, 3, 0);
+
+    auto* balanca = Named(new QGroupBox(Text("Balança:")), "GroupBox2");
+    auto* balancaLayout = new QHBoxLayout(balanca);
+    auto* codMin = new QLabel(QStringLiteral("Cod. Min:"));
+    codMin->setBuddy(m_minBalancaEdt);
+    balancaLayout->addWidget(codMin);
+    balancaLayout->addWidget(m_minBalancaEdt);
+    balancaLayout->addStretch();
+
+    connect(m_agrupadoChk, &QCheckBox::clicked, this, &TConfigForm::AgrupadoChkClick);
+    connect(m_agrupadoCmb, &QComboBox::activated, this, &TConfigForm::AgrupadoCmbChange);
+    connect(m_minBalancaEdt, &QLineEdit::textChanged, this, &TConfigForm::MinBalancaEdtChange);
+    connect(m_autmoChk, &QCheckBox::clicked, this, &TConfigForm::AutmoChkClick);
+    connect(m_atacadoChk, &QCheckBox::clicked, this, &TConfigForm::AtacadoChkClick);
+    connect(m_labelDefaultCmb, &QComboBox::activated, this, &TConfigForm::LabelDefaultCmbChange);
+
+    auto* page = Named(new QWidget, "TabSheet1");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(impressao);
+    layout->addWidget(balanca);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* TConfigForm::CreateEtiquetasTab()
+{
+    m_labelLst = Named(new QListWidget, "LabelLst");
+    m_labelLst->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_speedButton1 = Named(new QToolButton, "SpeedButton1");
+    m_speedButton1->setText(QStringLiteral("+"));
+    m_speedButton1->setToolTip(Text("Atribui a porta à etiqueta"));
+    m_speedButton2 = Named(new QToolButton, "SpeedButton2");
+    m_speedButton2->setText(Text("−"));
+    m_speedButton2->setToolTip(QStringLiteral("Remove a etiqueta da lista"));
+    m_labelCmb = NewDropDownList("LabelCmb");
+    m_printerLbl = Named(new QLabel, "PrinterLbl");
+    m_labelImg = Named(new QLabel, "LabelImg");
+    m_labelImg->setFixedSize(PreviewSize);
+    m_labelImg->setScaledContents(true);
+    m_portCmb = NewDropDownList("PortCmb");
+    m_button1 = Named(new QPushButton(QStringLiteral("&Configura")), "Button1");
+
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addWidget(m_speedButton1);
+    listButtons->addWidget(m_speedButton2);
+    listButtons->addStretch();
+
+    auto* grid = new QGridLayout;
+    auto* etiqueta = new QLabel(QStringLiteral("Etiqueta:"));
+    etiqueta->setBuddy(m_labelCmb);
+    grid->addWidget(etiqueta, 0, 0);
+    grid->addWidget(m_labelCmb, 0, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Impressora:")), 1, 0);
+    grid->addWidget(m_printerLbl, 1, 1, 1, 2);
+    grid->addWidget(m_labelImg, 2, 1, 1, 2);
+    auto* porta = new QLabel(QStringLiteral("Porta:"));
+    porta->setBuddy(m_portCmb);
+    grid->addWidget(porta, 3, 0);
+    grid->addWidget(m_portCmb, 3, 1);
+    grid->addWidget(m_button1, 3, 2);
+
+    connect(m_labelLst, &QListWidget::itemSelectionChanged, this, &TConfigForm::LabelLstClick);
+    connect(m_labelLst, &QListWidget::itemClicked, this, &TConfigForm::LabelLstClick);
+    connect(m_speedButton1, &QToolButton::clicked, this, &TConfigForm::SpeedButton1Click);
+    connect(m_speedButton2, &QToolButton::clicked, this, &TConfigForm::SpeedButton2Click);
+    connect(m_labelCmb, &QComboBox::activated, this, &TConfigForm::LabelCmbChange);
+    connect(m_button1, &QPushButton::clicked, this, &TConfigForm::Button1Click);
+
+    auto* page = Named(new QWidget, "TabSheet2");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(m_labelLst);
+    layout->addLayout(listButtons);
+    layout->addLayout(grid);
+    return page;
+}
+
+void TConfigForm::LoadFromSettings()
+{
+    const TIniFile ini(SettingsPath());
+    m_defaultLabel = ini.ReadString(settings::Geral, settings::LabelDefault, "");
+    m_agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
+    m_agrupadoPor = ini.ReadInteger(settings::Geral, settings::AgrupadoPor, 0);
+    m_impAutom = ini.ReadBool(settings::Geral, settings::ImpAutom, false);
+    m_atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
+    m_minBalanca = ini.ReadString(settings::Geral, settings::MinBalanca, "999999");
+    m_configuredLabels = LoadConfiguredLabels(SettingsPath());
+    ShowSettings();
+}
+
+void TConfigForm::SaveToSettings()
+{
+    TIniFile ini(SettingsPath());
+    ini.WriteBool(settings::Geral, settings::Agrupado, m_agrupado);
+    if (m_agrupado)
+        ini.WriteInteger(settings::Geral, settings::AgrupadoPor, m_agrupadoPor);
+    else
+        ini.DeleteKey(settings::Geral, settings::AgrupadoPor);
+    ini.WriteString(settings::Geral, settings::MinBalanca, m_minBalanca);
+    if (!m_defaultLabel.empty())
+        ini.WriteString(settings::Geral, settings::LabelDefault, m_defaultLabel);
+    else
+        ini.DeleteKey(settings::Geral, settings::LabelDefault);
+    ini.WriteBool(settings::Geral, settings::ImpAutom, m_impAutom);
+    ini.WriteBool(settings::Geral, settings::Atacado, m_atacado);
+    // Every write above is already on disk.
+    SaveConfiguredLabels(SettingsPath(), m_configuredLabels);
+}
+
+void TConfigForm::ShowSettings()
+{
+    m_agrupadoChk->setChecked(m_agrupado);
+    m_agrupadoCmb->setEnabled(m_agrupado);
+    m_agrupadoCmb->setCurrentIndex(m_agrupado ? m_agrupadoPor : -1);
+    m_minBalancaEdt->setText(DigitsOnly(m_minBalanca));
+    m_autmoChk->setChecked(m_impAutom);
+    m_atacadoChk->setChecked(m_atacado);
+    FillLists();
+    FillDefaultLabels();
+}
+
+QString TConfigForm::ConfiguredLabelText(const TConfiguredLabel& entry) const
+{
+    const TLabelRegistry& labels = m_registries.LabelRegistry();
+    if (!labels.LabelHash.Exists(entry.LabelName))
+        return AnsiToQString(entry.LabelName);
+    return AnsiToQString(labels.LabelHash.Item(entry.LabelName).GetDescription());
+}
+
+void TConfigForm::FillLists()
+{
+    m_labelCmb->clear();
+    for (const TPrinterLabel* label : m_registries.LabelRegistry().LabelList)
+        m_labelCmb->addItem(AnsiToQString(label->GetDescription()));
+    m_labelCmb->setCurrentIndex(-1);
+
+    m_portCmb->clear();
+    for (const TPrinterPort* port : m_registries.PortRegistry().PortList())
+        m_portCmb->addItem(AnsiToQString(port->GetName()));
+    m_portCmb->setCurrentIndex(-1);
+
+    m_labelLst->clear();
+    for (const TConfiguredLabel& entry : m_configuredLabels)
+        m_labelLst->addItem(ConfiguredLabelText(entry));
+    ClearSelection(m_labelLst);
+
+    m_labelImg->clear();
+}
+
+void TConfigForm::FillDefaultLabels()
+{
+    m_labelDefaultCmb->clear();
+    int selected = -1;
+    for (std::size_t i = 0; i < m_configuredLabels.size(); ++i) {
+        m_labelDefaultCmb->addItem(ConfiguredLabelText(m_configuredLabels[i]));
+        if (selected < 0 && !m_defaultLabel.empty() &&
+            m_configuredLabels[i].LabelName == m_defaultLabel)
+            selected = static_cast<int>(i);
+    }
+    m_labelDefaultCmb->setCurrentIndex(selected);
+    ShowLabelPreview();
+}
+
+void TConfigForm::ShowLabelPreview()
+{
+    const int selected = m_labelCmb->currentIndex();
+    if (selected < 0) {
+        m_labelImg->clear();
+        return;
+    }
+    const TPrinterLabel& label =
+        *m_registries.LabelRegistry().LabelList.at(static_cast<std::size_t>(selected));
+    if (label.GetImage().isNull()) {
+        m_labelImg->clear();
+        m_printerLbl->clear();
+        return;
+    }
+    m_labelImg->setPixmap(QPixmap::fromImage(label.GetImage()));
+    m_printerLbl->setText(AnsiToQString(label.GetPrinter()));
+}
+
+void TConfigForm::AgrupadoChkClick()
+{
+    m_agrupado = m_agrupadoChk->isChecked();
+    m_agrupadoCmb->setEnabled(m_agrupado);
+    // The choice is kept, so checking again restores it.
+    m_agrupadoCmb->setCurrentIndex(m_agrupado ? m_agrupadoPor : -1);
+}
+
+void TConfigForm::AgrupadoCmbChange()
+{
+    m_agrupadoPor = m_agrupadoCmb->currentIndex();
+}
+
+void TConfigForm::MinBalancaEdtChange()
+{
+    m_minBalanca = m_minBalancaEdt->text().toStdString();
+}
+
+void TConfigForm::AutmoChkClick()
+{
+    m_impAutom = m_autmoChk->isChecked();
+}
+
+void TConfigForm::AtacadoChkClick()
+{
+    m_atacado = m_atacadoChk->isChecked();
+}
+
+void TConfigForm::LabelDefaultCmbChange()
+{
+    const int selected = m_labelDefaultCmb->currentIndex();
+    if (selected >= 0 && static_cast<std::size_t>(selected) < m_configuredLabels.size())
+        m_defaultLabel = m_configuredLabels[static_cast<std::size_t>(selected)].LabelName;
+}
+
+void TConfigForm::LabelCmbChange()
+{
+    ShowLabelPreview();
+}
+
+void TConfigForm::LabelLstClick()
+{
+    const int selected = SelectedRow(m_labelLst);
+    if (selected < 0 || static_cast<std::size_t>(selected) >= m_configuredLabels.size())
+        return;
+    const TConfiguredLabel& entry = m_configuredLabels[static_cast<std::size_t>(selected)];
+    const auto& labels = m_registries.LabelRegistry().LabelList;
+    const auto label = std::find_if(labels.begin(), labels.end(), [&](const TPrinterLabel* l) {
+        return l->GetName() == entry.LabelName;
+    });
+    if (label != labels.end())
+        m_labelCmb->setCurrentIndex(static_cast<int>(label - labels.begin()));
+    const TPortList& ports = m_registries.PortRegistry().PortList();
+    const auto port = std::find_if(ports.begin(), ports.end(), [&](const TPrinterPort* p) {
+        return p->GetName() == entry.PortName;
+    });
+    if (port != ports.end())
+        m_portCmb->setCurrentIndex(static_cast<int>(port - ports.begin()));
+    ShowLabelPreview();
+}
+
+void TConfigForm::SpeedButton1Click()
+{
+    const int label = m_labelCmb->currentIndex();
+    const int port = m_portCmb->currentIndex();
+    if (label < 0 || port < 0)
+        return;
+    const std::string labelName =
+        m_registries.LabelRegistry().LabelList.at(static_cast<std::size_t>(label))->GetName();
+    const std::string portName =
+        m_registries.PortRegistry().PortList().at(static_cast<std::size_t>(port))->GetName();
+    const auto entry =
+        std::find_if(m_configuredLabels.begin(), m_configuredLabels.end(),
+                     [&](const TConfiguredLabel& e) { return e.LabelName == labelName; });
+    if (entry != m_configuredLabels.end())
+        entry->PortName = portName;
+    else
+        m_configuredLabels.push_back({labelName, portName});
+    FillLists();
+    FillDefaultLabels();
+}
+
+void TConfigForm::SpeedButton2Click()
+{
+    const int selected = SelectedRow(m_labelLst);
+    if (selected < 0 || static_cast<std::size_t>(selected) >= m_configuredLabels.size())
+        return;
+    // The default label stays, even when its entry goes.
+    m_configuredLabels.erase(m_configuredLabels.begin() + selected);
+    FillLists();
+    FillDefaultLabels();
+}
+
+void TConfigForm::Button1Click()
+{
+    const int selected = m_portCmb->currentIndex();
+    if (selected < 0)
+        return;
+    m_registries.PortRegistry().PortList().at(static_cast<std::size_t>(selected))->Configure(SettingsPath());
+}
+
+void TConfigForm::BitBtn1Click()
+{
+    SaveToSettings();
+    accept();
+}
+
+} // namespace zev

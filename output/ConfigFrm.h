@@ -1,0 +1,94 @@
+#pragma once
+
+// "Configuração": the general printing settings of section "Geral" and the
+// labels the store prints with, each assigned to a port (section
+// "Labels"). The working state is loaded from zev.ini before every showing
+// and written back only on OK; "Cancela" writes nothing. A port's own
+// settings ("&Configura") are written by the port at once.
+
+#include "output/PortRegistry.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace zev {
+
+struct TRegistries;
+
+class TConfigForm final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TConfigForm(const TRegistries& registries, QWidget* parent = nullptr);
+
+    // Called right before the dialog is shown.
+    void LoadFromSettings();
+    // The OK button: writes everything, then the dialog closes with OK.
+    void SaveToSettings();
+
+private:
+    QWidget* CreateGeralTab();
+    QWidget* CreateEtiquetasTab();
+
+    void ShowSettings();
+    void FillLists();
+    void FillDefaultLabels();
+    void ShowLabelPreview();
+    // What the lists show for an entry of "Labels": its label's description,
+    // or its name when the label's file is gone, so it can still be removed.
+    QString ConfiguredLabelText(const TConfiguredLabel& entry) const;
+
+    void AgrupadoChkClick();
+    void AgrupadoCmbChange();
+    void MinBalancaEdtChange();
+    void AutmoChkClick();
+    void AtacadoChkClick();
+    void LabelDefaultCmbChange();
+    void LabelCmbChange();
+    void LabelLstClick();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void Button1Click();
+    void BitBtn1Click();
+
+    const TRegistries& m_registries;
+
+    TConfiguredLabelList m_configuredLabels;
+    std::string m_defaultLabel;
+    bool m_agrupado = false;
+    int m_agrupadoPor = 0;
+    bool m_impAutom = false;
+    bool m_atacado = false;
+    std::string m_minBalanca = "999999";
+
+    QTabWidget* m_pageControl = nullptr;
+    QComboBox* m_labelDefaultCmb = nullptr;
+    QCheckBox* m_agrupadoChk = nullptr;
+    QComboBox* m_agrupadoCmb = nullptr;
+    QCheckBox* m_autmoChk = nullptr;
+    QCheckBox* m_atacadoChk = nullptr;
+    QLineEdit* m_minBalancaEdt = nullptr;
+    QListWidget* m_labelLst = nullptr;
+    QToolButton* m_speedButton1 = nullptr;
+    QToolButton* m_speedButton2 = nullptr;
+    QComboBox* m_labelCmb = nullptr;
+    QLabel* m_printerLbl = nullptr;
+    QLabel* m_labelImg = nullptr;
+    QComboBox* m_portCmb = nullptr;
+    QPushButton* m_button1 = nullptr;
+    QPushButton* m_bitBtn1 = nullptr;
+    QPushButton* m_bitBtn2 = nullptr;
+};
+
+} // namespace zev

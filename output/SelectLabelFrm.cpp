@@ -1,0 +1,86 @@
+#include "output/SelectLabelFrm.h"
+
+#include "app/Registries.h"
+#include "app/Settings.h"
+#include "platform/AnsiText.h"
+#include "platform/Profile.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zev {
+
+TSelectLabelForm::TSelectLabelForm(const TRegistries& registries, QWidget* parent)
+    : QDialog(parent), m_registries(registries)
+{
+    setObjectName(QStringLiteral("SelectLabelForm"));
+    setWindowTitle(QString::fromUtf8("Seleção"));
+
+    m_selectLst = new QListWidget;
+    m_selectLst->setObjectName(QStringLiteral("SelectLst"));
+    m_selectLst->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_selectLst->setMinimumWidth(280);
+    auto* group = new QGroupBox(QStringLiteral("Tipo de Etiqueta"));
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_selectLst);
+
+    m_bitBtn1 = new QPushButton(QStringLiteral("OK"));
+    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    m_bitBtn1->setDefault(true);
+    m_bitBtn2 = new QPushButton(QStringLiteral("Cancela"));
+    m_bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    connect(m_bitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    // At the counter a double click is the quickest way to print.
+    connect(m_selectLst, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_bitBtn1);
+    buttons->addWidget(m_bitBtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TSelectLabelForm::FillLabels()
+{
+    const std::string defaultLabel =
+        TIniFile(SettingsPath()).ReadString(settings::Geral, settings::LabelDefault, "");
+    const TConfiguredLabelList configured = LoadConfiguredLabels(SettingsPath());
+    const TLabelRegistry& labels = m_registries.LabelRegistry();
+    m_selectLst->clear();
+    int selected = -1;
+    for (std::size_t i = 0; i < configured.size(); ++i) {
+        m_selectLst->addItem(
+            AnsiToQString(labels.LabelHash.Item(configured[i].LabelName).GetDescription()));
+        if (configured[i].LabelName == defaultLabel)
+            selected = static_cast<int>(i);
+    }
+    m_selectLst->setCurrentRow(selected);
+    if (selected < 0)
+        m_selectLst->clearSelection();
+}
+
+void TSelectLabelForm::done(const int result)
+{
+    FormClose();
+    QDialog::done(result);
+}
+
+void TSelectLabelForm::FormClose()
+{
+    const TConfiguredLabelList configured = LoadConfiguredLabels(SettingsPath());
+    const QListWidgetItem* item = m_selectLst->currentItem();
+    const int selected = item != nullptr && item->isSelected() ? m_selectLst->currentRow() : -1;
+    m_selectedLabel = selected >= 0 && static_cast<std::size_t>(selected) < configured.size()
+                          ? configured[static_cast<std::size_t>(selected)].LabelName
+                          : std::string();
+}
+
+} // namespace zev

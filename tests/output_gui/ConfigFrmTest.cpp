@@ -1,0 +1,316 @@
+#include "output/ConfigFrm.h"
+
+#include "app/Settings.h"
+#include "platform/Profile.h"
+#include "tests/support/ProgramFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+const QString Gondola = QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II");
+const QString Teste = QStringLiteral("Etiqueta de teste");
+const QString Null = QStringLiteral("Null Label - For Testing");
+
+// Labels in LabelList order, ports in PortList order.
+enum LabelIndex { TesteLabel, GondolaLabel, NullLabel };
+enum PortIndex { FilePort, NullPort };
+
+QStringList Items(const QComboBox* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    return items;
+}
+
+QStringList Items(const QListWidget* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
+class ConfigFrmTest : public testing::Test
+{
+protected:
+    template <typename T> T* Find(const char* name) const
+    {
+        auto* widget = form.findChild<T*>(QString::fromLatin1(name));
+        if (widget == nullptr)
+            ADD_FAILURE() << "no component " << name;
+        return widget;
+    }
+    QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
+    QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
+    QListWidget* LabelLst() const { return Find<QListWidget>("LabelLst"); }
+
+    // What a person's pick in a drop-down list does.
+    static void Choose(QComboBox* list, int index)
+    {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    void Assign(int label, int port)
+    {
+        Choose(Combo("LabelCmb"), label);
+        Choose(Combo("PortCmb"), port);
+        Find<QToolButton>("SpeedButton1")->click();
+    }
+    void Remove(int row)
+    {
+        LabelLst()->setCurrentRow(row);
+        Find<QToolButton>("SpeedButton2")->click();
+    }
+    // Shows the dialog as the main window does and leaves it with `button`
+    // after `edit` ran inside it.
+    void Visit(const std::function<void()>& edit, const char* button)
+    {
+        form.LoadFromSettings();
+        QTimer::singleShot(0, &form, [&] {
+            edit();
+            Find<QPushButton>(button)->click();
+        });
+        form.exec();
+    }
+    std::string Read(std::string_view key) const
+    {
+        return TIniFile(SettingsPath()).ReadString(settings::Geral, key, "<absent>");
+    }
+
+    TProgramFixture program;
+    TConfigForm form{program.Registries()};
+};
+
+TEST_F(ConfigFrmTest, ShowsTheStoredSettingsAndEveryLabelAndPort)
+{
+    program.WriteSettings("[Geral]\r\nAgrupado=2\r\nAgrupado Por=2\r\nMin Balanca=00a123\r\n"
+                          "Imp Autom=1\r\nAtacado=0\r\nLabel Default=null\r\n"
+                          "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
+    form.LoadFromSettings();
+
+    EXPECT_EQ(form.windowTitle(), "Configuração");
+    auto* tabs = Find<QTabWidget>("PageControl1");
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), "Geral");
+    EXPECT_EQ(tabs->tabText(1), "Etiquetas");
+
+    EXPECT_TRUE(Check("AgrupadoChk")->isChecked());
+    EXPECT_TRUE(Combo("AgrupadoCmb")->isEnabled());
+    EXPECT_EQ(Combo("AgrupadoCmb")->currentText(), "Grupo");
+    EXPECT_EQ(Items(Combo("AgrupadoCmb")),
+              QStringList({"Departamento", "Seção", "Grupo", "Sub Grupo"}));
+    EXPECT_EQ(Find<QLineEdit>("MinBalancaEdt")->text(), "00123");
+    EXPECT_TRUE(Check("AutmoChk")->isChecked());
+    EXPECT_FALSE(Check("AtacadoChk")->isChecked());
+
+    EXPECT_EQ(Items(LabelLst()), QStringList({Gondola, Null}));
+    EXPECT_EQ(Items(Combo("LabelDefaultCmb")), QStringList({Gondola, Null}));
+    EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), 1);
+    EXPECT_EQ(Items(Combo("LabelCmb")), QStringList({Teste, Gondola, Null}));
+    EXPECT_EQ(Items(Combo("PortCmb")), QStringList({"FILE:", "NULL:"}));
+    EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
+    EXPECT_EQ(Combo("PortCmb")->currentIndex(), -1);
+    EXPECT_TRUE(LabelLst()->selectedItems().isEmpty());
+}
+
+TEST_F(ConfigFrmTest, AFirstStartShowsTheDefaults)
+{
+    form.LoadFromSettings();
+    EXPECT_FALSE(Check("AgrupadoChk")->isChecked());
+    EXPECT_FALSE(Combo("AgrupadoCmb")->isEnabled());
+    EXPECT_EQ(Combo("AgrupadoCmb")->currentIndex(), -1);
+    EXPECT_EQ(Find<QLineEdit>("MinBalancaEdt")->text(), "999999");
+    EXPECT_EQ(LabelLst()->count(), 0);
+    EXPECT_EQ(Combo("LabelDefaultCmb")->count(), 0);
+}
+
+TEST_F(ConfigFrmTest, CancelaWritesNothingAndTheNextVisitShowsTheStoredState)
+{
+    const std::string stored = "[Geral]\r\nAgrupado=1\r\nAgrupado Por=1\r\n"
+                               "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n";
+    program.WriteSettings(stored);
+    Visit(
+        [&] {
+            Assign(TesteLabel, NullPort);
+            Remove(0);
+            Check("AgrupadoChk")->click();
+            Check("AtacadoChk")->click();
+            QTest::keyClicks(Find<QLineEdit>("MinBalancaEdt"), "77");
+        },
+        "BitBtn2");
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(program.Settings(), stored);
+
+    form.LoadFromSettings();
+    EXPECT_EQ(Items(LabelLst()), QStringList({Gondola, Null}));
+    EXPECT_TRUE(Check("AgrupadoChk")->isChecked());
+    EXPECT_FALSE(Check("AtacadoChk")->isChecked());
+}
+
+TEST_F(ConfigFrmTest, AssigningReplacesInPlaceOrAppendsAndOkSavesInOrder)
+{
+    program.WriteSettings("[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
+    Visit(
+        [&] {
+            Assign(GondolaLabel, NullPort); // replaces, keeps the first place
+            EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
+            EXPECT_EQ(Combo("PortCmb")->currentIndex(), -1);
+            EXPECT_TRUE(Find<QLabel>("LabelImg")->pixmap().isNull());
+            Assign(TesteLabel, FilePort); // new: appended
+            EXPECT_EQ(Items(LabelLst()), QStringList({Gondola, Null, Teste}));
+            // Nothing is added without both a label and a port.
+            Choose(Combo("LabelCmb"), NullLabel);
+            Find<QToolButton>("SpeedButton1")->click();
+            EXPECT_EQ(LabelLst()->count(), 3);
+        },
+        "BitBtn1");
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()),
+              (TConfiguredLabelList{{"gondola-zpl", "NULL:"}, {"null", "NULL:"}, {"teste", "FILE:"}}));
+}
+
+TEST_F(ConfigFrmTest, OkWritesGeralInItsOrderAndGroupingOffRemovesAgrupadoPor)
+{
+    program.WriteSettings("[Geral]\r\nAgrupado=1\r\nAgrupado Por=3\r\n");
+    Visit(
+        [&] {
+            Check("AgrupadoChk")->click();
+            EXPECT_FALSE(Combo("AgrupadoCmb")->isEnabled());
+            EXPECT_EQ(Combo("AgrupadoCmb")->currentIndex(), -1);
+            Check("AgrupadoChk")->click(); // the choice comes back
+            EXPECT_EQ(Combo("AgrupadoCmb")->currentText(), "Sub Grupo");
+            Choose(Combo("AgrupadoCmb"), 1);
+            Check("AtacadoChk")->click();
+        },
+        "BitBtn1");
+    EXPECT_EQ(program.Settings(), "[Geral]\r\nAgrupado=1\r\nAgrupado Por=1\r\n"
+                                  "Min Balanca=999999\r\nImp Autom=0\r\nAtacado=1\r\n");
+
+    Visit([&] { Check("AgrupadoChk")->click(); }, "BitBtn1");
+    EXPECT_EQ(Read(settings::Agrupado), "0");
+    EXPECT_EQ(Read(settings::AgrupadoPor), "<absent>");
+
+    // A fresh file shows the order of the writes.
+    program.WriteSettings("");
+    Visit(
+        [&] {
+            Check("AgrupadoChk")->click();
+            Assign(GondolaLabel, FilePort);
+            Choose(Combo("LabelDefaultCmb"), 0);
+        },
+        "BitBtn1");
+    EXPECT_EQ(program.Settings(),
+              "[Geral]\r\nAgrupado=1\r\nAgrupado Por=0\r\nMin Balanca=999999\r\n"
+              "Label Default=gondola-zpl\r\nImp Autom=0\r\nAtacado=0\r\n\r\n"
+              "[Labels]\r\ngondola-zpl=FILE:\r\n");
+}
+
+TEST_F(ConfigFrmTest, MinBalancaTakesUpToFourteenDigitsOnly)
+{
+    Visit(
+        [&] {
+            auto* edit = Find<QLineEdit>("MinBalancaEdt");
+            edit->selectAll();
+            QTest::keyClicks(edit, "12x34-5678901234567");
+            EXPECT_EQ(edit->text(), "12345678901234");
+        },
+        "BitBtn1");
+    EXPECT_EQ(Read(settings::MinBalanca), "12345678901234");
+}
+
+TEST_F(ConfigFrmTest, TheDefaultLabelSurvivesTheRemovalOfItsEntry)
+{
+    program.WriteSettings("[Geral]\r\nLabel Default=gondola-zpl\r\n"
+                          "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
+    Visit(
+        [&] {
+            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), 0);
+            Remove(0);
+            EXPECT_EQ(Items(Combo("LabelDefaultCmb")), QStringList({Null}));
+            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), -1);
+        },
+        "BitBtn1");
+    EXPECT_EQ(Read(settings::LabelDefault), "gondola-zpl");
+    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
+}
+
+TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedByNameAndCanBeRemoved)
+{
+    program.WriteSettings("[Geral]\r\nLabel Default=sumiu\r\n"
+                          "[Labels]\r\nsumiu=FILE:\r\nnull=NULL:\r\n");
+    Visit(
+        [&] {
+            EXPECT_EQ(Items(LabelLst()), QStringList({"sumiu", Null}));
+            EXPECT_EQ(Combo("LabelDefaultCmb")->currentText(), "sumiu");
+            // Its port is still shown; no label is.
+            LabelLst()->setCurrentRow(0);
+            EXPECT_EQ(Combo("PortCmb")->currentText(), "FILE:");
+            EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
+            Remove(0);
+        },
+        "BitBtn1");
+    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
+}
+
+TEST_F(ConfigFrmTest, ClickingAnEntryShowsItsLabelPortAndPreview)
+{
+    program.WriteSettings("[Labels]\r\nteste=NULL:\r\ngondola-zpl=FILE:\r\n");
+    form.LoadFromSettings();
+    auto* printer = Find<QLabel>("PrinterLbl");
+    auto* image = Find<QLabel>("LabelImg");
+    EXPECT_EQ(image->size(), QSize(213, 41));
+
+    LabelLst()->setCurrentRow(1);
+    EXPECT_EQ(Combo("LabelCmb")->currentText(), Gondola);
+    EXPECT_EQ(Combo("PortCmb")->currentText(), "FILE:");
+    EXPECT_EQ(printer->text(), "Zebra ZPL II 203 dpi (GC420t, ZD220, ZT230)");
+    EXPECT_FALSE(image->pixmap().isNull());
+
+    // A label without a picture clears the picture and the printer text.
+    LabelLst()->setCurrentRow(0);
+    EXPECT_EQ(Combo("LabelCmb")->currentText(), Teste);
+    EXPECT_EQ(Combo("PortCmb")->currentText(), "NULL:");
+    EXPECT_TRUE(image->pixmap().isNull());
+    EXPECT_TRUE(printer->text().isEmpty());
+
+    Choose(Combo("LabelCmb"), NullLabel);
+    EXPECT_EQ(printer->text(), "Null Printer");
+    EXPECT_FALSE(image->pixmap().isNull());
+}
+
+TEST_F(ConfigFrmTest, ConfiguraOpensTheSelectedPortsSettingsAtOnce)
+{
+    program.Operator().QueueFile(QStringLiteral("/tmp/etiquetas.prn"));
+    Visit(
+        [&] {
+            Find<QPushButton>("Button1")->click(); // no port selected: nothing
+            Choose(Combo("PortCmb"), FilePort);
+            Find<QPushButton>("Button1")->click();
+            Choose(Combo("PortCmb"), NullPort);
+            Find<QPushButton>("Button1")->click();
+        },
+        "BitBtn2");
+    // Written by the port, whatever the dialog's Cancela.
+    EXPECT_EQ(TIniFile(SettingsPath()).ReadString("FILE:", settings::Filename, ""),
+              "/tmp/etiquetas.prn");
+    ASSERT_EQ(program.Operator().Messages().size(), 1u);
+    EXPECT_EQ(program.Operator().Messages()[0].text, "Não existe configuração para esta porta!!");
+}
+
+} // namespace
