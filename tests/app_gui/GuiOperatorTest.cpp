@@ -1,0 +1,130 @@
+#include "app/GuiOperator.h"
+
+#include "app/Windows.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+TEST(QtFileFilters, TheStoresFilterFormBecomesQts)
+{
+    const struct
+    {
+        const char* store;
+        QStringList qt;
+    } cases[] = {
+        {"Arquivos do ZEV (ZEV.TXT)|ZEV.TXT", {"Arquivos do ZEV (ZEV.TXT) (ZEV.TXT)"}},
+        {"Texto|*.txt;*.prn|Todos|*.*", {"Texto (*.txt *.prn)", "Todos (*)"}},
+        {"Barras| PLU.TXT ; *.bar ;", {"Barras (PLU.TXT *.bar)"}},
+        {"Sem padrão|", {}},
+        {"Sem par", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QtFileFilters(QString::fromUtf8(c.store)), c.qt) << c.store;
+}
+
+class GuiOperatorTest : public testing::Test
+{
+protected:
+    TWindows windows;
+    TGuiOperator op{windows};
+};
+
+TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
+{
+    const struct
+    {
+        void (TGuiOperator::*show)(const QString&);
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {&TGuiOperator::ShowError, QMessageBox::Critical},
+        {&TGuiOperator::ShowWarning, QMessageBox::Warning},
+        {&TGuiOperator::ShowNotice, QMessageBox::NoIcon},
+    };
+    for (const auto& c : cases) {
+        bool answered = false;
+        AnswerModal<QMessageBox>([&](QMessageBox& box) {
+            answered = true;
+            EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
+            EXPECT_EQ(box.icon(), c.icon);
+            EXPECT_EQ(box.text(), "Selecionado 3 item(s)");
+            EXPECT_EQ(box.buttons().size(), 1);
+            box.button(QMessageBox::Ok)->click();
+        });
+        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)"));
+        EXPECT_TRUE(answered);
+    }
+}
+
+TEST_F(GuiOperatorTest, OnlyYesGoesOn)
+{
+    const struct
+    {
+        const char* how;
+        std::function<void(QMessageBox&)> answer;
+        bool expected;
+    } cases[] = {
+        {"Sim", [](QMessageBox& box) { box.buttons()[0]->click(); }, true},
+        {"Enter", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, true},
+        {"Não", [](QMessageBox& box) { box.buttons()[1]->click(); }, false},
+        {"Escape", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
+        {"close box", [](QMessageBox& box) { box.close(); }, false},
+    };
+    for (const auto& c : cases) {
+        AnswerModal<QMessageBox>([&](QMessageBox& box) {
+            EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
+            EXPECT_EQ(box.buttons()[0]->text(), "&Sim");
+            EXPECT_EQ(box.buttons()[1]->text(), "&Não");
+            c.answer(box);
+        });
+        EXPECT_EQ(op.AskYesNo(QStringLiteral("Confirma a importação?")), c.expected) << c.how;
+    }
+}
+
+TEST_F(GuiOperatorTest, FileChoosersUseTheStoresFiltersAndNames)
+{
+    QTemporaryDir dir;
+    WriteFileBytes(dir.filePath("zev.txt"), "ZEV\r\n");
+    TFileRequest request{QStringLiteral("Importar"), dir.filePath("ZEV.TXT"),
+                         QStringLiteral("Arquivos do ZEV (ZEV.TXT)|ZEV.TXT"), {}, false};
+    AnswerModal<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Importar");
+        EXPECT_EQ(dialog.nameFilters(), QStringList({"Arquivos do ZEV (ZEV.TXT) (ZEV.TXT)"}));
+        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        dialog.selectFile(dir.filePath("zev.txt"));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(op.ChooseOpenFile(request), dir.filePath("zev.txt"));
+
+    AnswerModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_EQ(op.ChooseOpenFile(request), std::nullopt);
+
+    // Saving: the default extension is added; replacing asks only when told.
+    for (const bool ask : {false, true}) {
+        TFileRequest save{{}, {}, QStringLiteral("Etiquetas|*.prn"), QStringLiteral("prn"), ask};
+        AnswerModal<QFileDialog>([&](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Salvar como");
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), !ask);
+            dialog.setDirectory(dir.path());
+            dialog.findChild<QLineEdit*>("fileNameEdit")->setText("saida");
+            static_cast<QDialog&>(dialog).accept(); // as the dialog's own button does
+        });
+        EXPECT_EQ(op.ChooseSaveFile(save), dir.filePath("saida.prn"));
+    }
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+#include "app/MainFrm.h"
+
+#include "app/Windows.h"
+#include "output/ConfigFrm.h"
+#include "platform/AnsiText.h"
+#include "platform/Regional.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/ProgramFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+class MainFrmTest : public testing::Test
+{
+protected:
+    MainFrmTest()
+    {
+        windows.MainForm = &form;
+        windows.ConfigForm = new TConfigForm(program.Registries(), &form);
+    }
+
+    QAction* Item(const char* name) const
+    {
+        auto* action = form.findChild<QAction*>(QString::fromLatin1(name));
+        if (action == nullptr)
+            ADD_FAILURE() << "no menu item " << name;
+        return action;
+    }
+    QLabel* Panel(int index) const
+    {
+        return form.statusBar()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(index));
+    }
+
+    TProgramFixture program;
+    TWindows windows;
+    TMainForm form{windows, program.Operator()};
+};
+
+TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
+{
+    EXPECT_EQ(form.windowTitle(), "ZEV 4.0");
+    EXPECT_EQ(form.font().family(), "Tahoma");
+    EXPECT_EQ(form.font().pointSize(), 8);
+
+    QStringList menus;
+    for (const QAction* menu : form.menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, QStringList({"&Seleção", "&Impressão", "&Ferramentas", "A&juda"}));
+
+    const struct
+    {
+        const char* menu;
+        const char* name;
+        const char* caption;
+        int code;
+        const char* keys;
+        bool works; // the operation is part of the program already
+    } items[] = {
+        {"Seleo1", "Hoje1", "&Hoje", 16456, "Ctrl+H", false},
+        {"Seleo1", "Amanh1", "&Amanhã", 16449, "Ctrl+A", false},
+        {"Seleo1", "UltimaImportao1", "&Ultima Importação", 0, "", false},
+        {"Seleo1", "daData1", "&Data", 0, "", false},
+        {"Arquivo1", "Barras1", "&Barras", 0, "", false},
+        {"Arquivo1", "Tarvo90001", "&Tarvo9000", 0, "", false},
+        {"Seleo1", "Agrupamento1", "A&grupamento", 0, "", false},
+        {"Seleo1", "Edita1", "&Edita", 0, "", false},
+        {"Im1", "Individual1", "I&ndividual", 113, "F2", false},
+        {"Im1", "Seleo2", "S&eleção", 114, "F3", false},
+        {"Im1", "Multipla1", "Multipla", 115, "F4", false},
+        {"Im1", "DoArquivo1", "Do Arquivo", 116, "F5", false},
+        {"Im1", "Procom1", "Procom", 117, "F6", false},
+        {"Im1", "Sequencial1", "Sequencial", 118, "F7", false},
+        {"Ferramentas1", "Importar1", "&Importar", 16457, "Ctrl+I", false},
+        {"Ferramentas1", "Configurao1", "&Configuração", 0, "", true},
+        {"Sair1", "Sobre1", "&Sobre", 0, "", true},
+    };
+    for (const auto& item : items) {
+        const QAction* action = Item(item.name);
+        ASSERT_NE(action, nullptr);
+        const auto* menu = form.findChild<QMenu*>(QString::fromLatin1(item.menu));
+        ASSERT_NE(menu, nullptr) << item.menu;
+        EXPECT_TRUE(menu->actions().contains(action)) << item.name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(item.caption));
+        EXPECT_EQ(action->property("ShortCut").toInt(), item.code) << item.name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.keys))) << item.name;
+        EXPECT_EQ(action->isEnabled(), item.works) << item.name;
+    }
+    const auto* arquivo = form.findChild<QMenu*>("Arquivo1");
+    EXPECT_EQ(arquivo->title(), "Ar&quivo");
+    // The submenu sits between "&Data" and "A&grupamento".
+    const QList<QAction*> selecao = form.findChild<QMenu*>("Seleo1")->actions();
+    ASSERT_EQ(selecao.size(), 7);
+    EXPECT_EQ(selecao[4]->menu(), arquivo);
+}
+
+TEST_F(MainFrmTest, StatusTextIsShownAtOnceAndTheClockRuns)
+{
+    form.resize(800, 600);
+    form.show();
+    form.ShowStatus(QStringLiteral("Imprimindo..."));
+    EXPECT_EQ(Panel(0)->text(), "Imprimindo...");
+    form.ShowStatus({});
+    EXPECT_TRUE(Panel(0)->text().isEmpty());
+
+    EXPECT_EQ(Panel(0)->width(), form.statusBar()->width() - 120);
+    form.resize(1000, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(Panel(0)->width(), form.statusBar()->width() - 120);
+
+    const auto* timer = form.findChild<QTimer*>("Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 1000);
+    EXPECT_TRUE(timer->isActive());
+    // Short date and time with seconds, as the region writes them.
+    const QString clock = Panel(1)->text();
+    EXPECT_TRUE(clock.startsWith(AnsiToQString(DateToStr(Today())))) << clock.toStdString();
+    EXPECT_TRUE(QTime::fromString(clock.section(u' ', 1), QStringLiteral("HH:mm:ss")).isValid())
+        << clock.toStdString();
+    EXPECT_EQ(Panel(1)->alignment(), Qt::AlignCenter);
+}
+
+TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogWithTheStoredSettings)
+{
+    program.WriteSettings("[Labels]\r\nnull=NULL:\r\n");
+    bool shown = false;
+    AnswerModal<TConfigForm>([&](TConfigForm& dialog) {
+        shown = true;
+        const auto* list = dialog.findChild<QListWidget*>("LabelLst");
+        EXPECT_EQ(list->count(), 1);
+        dialog.findChild<QPushButton*>("BitBtn2")->click();
+    });
+    Item("Configurao1")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(program.Operator().Messages().empty());
+}
+
+TEST_F(MainFrmTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
+{
+    // A settings dialog whose registries were never built: its command fails.
+    TRegistries none;
+    windows.ConfigForm = new TConfigForm(none, &form);
+    Item("Configurao1")->trigger();
+    ASSERT_EQ(program.Operator().Messages().size(), 1u);
+    EXPECT_EQ(program.Operator().Messages()[0].kind, "error");
+    EXPECT_EQ(program.Operator().Messages()[0].text, "registry used before start-up built it");
+    EXPECT_TRUE(Item("Configurao1")->isEnabled());
+}
+
+} // namespace
