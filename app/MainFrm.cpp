@@ -86,8 +86,7 @@ std::span<const TMenuItemDef> TMainForm::MenuItems()
     return MenuItemTable;
 }
 
-TMainForm::TMainForm(const TWindows& windows, TOperator& op)
-    : m_windows(windows), m_operator(op)
+TMainForm::TMainForm(const TWindows& windows, TOperator& op) : m_windows(windows), m_operator(op)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Text(ZevTitle));
@@ -144,9 +143,8 @@ void TMainForm::CreateMenus()
         action->setShortcut(KeySequenceOf(item.shortCut));
         action->setEnabled(item.handler != nullptr);
         if (item.handler != nullptr)
-            connect(action, &QAction::triggered, this, [this, handler = item.handler] {
-                RunCommand(handler);
-            });
+            connect(action, &QAction::triggered, this,
+                    [this, handler = item.handler] { RunCommand(handler); });
     }
 }
 

@@ -25,8 +25,7 @@ namespace zev {
 
 TProgram::TProgram(QString systemRoot)
     : m_systemRoot(std::move(systemRoot)), m_operator(std::make_unique<TGuiOperator>(m_windows))
-{
-}
+{}
 
 TProgram::~TProgram() = default;
 

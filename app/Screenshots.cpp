@@ -4,8 +4,8 @@
 // about box, as the X server shows them. Run it under Xvfb
 // (scripts/screenshots) to see the program without a desktop.
 
-#include "app/Program.h"
 #include "app/MainFrm.h"
+#include "app/Program.h"
 #include "output/ConfigFrm.h"
 #include "output/SobreFrm.h"
 #include "platform/ProgramDir.h"
@@ -30,8 +30,8 @@ constexpr int SettleMilliseconds = 400;
 bool Save(const QWidget& window, const QString& path)
 {
     const QRect frame = window.frameGeometry();
-    const QPixmap shot = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(),
-                                                    frame.height());
+    const QPixmap shot =
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     const bool saved = shot.save(path, "PNG");
     std::printf("%s %s\n", saved ? "gravado" : "FALHOU", qPrintable(path));
     return saved;

@@ -401,7 +401,10 @@ void TConfigForm::Button1Click()
     const int selected = m_portCmb->currentIndex();
     if (selected < 0)
         return;
-    m_registries.PortRegistry().PortList().at(static_cast<std::size_t>(selected))->Configure(SettingsPath());
+    m_registries.PortRegistry()
+        .PortList()
+        .at(static_cast<std::size_t>(selected))
+        ->Configure(SettingsPath());
 }
 
 void TConfigForm::BitBtn1Click()

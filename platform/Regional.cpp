@@ -647,8 +647,8 @@ QString QtDateFormat(const TFormatSettings& settings)
 
 QString DateTimeToStr(const QDateTime& moment, const TFormatSettings& settings)
 {
-    return AnsiToQString(DateToStr(QDateToDayNumber(moment.date()), settings)) + u' '
-        + moment.time().toString(QString::fromStdString(settings.longTimeFormat));
+    return AnsiToQString(DateToStr(QDateToDayNumber(moment.date()), settings)) + u' ' +
+           moment.time().toString(QString::fromStdString(settings.longTimeFormat));
 }
 
 std::string FormatDate(std::string_view format, const double day, const TFormatSettings& settings)
@@ -678,8 +678,7 @@ std::string DateToStr(const double day, const TFormatSettings& settings)
 
 std::optional<double> TryStrToDate(std::string_view text, const TFormatSettings& settings)
 {
-    const std::vector<std::string_view> parts =
-        SplitBy(TrimView(text), settings.dateSeparator);
+    const std::vector<std::string_view> parts = SplitBy(TrimView(text), settings.dateSeparator);
     if (parts.size() != 3) {
         return std::nullopt;
     }
@@ -718,8 +717,8 @@ double EncodeDate(const int year, const int month, const int day)
 {
     const std::optional<double> encoded = TryEncodeDate(year, month, day);
     if (!encoded) {
-        throw EConvertError("Data inválida: dia " + IntegerText(day, 0) + ", mês " + IntegerText(month, 0) +
-                            ", ano " + IntegerText(year, 0));
+        throw EConvertError("Data inválida: dia " + IntegerText(day, 0) + ", mês " +
+                            IntegerText(month, 0) + ", ano " + IntegerText(year, 0));
     }
     return *encoded;
 }

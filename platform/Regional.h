@@ -69,8 +69,7 @@ std::string DateToStr(double day, const TFormatSettings& settings = FormatSettin
 // The short date format in Qt's notation, for date pickers.
 QString QtDateFormat(const TFormatSettings& settings = FormatSettings());
 // Short date, a blank and the time with seconds: "06/12/2026 22:41:07".
-QString DateTimeToStr(const QDateTime& moment,
-                      const TFormatSettings& settings = FormatSettings());
+QString DateTimeToStr(const QDateTime& moment, const TFormatSettings& settings = FormatSettings());
 
 std::optional<double> TryStrToDate(std::string_view text,
                                    const TFormatSettings& settings = FormatSettings());

@@ -98,8 +98,11 @@ TEST_F(GuiOperatorTest, FileChoosersUseTheStoresFiltersAndNames)
 {
     QTemporaryDir dir;
     WriteFileBytes(dir.filePath("zev.txt"), "ZEV\r\n");
-    TFileRequest request{QStringLiteral("Importar"), dir.filePath("ZEV.TXT"),
-                         QStringLiteral("Arquivos do ZEV (ZEV.TXT)|ZEV.TXT"), {}, false};
+    TFileRequest request{QStringLiteral("Importar"),
+                         dir.filePath("ZEV.TXT"),
+                         QStringLiteral("Arquivos do ZEV (ZEV.TXT)|ZEV.TXT"),
+                         {},
+                         false};
     AnswerModal<QFileDialog>([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Importar");
         EXPECT_EQ(dialog.nameFilters(), QStringList({"Arquivos do ZEV (ZEV.TXT) (ZEV.TXT)"}));

@@ -27,8 +27,17 @@ const QString Teste = QStringLiteral("Etiqueta de teste");
 const QString Null = QStringLiteral("Null Label - For Testing");
 
 // Labels in LabelList order, ports in PortList order.
-enum LabelIndex { TesteLabel, GondolaLabel, NullLabel };
-enum PortIndex { FilePort, NullPort };
+enum LabelIndex
+{
+    TesteLabel,
+    GondolaLabel,
+    NullLabel
+};
+enum PortIndex
+{
+    FilePort,
+    NullPort
+};
 
 QStringList Items(const QComboBox* list)
 {
@@ -181,8 +190,9 @@ TEST_F(ConfigFrmTest, AssigningReplacesInPlaceOrAppendsAndOkSavesInOrder)
         },
         "BitBtn1");
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()),
-              (TConfiguredLabelList{{"gondola-zpl", "NULL:"}, {"null", "NULL:"}, {"teste", "FILE:"}}));
+    EXPECT_EQ(
+        LoadConfiguredLabels(SettingsPath()),
+        (TConfiguredLabelList{{"gondola-zpl", "NULL:"}, {"null", "NULL:"}, {"teste", "FILE:"}}));
 }
 
 TEST_F(ConfigFrmTest, OkWritesGeralInItsOrderAndGroupingOffRemovesAgrupadoPor)

@@ -48,10 +48,8 @@ TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultSelected)
         const char* defaultLabel;
         int row; // selected on opening
     } cases[] = {
-        {"gondola-zpl", 1},
-        {"null", 0},
-        {"Gondola-ZPL", -1}, // names compare exactly
-        {"teste", -1},       // a label without a port cannot be chosen
+        {"gondola-zpl", 1}, {"null", 0}, {"Gondola-ZPL", -1}, // names compare exactly
+        {"teste", -1}, // a label without a port cannot be chosen
         {"", -1},
     };
     for (const auto& c : cases) {
@@ -61,7 +59,8 @@ TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultSelected)
                 EXPECT_EQ(form.windowTitle(), "Seleção");
                 ASSERT_EQ(SelectLst()->count(), 2);
                 EXPECT_EQ(SelectLst()->item(0)->text(), "Null Label - For Testing");
-                EXPECT_EQ(SelectLst()->item(1)->text(), QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II"));
+                EXPECT_EQ(SelectLst()->item(1)->text(),
+                          QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II"));
                 EXPECT_EQ(SelectLst()->selectedItems().size(), c.row < 0 ? 0 : 1);
                 if (c.row >= 0) {
                     EXPECT_EQ(SelectLst()->currentRow(), c.row);

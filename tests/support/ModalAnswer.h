@@ -16,10 +16,9 @@ void AnswerNextModal(std::function<bool(QWidget*)> matches, std::function<void(Q
 
 template <typename T> void AnswerModal(std::function<void(T&)> answer)
 {
-    AnswerNextModal([](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
-                    [answer = std::move(answer)](QWidget* widget) {
-                        answer(*qobject_cast<T*>(widget));
-                    });
+    AnswerNextModal(
+        [](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
+        [answer = std::move(answer)](QWidget* widget) { answer(*qobject_cast<T*>(widget)); });
 }
 
 } // namespace zev::test
