@@ -24,6 +24,14 @@ QString QtPatterns(const QString& storePatterns)
     return patterns.join(u' ');
 }
 
+// A box belongs to the dialog the operator is looking at.
+QWidget* DialogParent(const TWindows& windows)
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return windows.MainForm.data();
+}
+
 QString Title()
 {
     return QString::fromUtf8(ZevTitle);
@@ -44,14 +52,6 @@ QStringList QtFileFilters(const QString& filter)
 }
 
 TGuiOperator::TGuiOperator(const TWindows& windows) : m_windows(windows) {}
-
-// A box belongs to the dialog the operator is looking at.
-static QWidget* DialogParent(const TWindows& windows)
-{
-    if (QWidget* modal = QApplication::activeModalWidget())
-        return modal;
-    return windows.MainForm.data();
-}
 
 void TGuiOperator::ShowMessage(const QMessageBox::Icon icon, const QString& text)
 {
