@@ -105,20 +105,22 @@ TEST(JpegImage, DataThatIsNoWholePictureRaises)
     QByteArray markerInScan = jpeg.left(jpeg.size() / 2) + QByteArray("\xFF\xD9", 2);
     QByteArray noStart = jpeg;
     noStart[1] = 'X';
+    // `reason`: what the message must say besides the common opening.
     const struct
     {
         const char* what;
         QByteArray bytes;
+        const char* reason;
     } cases[] = {
-        {"empty", QByteArray()},
-        {"text", QByteArray("ZEV 4 - Versão")},
-        {"only the start marker", jpeg.left(2)},
-        {"header only", jpeg.left(frame + 20)},
-        {"half the picture", jpeg.left(jpeg.size() / 2)},
-        {"all but the end marker", jpeg.left(jpeg.size() - 2)},
-        {"end marker inside the picture data", markerInScan},
-        {"no start marker", noStart},
-        {"too large", huge},
+        {"empty", QByteArray(), "não há dados"},
+        {"text", QByteArray("ZEV 4 - Versão"), ""},
+        {"only the start marker", jpeg.left(2), ""},
+        {"header only", jpeg.left(frame + 20), ""},
+        {"half the picture", jpeg.left(jpeg.size() / 2), ""},
+        {"all but the end marker", jpeg.left(jpeg.size() - 2), ""},
+        {"end marker inside the picture data", markerInScan, ""},
+        {"no start marker", noStart, ""},
+        {"too large", huge, "grande demais (60000 × 60000 pixels)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,8 +128,9 @@ TEST(JpegImage, DataThatIsNoWholePictureRaises)
             DecodeJpeg(c.bytes);
             ADD_FAILURE() << "decoded";
         } catch (const EConvertError& error) {
-            EXPECT_TRUE(std::string(error.what()).starts_with("Imagem JPEG inválida: "))
-                << error.what();
+            const std::string message = error.what();
+            EXPECT_TRUE(message.starts_with("Imagem JPEG inválida: ")) << message;
+            EXPECT_NE(message.find(c.reason), std::string::npos) << message;
         }
     }
 }
