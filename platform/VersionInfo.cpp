@@ -94,30 +94,22 @@ private:
             return std::nullopt;
         const std::uint64_t tableOffset = Field(header.e_shoff);
         const std::uint64_t entrySize = Field(header.e_shentsize);
-        std::uint64_t count = Field(header.e_shnum);
-        std::uint64_t namesIndex = Field(header.e_shstrndx);
-        if (tableOffset == 0 || entrySize < sizeof(Shdr))
+        const std::uint64_t count = Field(header.e_shnum);
+        const std::uint64_t namesIndex = Field(header.e_shstrndx);
+        // The whole table must lie in the file, so no entry's offset can
+        // overflow. A count of 0 with a table is extended numbering, for files
+        // of more sections than an executable of ours will ever have.
+        if (tableOffset == 0 || entrySize < sizeof(Shdr) || namesIndex >= count ||
+            !InFile(tableOffset, count * entrySize))
             return std::nullopt;
 
         const auto sectionHeader = [&](std::uint64_t index) -> std::optional<Shdr> {
             Shdr section{};
-            if (index > (m_size - std::min(m_size, tableOffset)) / entrySize ||
-                !ReadAt(tableOffset + index * entrySize, &section, sizeof section))
+            if (!ReadAt(tableOffset + index * entrySize, &section, sizeof section))
                 return std::nullopt;
             return section;
         };
-        // Counts too large for the ELF header are kept in section 0.
-        if (count == 0 || namesIndex == SHN_XINDEX) {
-            const std::optional<Shdr> first = sectionHeader(0);
-            if (!first)
-                return std::nullopt;
-            if (count == 0)
-                count = Field(first->sh_size);
-            if (namesIndex == SHN_XINDEX)
-                namesIndex = Field(first->sh_link);
-        }
-        const std::optional<Shdr> names =
-            namesIndex < count ? sectionHeader(namesIndex) : std::nullopt;
+        const std::optional<Shdr> names = sectionHeader(namesIndex);
         if (!names || Field(names->sh_type) != SHT_STRTAB ||
             !InFile(Field(names->sh_offset), Field(names->sh_size)))
             return std::nullopt;
