@@ -15,9 +15,7 @@ namespace {
 
 using TValues = std::array<std::string, 10>;
 
-// In the order of the properties: CompanyName, FileDescription, FileVersion,
-// InternalName, LegalCopyright, LegalTradeMarks, OriginalFilename,
-// ProductName, ProductVersion, Comments.
+// In the order of the properties, CompanyName to Comments.
 TValues Values(const TVRInfoExe& info)
 {
     return {info.CompanyName,    info.FileDescription, info.FileVersion,      info.InternalName,
@@ -25,38 +23,28 @@ TValues Values(const TVRInfoExe& info)
             info.ProductVersion, info.Comments};
 }
 
-void SetValues(TVRInfoExe& info, const std::string& value)
+TValues ReadWithEarlierValues(const QString& exeName, const std::string& langId)
 {
-    for (std::string* property :
-         {&info.CompanyName, &info.FileDescription, &info.FileVersion, &info.InternalName,
-          &info.LegalCopyright, &info.LegalTradeMarks, &info.OriginalFilename, &info.ProductName,
-          &info.ProductVersion, &info.Comments})
-        *property = value;
+    TVRInfoExe info;
+    info.ExeName = exeName;
+    info.LangId = langId;
+    info.FileVersion = "antes";
+    info.ProductName = "antes";
+    info.ReadInfo();
+    return Values(info);
 }
 
 // Every value is read anew: those the table holds for the language are
 // filled, the others emptied, whatever they held before.
 TEST(VRInfoExe, ReadsTheValuesOfItsLanguage)
 {
-    const struct
-    {
-        const char* langId;
-        TValues expected;
-    } cases[] = {
-        {"0416",
-         {"Loja Modelo S/A", "", "4.3.2", "", "", "", "", "", "", "Etiquetas de g\xF4ndola"}},
-        {"0409", {"", "", "4.3.2-en", "", "", "", "", "", "", ""}},
-        {"040C", {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.langId);
-        TVRInfoExe info;
-        info.ExeName = QStringLiteral("/proc/self/exe");
-        info.LangId = c.langId;
-        SetValues(info, "antes");
-        info.ReadInfo();
-        EXPECT_EQ(Values(info), c.expected);
-    }
+    const QString program = QStringLiteral("/proc/self/exe");
+    EXPECT_EQ(ReadWithEarlierValues(program, "0416"),
+              (TValues{"Loja Modelo S/A", "", "4.3.2", "", "", "", "", "", "",
+                       "Etiquetas de g\xF4ndola"}));
+    EXPECT_EQ(ReadWithEarlierValues(program, "0409"),
+              (TValues{"", "", "4.3.2-en", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(ReadWithEarlierValues(program, "040C"), TValues{});
 }
 
 TEST(VRInfoExe, AFileWithoutVersionDataLeavesEveryValueAsItWas)
@@ -64,16 +52,10 @@ TEST(VRInfoExe, AFileWithoutVersionDataLeavesEveryValueAsItWas)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     WriteFileBytes(dir.filePath("zev"), "#!/bin/sh\n");
+    const TValues unchanged{"", "", "antes", "", "", "", "", "antes", "", ""};
     for (const QString& path : {dir.filePath("zev"), dir.filePath("nao-existe"), dir.path()}) {
         SCOPED_TRACE(path.toStdString());
-        TVRInfoExe info;
-        info.ExeName = path;
-        info.LangId = "0416";
-        SetValues(info, "antes");
-        info.ReadInfo();
-        TValues unchanged;
-        unchanged.fill("antes");
-        EXPECT_EQ(Values(info), unchanged);
+        EXPECT_EQ(ReadWithEarlierValues(path, "0416"), unchanged);
     }
 }
 
