@@ -1,5 +1,6 @@
 #include "output/ConfigFrm.h"
 
+#include "app/DialogButtons.h"
 #include "app/Registries.h"
 #include "app/Settings.h"
 #include "platform/AnsiText.h"
@@ -83,19 +84,10 @@ TConfigForm::TConfigForm(const TRegistries& registries, QWidget* parent)
     m_pageControl->addTab(CreateGeralTab(), QStringLiteral("Geral"));
     m_pageControl->addTab(CreateEtiquetasTab(), QStringLiteral("Etiquetas"));
 
-    m_bitBtn1 = Named(new QPushButton(QStringLiteral("OK")), "BitBtn1");
-    m_bitBtn1->setDefault(true);
-    m_bitBtn2 = Named(new QPushButton(QStringLiteral("Cancela")), "BitBtn2");
-    connect(m_bitBtn1, &QPushButton::clicked, this, &TConfigForm::BitBtn1Click);
-    connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_bitBtn1);
-    buttons->addWidget(m_bitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pageControl);
-    layout->addLayout(buttons);
+    const TDialogButtons buttons = AddDialogButtons(*this, *layout, false);
+    connect(buttons.ok, &QPushButton::clicked, this, &TConfigForm::BitBtn1Click);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

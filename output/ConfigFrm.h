@@ -87,8 +87,6 @@ private:
     QLabel* m_labelImg = nullptr;
     QComboBox* m_portCmb = nullptr;
     QPushButton* m_button1 = nullptr;
-    QPushButton* m_bitBtn1 = nullptr;
-    QPushButton* m_bitBtn2 = nullptr;
 };
 
 } // namespace zev

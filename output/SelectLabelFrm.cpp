@@ -1,14 +1,13 @@
 #include "output/SelectLabelFrm.h"
 
+#include "app/DialogButtons.h"
 #include "app/Registries.h"
 #include "app/Settings.h"
 #include "platform/AnsiText.h"
 #include "platform/Profile.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace zev {
@@ -28,23 +27,12 @@ TSelectLabelForm::TSelectLabelForm(const TRegistries& registries, QWidget* paren
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_selectLst);
 
-    m_bitBtn1 = new QPushButton(QStringLiteral("OK"));
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setDefault(true);
-    m_bitBtn2 = new QPushButton(QStringLiteral("Cancela"));
-    m_bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    connect(m_bitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     // At the counter a double click is the quickest way to print.
     connect(m_selectLst, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_bitBtn1);
-    buttons->addWidget(m_bitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, *layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -8,7 +8,6 @@
 #include <string>
 
 class QListWidget;
-class QPushButton;
 
 namespace zev {
 
@@ -36,8 +35,6 @@ private:
     const TRegistries& m_registries;
     std::string m_selectedLabel;
     QListWidget* m_selectLst = nullptr;
-    QPushButton* m_bitBtn1 = nullptr;
-    QPushButton* m_bitBtn2 = nullptr;
 };
 
 } // namespace zev

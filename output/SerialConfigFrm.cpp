@@ -1,12 +1,11 @@
 #include "output/SerialConfigFrm.h"
 
+#include "app/DialogButtons.h"
 #include "output/Seriald.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace zev {
@@ -57,21 +56,9 @@ TSerialConfigForm::TSerialConfigForm(QWidget* parent) : QDialog(parent)
     m_parityCmb = AddList(form, "Parity:", "ParityCmb", Texts(SerialParityNames));
     m_flowCmb = AddList(form, "Flow Control:", "FlowCmb", Texts(SerialFlowNames));
 
-    m_bitBtn1 = new QPushButton(QStringLiteral("OK"));
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setDefault(true);
-    m_bitBtn2 = new QPushButton(QStringLiteral("Cancela"));
-    m_bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    connect(m_bitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_bitBtn1);
-    buttons->addWidget(m_bitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_groupBox);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, *layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

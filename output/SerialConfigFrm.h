@@ -11,7 +11,6 @@
 
 class QComboBox;
 class QGroupBox;
-class QPushButton;
 
 namespace zev {
 
@@ -36,8 +35,6 @@ private:
     QComboBox* m_stopCmb = nullptr;
     QComboBox* m_parityCmb = nullptr;
     QComboBox* m_flowCmb = nullptr;
-    QPushButton* m_bitBtn1 = nullptr; // OK
-    QPushButton* m_bitBtn2 = nullptr; // Cancela
 };
 
 } // namespace zev
