@@ -17,7 +17,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QTemporaryFile>
+#include <QTranslator>
 
 #include <exception>
 
@@ -91,11 +94,32 @@ int TProgram::Run()
     return QApplication::exec();
 }
 
-int StartUp()
+namespace {
+
+// Qt's own dialogs (file choosers, standard buttons) speak the program's
+// language whatever the machine's: the stores are Brazilian.
+void InstallBrazilianTranslation()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_pt_BR"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
+} // namespace
+
+void SetUpApplication()
 {
     QApplication::setApplicationName(QString::fromUtf8(ZevTitle));
     QApplication::setApplicationVersion(QStringLiteral(ZEV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("zev"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/desktop/zev.png")));
+    InstallBrazilianTranslation();
+}
+
+int StartUp()
+{
+    SetUpApplication();
     TProgram program;
     if (!program.Start())
         return 1;

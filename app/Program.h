@@ -54,6 +54,10 @@ private:
     std::unique_ptr<TMainForm> m_mainForm;
 };
 
+// The application object's title ("ZEV 4.0"), version, icon and Qt's own
+// dialogs in Brazilian Portuguese.
+void SetUpApplication();
+
 // The program's entry sequence, on the application object main created:
 // the title, then TProgram::Start and TProgram::Run. The exit code.
 int StartUp();

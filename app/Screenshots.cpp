@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     }
     const QDir output(QString::fromLocal8Bit(argv[1]));
     zev::SetProgramDir(QString::fromLocal8Bit(argv[2]));
-    QApplication::setApplicationName(QString::fromUtf8("ZEV 4.0"));
+    zev::SetUpApplication();
 
     zev::TProgram program;
     if (!program.Start())
