@@ -59,7 +59,7 @@ private:
 void SetUpApplication();
 
 // The program's entry sequence, on the application object main created:
-// the title, then TProgram::Start and TProgram::Run. The exit code.
+// SetUpApplication, then TProgram::Start and TProgram::Run. The exit code.
 int StartUp();
 
 } // namespace zev
