@@ -1,5 +1,7 @@
 #include "printing/ContadorFrm.h"
 
+#include "printing/DialogParts.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -48,13 +50,8 @@ TContadorForm::TContadorForm(QWidget* parent) : QDialog(parent)
     auto* label = new QLabel(QStringLiteral("Quantidade a ser Impressa:"));
     label->setBuddy(m_value);
 
-    m_bitBtn1 = new QPushButton(QStringLiteral("OK"));
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setDefault(true);
-    auto* bitBtn2 = new QPushButton(QStringLiteral("Cancela"));
-    bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    connect(m_bitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    const TOkCancela okCancela = NewOkCancela(this);
+    m_bitBtn1 = okCancela.ok;
     connect(m_value, &QLineEdit::textChanged, this, &TContadorForm::EnableOk);
 
     auto* count = new QHBoxLayout;
@@ -62,14 +59,10 @@ TContadorForm::TContadorForm(QWidget* parent) : QDialog(parent)
     count->addWidget(m_value);
     count->addWidget(NewUpDown());
     count->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_bitBtn1);
-    buttons->addWidget(bitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addLayout(count);
-    layout->addLayout(buttons);
+    layout->addLayout(okCancela.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

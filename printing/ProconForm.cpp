@@ -1,14 +1,12 @@
 #include "printing/ProconForm.h"
 
 #include "platform/Regional.h"
-#include "printing/DatePicker.h"
+#include "printing/DialogParts.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace zev {
@@ -40,21 +38,9 @@ TProconFrm::TProconFrm(QWidget* parent) : QDialog(parent)
     fields->addRow(QStringLiteral("CNPJ:"), m_cnpj);
     fields->addRow(QStringLiteral("Fabricação:"), m_data);
 
-    auto* bitBtn1 = new QPushButton(QStringLiteral("OK"));
-    bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    bitBtn1->setDefault(true);
-    auto* bitBtn2 = new QPushButton(QStringLiteral("Cancela"));
-    bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    connect(bitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitBtn1);
-    buttons->addWidget(bitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
-    layout->addLayout(buttons);
+    layout->addLayout(NewOkCancela(this).row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

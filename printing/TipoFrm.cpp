@@ -1,9 +1,9 @@
 #include "printing/TipoFrm.h"
 
+#include "printing/DialogParts.h"
+
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -41,21 +41,9 @@ TTipoForm::TTipoForm(QWidget* parent) : QDialog(parent)
     }
     m_radioGroup->button(Todos)->setChecked(true);
 
-    auto* bitBtn1 = new QPushButton(QStringLiteral("OK"));
-    bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    bitBtn1->setDefault(true);
-    auto* bitBtn2 = new QPushButton(QStringLiteral("Cancela"));
-    bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    connect(bitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitBtn1);
-    buttons->addWidget(bitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
-    layout->addLayout(buttons);
+    layout->addLayout(NewOkCancela(this).row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
