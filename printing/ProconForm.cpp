@@ -1,0 +1,78 @@
+#include "printing/ProconForm.h"
+
+#include "app/DialogButtons.h"
+#include "platform/Regional.h"
+#include "printing/DatePicker.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace zev {
+
+namespace {
+
+// '_' marks a digit still to type.
+constexpr QChar CnpjBlank = u'_';
+
+} // namespace
+
+TProconFrm::TProconFrm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("ProconFrm"));
+    setWindowTitle(QStringLiteral("ProconFrm"));
+
+    m_nome = new QLineEdit;
+    m_nome->setObjectName(QStringLiteral("Nome"));
+    m_cnpj = new QLineEdit;
+    m_cnpj->setObjectName(QStringLiteral("CNPJ"));
+    // Fourteen digits with their separators.
+    m_cnpj->setInputMask(QStringLiteral("99.999.999/9999-99;") + CnpjBlank);
+    m_data = NewDatePicker(QStringLiteral("Data"));
+    m_data->setDate(DayNumberToQDate(Today()));
+
+    auto* box = new QGroupBox(QStringLiteral("Dados da Etiqueta"));
+    auto* fields = new QFormLayout(box);
+    fields->addRow(QStringLiteral("Nome:"), m_nome);
+    fields->addRow(QStringLiteral("CNPJ:"), m_cnpj);
+    fields->addRow(QStringLiteral("Fabricação:"), m_data);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(box);
+    AddDialogButtons(*this, *layout);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+bool TProconFrm::Execute()
+{
+    return exec() == QDialog::Accepted;
+}
+
+QString TProconFrm::NomeText() const
+{
+    return m_nome->text();
+}
+
+// text() drops the unfilled positions and would shift the digits typed;
+// the shown text keeps every position in its place.
+QString TProconFrm::CnpjText() const
+{
+    QString text = m_cnpj->displayText();
+    text.replace(CnpjBlank, u' ');
+    return text;
+}
+
+double TProconFrm::DataValue() const
+{
+    return QDateToDayNumber(m_data->date());
+}
+
+void TProconFrm::showEvent(QShowEvent* event)
+{
+    m_nome->setFocus();
+    QDialog::showEvent(event);
+}
+
+} // namespace zev

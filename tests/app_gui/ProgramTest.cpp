@@ -1,0 +1,186 @@
+#include "app/Program.h"
+
+#include "app/MainFrm.h"
+#include "output/ConfigFrm.h"
+#include "output/SelectLabelFrm.h"
+#include "output/SerialConfigFrm.h"
+#include "output/SobreFrm.h"
+#include "output/info.h"
+#include "platform/ProgramDir.h"
+#include "printing/ContadorFrm.h"
+#include "printing/DateDlg.h"
+#include "printing/ProconForm.h"
+#include "printing/TipoFrm.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+// Start-up in a fresh program folder, from a working folder of its own
+// (the default templates folder is "modelos" under it), on an empty device
+// tree.
+class ProgramTest : public testing::Test
+{
+protected:
+    ProgramTest() : m_previousCurrent(QDir::currentPath()) { QDir::setCurrent(m_working.path()); }
+    ~ProgramTest() override { QDir::setCurrent(m_previousCurrent); }
+
+    void AddTemplate(const char* fileName, const std::string& bytes) const
+    {
+        QDir(m_working.path()).mkpath(QStringLiteral("modelos"));
+        WriteFileBytes(QDir(m_working.path()).filePath(QStringLiteral("modelos/") + fileName),
+                       bytes);
+    }
+
+    // Starts the program; the text of the error box it showed, if any.
+    QString StartShowingError(TProgram& program, bool& started)
+    {
+        QString shown;
+        AnswerNextModal(
+            [](QWidget* widget) { return qobject_cast<QMessageBox*>(widget) != nullptr; },
+            [&](QWidget* widget) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                EXPECT_EQ(box->icon(), QMessageBox::Critical);
+                EXPECT_EQ(box->windowTitle(), "ZEV 4.0");
+                shown = box->text();
+                box->accept();
+            });
+        started = program.Start();
+        return shown;
+    }
+
+    TProgramDirFixture programDir;
+    QTemporaryDir m_working;
+    QTemporaryDir m_deviceRoot;
+    QString m_previousCurrent;
+};
+
+TEST_F(ProgramTest, AFirstStartWithNoSettingsFile)
+{
+    TProgram program(m_deviceRoot.path());
+    ASSERT_TRUE(program.Start());
+
+    const TWindows& windows = program.Windows();
+    ASSERT_NE(windows.MainForm, nullptr);
+    const QWidget* main = windows.MainForm;
+    for (const QWidget* dialog : std::initializer_list<const QWidget*>{
+             windows.ConfigForm, windows.DateDialog, windows.SelectLabelForm, windows.ContadorForm,
+             windows.SobreForm, windows.TipoForm, windows.SerialConfigForm, windows.ProconFrm}) {
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->parentWidget(), main);
+        EXPECT_FALSE(dialog->isVisible());
+    }
+    EXPECT_FALSE(main->isVisible()); // until the message loop runs
+
+    const TLabelRegistry& labels = program.Registries().LabelRegistry();
+    ASSERT_EQ(labels.LabelList.size(), 1u);
+    EXPECT_EQ(labels.LabelList[0]->GetName(), "null");
+    std::vector<std::string> ports;
+    for (const TPrinterPort* port : program.Registries().PortRegistry().PortList())
+        ports.push_back(port->GetName());
+    EXPECT_EQ(ports, (std::vector<std::string>{"FILE:", "NULL:"}));
+
+    EXPECT_TRUE(QFile::exists(ProgramFilePath(QStringLiteral("zev.mdb"))));
+    EXPECT_FALSE(QFile::exists(ProgramFilePath(QStringLiteral("zev.ini")))); // nothing is saved
+}
+
+TEST_F(ProgramTest, RunShowsTheMainWindowMaximisedUntilItCloses)
+{
+    TProgram program(m_deviceRoot.path());
+    ASSERT_TRUE(program.Start());
+    bool wasMaximized = false;
+    QTimer::singleShot(0, [&] {
+        wasMaximized = program.Windows().MainForm->isMaximized();
+        program.Windows().MainForm->close();
+    });
+    EXPECT_EQ(program.Run(), 0);
+    EXPECT_TRUE(wasMaximized);
+}
+
+TEST_F(ProgramTest, TheStepsRunInOrderAndAFailedStepEndsTheStart)
+{
+    const std::string nameless = "[geral]\r\ndescription=Sem nome\r\n[normal]\r\n1=X\r\n";
+    const struct
+    {
+        const char* what;
+        bool garbageDatabase;
+        bool namelessLabel;
+        const char* error; // part of the message shown
+        bool databaseMade;
+        bool portsBuilt;
+    } cases[] = {
+        // The database is created before the registries: its error comes first.
+        {"database and label", true, true, "zev.mdb", false, false},
+        {"label only", false, true, "Key cannot be an empty string", true, true},
+    };
+    for (const auto& c : cases) {
+        const TProgramDirFixture freshDir;
+        if (c.garbageDatabase)
+            WriteFileBytes(ProgramFilePath(QStringLiteral("zev.mdb")), "não é um banco de dados");
+        if (c.namelessLabel)
+            AddTemplate("semnome.lbl", nameless);
+        TProgram program(m_deviceRoot.path());
+        bool started = true;
+        const QString shown = StartShowingError(program, started);
+        EXPECT_FALSE(started) << c.what;
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(c.error)))
+            << c.what << ": " << shown.toStdString();
+        EXPECT_EQ(program.Registries().Ports != nullptr, c.portsBuilt) << c.what;
+        EXPECT_EQ(program.Registries().Labels, nullptr) << c.what;
+        if (c.databaseMade) {
+            EXPECT_TRUE(QFile::exists(ProgramFilePath(QStringLiteral("zev.mdb")))) << c.what;
+        }
+        EXPECT_FALSE(program.Windows().MainForm->isVisible()) << c.what;
+    }
+}
+
+TEST_F(ProgramTest, AProgramFolderThatCannotBeWrittenIsNamedAtStart)
+{
+    // Not even the superuser creates files here.
+    const QString readOnly = QStringLiteral("/proc/self");
+    SetProgramDir(readOnly);
+    TProgram program(m_deviceRoot.path());
+    bool started = true;
+    const QString shown = StartShowingError(program, started);
+    SetProgramDir(programDir.Path());
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(shown.startsWith(QString::fromUtf8("Não é possível gravar na pasta do programa")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(readOnly)) << shown.toStdString();
+    EXPECT_EQ(program.Registries().Ports, nullptr);
+}
+
+TEST(ProgramVersion, TheProgramCarriesItsVersionTableInBrazilianPortuguese)
+{
+    const QString zev = qEnvironmentVariable("ZEV_PROGRAM");
+    ASSERT_FALSE(zev.isEmpty()) << "ZEV_PROGRAM names the built program";
+    const struct
+    {
+        const char* langId;
+        const char* fileVersion;
+        const char* productName;
+    } cases[] = {
+        {"0416", ZEV_VERSION, "ZEV"}, {"040C", "", ""}, // the table is not in French
+    };
+    for (const auto& c : cases) {
+        TVRInfoExe info;
+        info.ExeName = zev;
+        info.LangId = c.langId;
+        info.ReadInfo();
+        EXPECT_EQ(info.FileVersion, c.fileVersion) << c.langId;
+        EXPECT_EQ(info.ProductName, c.productName) << c.langId;
+    }
+}
+
+} // namespace

@@ -1,0 +1,76 @@
+#pragma once
+
+// Answering the small modal dialogs the way the operator does: the answer
+// runs once the dialog's own event loop has started.
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace zev::test {
+
+enum class TAnswer
+{
+    Ok,
+    Enter,
+    Cancela,
+    Escape,
+    CloseBox
+};
+
+template <typename Widget> Widget* Child(const QObject& parent, const char* name)
+{
+    auto* child = parent.findChild<Widget*>(QString::fromLatin1(name));
+    if (child == nullptr)
+        ADD_FAILURE() << "no component " << name;
+    return child;
+}
+
+// Keys go where the operator's keyboard goes: the focused component.
+inline QWidget* KeyTarget(QDialog& dialog)
+{
+    return dialog.focusWidget() != nullptr ? dialog.focusWidget() : &dialog;
+}
+
+inline void Answer(QDialog& dialog, TAnswer answer)
+{
+    switch (answer) {
+    case TAnswer::Ok:
+        Child<QPushButton>(dialog, "BitBtn1")->click();
+        break;
+    case TAnswer::Enter:
+        QTest::keyClick(KeyTarget(dialog), Qt::Key_Return);
+        break;
+    case TAnswer::Cancela:
+        Child<QPushButton>(dialog, "BitBtn2")->click();
+        break;
+    case TAnswer::Escape:
+        QTest::keyClick(KeyTarget(dialog), Qt::Key_Escape);
+        break;
+    case TAnswer::CloseBox:
+        dialog.close();
+        break;
+    }
+}
+
+// `act` runs on the shown dialog, then `answer` closes it. A dialog that
+// refuses the answer is a failure, closed so that the test goes on.
+inline void WhenShown(QDialog& dialog, std::function<void()> act, TAnswer answer)
+{
+    QTimer::singleShot(0, &dialog, [&dialog, act = std::move(act), answer] {
+        EXPECT_TRUE(dialog.isVisible());
+        act();
+        Answer(dialog, answer);
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the dialog did not close";
+            dialog.reject();
+        }
+    });
+}
+
+} // namespace zev::test

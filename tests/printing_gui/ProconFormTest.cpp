@@ -1,0 +1,108 @@
+#include "printing/ProconForm.h"
+#include "platform/Regional.h"
+#include "tests/printing_gui/DialogAnswers.h"
+
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+class ProconFormTest : public testing::Test
+{
+protected:
+    QLineEdit* Nome() const { return Child<QLineEdit>(form, "Nome"); }
+    QLineEdit* Cnpj() const { return Child<QLineEdit>(form, "CNPJ"); }
+    QDateEdit* Data() const { return Child<QDateEdit>(form, "Data"); }
+
+    TProconFrm form;
+};
+
+TEST_F(ProconFormTest, OpensEmptyOnTodayUnderItsCaptions)
+{
+    EXPECT_EQ(form.windowTitle(), "ProconFrm");
+    EXPECT_EQ(form.findChild<QGroupBox*>()->title(), "Dados da Etiqueta");
+    QStringList labels;
+    for (const QLabel* label : form.findChildren<QLabel*>())
+        labels << label->text();
+    for (const char* text : {"Nome:", "CNPJ:", "Fabricação:"})
+        EXPECT_TRUE(labels.contains(QString::fromUtf8(text))) << text;
+    EXPECT_EQ(Child<QPushButton>(form, "BitBtn2")->text(), "Cancela");
+    EXPECT_TRUE(Data()->calendarPopup());
+    EXPECT_EQ(Data()->displayFormat(), "dd/MM/yyyy");
+
+    EXPECT_EQ(form.NomeText(), "");
+    EXPECT_EQ(form.CnpjText(), "  .   .   /    -  ");
+    EXPECT_EQ(form.DataValue(), Today());
+}
+
+TEST_F(ProconFormTest, CnpjKeepsItsSeparatorsAndABlankForEveryDigitMissing)
+{
+    const struct
+    {
+        const char* typed;
+        const char* text;
+    } cases[] = {
+        {"", "  .   .   /    -  "},
+        {"1234", "12.34 .   /    -  "},
+        {"1a2b3", "12.3  .   /    -  "},
+        {"12345678000195", "12.345.678/0001-95"},
+        {"123456789012345678", "12.345.678/9012-34"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        WhenShown(
+            form,
+            [&] {
+                Cnpj()->clear();
+                QTest::keyClick(Nome(), Qt::Key_Tab);
+                ASSERT_EQ(form.focusWidget(), Cnpj());
+                QTest::keyClicks(Cnpj(), c.typed);
+            },
+            TAnswer::Ok);
+        EXPECT_TRUE(form.Execute());
+        EXPECT_EQ(form.CnpjText(), c.text);
+    }
+}
+
+TEST_F(ProconFormTest, OffersWhatWasTypedAgainAtTheNextShowingWithTheFocusOnNome)
+{
+    WhenShown(
+        form,
+        [&] {
+            EXPECT_EQ(form.focusWidget(), Nome());
+            QTest::keyClicks(Nome(), "Distribuidora Silva");
+            QTest::keyClick(Nome(), Qt::Key_Tab);
+            QTest::keyClicks(form.focusWidget(), "12345678000195");
+            Data()->setDate(QDate(2000, 1, 1));
+        },
+        TAnswer::Enter);
+    ASSERT_TRUE(form.Execute());
+    EXPECT_EQ(form.NomeText(), "Distribuidora Silva");
+    EXPECT_EQ(form.CnpjText(), "12.345.678/0001-95");
+    EXPECT_EQ(form.DataValue(), 36526);
+
+    for (const TAnswer answer : {TAnswer::Cancela, TAnswer::Ok}) {
+        WhenShown(
+            form,
+            [&] {
+                EXPECT_EQ(form.focusWidget(), Nome());
+                EXPECT_EQ(Nome()->text(), "Distribuidora Silva");
+                EXPECT_EQ(Cnpj()->displayText(), "12.345.678/0001-95");
+                EXPECT_EQ(Data()->date(), QDate(2000, 1, 1));
+                Cnpj()->setFocus(); // the next showing starts on Nome again
+            },
+            answer);
+        EXPECT_EQ(form.Execute(), answer == TAnswer::Ok);
+        EXPECT_EQ(form.NomeText(), "Distribuidora Silva");
+        EXPECT_EQ(form.DataValue(), 36526);
+    }
+}
+
+} // namespace
