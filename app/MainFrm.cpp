@@ -153,13 +153,17 @@ void TMainForm::CreateStatusBar()
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBar"));
     m_statusBar->setSizeGripEnabled(false);
+    // Neither panel asks for room of its own: a fixed width on the first
+    // would keep the window from ever getting narrower.
     m_panel0 = new QLabel;
     m_panel0->setObjectName(QStringLiteral("Panel0"));
+    m_panel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_panel1 = new QLabel;
     m_panel1->setObjectName(QStringLiteral("Panel1"));
     m_panel1->setAlignment(Qt::AlignCenter);
-    m_statusBar->addWidget(m_panel0);
-    m_statusBar->addWidget(m_panel1, 1);
+    m_panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_statusBar->addWidget(m_panel0, 1);
+    m_statusBar->addWidget(m_panel1);
     m_statusBar->installEventFilter(this);
     setStatusBar(m_statusBar);
 }
@@ -173,7 +177,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 void TMainForm::StatusBarResize()
 {
-    m_panel0->setFixedWidth(std::max(0, m_statusBar->width() - ClockPanelWidth));
+    m_panel0->setMaximumWidth(std::max(0, m_statusBar->width() - ClockPanelWidth));
 }
 
 void TMainForm::Timer1Timer()
