@@ -162,8 +162,9 @@ void TMainForm::CreateStatusBar()
     m_panel1->setObjectName(QStringLiteral("Panel1"));
     m_panel1->setAlignment(Qt::AlignCenter);
     m_panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_statusBar->addWidget(m_panel0, 1);
-    m_statusBar->addWidget(m_panel1);
+    // The first panel takes all the room up to its width, the clock the rest.
+    m_statusBar->addWidget(m_panel0, 1000);
+    m_statusBar->addWidget(m_panel1, 1);
     m_statusBar->installEventFilter(this);
     setStatusBar(m_statusBar);
 }

@@ -122,6 +122,7 @@ TEST_F(MainFrmTest, StatusTextIsShownAtOnceAndTheClockRuns)
         QApplication::processEvents();
         EXPECT_EQ(form.width(), width);
         EXPECT_EQ(Panel(0)->width(), form.statusBar()->width() - 120) << width;
+        EXPECT_GT(Panel(1)->width(), 80) << width; // room for the clock
     }
 
     const auto* timer = form.findChild<QTimer*>("Timer1");
