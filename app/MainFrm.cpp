@@ -25,7 +25,10 @@ namespace {
 
 constexpr int CtrlFlag = 16384;
 constexpr int VkF1 = 112;
+// The clock's panel: 120 pixels, as wide as Tahoma needs; a wider font
+// standing in for it gets the room its text needs.
 constexpr int ClockPanelWidth = 120;
+constexpr int ClockPadding = 12;
 
 constexpr TMenuDef MenuTable[] = {
     {"Seleo1", "&Seleção"},
@@ -178,7 +181,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 void TMainForm::StatusBarResize()
 {
-    m_panel0->setMaximumWidth(std::max(0, m_statusBar->width() - ClockPanelWidth));
+    const int clockText = m_panel1->fontMetrics().horizontalAdvance(m_panel1->text());
+    const int clockWidth = std::max(ClockPanelWidth, clockText + ClockPadding);
+    m_panel0->setMaximumWidth(std::max(0, m_statusBar->width() - clockWidth));
 }
 
 void TMainForm::Timer1Timer()
