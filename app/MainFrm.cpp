@@ -189,6 +189,8 @@ void TMainForm::StatusBarResize()
 void TMainForm::Timer1Timer()
 {
     m_panel1->setText(DateTimeToStr(QDateTime::currentDateTime()));
+    // A longer date (10/12 after 9/12) may need more room.
+    StatusBarResize();
 }
 
 void TMainForm::ShowStatus(const QString& text)

@@ -228,7 +228,11 @@ void TConfigForm::ShowSettings()
     m_agrupadoChk->setChecked(m_agrupado);
     m_agrupadoCmb->setEnabled(m_agrupado);
     m_agrupadoCmb->setCurrentIndex(m_agrupado ? m_agrupadoPor : -1);
-    m_minBalancaEdt->setText(DigitsOnly(m_minBalanca));
+    // The edit keeps digits only, and so does what OK writes, whether or
+    // not the edit showed this text already.
+    const QString minBalanca = DigitsOnly(m_minBalanca);
+    m_minBalanca = minBalanca.toStdString();
+    m_minBalancaEdt->setText(minBalanca);
     m_autmoChk->setChecked(m_impAutom);
     m_atacadoChk->setChecked(m_atacado);
     FillLists();

@@ -242,6 +242,12 @@ TEST_F(ConfigFrmTest, MinBalancaTakesUpToFourteenDigitsOnly)
         },
         "BitBtn1");
     EXPECT_EQ(Read(settings::MinBalanca), "12345678901234");
+
+    // A value edited by hand is saved as the edit shows it, at every visit.
+    program.WriteSettings("[Geral]\r\nMin Balanca=12.345\r\n");
+    for (const char* button : {"BitBtn2", "BitBtn1"})
+        Visit([] {}, button);
+    EXPECT_EQ(Read(settings::MinBalanca), "12345");
 }
 
 TEST_F(ConfigFrmTest, TheDefaultLabelSurvivesTheRemovalOfItsEntry)

@@ -77,6 +77,14 @@ TEST_F(SelectLabelFrmTest, TheOperatorsPickOrCancela)
     program.WriteSettings("[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");
     EXPECT_EQ(Choose([&] { SelectLst()->setCurrentRow(1); }, "BitBtn1"), "gondola-zpl");
     EXPECT_EQ(Choose([&] { SelectLst()->setCurrentRow(0); }, "BitBtn2"), std::nullopt);
+    // A double click chooses at once.
+    form.FillLabels();
+    QTimer::singleShot(0, &form, [&] {
+        SelectLst()->setCurrentRow(0);
+        emit SelectLst()->itemDoubleClicked(SelectLst()->item(0));
+    });
+    EXPECT_EQ(form.exec(), QDialog::Accepted);
+    EXPECT_EQ(form.SelectedLabel(), "null");
 }
 
 TEST_F(SelectLabelFrmTest, NoConfiguredLabelsGiveAnEmptyChoice)
