@@ -51,8 +51,6 @@ QTableWidget* NewGrid(const char* name, const int rowHeight)
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setColumnWidth(0, 300);
-    grid->setColumnWidth(1, 40);
     grid->setMinimumWidth(360);
     return grid;
 }

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "platform/Profile.h"
+#include "tests/support/DialogAnswers.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QCheckBox>
@@ -58,13 +59,7 @@ QStringList Items(const QListWidget* list)
 class ConfigFrmTest : public testing::Test
 {
 protected:
-    template <typename T> T* Find(const char* name) const
-    {
-        auto* widget = form.findChild<T*>(QString::fromLatin1(name));
-        if (widget == nullptr)
-            ADD_FAILURE() << "no component " << name;
-        return widget;
-    }
+    template <typename T> T* Find(const char* name) const { return Child<T>(form, name); }
     QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
     QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
     QListWidget* LabelLst() const { return Find<QListWidget>("LabelLst"); }

@@ -1,5 +1,5 @@
 #include "printing/ContadorFrm.h"
-#include "tests/printing_gui/DialogAnswers.h"
+#include "tests/support/DialogAnswers.h"
 
 #include <QLabel>
 #include <QLineEdit>

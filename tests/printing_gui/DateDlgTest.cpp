@@ -1,6 +1,6 @@
 #include "printing/DateDlg.h"
 #include "platform/Regional.h"
-#include "tests/printing_gui/DialogAnswers.h"
+#include "tests/support/DialogAnswers.h"
 
 #include <QDateEdit>
 #include <QLabel>

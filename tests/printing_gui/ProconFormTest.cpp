@@ -1,6 +1,6 @@
 #include "printing/ProconForm.h"
 #include "platform/Regional.h"
-#include "tests/printing_gui/DialogAnswers.h"
+#include "tests/support/DialogAnswers.h"
 
 #include <QDateEdit>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 #include "printing/TipoFrm.h"
-#include "tests/printing_gui/DialogAnswers.h"
+#include "tests/support/DialogAnswers.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

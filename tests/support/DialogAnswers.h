@@ -1,7 +1,7 @@
 #pragma once
 
-// Answering the small modal dialogs the way the operator does: the answer
-// runs once the dialog's own event loop has started.
+// Finding a dialog's components by name, and answering a modal dialog the
+// way the operator does: the answer runs once its own event loop started.
 
 #include <QDialog>
 #include <QPushButton>
