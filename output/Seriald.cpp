@@ -98,8 +98,9 @@ std::string DeviceControlText(const TSerialSettings& line)
 }
 
 TSerialPort::TSerialPort(TOperator& op, std::string name, QString device,
-                         std::chrono::milliseconds writeBound)
-    : m_operator(op), m_name(std::move(name)), m_device(std::move(device)), m_writeBound(writeBound)
+                         std::chrono::milliseconds writeBound, TModemLinesFactory modemLines)
+    : m_operator(op), m_name(std::move(name)), m_device(std::move(device)),
+      m_writeBound(writeBound), m_modemLines(std::move(modemLines))
 {}
 
 // A port released in the middle of a job drops what the line still holds:
@@ -150,6 +151,18 @@ bool TSerialPort::StartData(const QString& settingsPath)
         m_operator.ShowNotice(QStringLiteral("Erro: SetCommState"));
         return false;
     }
+    if (line->DsrFlow()) {
+        if (m_modemLines)
+            line->UseModemLines(m_modemLines());
+        if (!line->RaiseDtr()) {
+            m_operator.ShowNotice(
+                QStringLiteral("Erro: o controle de fluxo DSR/DTR precisa das linhas de modem "
+                               "(DSR e DTR) da porta, e %1 não as tem. Escolha outro controle "
+                               "de fluxo na configuração da porta.")
+                    .arg(AnsiToQString(m_name)));
+            return false;
+        }
+    }
     m_line = std::move(line);
     m_stalled = false;
     return true;
@@ -178,12 +191,15 @@ bool TSerialPort::EndData()
 {
     if (!m_line)
         return false;
-    if (m_stalled)
+    bool taken = !m_stalled;
+    if (m_stalled) {
         m_line->Discard();
-    else if (!m_line->Drain(m_writeBound))
+    } else if (!m_line->Drain(m_writeBound)) {
         ShowNotTaken();
+        taken = false;
+    }
     m_line.reset();
-    return true;
+    return taken;
 }
 
 void TSerialPort::ShowNotTaken()

@@ -5,10 +5,12 @@
 // zev.ini named after it, lets the operator edit them in the serial settings
 // dialog, and during a job holds the device open, exclusively.
 //
-// A block the device has not taken within the write bound (10 seconds: flow
-// control holding it back, nothing attached) is given up with a message and
-// SendData returns false; the rest of that job is then refused at once, so a
-// job of many labels cannot hang the program.
+// A device that takes no byte for as long as the write bound (10 seconds:
+// flow control holding it back, nothing attached) is given up with a message
+// and SendData returns false; the rest of that job is then refused at once,
+// so a job of many labels cannot hang the program. A slow printer is waited
+// for as long as it keeps taking data, and EndData returns true only when
+// the device has sent everything.
 
 #include "output/PrinterDriver.h"
 #include "output/SystemPortDriver.h"
@@ -16,12 +18,17 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace zev {
 
+class TModemLines;
 class TOperator;
 class TSerialLine;
+
+// Gives a job's line other modem lines than its device's own (tests).
+using TModemLinesFactory = std::function<std::unique_ptr<TModemLines>()>;
 
 // The lists of the settings dialog, in their order.
 inline constexpr std::array<int, 15> SerialBaudRates = {110,   300,   600,    1200,   2400,
@@ -64,7 +71,8 @@ public:
     static constexpr std::chrono::milliseconds DefaultWriteBound{10000};
 
     TSerialPort(TOperator& op, std::string name, QString device,
-                std::chrono::milliseconds writeBound = DefaultWriteBound);
+                std::chrono::milliseconds writeBound = DefaultWriteBound,
+                TModemLinesFactory modemLines = {});
     ~TSerialPort() override;
 
     std::string GetName() const override { return m_name; }
@@ -73,8 +81,8 @@ public:
     // Opens the device and sets the line; false, after a message, when it
     // cannot; false without a word while already started.
     bool StartData(const QString& settingsPath) override;
-    // Waits (within the bound) until the device has sent everything, then
-    // closes it. False when idle.
+    // Waits until the device has sent everything, then closes it. False when
+    // idle, and when data of this job was not taken (after a message).
     bool EndData() override;
     bool SendData(const std::string& data) override;
 
@@ -85,6 +93,7 @@ private:
     std::string m_name;
     QString m_device;
     std::chrono::milliseconds m_writeBound;
+    TModemLinesFactory m_modemLines;
     std::unique_ptr<TSerialLine> m_line; // open during a job
     bool m_stalled = false;              // a block of this job was not taken
 };

@@ -46,9 +46,11 @@ TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what,
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that neither opening (a pipe without a reader) nor
     // writing (a printer that does not take data) can hang; Write waits
-    // for the device itself, within the bound.
-    const int flags = mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC
-                                            : O_WRONLY | O_APPEND | O_NOCTTY | O_NONBLOCK;
+    // for the device itself, within the bound. A job's output file may be a
+    // named pipe too.
+    const int flags = (mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC
+                                             : O_WRONLY | O_APPEND | O_NOCTTY) |
+                      O_NONBLOCK;
     do
         m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
     while (m_fd < 0 && errno == EINTR);
@@ -67,18 +69,21 @@ void TOutputFile::Write(std::string_view data)
     using namespace std::chrono;
     if (m_fd < 0)
         Fail(EBADF);
-    const auto deadline = steady_clock::now() + m_bound;
+    // The bound counts from the last byte the device took: a slow printer
+    // is waited for as long as it keeps taking data.
+    auto deadline = steady_clock::now() + m_bound;
     bool saidReady = false;
     while (!data.empty()) {
         const ssize_t written = write(m_fd, data.data(), data.size());
-        if (written >= 0) {
+        if (written > 0) {
             data.remove_prefix(static_cast<std::size_t>(written));
             saidReady = false;
+            deadline = steady_clock::now() + m_bound;
             continue;
         }
-        if (errno == EINTR)
+        if (written < 0 && errno == EINTR)
             continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
+        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             Fail(errno);
         const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
         if (left <= milliseconds::zero())

@@ -6,8 +6,8 @@
 // system's error text and number.
 //
 // A device that does not take the data (a printer offline or out of paper, a
-// pipe nobody reads) makes Write give up after a bound instead of hanging
-// the program.
+// pipe nobody reads) makes Write give up once it has taken nothing for as
+// long as the bound, instead of hanging the program; a slow one is waited for.
 
 #include <QString>
 
@@ -36,7 +36,7 @@ public:
     static constexpr std::chrono::milliseconds DefaultDeviceBound{10000};
 
     // `what` names the destination in messages ("LPT1:", "FILE:").
-    // `bound`: how long one Write may wait for a device to take its data.
+    // `bound`: how long Write waits for a device that takes nothing.
     TOutputFile(const QString& path, Mode mode, std::string what,
                 std::chrono::milliseconds bound = DefaultDeviceBound);
     ~TOutputFile(); // closes without a word when Close was not called

@@ -56,6 +56,7 @@ struct TLineText
     std::optional<std::string> stopBits; // "1", "1.5", "2"
     std::optional<bool> xon;
     std::optional<bool> octs;
+    std::optional<bool> odsr;
 };
 
 std::optional<bool> OnOff(std::string_view value)
@@ -118,8 +119,7 @@ std::optional<TLineText> ParseLineText(std::string_view text)
             if (!(line.octs = OnOff(value)))
                 return std::nullopt;
         } else if (AnsiSameText(key, "odsr")) {
-            // Linux has no DSR/DTR output flow control.
-            if (OnOff(value) != false)
+            if (!(line.odsr = OnOff(value)))
                 return std::nullopt;
         } else {
             return std::nullopt;
@@ -156,7 +156,54 @@ tcflag_t SizeFlag(int dataBits)
     }
 }
 
+class TDeviceModemLines final : public TModemLines
+{
+public:
+    explicit TDeviceModemLines(int fd) : m_fd(fd) {}
+
+    bool RaiseDtr() override
+    {
+        const int bit = TIOCM_DTR;
+        return ioctl(m_fd, TIOCMBIS, &bit) == 0;
+    }
+
+    std::optional<bool> Dsr() override
+    {
+        int bits = 0;
+        if (ioctl(m_fd, TIOCMGET, &bits) != 0)
+            return std::nullopt;
+        return (bits & TIOCM_DSR) != 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// How often a wait looks again at a device that gives no event for it.
+constexpr std::chrono::milliseconds PollStep{2};
+
 } // namespace
+
+// The bound of every wait: it starts again whenever the device takes a byte.
+class TNoProgressClock
+{
+public:
+    explicit TNoProgressClock(std::chrono::milliseconds bound)
+        : m_bound(bound), m_deadline(Clock::now() + bound)
+    {
+    }
+    void Progress() { m_deadline = Clock::now() + m_bound; }
+    // Milliseconds left, 0 once expired.
+    int Left() const
+    {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now());
+        return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+    }
+
+private:
+    std::chrono::milliseconds m_bound;
+    Clock::time_point m_deadline;
+};
 
 std::unique_ptr<TSerialLine> TSerialLine::Open(const QString& device)
 {
@@ -176,7 +223,10 @@ std::unique_ptr<TSerialLine> TSerialLine::Open(const QString& device)
     return std::unique_ptr<TSerialLine>(new TSerialLine(fd));
 }
 
-TSerialLine::TSerialLine(int fd) : m_fd(fd), m_state(std::make_unique<termios>()) {}
+TSerialLine::TSerialLine(int fd)
+    : m_fd(fd), m_modem(std::make_unique<TDeviceModemLines>(fd)),
+      m_state(std::make_unique<termios>())
+{}
 
 TSerialLine::~TSerialLine()
 {
@@ -258,6 +308,8 @@ bool TSerialLine::BuildState(std::string_view text)
         else
             state.c_cflag &= ~CRTSCTS;
     }
+    if (line->odsr)
+        m_dsrFlow = *line->odsr;
     *m_state = state;
     return true;
 }
@@ -276,25 +328,40 @@ bool TSerialLine::ApplyState()
     return cfgetospeed(&applied) == cfgetospeed(m_state.get());
 }
 
+void TSerialLine::UseModemLines(std::unique_ptr<TModemLines> lines)
+{
+    m_modem = std::move(lines);
+}
+
+bool TSerialLine::RaiseDtr()
+{
+    return m_modem->RaiseDtr() && m_modem->Dsr().has_value();
+}
+
 TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono::milliseconds bound)
 {
-    const Clock::time_point deadline = Clock::now() + bound;
+    TNoProgressClock clock(bound);
+    return m_dsrFlow ? WritePaced(data, clock) : WriteAll(data, clock);
+}
+
+TSerialLine::TWriteResult TSerialLine::WriteAll(std::string_view data, TNoProgressClock& clock)
+{
     while (!data.empty()) {
         const ssize_t written = write(m_fd, data.data(), data.size());
         if (written > 0) {
             data.remove_prefix(static_cast<std::size_t>(written));
+            clock.Progress();
             continue;
         }
         if (written < 0 && errno != EINTR && errno != EAGAIN) {
             m_error = errno;
             return TWriteResult::Failed;
         }
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
+        const int left = clock.Left();
+        if (left == 0)
             return TWriteResult::TimedOut;
         pollfd ready{m_fd, POLLOUT, 0};
-        if (poll(&ready, 1, static_cast<int>(left)) < 0 && errno != EINTR) {
+        if (poll(&ready, 1, left) < 0 && errno != EINTR) {
             m_error = errno;
             return TWriteResult::Failed;
         }
@@ -302,23 +369,56 @@ TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono:
     return TWriteResult::Written;
 }
 
-bool TSerialLine::Drain(std::chrono::milliseconds bound)
+TSerialLine::TWriteResult TSerialLine::WritePaced(std::string_view data, TNoProgressClock& clock)
 {
-    Clock::time_point deadline = Clock::now() + bound;
+    while (!data.empty()) {
+        // Waiting for the printer to be ready is no progress.
+        for (;;) {
+            const std::optional<bool> ready = m_modem->Dsr();
+            if (!ready) {
+                m_error = errno != 0 ? errno : ENOTTY;
+                return TWriteResult::Failed;
+            }
+            if (*ready)
+                break;
+            if (clock.Left() == 0)
+                return TWriteResult::TimedOut;
+            std::this_thread::sleep_for(PollStep);
+        }
+        const std::string_view piece = data.substr(0, DsrPieceSize);
+        if (const TWriteResult result = WriteAll(piece, clock); result != TWriteResult::Written)
+            return result;
+        if (!WaitEmpty(clock))
+            return TWriteResult::TimedOut;
+        data.remove_prefix(piece.size());
+    }
+    return TWriteResult::Written;
+}
+
+bool TSerialLine::WaitEmpty(TNoProgressClock& clock)
+{
     int last = -1;
     for (;;) {
+        // A device that cannot tell its queue has nothing to wait for.
         int queued = 0;
         if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
             return true;
-        if (last < 0 || queued < last)
-            deadline = Clock::now() + bound;
+        if (last >= 0 && queued < last)
+            clock.Progress();
         last = queued;
-        if (Clock::now() >= deadline) {
-            Discard();
+        if (clock.Left() == 0)
             return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(PollStep);
     }
+}
+
+bool TSerialLine::Drain(std::chrono::milliseconds bound)
+{
+    TNoProgressClock clock(bound);
+    if (WaitEmpty(clock))
+        return true;
+    Discard();
+    return false;
 }
 
 void TSerialLine::Discard()

@@ -1,9 +1,14 @@
 #include "output/Filed.h"
 #include "output/Nulld.h"
 #include "output/PortRegistry.h"
+#include "platform/OutputFile.h"
 #include "tests/output/OutputTestSupport.h"
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zev;
 using namespace zev::test;
@@ -99,8 +104,27 @@ TEST_F(FilePortTest, InputOutputFailuresAreRaisedWithTheSystemsError)
     const auto [code, text] = IoErrorOf([&] { port.StartData(Ini()); });
     EXPECT_EQ(code, ENOENT);
     EXPECT_TRUE(Contains(text, unreachable.toStdString())) << text;
-    EXPECT_TRUE(Contains(text, "No such file or directory")) << text;
+    EXPECT_TRUE(Contains(text, std::strerror(ENOENT))) << text;
     EXPECT_TRUE(op.Messages().empty());
+}
+
+// A job's output file may be a named pipe: one nobody opened fails at once,
+// one nobody reads at the bound, instead of hanging the program.
+TEST_F(FilePortTest, ANamedPipeNobodyReadsNeverHangs)
+{
+    using namespace std::chrono_literals;
+    const QByteArray fifo = QFile::encodeName(home.File("fila"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    const auto job = [&] {
+        TOutputFile output(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace, "FILE:",
+                           300ms);
+        output.Write(std::string(1 << 20, 'Z'));
+        output.Close();
+    };
+    EXPECT_EQ(IoErrorOf(job).first, ENXIO);
+    const int reader = open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    EXPECT_EQ(IoErrorOf(job).first, ETIMEDOUT);
+    close(reader);
 }
 
 } // namespace

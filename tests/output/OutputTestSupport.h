@@ -17,8 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <poll.h>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace zev::test {
@@ -79,6 +84,58 @@ inline std::pair<int, std::string> IoErrorOf(const std::function<void()>& action
     }
     return {0, "no error"};
 }
+
+// A printer that takes data slowly but steadily, `chunk` bytes every
+// `pause`, from the reading end `fd`; once it has taken `limit` bytes it
+// takes nothing more, as a printer that stopped.
+class TSlowReader
+{
+public:
+    TSlowReader(int fd, std::size_t chunk, std::chrono::milliseconds pause,
+                std::size_t limit = SIZE_MAX)
+        : m_thread([=, this] { Run(fd, chunk, pause, limit); })
+    {
+    }
+    ~TSlowReader() { Stop(); }
+    TSlowReader(const TSlowReader&) = delete;
+    TSlowReader& operator=(const TSlowReader&) = delete;
+
+    // What arrived, once nothing more came for a while.
+    const std::string& Stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_received;
+    }
+
+private:
+    void Run(int fd, std::size_t chunk, std::chrono::milliseconds pause, std::size_t limit)
+    {
+        std::string buffer(chunk, '\0');
+        for (;;) {
+            const std::size_t wanted = std::min(chunk, limit - m_received.size());
+            pollfd ready{fd, POLLIN, 0};
+            // Told to stop, it still takes what is on its way.
+            if (wanted == 0 || poll(&ready, 1, m_stop ? 300 : 10) <= 0) {
+                if (m_stop)
+                    return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            const ssize_t got = read(fd, buffer.data(), wanted);
+            if (got <= 0)
+                return;
+            m_received.append(buffer.data(), static_cast<std::size_t>(got));
+            if (!m_stop)
+                std::this_thread::sleep_for(pause);
+        }
+    }
+
+    std::string m_received;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
 
 inline std::vector<TOperatorMessage> Error(const char* text)
 {

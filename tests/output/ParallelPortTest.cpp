@@ -122,6 +122,33 @@ TEST_F(ParallelPortTest, ADeviceThatTakesNothingGivesUp)
     EXPECT_TRUE(op.Messages().empty());
 }
 
+// A slow printer takes a block far longer than the bound: it is waited for
+// while it takes bytes, and given up once it stops.
+TEST_F(ParallelPortTest, ASlowDeviceIsWaitedForWhileItTakesData)
+{
+    using namespace std::chrono_literals;
+    const QString device = Device("lp0");
+    QFile::remove(device);
+    ASSERT_EQ(mkfifo(QFile::encodeName(device).constData(), 0600), 0);
+    const std::string block = EveryByte(256 * 1024);
+    for (const bool stops : {false, true}) {
+        SCOPED_TRACE(stops ? "stops taking data" : "slow but steady");
+        const int fd = open(QFile::encodeName(device).constData(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        TParallelPort port(op, "LPT1:", device, 300ms);
+        TSlowReader printer(fd, 4096, 15ms, stops ? 100 * 1024 : SIZE_MAX);
+        const auto start = std::chrono::steady_clock::now();
+        const auto [code, text] = IoErrorOf([&] { port.SendData(block); });
+        EXPECT_EQ(code, stops ? ETIMEDOUT : 0) << text;
+        if (!stops) {
+            EXPECT_GT(std::chrono::steady_clock::now() - start, 300ms) << "outlasts the bound";
+            EXPECT_EQ(printer.Stop(), block);
+        }
+        printer.Stop();
+        close(fd);
+    }
+}
+
 // As a store's user without the printer group sees it (run as nobody).
 TEST_F(ParallelPortTest, APermissionErrorSaysWhatToDo)
 {

@@ -1,9 +1,12 @@
 #include "output/PortRegistry.h"
 #include "output/Seriald.h"
+#include "platform/SerialLine.h"
 #include "tests/output/OutputTestSupport.h"
 #include "tests/support/PseudoTerminal.h"
 
 #include <QFile>
+
+#include <climits>
 
 #include <map>
 #include <termios.h>
@@ -17,6 +20,10 @@ namespace {
 
 using SerialSettingsTest = OutputTest;
 
+const std::vector<TOperatorMessage> NotTaken =
+    Error("A porta COM9: não recebeu os dados em 0,3 segundos: "
+          "verifique se a impressora está ligada, conectada e pronta.");
+
 TEST_F(SerialSettingsTest, TheDriverTakesTheComPortsOnly)
 {
     const QString device = Device("impressora");
@@ -24,7 +31,6 @@ TEST_F(SerialSettingsTest, TheDriverTakesTheComPortsOnly)
            "\r\ncom3:=" + device.toStdString() + "\r\nCOM2:=" + device.toStdString() + "\r\n");
     TSerialDriver driver(op, Ini(), Root());
     EXPECT_EQ(Names(driver.GetPorts()), (std::vector<std::string>{"COM1:", "COM2:"}));
-    EXPECT_EQ(TSerialPort::DefaultWriteBound, 10s);
 }
 
 TEST_F(SerialSettingsTest, TheDialogShowsAndKeepsTheStoredSettings)
@@ -144,8 +150,6 @@ TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
          "baud=2400 parity=N data=5 stop=1.5 xon=off octs=on odsr=off", "2400 2 rtscts"},
         {"STOPBITS=2\r\nFLOWCONTROL=0\r\n",
          "baud=9600 parity=N data=8 stop=1.5 xon=off octs=off odsr=off", "refused"},
-        {"FLOWCONTROL=3\r\n", "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=on",
-         "refused"},
         {"BAUD=4000\r\n", "baud=4000 parity=N data=8 stop=1 xon=off octs=on odsr=off",
          "4000 1 rtscts"},
         {"PARITY=Odd\r\n", "baud=9600 parity=O data=8 stop=1 xon=off octs=on odsr=off",
@@ -275,13 +279,101 @@ TEST_F(SerialPortTest, AWriteTheDeviceDoesNotTakeGivesUpAtTheBound)
         const auto waited = std::chrono::steady_clock::now() - start;
         EXPECT_GE(waited, 300ms);
         EXPECT_LT(waited, 5s);
-        EXPECT_EQ(op.Messages(),
-                  Error("A porta COM9: não recebeu os dados em 0,3 segundos: "
-                        "verifique se a impressora está ligada, conectada e pronta."));
-        EXPECT_TRUE(slow.EndData());
+        EXPECT_EQ(op.Messages(), NotTaken);
+        EXPECT_FALSE(slow.EndData()) << "a job with data not taken never ends as sent";
         line.Write("\x11");
         line.Read(SIZE_MAX, 100ms); // what got through
     }
+}
+
+// A printer at a slow line's pace takes a job far longer than the bound:
+// it is waited for while it takes bytes, and given up once it stops.
+TEST_F(SerialPortTest, ASlowPrinterIsWaitedForWhileItTakesData)
+{
+    const std::string job = EveryByte(96 * 1024);
+    Settings("FLOWCONTROL=0\r\n");
+    for (const bool stops : {false, true}) {
+        SCOPED_TRACE(stops ? "stops taking data" : "slow but steady");
+        op.ClearMessages();
+        TSerialPort slow(op, "COM9:", line.Device(), 300ms);
+        ASSERT_TRUE(slow.StartData(Ini()));
+        TSlowReader printer(line.ControllingSide(), 1024, 15ms, stops ? 40 * 1024 : SIZE_MAX);
+        const auto start = std::chrono::steady_clock::now();
+        bool sent = true;
+        for (std::size_t at = 0; at < job.size(); at += 32 * 1024)
+            sent = slow.SendData(job.substr(at, 32 * 1024)) && sent;
+        const bool ended = slow.EndData();
+        EXPECT_EQ(sent && ended, !stops);
+        if (!stops) {
+            EXPECT_GT(std::chrono::steady_clock::now() - start, 300ms) << "outlasts the bound";
+            EXPECT_EQ(printer.Stop(), job);
+            EXPECT_TRUE(op.Messages().empty());
+        } else {
+            EXPECT_EQ(op.Messages(), NotTaken);
+        }
+    }
+}
+
+// The modem lines of a printer that keeps DSR up for `readyAnswers` looks,
+// then drops it; DTR as the port leaves it.
+struct TModemState
+{
+    std::atomic<int> readyAnswers = INT_MAX;
+    std::atomic<bool> dtr = false;
+};
+
+class TFakeModemLines final : public TModemLines
+{
+public:
+    explicit TFakeModemLines(std::shared_ptr<TModemState> state) : m_state(std::move(state)) {}
+    bool RaiseDtr() override { return m_state->dtr = true; }
+    std::optional<bool> Dsr() override { return m_state->readyAnswers-- > 0; }
+
+private:
+    std::shared_ptr<TModemState> m_state;
+};
+
+TEST_F(SerialPortTest, DsrDtrSendsOnlyWhileThePrinterIsReady)
+{
+    Settings("FLOWCONTROL=3\r\n");
+    const auto modem = std::make_shared<TModemState>();
+    TSerialPort dsr(op, "COM9:", line.Device(), 300ms,
+                    [modem] { return std::make_unique<TFakeModemLines>(modem); });
+
+    // Ready throughout, or after a while: the whole job, DTR held up.
+    for (const int late : {0, 1}) {
+        modem->readyAnswers = late ? 0 : INT_MAX;
+        modem->dtr = false;
+        ASSERT_TRUE(dsr.StartData(Ini()));
+        EXPECT_TRUE(modem->dtr);
+        std::thread raise([&] {
+            std::this_thread::sleep_for(100ms);
+            modem->readyAnswers = INT_MAX;
+        });
+        EXPECT_TRUE(dsr.SendData(EveryByte(1000)));
+        EXPECT_TRUE(dsr.EndData());
+        raise.join();
+        EXPECT_EQ(line.Read(1000), EveryByte(1000));
+    }
+    EXPECT_TRUE(op.Messages().empty());
+
+    // DSR dropped after three pieces (and the look at start): nothing more
+    // arrives, and the job fails at the bound.
+    modem->readyAnswers = 4;
+    ASSERT_TRUE(dsr.StartData(Ini()));
+    EXPECT_FALSE(dsr.SendData(std::string(1000, 'Z')));
+    EXPECT_FALSE(dsr.EndData());
+    EXPECT_EQ(line.Read(1000, 200ms), std::string(3 * TSerialLine::DsrPieceSize, 'Z'));
+    EXPECT_EQ(op.Messages(), NotTaken);
+
+    // A device without modem lines cannot do it, and says so.
+    op.ClearMessages();
+    EXPECT_FALSE(port->StartData(Ini()));
+    EXPECT_EQ(op.Messages(),
+              Notice("Erro: o controle de fluxo DSR/DTR precisa das linhas de modem (DSR e DTR) "
+                     "da porta, e COM9: não as tem. Escolha outro controle de fluxo na "
+                     "configuração da porta."));
+    EXPECT_FALSE(port->SendData("x"));
 }
 
 } // namespace

@@ -32,6 +32,8 @@ public:
     // Bits per second, speeds without a termios constant included.
     int LineSpeed() const;
     void SetLineState(const termios& state);
+    // The controlling side, for a reader of its own.
+    int ControllingSide() const { return m_master; }
     // Closes the controlling side: the device disappears.
     void Close();
 
