@@ -105,7 +105,7 @@ void BM_BuildLabelRegistry(benchmark::State& state)
     const QString modelos = home.filePath("modelos");
     QDir().mkpath(modelos);
     zev::TIniFile(zev::SettingsPath())
-        .WriteString(zev::settings::Geral, zev::settings::PathModelos, modelos.toStdString());
+        .WriteText(zev::settings::Geral, zev::settings::PathModelos, modelos);
 
     QFile example(QStringLiteral(ZEV_EXAMPLES "/modelos/gondola-zpl.lbl"));
     example.open(QIODevice::ReadOnly);

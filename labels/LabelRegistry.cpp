@@ -14,12 +14,12 @@ namespace zev {
 
 QString TemplatesDirectory(const QString& settingsPath)
 {
-    const std::string configured =
-        TIniFile(settingsPath).ReadString(settings::Geral, settings::PathModelos);
+    const QString configured =
+        TIniFile(settingsPath).ReadText(settings::Geral, settings::PathModelos);
     // An empty value would be the current directory itself.
-    if (configured.empty())
+    if (configured.isEmpty())
         return QDir::currentPath() + "/modelos";
-    return QString::fromStdString(configured);
+    return configured;
 }
 
 std::vector<QString> LabelFiles(const QString& directory)

@@ -15,7 +15,7 @@ namespace {
 
 QString DefaultFileName(const QString& settingsPath, std::string_view port)
 {
-    return AnsiToQString(TIniFile(settingsPath).ReadString(port, settings::Filename));
+    return TIniFile(settingsPath).ReadText(port, settings::Filename);
 }
 
 // The job protocol was not kept: no file is open.
@@ -37,7 +37,7 @@ void TFilePort::Configure(const QString& settingsPath)
     request.title = QStringLiteral("Nome do arquivo default");
     request.fileName = DefaultFileName(settingsPath, m_name);
     if (const std::optional<QString> chosen = m_operator.ChooseSaveFile(request))
-        TIniFile(settingsPath).WriteString(m_name, settings::Filename, QStringToAnsi(*chosen));
+        TIniFile(settingsPath).WriteText(m_name, settings::Filename, *chosen);
 }
 
 bool TFilePort::StartData(const QString& settingsPath)

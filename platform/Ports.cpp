@@ -144,8 +144,7 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
         const TPortNumber number = ParsePortName(name);
         if (number.kind != Kind::Other)
             taken.insert({number.kind, number.number});
-        const QString device =
-            QFile::decodeName(QByteArray::fromStdString(ini.ReadString(PortasSection, name)));
+        const QString device = ini.ReadText(PortasSection, name);
         if (!IsPresent(device, systemRoot))
             continue;
         mapped.insert(Canonical(device));
@@ -177,7 +176,7 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
                 ++number;
             const std::string name = PortName(kind, number);
             try {
-                ini.WriteString(PortasSection, name, QFile::encodeName(device).toStdString());
+                ini.WriteText(PortasSection, name, device);
             } catch (const EZevError&) {
                 // A settings file we may not write: the device is still a
                 // port for this run, only its name is not kept.
@@ -201,8 +200,7 @@ QString PortDevicePath(std::string_view portName, const QString& settingsPath,
 {
     const TIniFile ini(settingsPath);
     if (ini.ValueExists(PortasSection, portName))
-        return QFile::decodeName(
-            QByteArray::fromStdString(ini.ReadString(PortasSection, portName)));
+        return ini.ReadText(PortasSection, portName);
     const TPortNumber number = ParsePortName(portName);
     if (number.kind == Kind::Other)
         return {};

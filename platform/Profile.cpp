@@ -230,6 +230,17 @@ void TIniFile::CheckWritable(std::string_view section, std::string_view key,
         ThrowUnsafeName(m_path, "valor", value);
 }
 
+QString TIniFile::ReadText(std::string_view section, std::string_view key,
+                          std::string_view fallback) const
+{
+    return AnsiToQString(ReadString(section, key, fallback));
+}
+
+void TIniFile::WriteText(std::string_view section, std::string_view key, const QString& value)
+{
+    WriteString(section, key, QStringToAnsi(value));
+}
+
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     CheckWritable(section, key, value);

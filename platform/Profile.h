@@ -46,6 +46,9 @@ public:
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback = {}) const;
+    // A text for people or a path: the file's Windows-1252 bytes converted.
+    QString ReadText(std::string_view section, std::string_view key,
+                     std::string_view fallback = {}) const;
     // Missing or not an integer: the fallback.
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
     // Read as an integer: any value other than 0 is true.
@@ -55,6 +58,8 @@ public:
 
     // Writers throw EZevError naming the file when it cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Written in Windows-1252, as ReadText reads it back.
+    void WriteText(std::string_view section, std::string_view key, const QString& value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
     void WriteBool(std::string_view section, std::string_view key, bool value); // "1" / "0"
     void WriteDate(std::string_view section, std::string_view key, double day);

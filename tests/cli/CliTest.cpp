@@ -1,4 +1,5 @@
 #include "catalogue/Database.h"
+#include "platform/AnsiText.h"
 #include "platform/Regional.h"
 #include "tests/cli/RunCli.h"
 #include "tests/support/TestSupport.h"
@@ -120,10 +121,12 @@ protected:
     void SetUp() override
     {
         CliTest::SetUp();
-        QDir().mkpath(home.File("modelos"));
+        // zev.ini is in the store's code page, the folder's name too.
+        QDir().mkpath(home.File("Preços"));
         test::WriteFileBytes(home.File("zev.ini"), "[Geral]\r\nPath Modelos=" +
-                                                       home.File("modelos").toStdString() + "\r\n");
-        test::WriteFileBytes(home.File("modelos/lata.lbl"),
+                                                       Utf8ToAnsi(home.File("Preços").toStdString()) +
+                                                       "\r\n");
+        test::WriteFileBytes(home.File("Preços/lata.lbl"),
                              "[geral]\r\nname=lata\r\ndescription=Pre\xE7o da lata\r\nversion=3\r\n"
                              "printer=Zebra\r\n[pre_label]\r\n1={STX}CAB\r\n"
                              "[normal]\r\n1={Produto.key} {Produto.preco} \xC7\r\n"

@@ -1,4 +1,5 @@
 #include "output/PortRegistry.h"
+#include "platform/AnsiText.h"
 #include "platform/Ports.h"
 #include "tests/output/OutputTestSupport.h"
 #include "tests/support/PrivateCups.h"
@@ -65,9 +66,11 @@ TEST_F(RegistryTest, SystemPortsFollowTheirDevicesAndPortas)
     ASSERT_TRUE(QFile::link("../../ttyUSB0", byId));
     const QString acm = Device("ttyACM0");
     const QString usbLp = Device("usb/lp0");
-    const QString fixed = Device("impressora-balcao");
-    SetIni("[Portas]\r\nCOM5:=" + fixed.toStdString() + "\r\nLPT3:=" + Root().toStdString() +
-           "/dev/lp7\r\ncom7:=" + fixed.toStdString() + "\r\n");
+    // zev.ini holds the paths in the store's code page.
+    const QString fixed = Device("impressora-balcão");
+    const std::string fixedAnsi = QStringToAnsi(fixed);
+    SetIni("[Portas]\r\nCOM5:=" + fixedAnsi + "\r\nLPT3:=" + Root().toStdString() +
+           "/dev/lp7\r\ncom7:=" + fixedAnsi + "\r\n");
 
     auto found = [&] {
         std::vector<std::pair<std::string, QString>> ports;
