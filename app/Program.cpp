@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTemporaryFile>
@@ -90,6 +91,9 @@ void TProgram::BuildRegistries()
 
 int TProgram::Run()
 {
+    // Without a window manager (a kiosk-like shop PC) nobody maximises the
+    // window: it takes the screen's room itself.
+    m_mainForm->setGeometry(m_mainForm->screen()->availableGeometry());
     m_mainForm->showMaximized();
     return QApplication::exec();
 }

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include <algorithm>
+
 namespace zev {
 
 namespace {
@@ -61,13 +63,16 @@ void FillGrid(QTableWidget* grid, const TGridRows& rows)
 {
     grid->clearContents();
     grid->setRowCount(static_cast<int>(rows.size()));
-    grid->setColumnWidth(0, 300);
-    grid->setColumnWidth(1, 40);
     for (int row = 0; row < grid->rowCount(); ++row) {
         const auto& [description, version] = rows[static_cast<std::size_t>(row)];
         grid->setItem(row, 0, new QTableWidgetItem(AnsiToQString(description)));
         grid->setItem(row, 1, new QTableWidgetItem(AnsiToQString(version)));
     }
+    // 300 and 40 pixels, or more where the font standing in for Tahoma
+    // needs it for a header or a value.
+    grid->resizeColumnsToContents();
+    grid->setColumnWidth(0, std::max(grid->columnWidth(0), 300));
+    grid->setColumnWidth(1, std::max(grid->columnWidth(1), 40));
 }
 
 QLabel* NewCaption(const char* utf8)

@@ -1,6 +1,7 @@
 #include "printing/ProconForm.h"
 
 #include "app/DialogButtons.h"
+#include "app/GuiOperator.h"
 #include "platform/Regional.h"
 #include "printing/DatePicker.h"
 
@@ -8,7 +9,10 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zev {
 
@@ -67,6 +71,23 @@ QString TProconFrm::CnpjText() const
 double TProconFrm::DataValue() const
 {
     return QDateToDayNumber(m_data->date());
+}
+
+// A CNPJ is all fourteen digits or none: a partly typed one would print a
+// supplier nobody can look up.
+void TProconFrm::accept()
+{
+    const QString shown = m_cnpj->displayText();
+    const auto digits =
+        std::count_if(shown.begin(), shown.end(), [](QChar c) { return c.isDigit(); });
+    if (digits != 0 && digits != 14) {
+        QMessageBox::warning(this, QString::fromUtf8(ZevTitle),
+                             QString::fromUtf8("CNPJ incompleto: digite os 14 dígitos ou deixe o "
+                                               "campo em branco."));
+        m_cnpj->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void TProconFrm::showEvent(QShowEvent* event)

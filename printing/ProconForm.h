@@ -27,6 +27,10 @@ public:
     // The manufacture date as a day number, without time of day.
     double DataValue() const;
 
+public slots:
+    // Refused, with a warning, while the CNPJ is only partly typed.
+    void accept() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

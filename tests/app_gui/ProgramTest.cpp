@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -100,12 +101,15 @@ TEST_F(ProgramTest, RunShowsTheMainWindowMaximisedUntilItCloses)
     TProgram program(m_deviceRoot.path());
     ASSERT_TRUE(program.Start());
     bool wasMaximized = false;
+    QRect geometry;
     QTimer::singleShot(0, [&] {
         wasMaximized = program.Windows().MainForm->isMaximized();
+        geometry = program.Windows().MainForm->geometry();
         program.Windows().MainForm->close();
     });
     EXPECT_EQ(program.Run(), 0);
     EXPECT_TRUE(wasMaximized);
+    EXPECT_EQ(geometry.size(), QApplication::primaryScreen()->availableGeometry().size());
 }
 
 TEST_F(ProgramTest, TheStepsRunInOrderAndAFailedStepEndsTheStart)

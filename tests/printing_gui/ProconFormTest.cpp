@@ -1,11 +1,13 @@
 #include "printing/ProconForm.h"
 #include "platform/Regional.h"
 #include "tests/support/DialogAnswers.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -42,21 +44,24 @@ TEST_F(ProconFormTest, OpensEmptyOnTodayUnderItsCaptions)
     EXPECT_EQ(form.DataValue(), Today());
 }
 
-TEST_F(ProconFormTest, CnpjKeepsItsSeparatorsAndABlankForEveryDigitMissing)
+// All fourteen digits or none: a partly typed CNPJ is refused with a warning
+// and the dialog stays open.
+TEST_F(ProconFormTest, CnpjKeepsItsSeparatorsAndTakesAllDigitsOrNone)
 {
     const struct
     {
         const char* typed;
-        const char* text;
+        const char* text; // nullptr: refused
     } cases[] = {
         {"", "  .   .   /    -  "},
-        {"1234", "12.34 .   /    -  "},
-        {"1a2b3", "12.3  .   /    -  "},
+        {"1234", nullptr},
+        {"1a2b3", nullptr},
         {"12345678000195", "12.345.678/0001-95"},
         {"123456789012345678", "12.345.678/9012-34"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
+        QString warning;
         WhenShown(
             form,
             [&] {
@@ -64,10 +69,22 @@ TEST_F(ProconFormTest, CnpjKeepsItsSeparatorsAndABlankForEveryDigitMissing)
                 QTest::keyClick(Nome(), Qt::Key_Tab);
                 ASSERT_EQ(form.focusWidget(), Cnpj());
                 QTest::keyClicks(Cnpj(), c.typed);
+                if (c.text == nullptr) {
+                    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+                        warning = box.text();
+                        box.accept();
+                    });
+                    Child<QPushButton>(form, "BitBtn1")->click();
+                    EXPECT_TRUE(form.isVisible());
+                    Cnpj()->clear();
+                }
             },
             TAnswer::Ok);
         EXPECT_TRUE(form.Execute());
-        EXPECT_EQ(form.CnpjText(), c.text);
+        EXPECT_EQ(form.CnpjText(), c.text != nullptr ? c.text : "  .   .   /    -  ");
+        EXPECT_EQ(warning, c.text != nullptr
+                               ? ""
+                               : "CNPJ incompleto: digite os 14 dígitos ou deixe o campo em branco.");
     }
 }
 
