@@ -17,9 +17,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QScreen>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QScreen>
 #include <QTemporaryFile>
 #include <QTranslator>
 

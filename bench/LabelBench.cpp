@@ -39,7 +39,8 @@ constexpr const char* Template =
     "08=^FO16,150^A0N,18,16^FD{Produto.embalagem} {Produto.data} {Produto.key}^FS\n"
     "09=^FO16,190^BY2^BCN,70,Y,N,N^FD{Produto.barra}^FS\n"
     "10=^FO16,280^A0N,18,16^FD{Caixa.descricao[0]} {Caixa.descricao[1]}^FS\n"
-    "11=^FO16,300^A0N,18,16^FDCX{Caixa.fator} {Caixa.embalagem} {Caixa.preco} {Caixa.precoUnitario}^FS\n"
+    "11=^FO16,300^A0N,18,16^FDCX{Caixa.fator} {Caixa.embalagem} {Caixa.preco} "
+    "{Caixa.precoUnitario}^FS\n"
     "12=^FO300,300^A0N,18,16^FD{Produto.key} {Produto.data} {Produto.barra}^FS\n"
     "13=^FO300,280^A0N,18,16^FD{Produto.descricao[3]} {Produto.preco} {Produto.embalagem}^FS\n"
     "14=^FO300,260^A0N,18,16^FD{Produto.precoNormal} {Produto.precoOferta} {SOH}^FS\n"
@@ -114,7 +115,8 @@ void BM_BuildLabelRegistry(benchmark::State& state)
     for (int i = 0; i < files; ++i) {
         QFile copy(QString("%1/etiqueta%2.lbl").arg(modelos).arg(i, 3, 10, QChar('0')));
         copy.open(QIODevice::WriteOnly);
-        copy.write(QByteArray(definition).replace("name=gondola-zpl", "name=etiqueta" + QByteArray::number(i)));
+        copy.write(QByteArray(definition)
+                       .replace("name=gondola-zpl", "name=etiqueta" + QByteArray::number(i)));
     }
     for (auto _ : state) {
         const auto registry = zev::BuildLabelRegistry(zev::SettingsPath());

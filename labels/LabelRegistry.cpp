@@ -25,8 +25,8 @@ QString TemplatesDirectory(const QString& settingsPath)
 std::vector<QString> LabelFiles(const QString& directory)
 {
     const QDir dir(directory);
-    const QFileInfoList entries =
-        dir.entryInfoList({QStringLiteral("*.lbl")}, QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QFileInfoList entries = dir.entryInfoList(
+        {QStringLiteral("*.lbl")}, QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     std::vector<QString> files;
     for (const QFileInfo& entry : entries) {
         if (entry.fileName().startsWith('.') || !entry.isFile())

@@ -104,8 +104,7 @@ class TSerialDriver final : public TSystemPortDriver
 public:
     TSerialDriver(TOperator& op, QString settingsPath, QString systemRoot = {})
         : TSystemPortDriver(op, std::move(settingsPath), std::move(systemRoot), "COM")
-    {
-    }
+    {}
 
     std::string GetName() const override { return "Serial Driver"; }
     std::string GetVersion() const override { return "1.1.1"; }

@@ -48,9 +48,9 @@ TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what,
     // writing (a printer that does not take data) can hang; Write waits
     // for the device itself, within the bound. A job's output file may be a
     // named pipe too.
-    const int flags = (mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC
-                                             : O_WRONLY | O_APPEND | O_NOCTTY) |
-                      O_NONBLOCK;
+    const int flags =
+        (mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND | O_NOCTTY) |
+        O_NONBLOCK;
     do
         m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
     while (m_fd < 0 && errno == EINTR);
@@ -92,7 +92,8 @@ void TOutputFile::Write(std::string_view data)
         if (saidReady)
             std::this_thread::sleep_for(std::min(left, milliseconds(20)));
         pollfd ready{m_fd, POLLOUT, 0};
-        saidReady = poll(&ready, 1, static_cast<int>(std::min(left, milliseconds(1000)).count())) > 0;
+        saidReady =
+            poll(&ready, 1, static_cast<int>(std::min(left, milliseconds(1000)).count())) > 0;
     }
 }
 

@@ -10,8 +10,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <map>
 #include <functional>
+#include <map>
 
 namespace zev {
 
@@ -46,8 +46,7 @@ QString QuotedPath(const QString& path)
     return QStringLiteral("\"") + path + QStringLiteral("\"");
 }
 
-[[noreturn]] void ThrowUnsafeName(const QString& path, std::string_view what,
-                                  std::string_view name)
+[[noreturn]] void ThrowUnsafeName(const QString& path, std::string_view what, std::string_view name)
 {
     throw EZevError("Nome inválido para o arquivo de configuração " +
                     QuotedPath(path).toStdString() + " (" + std::string(what) + "): \"" +
@@ -80,7 +79,7 @@ void TIniFile::Load()
 
     m_lineBreak = content.find("\r\n") != std::string_view::npos ? "\r\n"
                   : content.find('\n') != std::string_view::npos ? "\n"
-                                                                  : "\r\n";
+                                                                 : "\r\n";
     std::string currentSection;
     std::size_t start = 0;
     while (start < content.size()) {
@@ -94,21 +93,19 @@ void TIniFile::Load()
 
         Line line;
         line.text = std::string(text);
-        const std::string_view trimmed =
-            TrimView(m_lines.empty() && text.starts_with(Utf8Bom) ? text.substr(Utf8Bom.size())
-                                                                   : text);
+        const std::string_view trimmed = TrimView(
+            m_lines.empty() && text.starts_with(Utf8Bom) ? text.substr(Utf8Bom.size()) : text);
         if (!trimmed.empty() && trimmed.front() == '[') {
             const std::size_t close = trimmed.find(']');
             line.isSection = true;
-            line.section = std::string(TrimView(trimmed.substr(1, close == std::string_view::npos
-                                                                      ? std::string_view::npos
-                                                                      : close - 1)));
+            line.section = std::string(TrimView(trimmed.substr(
+                1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
             currentSection = line.section;
         } else if (!trimmed.empty() && trimmed.front() != ';') {
             const std::size_t equals = trimmed.find('=');
-            const std::string_view key =
-                equals == std::string_view::npos ? std::string_view{}
-                                                 : TrimView(trimmed.substr(0, equals));
+            const std::string_view key = equals == std::string_view::npos
+                                             ? std::string_view{}
+                                             : TrimView(trimmed.substr(0, equals));
             if (!key.empty()) {
                 line.isKey = true;
                 line.key = std::string(key);
@@ -231,7 +228,7 @@ void TIniFile::CheckWritable(std::string_view section, std::string_view key,
 }
 
 QString TIniFile::ReadText(std::string_view section, std::string_view key,
-                          std::string_view fallback) const
+                           std::string_view fallback) const
 {
     return AnsiToQString(ReadString(section, key, fallback));
 }
@@ -342,8 +339,7 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view key)
 {
     Modify([&] {
         const auto erased = std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
-            return line.isKey && AnsiSameText(line.key, key) &&
-                   AnsiSameText(line.section, section);
+            return line.isKey && AnsiSameText(line.key, key) && AnsiSameText(line.section, section);
         });
         const bool changed = erased != m_lines.end();
         m_lines.erase(erased, m_lines.end());

@@ -42,7 +42,8 @@ public:
     std::vector<std::string> ReadSectionKeys(std::string_view section) const;
     // Each key of the section in file order with the value ReadString gives
     // it, in one pass: for sections of many lines, such as pictures.
-    std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
+    std::vector<std::pair<std::string, std::string>>
+    ReadSectionValues(std::string_view section) const;
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback = {}) const;
@@ -86,7 +87,8 @@ private:
     void Modify(const std::function<bool()>& change);
     void SetValue(std::string_view section, std::string_view key, std::string_view value);
     bool RemoveSection(std::string_view section);
-    void CheckWritable(std::string_view section, std::string_view key, std::string_view value) const;
+    void CheckWritable(std::string_view section, std::string_view key,
+                       std::string_view value) const;
     const Line* FindKey(std::string_view section, std::string_view key) const;
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 

@@ -51,7 +51,7 @@ struct TLineText
 {
     std::optional<speed_t> speed;
     std::optional<int> otherSpeed; // bits per second without a termios constant
-    std::optional<char> parity; // upper case: N O E M S
+    std::optional<char> parity;    // upper case: N O E M S
     std::optional<int> dataBits;
     std::optional<std::string> stopBits; // "1", "1.5", "2"
     std::optional<bool> xon;
@@ -190,8 +190,7 @@ class TNoProgressClock
 public:
     explicit TNoProgressClock(std::chrono::milliseconds bound)
         : m_bound(bound), m_deadline(Clock::now() + bound)
-    {
-    }
+    {}
     void Progress() { m_deadline = Clock::now() + m_bound; }
     // Milliseconds left, 0 once expired.
     int Left() const

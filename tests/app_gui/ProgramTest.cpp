@@ -17,8 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>

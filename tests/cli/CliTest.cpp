@@ -123,9 +123,9 @@ protected:
         CliTest::SetUp();
         // zev.ini is in the store's code page, the folder's name too.
         QDir().mkpath(home.File("Preços"));
-        test::WriteFileBytes(home.File("zev.ini"), "[Geral]\r\nPath Modelos=" +
-                                                       Utf8ToAnsi(home.File("Preços").toStdString()) +
-                                                       "\r\n");
+        test::WriteFileBytes(
+            home.File("zev.ini"),
+            "[Geral]\r\nPath Modelos=" + Utf8ToAnsi(home.File("Preços").toStdString()) + "\r\n");
         test::WriteFileBytes(home.File("Preços/lata.lbl"),
                              "[geral]\r\nname=lata\r\ndescription=Pre\xE7o da lata\r\nversion=3\r\n"
                              "printer=Zebra\r\n[pre_label]\r\n1={STX}CAB\r\n"

@@ -116,8 +116,8 @@ TEST_F(FilePortTest, ANamedPipeNobodyReadsNeverHangs)
     const QByteArray fifo = QFile::encodeName(home.File("fila"));
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
     const auto job = [&] {
-        TOutputFile output(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace, "FILE:",
-                           300ms);
+        TOutputFile output(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace,
+                           "FILE:", 300ms);
         output.Write(std::string(1 << 20, 'Z'));
         output.Close();
     };

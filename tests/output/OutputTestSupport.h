@@ -94,8 +94,7 @@ public:
     TSlowReader(int fd, std::size_t chunk, std::chrono::milliseconds pause,
                 std::size_t limit = SIZE_MAX)
         : m_thread([=, this] { Run(fd, chunk, pause, limit); })
-    {
-    }
+    {}
     ~TSlowReader() { Stop(); }
     TSlowReader(const TSlowReader&) = delete;
     TSlowReader& operator=(const TSlowReader&) = delete;

@@ -82,9 +82,10 @@ TEST_F(ProconFormTest, CnpjKeepsItsSeparatorsAndTakesAllDigitsOrNone)
             TAnswer::Ok);
         EXPECT_TRUE(form.Execute());
         EXPECT_EQ(form.CnpjText(), c.text != nullptr ? c.text : "  .   .   /    -  ");
-        EXPECT_EQ(warning, c.text != nullptr
-                               ? ""
-                               : "CNPJ incompleto: digite os 14 dígitos ou deixe o campo em branco.");
+        EXPECT_EQ(warning,
+                  c.text != nullptr
+                      ? ""
+                      : "CNPJ incompleto: digite os 14 dígitos ou deixe o campo em branco.");
     }
 }
 
