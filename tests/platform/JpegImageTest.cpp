@@ -1,10 +1,8 @@
 #include "platform/JpegImage.h"
 #include "platform/Error.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include <gtest/gtest.h>
 
@@ -54,26 +52,6 @@ TEST(JpegImage, AboutPictureDecodes)
     EXPECT_LT(darkest, 128) << "a picture, not one colour";
     if (QtReadsJpeg())
         ExpectSameAsQtReads(image, jpeg);
-}
-
-TEST(JpegImage, GrayscaleDecodes)
-{
-    if (!QtReadsJpeg())
-        GTEST_SKIP() << "Qt has no JPEG writer here to make a grayscale picture";
-    QImage gradient(64, 32, QImage::Format_Grayscale8);
-    for (int y = 0; y < gradient.height(); ++y)
-        for (int x = 0; x < gradient.width(); ++x)
-            gradient.scanLine(y)[x] = static_cast<uchar>(x * 4);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(QImageWriter(&buffer, "jpeg").write(gradient));
-    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
-    ASSERT_TRUE(frame > 0 && jpeg[frame + 9] == 1) << "one colour component";
-
-    const QImage image = DecodeJpeg(jpeg);
-    EXPECT_EQ(image.format(), QImage::Format_RGB888);
-    ExpectSameAsQtReads(image, jpeg);
 }
 
 TEST(JpegImage, DataThatIsNoWholePictureRaises)
