@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace zev;
@@ -59,15 +60,11 @@ std::vector<std::string> KeysInOneBucket(std::size_t count, std::uint32_t* bucke
 
 TEST(Hashes, HashValuesAndBuckets)
 {
-    const struct
-    {
-        const char* key;
-        std::uint32_t hash;
-        std::uint32_t bucket;
-    } cases[] = {{"a", 0x23456761u, 97}, {"null", 0x5677807Cu, 124}, {"abc", 0x456767C3u, 67}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(THash::HashOf(c.key), c.hash) << c.key;
-        EXPECT_EQ(THash::HashOf(c.key) & THash::BucketMask, c.bucket) << c.key;
+    const std::tuple<const char*, std::uint32_t, std::uint32_t> cases[] = {
+        {"a", 0x23456761u, 97}, {"null", 0x5677807Cu, 124}, {"abc", 0x456767C3u, 67}};
+    for (const auto& [key, hash, bucket] : cases) {
+        EXPECT_EQ(THash::HashOf(key), hash) << key;
+        EXPECT_EQ(THash::HashOf(key) & THash::BucketMask, bucket) << key;
     }
     // Long keys keep folding the top nibble back in without losing bytes.
     EXPECT_NE(THash::HashOf("COM1:"), THash::HashOf("COM2:"));
@@ -162,43 +159,6 @@ TEST(Hashes, OneHundredSpareSlotsCompactTheStore)
         EXPECT_EQ(table.HighIndex(), deleted == 100 ? 50 : 149);
         EXPECT_EQ(table.Item("new").id, 1000);
     }
-}
-
-// Sees the slots THash hands out, which TObjectHash keeps to itself.
-class SlotRecordingHash final : public THash
-{
-public:
-    int Put(const std::string& key)
-    {
-        const Location location = Find(key);
-        const int slot = AddKey(key, location.bucket);
-        if (slot > m_high)
-            m_high = slot;
-        return slot;
-    }
-    int HighIndex() const override { return m_high; }
-
-protected:
-    void DeleteData(int) override {}
-    void MoveIndex(int, int) override {}
-    void TrimTo(int count) override { m_high = count - 1; }
-    void ClearData() override { m_high = -1; }
-
-private:
-    int m_high = -1;
-};
-
-TEST(Hashes, NewKeysReuseTheMostRecentlyFreedSlot)
-{
-    SlotRecordingHash table;
-    EXPECT_EQ(table.Put("a"), 0);
-    EXPECT_EQ(table.Put("b"), 1);
-    EXPECT_EQ(table.Put("c"), 2);
-    table.Delete("a");
-    table.Delete("c");
-    EXPECT_EQ(table.Put("d"), 2);
-    EXPECT_EQ(table.Put("e"), 0);
-    EXPECT_EQ(table.Put("f"), 3);
 }
 
 TEST(Hashes, IterationRunsByBucketThenByInsertion)

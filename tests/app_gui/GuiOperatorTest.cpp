@@ -20,11 +20,7 @@ namespace {
 
 TEST(QtFileFilters, TheStoresFilterFormBecomesQts)
 {
-    const struct
-    {
-        const char* store;
-        QStringList qt;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"Arquivos do ZEV (ZEV.TXT)|ZEV.TXT", {"Arquivos do ZEV (ZEV.TXT) (ZEV.TXT)"}},
         {"Texto|*.txt;*.prn|Todos|*.*", {"Texto (*.txt *.prn)", "Todos (*)"}},
         {"Barras| PLU.TXT ; *.bar ;", {"Barras (PLU.TXT *.bar)"}},
@@ -32,8 +28,8 @@ TEST(QtFileFilters, TheStoresFilterFormBecomesQts)
         {"Sem par", {}},
         {"", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(QtFileFilters(QString::fromUtf8(c.store)), c.qt) << c.store;
+    for (const auto& [store, qt] : cases)
+        EXPECT_EQ(QtFileFilters(QString::fromUtf8(store)), qt) << store;
 }
 
 class GuiOperatorTest : public testing::Test
@@ -45,26 +41,22 @@ protected:
 
 TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
 {
-    const struct
-    {
-        void (TGuiOperator::*show)(const QString&);
-        QMessageBox::Icon icon;
-    } cases[] = {
+    const std::pair<void (TGuiOperator::*)(const QString&), QMessageBox::Icon> cases[] = {
         {&TGuiOperator::ShowError, QMessageBox::Critical},
         {&TGuiOperator::ShowWarning, QMessageBox::Warning},
         {&TGuiOperator::ShowNotice, QMessageBox::NoIcon},
     };
-    for (const auto& c : cases) {
+    for (const auto& [show, icon] : cases) {
         bool answered = false;
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             answered = true;
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
-            EXPECT_EQ(box.icon(), c.icon);
+            EXPECT_EQ(box.icon(), icon);
             EXPECT_EQ(box.text(), "Selecionado 3 item(s)");
             EXPECT_EQ(box.buttons().size(), 1);
             box.button(QMessageBox::Ok)->click();
         });
-        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)"));
+        (op.*show)(QStringLiteral("Selecionado 3 item(s)"));
         EXPECT_TRUE(answered);
     }
 }
