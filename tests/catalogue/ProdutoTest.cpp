@@ -192,24 +192,7 @@ TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
     EXPECT_DOUBLE_EQ(unit->filhos[1]->fatorPreco, 12);
 }
 
-TEST_F(ProdutoTest, ABoxWhoseUnitProductIsMissingGetsAnEmptyParent)
-{
-    Add({.key = 5, .descricao = "CAIXA ORFA", .pai = 999, .caixa = true, .barras = {"55"}});
-    Add({.key = 6, .descricao = "CAIXA SEM PAI", .caixa = true});
-
-    for (const std::int32_t key : {5, 6}) {
-        const auto box = FindProdutoByKey(*connection, key);
-        ASSERT_NE(box, nullptr);
-        ASSERT_NE(box->pai, nullptr) << key;
-        EXPECT_EQ(box->pai->key, 0);
-        EXPECT_EQ(box->pai->descricao, "");
-        EXPECT_TRUE(box->pai->barras.empty());
-        EXPECT_EQ(box->pai->precoNormal, 0);
-        EXPECT_EQ(box->pai->pai, nullptr);
-    }
-}
-
-TEST_F(ProdutoTest, ParentChainsLoadWholeAndCyclesStop)
+TEST_F(ProdutoTest, ParentChainsLoadWholeCyclesStopAndAMissingParentIsEmpty)
 {
     // 1 <- 2 <- 3: a pallet of boxes of units.
     Add({.key = 1, .descricao = "UNIDADE"});
@@ -237,6 +220,19 @@ TEST_F(ProdutoTest, ParentChainsLoadWholeAndCyclesStop)
     ASSERT_NE(a->pai, nullptr);
     EXPECT_EQ(a->pai->key, 21);
     EXPECT_EQ(a->pai->pai, nullptr);
+
+    // A box whose unit product is missing, or not named, gets an empty one.
+    Add({.key = 5, .descricao = "CAIXA ORFA", .pai = 999, .caixa = true, .barras = {"55"}});
+    Add({.key = 6, .descricao = "CAIXA SEM PAI", .caixa = true});
+    for (const std::int32_t key : {5, 6}) {
+        const auto box = FindProdutoByKey(*connection, key);
+        ASSERT_NE(box->pai, nullptr) << key;
+        EXPECT_EQ(box->pai->key, 0);
+        EXPECT_EQ(box->pai->descricao, "");
+        EXPECT_TRUE(box->pai->barras.empty());
+        EXPECT_EQ(box->pai->precoNormal, 0);
+        EXPECT_EQ(box->pai->pai, nullptr);
+    }
 }
 
 TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)

@@ -148,7 +148,6 @@ TEST_F(CliLabelTest, WritesTheRenderedLabelUnchanged)
         QStringList arguments;
         std::string expected;
     } cases[] = {
-        {{"--key", "200", "--date", "2026-12-06"}, "000200 4,99 \xC7\r\nM\r\n"},
         {{"--barra", "7891000100103", "--single"}, "000200 4,99 \xC7\r\nL\r\n"},
         {{"--key", "200", "--next", "--header"},
          "\x02"
@@ -184,7 +183,6 @@ TEST_F(CliLabelTest, FailuresAreReportedWithTheirStatus)
         {false, "", 2, "uso: zev-cli"},
         {false, "produto", 2, "uso: zev-cli"},
         {false, "produto abc", 2, "uso: zev-cli"},
-        {false, "produto 1 2", 2, "uso: zev-cli"},
         {false, "produto --barra", 2, "uso: zev-cli"},
         {false, "vender 1", 2, "uso: zev-cli"},
         {false, "--cor produto 1", 2, "uso: zev-cli"},
@@ -192,7 +190,6 @@ TEST_F(CliLabelTest, FailuresAreReportedWithTheirStatus)
         {false, "--home /nao/existe/zev produto 1", 2, "uso: zev-cli"},
         {true, "render --key 200", 2, "uso: zev-cli render"},
         {true, "render --label lata", 2, "uso: zev-cli render"},
-        {true, "render --label lata --key 1 --barra 2", 2, "uso: zev-cli render"},
         {true, "render --label lata --key 1 --date 32/12/2026", 2, "uso: zev-cli render"},
         {true, "render --label lata --key 1 --first --single", 2, "uso: zev-cli render"},
     };
