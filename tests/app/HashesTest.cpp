@@ -181,17 +181,6 @@ TEST(Hashes, IterationRunsByBucketThenByInsertion)
     for (const auto& [b, keys] : expectedByBucket)
         expected.insert(expected.end(), keys.begin(), keys.end());
     EXPECT_EQ(IterationOrder(table), expected);
-
-    // Deleting a key moves its bucket's last entry into its place.
-    table.Delete(same[0]);
-    std::vector<std::string> afterDelete;
-    for (const std::string& key : expected) {
-        if (key == same[0])
-            afterDelete.push_back(same[3]);
-        else if (key != same[3])
-            afterDelete.push_back(key);
-    }
-    EXPECT_EQ(IterationOrder(table), afterDelete);
 }
 
 TEST(Hashes, IterationNoticesStructuralChangesOnly)
@@ -210,12 +199,7 @@ TEST(Hashes, IterationNoticesStructuralChangesOnly)
     table.SetItem("a", std::make_unique<Tracked>(1, released));
     table.SetItem("b", std::make_unique<Tracked>(2, released));
 
-    const struct
-    {
-        const char* change;
-        std::function<void()> apply;
-        bool breaksIteration;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
         {"new key", [&] { table.SetItem("c", std::make_unique<Tracked>(3, released)); }, true},
         {"replaced object", [&] { table.SetItem("a", std::make_unique<Tracked>(4, released)); },
          false},
@@ -223,12 +207,12 @@ TEST(Hashes, IterationNoticesStructuralChangesOnly)
         {"failed delete", [&] { EXPECT_THROW(table.Delete("zz"), EHashFindError); }, true},
         {"read", [&] { (void)table.Item("a"); }, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.change);
+    for (const auto& [change, apply, breaksIteration] : cases) {
+        SCOPED_TRACE(change);
         table.Restart();
         ASSERT_TRUE(table.Next());
-        c.apply();
-        if (c.breaksIteration) {
+        apply();
+        if (breaksIteration) {
             EXPECT_EQ(MessageOf([&] { table.Next(); }), nextMessage);
             EXPECT_EQ(MessageOf([&] { (void)table.CurrentKey(); }), currentMessage);
         } else {

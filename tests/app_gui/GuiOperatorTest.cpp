@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace zev;
 using namespace zev::test;
 
@@ -63,26 +65,21 @@ TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
 
 TEST_F(GuiOperatorTest, OnlyYesGoesOn)
 {
-    const struct
-    {
-        const char* how;
-        std::function<void(QMessageBox&)> answer;
-        bool expected;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void(QMessageBox&)>, bool> cases[] = {
         {"Sim", [](QMessageBox& box) { box.buttons()[0]->click(); }, true},
         {"Enter", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, true},
         {"Não", [](QMessageBox& box) { box.buttons()[1]->click(); }, false},
         {"Escape", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
         {"close box", [](QMessageBox& box) { box.close(); }, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [how, answer, expected] : cases) {
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
             EXPECT_EQ(box.buttons()[0]->text(), "&Sim");
             EXPECT_EQ(box.buttons()[1]->text(), "&Não");
-            c.answer(box);
+            answer(box);
         });
-        EXPECT_EQ(op.AskYesNo(QStringLiteral("Confirma a importação?")), c.expected) << c.how;
+        EXPECT_EQ(op.AskYesNo(QStringLiteral("Confirma a importação?")), expected) << how;
     }
 }
 

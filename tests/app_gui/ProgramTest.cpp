@@ -105,37 +105,30 @@ TEST_F(ProgramTest, RunShowsTheMainWindowMaximisedUntilItCloses)
 TEST_F(ProgramTest, TheStepsRunInOrderAndAFailedStepEndsTheStart)
 {
     const std::string nameless = "[geral]\r\ndescription=Sem nome\r\n[normal]\r\n1=X\r\n";
-    const struct
-    {
-        const char* what;
-        bool garbageDatabase;
-        bool namelessLabel;
-        const char* error; // part of the message shown
-        bool databaseMade;
-        bool portsBuilt;
-    } cases[] = {
+    const std::tuple<const char*, bool, bool, const char*, bool, bool> cases[] = {
         // The database is created before the registries: its error comes first.
         {"database and label", true, true, "zev.mdb", false, false},
         {"label only", false, true, "Key cannot be an empty string", true, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, garbageDatabase, namelessLabel, error, databaseMade, portsBuilt] :
+         cases) {
         const TProgramDirFixture freshDir;
-        if (c.garbageDatabase)
+        if (garbageDatabase)
             WriteFileBytes(ProgramFilePath(QStringLiteral("zev.mdb")), "não é um banco de dados");
-        if (c.namelessLabel)
+        if (namelessLabel)
             AddTemplate("semnome.lbl", nameless);
         TProgram program(m_deviceRoot.path());
         bool started = true;
         const QString shown = StartShowingError(program, started);
-        EXPECT_FALSE(started) << c.what;
-        EXPECT_TRUE(shown.contains(QString::fromUtf8(c.error)))
-            << c.what << ": " << shown.toStdString();
-        EXPECT_EQ(program.Registries().Ports != nullptr, c.portsBuilt) << c.what;
-        EXPECT_EQ(program.Registries().Labels, nullptr) << c.what;
-        if (c.databaseMade) {
-            EXPECT_TRUE(QFile::exists(ProgramFilePath(QStringLiteral("zev.mdb")))) << c.what;
+        EXPECT_FALSE(started) << what;
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(error)))
+            << what << ": " << shown.toStdString();
+        EXPECT_EQ(program.Registries().Ports != nullptr, portsBuilt) << what;
+        EXPECT_EQ(program.Registries().Labels, nullptr) << what;
+        if (databaseMade) {
+            EXPECT_TRUE(QFile::exists(ProgramFilePath(QStringLiteral("zev.mdb")))) << what;
         }
-        EXPECT_FALSE(program.Windows().MainForm->isVisible()) << c.what;
+        EXPECT_FALSE(program.Windows().MainForm->isVisible()) << what;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace zev;
@@ -49,11 +50,7 @@ protected:
 
 TEST_F(CliTest, ShowsAProductAsTheLabelsWillSeeItWithItsFamilyAndTodaysPrice)
 {
-    const struct
-    {
-        QStringList arguments;
-        std::vector<std::string> lines;
-    } cases[] = {
+    const std::pair<QStringList, std::vector<std::string>> cases[] = {
         {{"produto", "200"},
          {"Produto: 200\n", "Descrição: AÇÚCAR CRISTAL 1KG\n", "Preço normal: 4,99\n",
           "Oferta: nenhuma\n", "Códigos de barras: 12345 7891000100103\n", "Etiquetas: 2\n",
@@ -64,12 +61,12 @@ TEST_F(CliTest, ShowsAProductAsTheLabelsWillSeeItWithItsFamilyAndTodaysPrice)
         {{"produto", "--barra", "017890000000112"},
          {"Produto: 112\n", "Pai: 100 CERVEJA PILSEN LATA 350ML\n"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const Result result = RunCli(WithHome(c.arguments));
+    for (const auto& [arguments, lines] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result result = RunCli(WithHome(arguments));
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
-        for (const std::string& line : c.lines)
+        for (const std::string& line : lines)
             EXPECT_TRUE(Contains(result.out, line)) << line << "\n" << result.out;
     }
 }
@@ -143,11 +140,7 @@ TEST_F(CliLabelTest, ListsTheLabelsInTheirOrder)
 
 TEST_F(CliLabelTest, WritesTheRenderedLabelUnchanged)
 {
-    const struct
-    {
-        QStringList arguments;
-        std::string expected;
-    } cases[] = {
+    const std::pair<QStringList, std::string> cases[] = {
         {{"--barra", "7891000100103", "--single"}, "000200 4,99 \xC7\r\nL\r\n"},
         {{"--key", "200", "--next", "--header"},
          "\x02"
@@ -155,11 +148,11 @@ TEST_F(CliLabelTest, WritesTheRenderedLabelUnchanged)
         {{"--key", "100", "--date", "31/12/2999"}, "OFERTA 2,99\r\nM\r\n"},
         {{"--key", "112", "--date", "2026-12-06"}, "CX 12 3,32\r\nM\r\n"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [arguments, expected] : cases) {
         const Result result =
-            RunCli(WithHome(QStringList{"render", "--label", "lata"} + c.arguments));
+            RunCli(WithHome(QStringList{"render", "--label", "lata"} + arguments));
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, c.expected) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(result.out, expected) << arguments.join(' ').toStdString();
     }
 }
 
@@ -168,13 +161,7 @@ TEST_F(CliLabelTest, WritesTheRenderedLabelUnchanged)
 TEST_F(CliLabelTest, FailuresAreReportedWithTheirStatus)
 {
     const std::string unknown = "Produto não cadastrado\n";
-    const struct
-    {
-        bool withHome;
-        const char* arguments;
-        int status;
-        std::string err;
-    } cases[] = {
+    const std::tuple<bool, const char*, int, std::string> cases[] = {
         {true, "produto 999", 1, unknown},
         {true, "produto --barra 0000", 1, unknown},
         {true, "produto --barra 7890000000101", 1, unknown},
@@ -193,15 +180,15 @@ TEST_F(CliLabelTest, FailuresAreReportedWithTheirStatus)
         {true, "render --label lata --key 1 --date 32/12/2026", 2, "uso: zev-cli render"},
         {true, "render --label lata --key 1 --first --single", 2, "uso: zev-cli render"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        const QStringList arguments = QString(c.arguments).split(' ', Qt::SkipEmptyParts);
-        const Result result = RunCli(c.withHome ? WithHome(arguments) : arguments);
-        EXPECT_EQ(result.status, c.status);
-        if (c.status == 2)
-            EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+    for (const auto& [withHome, line, status, err] : cases) {
+        SCOPED_TRACE(line);
+        const QStringList arguments = QString(line).split(' ', Qt::SkipEmptyParts);
+        const Result result = RunCli(withHome ? WithHome(arguments) : arguments);
+        EXPECT_EQ(result.status, status);
+        if (status == 2)
+            EXPECT_TRUE(Contains(result.err, err)) << result.err;
         else
-            EXPECT_EQ(result.err, c.err);
+            EXPECT_EQ(result.err, err);
         EXPECT_EQ(result.out, "");
     }
 }

@@ -52,22 +52,16 @@ TEST_F(FileLabelTest, RendersEachKindOfBodyExactly)
     const auto arroz = Arroz();
     const auto caixa = CaixaDeLeite(*arroz);
     using Render = void (TFileLabel::*)(const TProduto&, std::string&, double) const;
-    const struct
-    {
-        const char* expected;
-        const TProduto& produto;
-        double date;
-        Render render;
-    } cases[] = {
+    const std::tuple<const char*, const TProduto&, double, Render> cases[] = {
         {"normal.out", *arroz, Dec6, &TFileLabel::RenderFirst},
         {"oferta.out", *arroz, Dec5, &TFileLabel::RenderSingle},
         {"multiplo.out", *caixa, Dec6, &TFileLabel::RenderNext},
         {"oferta_multiplo.out", *caixa, Dec5, &TFileLabel::RenderLast},
     };
-    for (const auto& c : cases) {
+    for (const auto& [expected, produto, date, render] : cases) {
         std::string text = "left over from the last label";
-        (label.*c.render)(c.produto, text, c.date);
-        EXPECT_EQ(text, ReadFileBytes(LabelTestData(c.expected))) << c.expected;
+        (label.*render)(produto, text, date);
+        EXPECT_EQ(text, ReadFileBytes(LabelTestData(expected))) << expected;
     }
 }
 
@@ -99,13 +93,7 @@ TEST_F(FileLabelTest, BodyFollowsOfferAndBoxAndFallsBackToNormal)
     const auto caixa = CaixaDeLeite(*unit);
     const std::string all =
         "[normal]\n1=N\n[oferta]\n1=O\n[multiplo]\n1=M\n[oferta_multiplo]\n1=OM\n";
-    const struct
-    {
-        std::string sections;
-        const TProduto& produto;
-        double date;
-        std::string expected;
-    } cases[] = {
+    const std::tuple<std::string, const TProduto&, double, std::string> cases[] = {
         {all, *unit, Dec5, "O\r\n"},
         {all, *unit, Dec6, "N\r\n"},
         {all, *unit, EncodeDate(2026, 11, 30), "N\r\n"},
@@ -120,10 +108,10 @@ TEST_F(FileLabelTest, BodyFollowsOfferAndBoxAndFallsBackToNormal)
         // A blank "normal" renders nothing, closing text included.
         {"[normal]\n1=\"  \"\n[bottom_last]\n1=FIM\n", *unit, Dec6, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [sections, produto, date, expected] : cases) {
         std::string text = "old";
-        Label(c.sections + "[bottom_last]\n").RenderSingle(c.produto, text, c.date);
-        EXPECT_EQ(text, c.expected) << c.sections;
+        Label(sections + "[bottom_last]\n").RenderSingle(produto, text, date);
+        EXPECT_EQ(text, expected) << sections;
     }
 }
 
@@ -261,11 +249,7 @@ TEST_F(FileLabelTest, BarcodeValueIsPaddedToAnEvenLengthOfAtLeastEight)
 TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
 {
     const auto unit = Arroz();
-    const struct
-    {
-        std::string name;
-        std::function<void(TProduto&)> change;
-    } cases[] = {
+    const std::pair<std::string, std::function<void(TProduto&)>> cases[] = {
         {"no barcode",
          [](TProduto& p) {
              p.barra = " ";
@@ -283,17 +267,17 @@ TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
              p.embalagemPadraoFator = 0;
          }},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, change] : cases) {
         auto caixa = CaixaDeLeite(*unit);
-        c.change(*caixa);
+        change(*caixa);
         std::string text = "previous";
         try {
             Label("[normal]\n1=x\n").RenderFirst(*caixa, text, Dec6);
-            ADD_FAILURE() << c.name << ": rendered " << text;
+            ADD_FAILURE() << name << ": rendered " << text;
         } catch (const ELabelError& error) {
-            EXPECT_NE(std::string(error.what()).find("1234567"), std::string::npos) << c.name;
+            EXPECT_NE(std::string(error.what()).find("1234567"), std::string::npos) << name;
         }
-        EXPECT_EQ(text, "previous") << c.name;
+        EXPECT_EQ(text, "previous") << name;
     }
 }
 

@@ -57,45 +57,24 @@ TEST(ConversionsInt, StrToIntFamilyAgrees)
         ExpectInt32(text, std::nullopt);
 }
 
-TEST(ConversionsInt, TryStrToInt64)
+// The 64-bit family has the 32-bit one's syntax; only its limits differ.
+TEST(ConversionsInt, TheWideFamilyTakesSixtyFourBits)
 {
     const std::pair<std::string_view, std::optional<std::int64_t>> cases[] = {
-        {"2147483648", 2147483648LL},     {"-2147483649", -2147483649LL},
-        {"$FFFFFFFF", 4294967295LL},      {"9223372036854775807", kMax64},
+        {"2147483648", 2147483648LL},     {"$FFFFFFFF", 4294967295LL},
         {"-9223372036854775808", kMin64}, {"$7FFFFFFFFFFFFFFF", kMax64},
-        {"$FFFFFFFFFFFFFFFF", -1},        {"0x8000000000000000", kMin64},
-        {"9223372036854775808", {}},      {"-9223372036854775809", {}},
+        {"$FFFFFFFFFFFFFFFF", -1},        {"9223372036854775808", {}},
         {"$10000000000000000", {}},       {"1 ", {}},
     };
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [text, expected] : cases)
         EXPECT_EQ(TryStrToInt64(text), expected) << text;
-        if (expected)
-            EXPECT_EQ(StrToInt64(text), *expected) << text;
-        else
-            EXPECT_THROW(StrToInt64(text), EConvertError) << text;
-    }
-}
-
-TEST(ConversionsInt, ErrorMessageQuotesTheTextInUtf8)
-{
-    const struct
-    {
-        std::string_view text;
-        std::string_view message;
-    } cases[] = {
-        {"", "'' is not a valid integer value"},
-        {"12 ", "'12 ' is not a valid integer value"},
-        {"pre\xE7o", "'preço' is not a valid integer value"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.message));
-        for (const bool wide : {false, true}) {
-            try {
-                wide ? (void)StrToInt64(c.text) : (void)StrToInt(c.text);
-                ADD_FAILURE() << "no exception";
-            } catch (const EConvertError& error) {
-                EXPECT_EQ(std::string_view(error.what()), c.message);
-            }
+    EXPECT_EQ(StrToInt64("9223372036854775807"), kMax64);
+    for (const bool wide : {false, true}) {
+        try {
+            wide ? (void)StrToInt64("pre\xE7o") : (void)StrToInt("pre\xE7o");
+            ADD_FAILURE() << "no exception";
+        } catch (const EConvertError& error) {
+            EXPECT_STREQ(error.what(), "'preço' is not a valid integer value"); // in UTF-8
         }
     }
 }
@@ -103,32 +82,20 @@ TEST(ConversionsInt, ErrorMessageQuotesTheTextInUtf8)
 TEST(ConversionsTrim, RemovesControlBytesAndBlanksAtTheEnds)
 {
     using namespace std::string_view_literals;
-    const struct
-    {
-        std::string_view text, trimmed, left, right;
-    } cases[] = {
-        {"", "", "", ""},
-        {"   ", "", "", ""},
-        {"abc", "abc", "abc", "abc"},
-        {"  a b  ", "a b", "a b  ", "  a b"},
-        {"\t\r\na\r\n", "a", "a\r\n", "\t\r\na"},
-        {"\x01\x1F"
-         "a\x20",
-         "a", "a ",
-         "\x01\x1F"
-         "a"},
-        {"\0a\0"sv, "a", "a\0"sv, "\0a"sv},
-        // Bytes from 0x80 up are text in Windows-1252, a no-break space too.
-        {"\xA0x\xA0", "\xA0x\xA0", "\xA0x\xA0", "\xA0x\xA0"},
-        {" \xE7 ", "\xE7", "\xE7 ", " \xE7"},
-        {"\x7F", "\x7F", "\x7F", "\x7F"},
+    // Bytes from 0x80 up are text in Windows-1252, a no-break space too.
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"  a b  ", "a b"},
+        {"\t\r\na\x01\x1F", "a"},
+        {"\0a\0"sv, "a"},
+        {"\xA0x\xA0", "\xA0x\xA0"},
+        {" \xE7\x7F ", "\xE7\x7F"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.text));
-        EXPECT_EQ(Trim(c.text), c.trimmed);
-        EXPECT_EQ(TrimLeft(c.text), c.left);
-        EXPECT_EQ(TrimRight(c.text), c.right);
-    }
+    for (const auto& [text, trimmed] : cases)
+        EXPECT_EQ(Trim(text), trimmed) << text;
+    EXPECT_EQ(TrimLeft(" \ta\r\n"), "a\r\n");
+    EXPECT_EQ(TrimRight(" \ta\r\n"), " \ta");
 }
 
 } // namespace

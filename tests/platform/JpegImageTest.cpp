@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 using namespace zev;
 
@@ -65,12 +66,7 @@ TEST(JpegImage, DataThatIsNoWholePictureRaises)
     QByteArray noStart = jpeg;
     noStart[1] = 'X';
     // `reason`: what the message must say besides the common opening.
-    const struct
-    {
-        const char* what;
-        QByteArray bytes;
-        const char* reason;
-    } cases[] = {
+    const std::tuple<const char*, QByteArray, const char*> cases[] = {
         {"empty", QByteArray(), "não há dados"},
         {"text", QByteArray("ZEV 4 - Versão"), ""},
         {"half the picture", jpeg.left(jpeg.size() / 2), ""},
@@ -79,15 +75,15 @@ TEST(JpegImage, DataThatIsNoWholePictureRaises)
         {"no start marker", noStart, ""},
         {"too large", huge, "grande demais (60000 × 60000 pixels)"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, bytes, reason] : cases) {
+        SCOPED_TRACE(what);
         try {
-            DecodeJpeg(c.bytes);
+            DecodeJpeg(bytes);
             ADD_FAILURE() << "decoded";
         } catch (const EConvertError& error) {
             const std::string message = error.what();
             EXPECT_TRUE(message.starts_with("Imagem JPEG inválida: ")) << message;
-            EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
         }
     }
 }

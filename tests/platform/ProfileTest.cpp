@@ -141,46 +141,41 @@ TEST_F(ProfileTest, WritesChangeOnlyWhatTheyWrite)
                                  "[Labels]\ngondola=COM1:\n\n"
                                  "[COM1:]\nBAUD=9600\n";
     // Each write must give the original with one span replaced, nothing else.
-    const struct
-    {
-        const char* what;
-        std::function<void(TIniFile&)> write;
-        std::string span;
-        std::string replacement;
-    } cases[] = {
-        {"replace a value", [](TIniFile& ini) { ini.WriteInteger("GERAL", "agrupado", 1); },
-         "Agrupado=0\n", "Agrupado=1\n"},
-        {"add a key at the end of its section",
-         [](TIniFile& ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); }, "Agrupado=0\n",
-         "Agrupado=0\nAgrupado Por=2\n"},
-        {"add a section",
-         [](TIniFile& ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
-         "BAUD=9600\n", "BAUD=9600\n\n[FILE:]\nFilename=/tmp/etiquetas.prn\n"},
-        {"delete a key", [](TIniFile& ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); },
-         "Label Default = gondola\n", ""},
-        {"erase a section", [](TIniFile& ini) { ini.EraseSection("labels"); },
-         "[Labels]\ngondola=COM1:\n\n", ""},
-        {"erase and rewrite a section",
-         [](TIniFile& ini) {
-             ini.EraseSection("Labels");
-             ini.WriteString("Labels", "gondola", "LPT1:");
-             ini.WriteString("Labels", "null", "NUL:");
-         },
-         "[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n",
-         "[COM1:]\nBAUD=9600\n\n[Labels]\ngondola=LPT1:\nnull=NUL:\n"},
-        {"a date in the short date format",
-         [](TIniFile& ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); },
-         "Agrupado=0\n", "Agrupado=0\nSelecao Data=06/12/2026\n"},
-        {"a boolean as 0", [](TIniFile& ini) { ini.WriteBool("COM1:", "Extra", false); },
-         "BAUD=9600\n", "BAUD=9600\nExtra=0\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const std::tuple<const char*, std::function<void(TIniFile&)>, std::string, std::string>
+        cases[] = {
+            {"replace a value", [](TIniFile& ini) { ini.WriteInteger("GERAL", "agrupado", 1); },
+             "Agrupado=0\n", "Agrupado=1\n"},
+            {"add a key at the end of its section",
+             [](TIniFile& ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); }, "Agrupado=0\n",
+             "Agrupado=0\nAgrupado Por=2\n"},
+            {"add a section",
+             [](TIniFile& ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
+             "BAUD=9600\n", "BAUD=9600\n\n[FILE:]\nFilename=/tmp/etiquetas.prn\n"},
+            {"delete a key", [](TIniFile& ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); },
+             "Label Default = gondola\n", ""},
+            {"erase a section", [](TIniFile& ini) { ini.EraseSection("labels"); },
+             "[Labels]\ngondola=COM1:\n\n", ""},
+            {"erase and rewrite a section",
+             [](TIniFile& ini) {
+                 ini.EraseSection("Labels");
+                 ini.WriteString("Labels", "gondola", "LPT1:");
+                 ini.WriteString("Labels", "null", "NUL:");
+             },
+             "[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n",
+             "[COM1:]\nBAUD=9600\n\n[Labels]\ngondola=LPT1:\nnull=NUL:\n"},
+            {"a date in the short date format",
+             [](TIniFile& ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); },
+             "Agrupado=0\n", "Agrupado=0\nSelecao Data=06/12/2026\n"},
+            {"a boolean as 0", [](TIniFile& ini) { ini.WriteBool("COM1:", "Extra", false); },
+             "BAUD=9600\n", "BAUD=9600\nExtra=0\n"},
+        };
+    for (const auto& [what, write, span, replacement] : cases) {
+        SCOPED_TRACE(what);
         SetContent(original);
         TIniFile ini(Path());
-        c.write(ini);
+        write(ini);
         std::string expected = original;
-        expected.replace(expected.find(c.span), c.span.size(), c.replacement);
+        expected.replace(expected.find(span), span.size(), replacement);
         EXPECT_EQ(Content(), expected);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"zev.ini"})
             << "no temporary file is left behind";
