@@ -211,23 +211,9 @@ TEST_F(ConfigFrmTest, MinBalancaTakesUpToFourteenDigitsOnly)
     EXPECT_EQ(Read(settings::MinBalanca), "12345");
 }
 
-TEST_F(ConfigFrmTest, TheDefaultLabelSurvivesTheRemovalOfItsEntry)
-{
-    program.WriteSettings("[Geral]\r\nLabel Default=gondola-zpl\r\n"
-                          "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
-    Visit(
-        [&] {
-            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), 0);
-            Remove(0);
-            EXPECT_EQ(ItemTexts(Combo("LabelDefaultCmb")), QStringList({Null}));
-            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), -1);
-        },
-        "BitBtn1");
-    EXPECT_EQ(Read(settings::LabelDefault), "gondola-zpl");
-    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
-}
-
-TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedByNameAndCanBeRemoved)
+// An entry whose label file is gone is listed by its name and can be
+// removed; the default label survives the removal of its entry.
+TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedAndTheDefaultSurvivesItsRemoval)
 {
     program.WriteSettings("[Geral]\r\nLabel Default=sumiu\r\n"
                           "[Labels]\r\nsumiu=FILE:\r\nnull=NULL:\r\n");
@@ -240,8 +226,11 @@ TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedByNameAndCanBeRemoved)
             EXPECT_EQ(Combo("PortCmb")->currentText(), "FILE:");
             EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
             Remove(0);
+            EXPECT_EQ(ItemTexts(Combo("LabelDefaultCmb")), QStringList({Null}));
+            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), -1);
         },
         "BitBtn1");
+    EXPECT_EQ(Read(settings::LabelDefault), "sumiu");
     EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
 }
 
