@@ -44,18 +44,4 @@ TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
 }
 
-TEST(Settings, AFirstStartReadsEveryDefault)
-{
-    TProgramDirFixture home;
-    const TIniFile ini(SettingsPath());
-    EXPECT_EQ(ini.ReadString(settings::Geral, settings::LabelDefault), "");
-    EXPECT_FALSE(ini.ReadBool(settings::Geral, settings::Agrupado, false));
-    EXPECT_EQ(ini.ReadInteger(settings::Geral, settings::AgrupadoPor, -1), -1);
-    EXPECT_EQ(ini.ReadString(settings::Geral, settings::MinBalanca, "999999"), "999999");
-    EXPECT_EQ(ini.ReadDate(settings::Geral, settings::SelecaoData, 45000), 45000);
-    EXPECT_EQ(ini.ReadInteger("COM1:", settings::Baud, 9600), 9600);
-    EXPECT_TRUE(ini.ReadSectionKeys(settings::Labels).empty());
-    EXPECT_FALSE(QDir(home.Path()).exists("zev.ini"));
-}
-
 } // namespace

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace zev;
 using namespace zev::test;
 
@@ -20,11 +22,7 @@ namespace {
 
 TEST(QtFileFilters, TheStoresFilterFormBecomesQts)
 {
-    const struct
-    {
-        const char* store;
-        QStringList qt;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"Arquivos do ZEV (ZEV.TXT)|ZEV.TXT", {"Arquivos do ZEV (ZEV.TXT) (ZEV.TXT)"}},
         {"Texto|*.txt;*.prn|Todos|*.*", {"Texto (*.txt *.prn)", "Todos (*)"}},
         {"Barras| PLU.TXT ; *.bar ;", {"Barras (PLU.TXT *.bar)"}},
@@ -32,8 +30,8 @@ TEST(QtFileFilters, TheStoresFilterFormBecomesQts)
         {"Sem par", {}},
         {"", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(QtFileFilters(QString::fromUtf8(c.store)), c.qt) << c.store;
+    for (const auto& [store, qt] : cases)
+        EXPECT_EQ(QtFileFilters(QString::fromUtf8(store)), qt) << store;
 }
 
 class GuiOperatorTest : public testing::Test
@@ -45,52 +43,43 @@ protected:
 
 TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
 {
-    const struct
-    {
-        void (TGuiOperator::*show)(const QString&);
-        QMessageBox::Icon icon;
-    } cases[] = {
+    const std::pair<void (TGuiOperator::*)(const QString&), QMessageBox::Icon> cases[] = {
         {&TGuiOperator::ShowError, QMessageBox::Critical},
         {&TGuiOperator::ShowWarning, QMessageBox::Warning},
         {&TGuiOperator::ShowNotice, QMessageBox::NoIcon},
     };
-    for (const auto& c : cases) {
+    for (const auto& [show, icon] : cases) {
         bool answered = false;
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             answered = true;
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
-            EXPECT_EQ(box.icon(), c.icon);
+            EXPECT_EQ(box.icon(), icon);
             EXPECT_EQ(box.text(), "Selecionado 3 item(s)");
             EXPECT_EQ(box.buttons().size(), 1);
             box.button(QMessageBox::Ok)->click();
         });
-        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)"));
+        (op.*show)(QStringLiteral("Selecionado 3 item(s)"));
         EXPECT_TRUE(answered);
     }
 }
 
 TEST_F(GuiOperatorTest, OnlyYesGoesOn)
 {
-    const struct
-    {
-        const char* how;
-        std::function<void(QMessageBox&)> answer;
-        bool expected;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void(QMessageBox&)>, bool> cases[] = {
         {"Sim", [](QMessageBox& box) { box.buttons()[0]->click(); }, true},
         {"Enter", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, true},
         {"Não", [](QMessageBox& box) { box.buttons()[1]->click(); }, false},
         {"Escape", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
         {"close box", [](QMessageBox& box) { box.close(); }, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [how, answer, expected] : cases) {
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
             EXPECT_EQ(box.buttons()[0]->text(), "&Sim");
             EXPECT_EQ(box.buttons()[1]->text(), "&Não");
-            c.answer(box);
+            answer(box);
         });
-        EXPECT_EQ(op.AskYesNo(QStringLiteral("Confirma a importação?")), c.expected) << c.how;
+        EXPECT_EQ(op.AskYesNo(QStringLiteral("Confirma a importação?")), expected) << how;
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace zev;
@@ -113,17 +114,13 @@ TEST_F(ProdutoTest, LoadsEveryFieldOfTheRow)
 
 TEST_F(ProdutoTest, AMissingOrZeroDivisorBecomesOneHundred)
 {
-    const struct
-    {
-        std::int32_t key;
-        std::optional<std::int32_t> stored;
-        std::int32_t loaded;
-    } cases[] = {{1, std::nullopt, 100}, {2, 0, 100}, {3, 1, 1}, {4, 1000, 1000}};
-    for (const auto& c : cases)
-        Add({.key = c.key, .divisorPreco = c.stored});
-    for (const auto& c : cases) {
-        const auto record = FindProdutoByKey(*connection, c.key);
-        EXPECT_EQ(record->divisorPreco, c.loaded) << c.key;
+    const std::tuple<std::int32_t, std::optional<std::int32_t>, std::int32_t> cases[] = {
+        {1, std::nullopt, 100}, {2, 0, 100}, {3, 1, 1}, {4, 1000, 1000}};
+    for (const auto& [key, stored, loaded] : cases)
+        Add({.key = key, .divisorPreco = stored});
+    for (const auto& [key, stored, loaded] : cases) {
+        const auto record = FindProdutoByKey(*connection, key);
+        EXPECT_EQ(record->divisorPreco, loaded) << key;
         EXPECT_TRUE(record->barras.empty());
     }
 }
@@ -132,31 +129,24 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresLeadingZerosAndNothingElse)
 {
     Add({.key = 1, .barras = {"12345", "7891000100103"}});
     Add({.key = 2, .barras = {"12 34"}});
-    const struct
-    {
-        const char* typed;
-        std::int32_t found; // 0: nothing
-    } cases[] = {
+    const std::pair<const char*, std::int32_t> cases[] = {
         {"12345", 1},          {"0012345", 1}, {"000000007891000100103", 1},
         {"07891000100103", 1}, {"123450", 0},  {"1234", 0},
         {"12 34", 2},          {"0012 34", 2}, {"1234 ", 0},
         {" 12345", 0},         {"", 0},        {"0000", 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        const auto record = FindProdutoByBarra(*connection, c.typed);
-        EXPECT_EQ(record ? record->key : 0, c.found);
+    for (const auto& [typed, found] : cases) {
+        SCOPED_TRACE(typed);
+        const auto record = FindProdutoByBarra(*connection, typed);
+        EXPECT_EQ(record ? record->key : 0, found);
     }
     EXPECT_EQ(FindProdutoByKey(*connection, 3), nullptr);
 
-    const struct
-    {
-        const char* text;
-        const char* stripped;
-    } strips[] = {{"", ""},       {"0", ""},          {"0000", ""},    {"00120", "120"},
-                  {"120", "120"}, {" 0012", " 0012"}, {"0 12", " 12"}, {"A00", "A00"}};
-    for (const auto& c : strips)
-        EXPECT_EQ(StripLeadingZeros(c.text), c.stripped) << c.text;
+    const std::pair<const char*, const char*> strips[] = {
+        {"", ""},       {"0", ""},          {"0000", ""},    {"00120", "120"},
+        {"120", "120"}, {" 0012", " 0012"}, {"0 12", " 12"}, {"A00", "A00"}};
+    for (const auto& [text, stripped] : strips)
+        EXPECT_EQ(StripLeadingZeros(text), stripped) << text;
 }
 
 TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
@@ -192,24 +182,7 @@ TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
     EXPECT_DOUBLE_EQ(unit->filhos[1]->fatorPreco, 12);
 }
 
-TEST_F(ProdutoTest, ABoxWhoseUnitProductIsMissingGetsAnEmptyParent)
-{
-    Add({.key = 5, .descricao = "CAIXA ORFA", .pai = 999, .caixa = true, .barras = {"55"}});
-    Add({.key = 6, .descricao = "CAIXA SEM PAI", .caixa = true});
-
-    for (const std::int32_t key : {5, 6}) {
-        const auto box = FindProdutoByKey(*connection, key);
-        ASSERT_NE(box, nullptr);
-        ASSERT_NE(box->pai, nullptr) << key;
-        EXPECT_EQ(box->pai->key, 0);
-        EXPECT_EQ(box->pai->descricao, "");
-        EXPECT_TRUE(box->pai->barras.empty());
-        EXPECT_EQ(box->pai->precoNormal, 0);
-        EXPECT_EQ(box->pai->pai, nullptr);
-    }
-}
-
-TEST_F(ProdutoTest, ParentChainsLoadWholeAndCyclesStop)
+TEST_F(ProdutoTest, ParentChainsLoadWholeCyclesStopAndAMissingParentIsEmpty)
 {
     // 1 <- 2 <- 3: a pallet of boxes of units.
     Add({.key = 1, .descricao = "UNIDADE"});
@@ -237,6 +210,19 @@ TEST_F(ProdutoTest, ParentChainsLoadWholeAndCyclesStop)
     ASSERT_NE(a->pai, nullptr);
     EXPECT_EQ(a->pai->key, 21);
     EXPECT_EQ(a->pai->pai, nullptr);
+
+    // A box whose unit product is missing, or not named, gets an empty one.
+    Add({.key = 5, .descricao = "CAIXA ORFA", .pai = 999, .caixa = true, .barras = {"55"}});
+    Add({.key = 6, .descricao = "CAIXA SEM PAI", .caixa = true});
+    for (const std::int32_t key : {5, 6}) {
+        const auto box = FindProdutoByKey(*connection, key);
+        ASSERT_NE(box->pai, nullptr) << key;
+        EXPECT_EQ(box->pai->key, 0);
+        EXPECT_EQ(box->pai->descricao, "");
+        EXPECT_TRUE(box->pai->barras.empty());
+        EXPECT_EQ(box->pai->precoNormal, 0);
+        EXPECT_EQ(box->pai->pai, nullptr);
+    }
 }
 
 TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)
@@ -248,19 +234,16 @@ TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)
     const auto onOffer = FindProdutoByKey(*connection, 1);
     const auto never = FindProdutoByKey(*connection, 2);
 
-    const struct
-    {
-        double date;
-        bool offer;
-    } cases[] = {{first - 1, false},   {first, true},     {first + 0.5, true}, {last, true},
-                 {last + 0.25, false}, {last + 1, false}, {0, false},          {45000, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.date);
-        EXPECT_EQ(onOffer->emOferta(c.date), c.offer);
-        EXPECT_DOUBLE_EQ(onOffer->preco(c.date), c.offer ? 8 : 10);
-        if (c.date > 0) {
-            EXPECT_FALSE(never->emOferta(c.date));
-            EXPECT_DOUBLE_EQ(never->preco(c.date), 10);
+    const std::pair<double, bool> cases[] = {
+        {first - 1, false},   {first, true},     {first + 0.5, true}, {last, true},
+        {last + 0.25, false}, {last + 1, false}, {0, false},          {45000, false}};
+    for (const auto& [date, offer] : cases) {
+        SCOPED_TRACE(date);
+        EXPECT_EQ(onOffer->emOferta(date), offer);
+        EXPECT_DOUBLE_EQ(onOffer->preco(date), offer ? 8 : 10);
+        if (date > 0) {
+            EXPECT_FALSE(never->emOferta(date));
+            EXPECT_DOUBLE_EQ(never->preco(date), 10);
         }
     }
 }

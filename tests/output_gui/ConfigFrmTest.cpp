@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -39,22 +38,6 @@ enum PortIndex
     FilePort,
     NullPort
 };
-
-QStringList Items(const QComboBox* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->itemText(i);
-    return items;
-}
-
-QStringList Items(const QListWidget* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
-}
 
 class ConfigFrmTest : public testing::Test
 {
@@ -108,40 +91,23 @@ TEST_F(ConfigFrmTest, ShowsTheStoredSettingsAndEveryLabelAndPort)
                           "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
     form.LoadFromSettings();
 
-    EXPECT_EQ(form.windowTitle(), "Configuração");
-    auto* tabs = Find<QTabWidget>("PageControl1");
-    ASSERT_EQ(tabs->count(), 2);
-    EXPECT_EQ(tabs->tabText(0), "Geral");
-    EXPECT_EQ(tabs->tabText(1), "Etiquetas");
-
     EXPECT_TRUE(Check("AgrupadoChk")->isChecked());
     EXPECT_TRUE(Combo("AgrupadoCmb")->isEnabled());
     EXPECT_EQ(Combo("AgrupadoCmb")->currentText(), "Grupo");
-    EXPECT_EQ(Items(Combo("AgrupadoCmb")),
+    EXPECT_EQ(ItemTexts(Combo("AgrupadoCmb")),
               QStringList({"Departamento", "Seção", "Grupo", "Sub Grupo"}));
     EXPECT_EQ(Find<QLineEdit>("MinBalancaEdt")->text(), "00123");
     EXPECT_TRUE(Check("AutmoChk")->isChecked());
     EXPECT_FALSE(Check("AtacadoChk")->isChecked());
 
-    EXPECT_EQ(Items(LabelLst()), QStringList({Gondola, Null}));
-    EXPECT_EQ(Items(Combo("LabelDefaultCmb")), QStringList({Gondola, Null}));
+    EXPECT_EQ(ItemTexts(LabelLst()), QStringList({Gondola, Null}));
+    EXPECT_EQ(ItemTexts(Combo("LabelDefaultCmb")), QStringList({Gondola, Null}));
     EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), 1);
-    EXPECT_EQ(Items(Combo("LabelCmb")), QStringList({Teste, Gondola, Null}));
-    EXPECT_EQ(Items(Combo("PortCmb")), QStringList({"FILE:", "NULL:"}));
+    EXPECT_EQ(ItemTexts(Combo("LabelCmb")), QStringList({Teste, Gondola, Null}));
+    EXPECT_EQ(ItemTexts(Combo("PortCmb")), QStringList({"FILE:", "NULL:"}));
     EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
     EXPECT_EQ(Combo("PortCmb")->currentIndex(), -1);
     EXPECT_TRUE(LabelLst()->selectedItems().isEmpty());
-}
-
-TEST_F(ConfigFrmTest, AFirstStartShowsTheDefaults)
-{
-    form.LoadFromSettings();
-    EXPECT_FALSE(Check("AgrupadoChk")->isChecked());
-    EXPECT_FALSE(Combo("AgrupadoCmb")->isEnabled());
-    EXPECT_EQ(Combo("AgrupadoCmb")->currentIndex(), -1);
-    EXPECT_EQ(Find<QLineEdit>("MinBalancaEdt")->text(), "999999");
-    EXPECT_EQ(LabelLst()->count(), 0);
-    EXPECT_EQ(Combo("LabelDefaultCmb")->count(), 0);
 }
 
 TEST_F(ConfigFrmTest, CancelaWritesNothingAndTheNextVisitShowsTheStoredState)
@@ -162,7 +128,7 @@ TEST_F(ConfigFrmTest, CancelaWritesNothingAndTheNextVisitShowsTheStoredState)
     EXPECT_EQ(program.Settings(), stored);
 
     form.LoadFromSettings();
-    EXPECT_EQ(Items(LabelLst()), QStringList({Gondola, Null}));
+    EXPECT_EQ(ItemTexts(LabelLst()), QStringList({Gondola, Null}));
     EXPECT_TRUE(Check("AgrupadoChk")->isChecked());
     EXPECT_FALSE(Check("AtacadoChk")->isChecked());
 }
@@ -177,7 +143,7 @@ TEST_F(ConfigFrmTest, AssigningReplacesInPlaceOrAppendsAndOkSavesInOrder)
             EXPECT_EQ(Combo("PortCmb")->currentIndex(), -1);
             EXPECT_TRUE(Find<QLabel>("LabelImg")->pixmap().isNull());
             Assign(TesteLabel, FilePort); // new: appended
-            EXPECT_EQ(Items(LabelLst()), QStringList({Gondola, Null, Teste}));
+            EXPECT_EQ(ItemTexts(LabelLst()), QStringList({Gondola, Null, Teste}));
             // Nothing is added without both a label and a port.
             Choose(Combo("LabelCmb"), NullLabel);
             Find<QToolButton>("SpeedButton1")->click();
@@ -245,37 +211,26 @@ TEST_F(ConfigFrmTest, MinBalancaTakesUpToFourteenDigitsOnly)
     EXPECT_EQ(Read(settings::MinBalanca), "12345");
 }
 
-TEST_F(ConfigFrmTest, TheDefaultLabelSurvivesTheRemovalOfItsEntry)
-{
-    program.WriteSettings("[Geral]\r\nLabel Default=gondola-zpl\r\n"
-                          "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
-    Visit(
-        [&] {
-            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), 0);
-            Remove(0);
-            EXPECT_EQ(Items(Combo("LabelDefaultCmb")), QStringList({Null}));
-            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), -1);
-        },
-        "BitBtn1");
-    EXPECT_EQ(Read(settings::LabelDefault), "gondola-zpl");
-    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
-}
-
-TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedByNameAndCanBeRemoved)
+// An entry whose label file is gone is listed by its name and can be
+// removed; the default label survives the removal of its entry.
+TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedAndTheDefaultSurvivesItsRemoval)
 {
     program.WriteSettings("[Geral]\r\nLabel Default=sumiu\r\n"
                           "[Labels]\r\nsumiu=FILE:\r\nnull=NULL:\r\n");
     Visit(
         [&] {
-            EXPECT_EQ(Items(LabelLst()), QStringList({"sumiu", Null}));
+            EXPECT_EQ(ItemTexts(LabelLst()), QStringList({"sumiu", Null}));
             EXPECT_EQ(Combo("LabelDefaultCmb")->currentText(), "sumiu");
             // Its port is still shown; no label is.
             LabelLst()->setCurrentRow(0);
             EXPECT_EQ(Combo("PortCmb")->currentText(), "FILE:");
             EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
             Remove(0);
+            EXPECT_EQ(ItemTexts(Combo("LabelDefaultCmb")), QStringList({Null}));
+            EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), -1);
         },
         "BitBtn1");
+    EXPECT_EQ(Read(settings::LabelDefault), "sumiu");
     EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
 }
 
@@ -285,7 +240,6 @@ TEST_F(ConfigFrmTest, ClickingAnEntryShowsItsLabelPortAndPreview)
     form.LoadFromSettings();
     auto* printer = Find<QLabel>("PrinterLbl");
     auto* image = Find<QLabel>("LabelImg");
-    EXPECT_EQ(image->size(), QSize(213, 41));
 
     LabelLst()->setCurrentRow(1);
     EXPECT_EQ(Combo("LabelCmb")->currentText(), Gondola);

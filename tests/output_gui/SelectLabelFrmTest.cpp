@@ -43,17 +43,13 @@ TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultSelected)
         program.WriteSettings(std::string("[Geral]\r\nLabel Default=") + defaultLabel +
                               "\r\n[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");
     };
-    const struct
-    {
-        const char* defaultLabel;
-        int row; // selected on opening
-    } cases[] = {
+    const std::pair<const char*, int> cases[] = {
         {"gondola-zpl", 1}, {"null", 0}, {"Gondola-ZPL", -1}, // names compare exactly
         {"teste", -1}, // a label without a port cannot be chosen
         {"", -1},
     };
-    for (const auto& c : cases) {
-        stored(c.defaultLabel);
+    for (const auto& [defaultLabel, row] : cases) {
+        stored(defaultLabel);
         const auto chosen = Choose(
             [&] {
                 EXPECT_EQ(form.windowTitle(), "Seleção");
@@ -61,14 +57,14 @@ TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultSelected)
                 EXPECT_EQ(SelectLst()->item(0)->text(), "Null Label - For Testing");
                 EXPECT_EQ(SelectLst()->item(1)->text(),
                           QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II"));
-                EXPECT_EQ(SelectLst()->selectedItems().size(), c.row < 0 ? 0 : 1);
-                if (c.row >= 0) {
-                    EXPECT_EQ(SelectLst()->currentRow(), c.row);
+                EXPECT_EQ(SelectLst()->selectedItems().size(), row < 0 ? 0 : 1);
+                if (row >= 0) {
+                    EXPECT_EQ(SelectLst()->currentRow(), row);
                 }
             },
             "BitBtn1");
-        ASSERT_TRUE(chosen.has_value()) << c.defaultLabel;
-        EXPECT_EQ(*chosen, c.row == 1 ? "gondola-zpl" : c.row == 0 ? "null" : "") << c.defaultLabel;
+        ASSERT_TRUE(chosen.has_value()) << defaultLabel;
+        EXPECT_EQ(*chosen, row == 1 ? "gondola-zpl" : row == 0 ? "null" : "") << defaultLabel;
     }
 }
 

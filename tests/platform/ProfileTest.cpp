@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace zev;
@@ -59,17 +60,13 @@ TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
     SetContent(HandEdited);
     const TIniFile ini(Path());
 
-    const struct
-    {
-        const char* section;
-        const char* key;
-        const char* expected;
-    } strings[] = {
+    // Mismatched quotes stay; comments and lines without "=" are no keys.
+    const std::tuple<const char*, const char*, const char*> strings[] = {
         {"GERAL", "label default", "Gondola ZPL"},
         {"Geral", "Path Modelos", "  /srv/modelos  "},
         {"Labels", "GONDOLA", "COM1:"},
         {"labels", "preco", "\""},
-        {"COM1:", "PARITY", "'E\""}, // mismatched quotes stay
+        {"COM1:", "PARITY", "'E\""},
         {"com1:", "baud", "19200"},
         {"COM1:", "Empty", ""},
         {"COM1:", "Quoted", ""},
@@ -78,9 +75,8 @@ TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
         {"Labels", ";comentario", "fallback"},
         {"Labels", "linha sem igual", "fallback"},
     };
-    for (const auto& c : strings)
-        EXPECT_EQ(ini.ReadString(c.section, c.key, "fallback"), c.expected)
-            << c.section << "/" << c.key;
+    for (const auto& [section, key, expected] : strings)
+        EXPECT_EQ(ini.ReadString(section, key, "fallback"), expected) << section << "/" << key;
 
     EXPECT_TRUE(ini.ReadBool("Geral", "Agrupado", false)) << "the first of two equal keys wins";
     EXPECT_EQ(ini.ReadInteger("Geral", "Agrupado", 9), 2);
@@ -112,18 +108,15 @@ TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
 
 TEST_F(ProfileTest, BooleansReadAnyNonZeroIntegerAsTrue)
 {
-    const struct
-    {
-        const char* stored;
-        bool fallback;
-        bool expected;
-    } cases[] = {{"1", false, true},  {"0", true, false},   {"2", false, true},
-                 {"-1", false, true}, {"yes", true, true},  {"yes", false, false},
-                 {"", true, true},    {" 0 ", true, false}, {"$0", true, false}};
-    for (const auto& c : cases) {
-        SetContent(std::string("[Geral]\nAgrupado=") + c.stored + "\n");
-        EXPECT_EQ(TIniFile(Path()).ReadBool("Geral", "Agrupado", c.fallback), c.expected)
-            << "'" << c.stored << "' with fallback " << c.fallback;
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"1", false, true},  {"0", true, false},   {"2", false, true},
+        {"-1", false, true}, {"yes", true, true},  {"yes", false, false},
+        {"", true, true},    {" 0 ", true, false}, {"$0", true, false},
+    };
+    for (const auto& [stored, fallback, expected] : cases) {
+        SetContent(std::string("[Geral]\nAgrupado=") + stored + "\n");
+        EXPECT_EQ(TIniFile(Path()).ReadBool("Geral", "Agrupado", fallback), expected)
+            << "'" << stored << "' with fallback " << fallback;
     }
 }
 
@@ -148,46 +141,41 @@ TEST_F(ProfileTest, WritesChangeOnlyWhatTheyWrite)
                                  "[Labels]\ngondola=COM1:\n\n"
                                  "[COM1:]\nBAUD=9600\n";
     // Each write must give the original with one span replaced, nothing else.
-    const struct
-    {
-        const char* what;
-        std::function<void(TIniFile&)> write;
-        std::string span;
-        std::string replacement;
-    } cases[] = {
-        {"replace a value", [](TIniFile& ini) { ini.WriteInteger("GERAL", "agrupado", 1); },
-         "Agrupado=0\n", "Agrupado=1\n"},
-        {"add a key at the end of its section",
-         [](TIniFile& ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); }, "Agrupado=0\n",
-         "Agrupado=0\nAgrupado Por=2\n"},
-        {"add a section",
-         [](TIniFile& ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
-         "BAUD=9600\n", "BAUD=9600\n\n[FILE:]\nFilename=/tmp/etiquetas.prn\n"},
-        {"delete a key", [](TIniFile& ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); },
-         "Label Default = gondola\n", ""},
-        {"erase a section", [](TIniFile& ini) { ini.EraseSection("labels"); },
-         "[Labels]\ngondola=COM1:\n\n", ""},
-        {"erase and rewrite a section",
-         [](TIniFile& ini) {
-             ini.EraseSection("Labels");
-             ini.WriteString("Labels", "gondola", "LPT1:");
-             ini.WriteString("Labels", "null", "NUL:");
-         },
-         "[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n",
-         "[COM1:]\nBAUD=9600\n\n[Labels]\ngondola=LPT1:\nnull=NUL:\n"},
-        {"a date in the short date format",
-         [](TIniFile& ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); },
-         "Agrupado=0\n", "Agrupado=0\nSelecao Data=06/12/2026\n"},
-        {"a boolean as 0", [](TIniFile& ini) { ini.WriteBool("COM1:", "Extra", false); },
-         "BAUD=9600\n", "BAUD=9600\nExtra=0\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const std::tuple<const char*, std::function<void(TIniFile&)>, std::string, std::string>
+        cases[] = {
+            {"replace a value", [](TIniFile& ini) { ini.WriteInteger("GERAL", "agrupado", 1); },
+             "Agrupado=0\n", "Agrupado=1\n"},
+            {"add a key at the end of its section",
+             [](TIniFile& ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); }, "Agrupado=0\n",
+             "Agrupado=0\nAgrupado Por=2\n"},
+            {"add a section",
+             [](TIniFile& ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
+             "BAUD=9600\n", "BAUD=9600\n\n[FILE:]\nFilename=/tmp/etiquetas.prn\n"},
+            {"delete a key", [](TIniFile& ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); },
+             "Label Default = gondola\n", ""},
+            {"erase a section", [](TIniFile& ini) { ini.EraseSection("labels"); },
+             "[Labels]\ngondola=COM1:\n\n", ""},
+            {"erase and rewrite a section",
+             [](TIniFile& ini) {
+                 ini.EraseSection("Labels");
+                 ini.WriteString("Labels", "gondola", "LPT1:");
+                 ini.WriteString("Labels", "null", "NUL:");
+             },
+             "[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n",
+             "[COM1:]\nBAUD=9600\n\n[Labels]\ngondola=LPT1:\nnull=NUL:\n"},
+            {"a date in the short date format",
+             [](TIniFile& ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); },
+             "Agrupado=0\n", "Agrupado=0\nSelecao Data=06/12/2026\n"},
+            {"a boolean as 0", [](TIniFile& ini) { ini.WriteBool("COM1:", "Extra", false); },
+             "BAUD=9600\n", "BAUD=9600\nExtra=0\n"},
+        };
+    for (const auto& [what, write, span, replacement] : cases) {
+        SCOPED_TRACE(what);
         SetContent(original);
         TIniFile ini(Path());
-        c.write(ini);
+        write(ini);
         std::string expected = original;
-        expected.replace(expected.find(c.span), c.span.size(), c.replacement);
+        expected.replace(expected.find(span), span.size(), replacement);
         EXPECT_EQ(Content(), expected);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"zev.ini"})
             << "no temporary file is left behind";
@@ -226,12 +214,7 @@ TEST_F(ProfileTest, NamesAndValuesThatWouldPlantOtherKeysAreRefused)
 {
     SetContent("[Geral]\r\nA=1\r\n");
     TIniFile ini(Path());
-    const struct
-    {
-        const char* section;
-        const char* key;
-        const char* value;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"Geral", "B", "x\r\n[Labels]\r\nnull=COM1:"},
         {"Geral", "B", "x\ny=1"},
         {"Geral", "B=C", "x"},
@@ -242,11 +225,11 @@ TEST_F(ProfileTest, NamesAndValuesThatWouldPlantOtherKeysAreRefused)
         {"Geral\n", "B", "x"},
         {"", "B", "x"},
     };
-    for (const auto& c : cases) {
-        EXPECT_THROW(ini.WriteString(c.section, c.key, c.value), EZevError)
-            << c.section << "/" << c.key << "/" << c.value;
+    for (const auto& [section, key, value] : cases) {
+        EXPECT_THROW(ini.WriteString(section, key, value), EZevError)
+            << section << "/" << key << "/" << value;
         // A section rewritten whole is refused before anything is written.
-        EXPECT_THROW(ini.ReplaceSection(c.section, {{"Ok", "1"}, {c.key, c.value}}), EZevError);
+        EXPECT_THROW(ini.ReplaceSection(section, {{"Ok", "1"}, {key, value}}), EZevError);
         EXPECT_EQ(Content(), "[Geral]\r\nA=1\r\n");
     }
 }

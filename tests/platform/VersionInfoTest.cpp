@@ -7,11 +7,13 @@
 
 #include <elf.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 using namespace zev;
 using namespace zev::test;
@@ -31,11 +33,7 @@ TEST(VersionInfo, RunningProgramReadsItsOwnTable)
 {
     const std::string data = ReadVersionData(RunningProgram);
     ASSERT_FALSE(data.empty());
-    const struct
-    {
-        std::string_view path;
-        std::optional<std::string> expected;
-    } cases[] = {
+    const std::pair<std::string_view, std::optional<std::string>> cases[] = {
         {"StringFileInfo\\041604E4\\FileVersion", "9.8.7"},
         {"\\StringFileInfo\\041604E4\\FileVersion", "9.8.7"},
         {"stringfileinfo\\041604e4\\FILEVERSION", "9.8.7"},
@@ -47,32 +45,24 @@ TEST(VersionInfo, RunningProgramReadsItsOwnTable)
         {"StringFileInfo\\041604E4", std::nullopt},
         {"", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.path));
-        EXPECT_EQ(QueryVersionValue(data, c.path), c.expected);
-    }
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(QueryVersionValue(data, path), expected) << path;
 }
 
-// NULs between pairs are padding; a pair cut short holds no value.
+// NULs between pairs are padding; a pair cut short holds no value. ('|'
+// stands for NUL.)
 TEST(VersionInfo, QuerySkipsPaddingAndStopsAtAPairCutShort)
 {
-    EXPECT_EQ(QueryVersionValue("A\0\0\0\0\0B\0"
-                                "2\0"sv,
-                                "B"),
-              "2");
-    EXPECT_EQ(QueryVersionValue("A\0\0B\0"
-                                "2\0"sv,
-                                "A"),
-              "");
-    EXPECT_EQ(QueryVersionValue("A\0"
-                                "1\0B\0"
-                                "2"sv,
-                                "B"),
-              std::nullopt);
-    EXPECT_EQ(QueryVersionValue("A\0"
-                                "1\0B"sv,
-                                "B"),
-              std::nullopt);
+    const std::tuple<std::string, const char*, std::optional<std::string>> cases[] = {
+        {"A|||||B|2|", "B", "2"},
+        {"A||B|2|", "A", ""},
+        {"A|1|B|2", "B", std::nullopt},
+        {"A|1|B", "B", std::nullopt},
+    };
+    for (auto [data, path, expected] : cases) {
+        std::replace(data.begin(), data.end(), '|', '\0');
+        EXPECT_EQ(QueryVersionValue(data, path), expected) << path;
+    }
 }
 
 TEST(VersionInfo, FilesWithoutVersionDataHaveNone)

@@ -3,7 +3,9 @@
 // Finding a dialog's components by name, and answering a modal dialog the
 // way the operator does: the answer runs once its own event loop started.
 
+#include <QComboBox>
 #include <QDialog>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +31,23 @@ template <typename Widget> Widget* Child(const QObject& parent, const char* name
     if (child == nullptr)
         ADD_FAILURE() << "no component " << name;
     return child;
+}
+
+// The texts a list offers, in its order.
+inline QStringList ItemTexts(const QComboBox* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    return items;
+}
+
+inline QStringList ItemTexts(const QListWidget* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
 }
 
 // Keys go where the operator's keyboard goes: the focused component.
