@@ -4,6 +4,7 @@
 #include "tests/support/ProgramFixture.h"
 
 #include <QLabel>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QTimer>
 
