@@ -1,6 +1,8 @@
 #include "app/MainFrm.h"
 
 #include "app/Windows.h"
+#include "catalogue/Database.h"
+#include "platform/ProgramDir.h"
 #include "output/ConfigFrm.h"
 #include "platform/AnsiText.h"
 #include "platform/Regional.h"
@@ -83,7 +85,7 @@ TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
         {"Im1", "DoArquivo1", "Do Arquivo", 116, "F5", false},
         {"Im1", "Procom1", "Procom", 117, "F6", false},
         {"Im1", "Sequencial1", "Sequencial", 118, "F7", false},
-        {"Ferramentas1", "Importar1", "&Importar", 16457, "Ctrl+I", false},
+        {"Ferramentas1", "Importar1", "&Importar", 16457, "Ctrl+I", true},
         {"Ferramentas1", "Configurao1", "&Configuração", 0, "", true},
         {"Sair1", "Sobre1", "&Sobre", 0, "", true},
     };
@@ -152,6 +154,19 @@ TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogWithTheStoredSettings)
     Item("Configurao1")->trigger();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(program.Operator().Messages().empty());
+}
+
+TEST_F(MainFrmTest, ImportarImportsTheChosenPackage)
+{
+    CreateDatabase();
+    const QString package = ProgramFilePath("ZEV.TXT");
+    WriteFileBytes(package, "0;5\r\n1;10;MERCEARIA\r\n");
+    program.Operator().QueueFile(package);
+    Item("Importar1")->trigger();
+    EXPECT_EQ(program.Operator().Messages(),
+              (std::vector<TOperatorMessage>{{"notice", "Arquivo importado com sucesso"}}));
+    EXPECT_EQ(program.Operator().StatusTexts().front(), "Gravando importação antiga");
+    EXPECT_EQ(program.Operator().ProgressEnds(), 1);
 }
 
 TEST_F(MainFrmTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
