@@ -88,7 +88,8 @@ bool TTerminalOperator::ShowProgress(const qint64 done, const qint64 total)
         if (percent != m_percentShown) {
             m_percentShown = percent;
             // Back to the line's start, the text, and the rest of the line cleared.
-            m_err << '\r' << m_status.toStdString() << ' ' << percent << "%\x1b[K" << std::flush;
+            m_err << '\r' << (m_status.isEmpty() ? std::string() : m_status.toStdString() + ' ')
+                  << percent << "%\x1b[K" << std::flush;
         }
     }
     return !m_interrupt->Asked();
