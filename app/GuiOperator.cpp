@@ -58,7 +58,10 @@ TGuiOperator::TGuiOperator(const TWindows& windows) : m_windows(windows) {}
 
 void TGuiOperator::ShowMessage(const QMessageBox::Icon icon, const QString& text)
 {
-    QMessageBox box(icon, Title(), text, QMessageBox::Ok, DialogParent(m_windows));
+    // The store's texts break lines with a CR, as its system's boxes do.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox box(icon, Title(), shown, QMessageBox::Ok, DialogParent(m_windows));
     box.exec();
 }
 

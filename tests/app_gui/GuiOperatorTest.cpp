@@ -64,11 +64,12 @@ TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
             answered = true;
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
             EXPECT_EQ(box.icon(), c.icon);
-            EXPECT_EQ(box.text(), "Selecionado 3 item(s)");
+            EXPECT_EQ(box.text(), "Selecionado 3 item(s)\nAtualize");
             EXPECT_EQ(box.buttons().size(), 1);
             box.button(QMessageBox::Ok)->click();
         });
-        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)"));
+        // A CR breaks the line.
+        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)\rAtualize"));
         EXPECT_TRUE(answered);
     }
 }
