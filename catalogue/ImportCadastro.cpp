@@ -182,8 +182,87 @@ std::string Shown(std::string_view ansi)
                              "\": " + reason.toStdString());
 }
 
+// ---------------------------------------------------------------------------
+// Conversions, as the schema file has them read.
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // Decimal only, blanks around allowed; must fit 32 bits.
-std::optional<std::int64_t> ParseInteger(std::string_view text);
+std::optional<std::int64_t> ParseInteger(std::string_view text)
+{
+    text = TrimView(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !IsDigit(text[0]))
+        return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    value = negative ? -value : value;
+    if (value < INT32_MIN || value > INT32_MAX)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseNumber(std::string_view text)
+{
+    text = TrimView(text);
+    if (!text.empty() && text[0] == '+')
+        text.remove_prefix(1);
+    if (text.empty() || !(IsDigit(text[0]) || text[0] == '-' || text[0] == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool Digits(std::string_view text, int& value)
+{
+    value = 0;
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return !text.empty();
+}
+
+// The regional short date, a time after it ignored; or ISO yyyy-mm-dd.
+bool ToIsoDate(std::string_view text, std::string& iso)
+{
+    std::string_view date = TrimView(text);
+    date = date.substr(0, date.find(' '));
+    int year = 0, month = 0, day = 0;
+    if (date.size() == 10 && date[4] == '-' && date[7] == '-' && Digits(date.substr(0, 4), year) &&
+        Digits(date.substr(5, 2), month) && Digits(date.substr(8, 2), day)) {
+        if (!TryEncodeDate(year, month, day))
+            return false;
+        iso.assign(date);
+        return true;
+    }
+    const std::optional<double> regional = TryStrToDate(date);
+    if (!regional)
+        return false;
+    iso = IsoDate(*regional);
+    return true;
+}
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
 
 // ---------------------------------------------------------------------------
 // Reading a file line by line; lines end in CR LF, LF or CR.
@@ -234,7 +313,6 @@ public:
 
     qint64 LineNumber() const { return m_lineNumber; }
     qint64 Position() const { return m_position; }
-    qint64 Size() const { return m_file.size(); }
 
 private:
     [[noreturn]] void ThrowTooLong() const
@@ -334,87 +412,6 @@ std::string PackageVersionOf(const QString& packagePath)
     line = line.substr(0, line.find_first_of("\r\n"));
     const std::size_t semicolon = line.find(';');
     return std::string(semicolon == std::string_view::npos ? line : line.substr(semicolon + 1));
-}
-
-// ---------------------------------------------------------------------------
-// Conversions, as the schema file has them read.
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::optional<std::int64_t> ParseInteger(std::string_view text)
-{
-    text = TrimView(text);
-    bool negative = false;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || !IsDigit(text[0]))
-        return std::nullopt;
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    value = negative ? -value : value;
-    if (value < INT32_MIN || value > INT32_MAX)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> ParseNumber(std::string_view text)
-{
-    text = TrimView(text);
-    if (!text.empty() && text[0] == '+')
-        text.remove_prefix(1);
-    if (text.empty() || !(IsDigit(text[0]) || text[0] == '-' || text[0] == '.'))
-        return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-bool Digits(std::string_view text, int& value)
-{
-    value = 0;
-    for (const char c : text) {
-        if (!IsDigit(c))
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    return !text.empty();
-}
-
-// The regional short date, a time after it ignored; or ISO yyyy-mm-dd.
-bool ToIsoDate(std::string_view text, std::string& iso)
-{
-    std::string_view date = TrimView(text);
-    date = date.substr(0, date.find(' '));
-    int year = 0, month = 0, day = 0;
-    if (date.size() == 10 && date[4] == '-' && date[7] == '-' && Digits(date.substr(0, 4), year) &&
-        Digits(date.substr(5, 2), month) && Digits(date.substr(8, 2), day)) {
-        if (!TryEncodeDate(year, month, day))
-            return false;
-        iso.assign(date);
-        return true;
-    }
-    const std::optional<double> regional = TryStrToDate(date);
-    if (!regional)
-        return false;
-    iso = IsoDate(*regional);
-    return true;
-}
-
-bool IsAscii(std::string_view text)
-{
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -739,13 +736,12 @@ public:
 
         const auto connection = OpenDatabase();
         // The import checks every foreign key itself, naming the line,
-        // column and value of a dangling one. The engine's check is off
+        // column and value of a dangling one. The engine's own check is off
         // for this connection alone (it can only be switched outside a
-        // transaction): emptying the catalogue then frees its pages at once
-        // instead of deleting and checking it row by row, which took half
-        // the time and memory growing with the old catalogue. Every table
-        // holding a foreign key is emptied and loaded here, so none is left
-        // dangling.
+        // transaction), so that emptying the catalogue frees its pages at
+        // once instead of deleting it row by row, in time and memory growing
+        // with the old catalogue. Every table holding a foreign key is
+        // emptied and loaded here, so none is left dangling.
         connection->Execute("pragma foreign_keys = off");
         TTransaction transaction(*connection);
 
