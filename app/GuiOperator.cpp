@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace zev {
 
@@ -55,7 +58,10 @@ TGuiOperator::TGuiOperator(const TWindows& windows) : m_windows(windows) {}
 
 void TGuiOperator::ShowMessage(const QMessageBox::Icon icon, const QString& text)
 {
-    QMessageBox box(icon, Title(), text, QMessageBox::Ok, DialogParent(m_windows));
+    // The store's texts break lines with a CR, as its system's boxes do.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox box(icon, Title(), shown, QMessageBox::Ok, DialogParent(m_windows));
     box.exec();
 }
 
@@ -140,8 +146,50 @@ bool TGuiOperator::EditSerialLine(const QString& portName, const QString& device
 
 void TGuiOperator::ShowStatus(const QString& text)
 {
+    m_status = text;
+    if (m_progress && !text.isEmpty())
+        m_progress->setLabelText(text);
     if (m_windows.MainForm)
         m_windows.MainForm->ShowStatus(text);
+}
+
+bool TGuiOperator::ShowProgress(const qint64 done, const qint64 total)
+{
+    constexpr int Steps = 1000;
+    constexpr int EventsEveryMs = 50;
+    if (!m_progress) {
+        m_progress = new QProgressDialog(DialogParent(m_windows));
+        m_progress->setObjectName(QStringLiteral("ProgressDialog"));
+        m_progress->setWindowTitle(Title());
+        m_progress->setLabelText(m_status);
+        m_progress->setCancelButtonText(QStringLiteral("Cancelar"));
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setAutoReset(false);
+        m_progress->setAutoClose(false);
+        m_progress->setMinimumDuration(500);
+        m_progress->setRange(0, Steps);
+        m_sinceEvents.start();
+    }
+    const qint64 step = total > 0 ? std::clamp<qint64>(done * Steps / total, 0, Steps) : 0;
+    // Shows the dialog when its time has come, and then processes events.
+    if (step != m_progress->value())
+        m_progress->setValue(static_cast<int>(step));
+    // Before the dialog shows nothing is processed: the main window would
+    // take clicks and start another command.
+    if (m_progress->isVisible() && m_sinceEvents.elapsed() >= EventsEveryMs) {
+        QCoreApplication::processEvents();
+        m_sinceEvents.restart();
+    }
+    return !m_progress->wasCanceled();
+}
+
+void TGuiOperator::EndProgress()
+{
+    if (!m_progress)
+        return;
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
 }
 
 } // namespace zev

@@ -6,8 +6,12 @@
 
 #include "app/Operator.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
+
+class QProgressDialog;
 
 namespace zev {
 
@@ -36,12 +40,21 @@ public:
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
     void ShowStatus(const QString& text) override;
+    // A modal progress dialog with "Cancelar", shown once the work has
+    // taken half a second; while it shows, events are processed so that its
+    // button, Escape and its close box answer. Only the dialog takes input
+    // meanwhile, so no other command can start.
+    bool ShowProgress(qint64 done, qint64 total) override;
+    void EndProgress() override;
 
 private:
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
     std::optional<QString> ChooseFile(const TFileRequest& request, bool forSaving);
 
     const TWindows& m_windows;
+    QPointer<QProgressDialog> m_progress;
+    QElapsedTimer m_sinceEvents;
+    QString m_status;
 };
 
 } // namespace zev

@@ -2,6 +2,7 @@
 
 #include "app/GuiOperator.h"
 #include "app/Windows.h"
+#include "catalogue/ImportCadastro.h"
 #include "output/ConfigFrm.h"
 #include "output/SobreFrm.h"
 #include "platform/Regional.h"
@@ -57,7 +58,8 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Im1", nullptr, "DoArquivo1", "Do Arquivo", VkF1 + 4, nullptr},
     {"Im1", nullptr, "Procom1", "Procom", VkF1 + 5, nullptr},
     {"Im1", nullptr, "Sequencial1", "Sequencial", VkF1 + 6, nullptr},
-    {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I', nullptr},
+    {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I',
+     &TMainForm::Importar1Click},
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
     {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
 };
@@ -207,6 +209,11 @@ void TMainForm::RunCommand(void (TMainForm::*handler)())
     } catch (const std::exception& error) {
         m_operator.ShowError(QString::fromUtf8(error.what()));
     }
+}
+
+void TMainForm::Importar1Click()
+{
+    ImportCadastro(m_operator);
 }
 
 void TMainForm::Configurao1Click()

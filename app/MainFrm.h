@@ -56,6 +56,7 @@ public:
     void ShowStatus(const QString& text);
 
     // Command handlers, named after their menu items.
+    void Importar1Click();
     void Configurao1Click();
     void Sobre1Click();
 

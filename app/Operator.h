@@ -64,6 +64,41 @@ public:
 
     // Progress of a long operation; the empty text clears it.
     virtual void ShowStatus(const QString& text) = 0;
+
+    // Long work (an import, a print job) counts what it has done of a total,
+    // in any unit it likes (bytes, labels), and asks after each step whether
+    // to go on: false once the person asked to stop. The operation then
+    // undoes what it began and returns; it never asks again after that.
+    // Calls may come thousands of times a second: implementations keep them
+    // cheap. EndProgress takes the indication away; TProgressScope calls it
+    // on every way out. An operator that shows no progress never cancels.
+    virtual bool ShowProgress(qint64 done, qint64 total)
+    {
+        (void)done;
+        (void)total;
+        return true;
+    }
+    // Must not throw: it runs while an error leaves the operation.
+    virtual void EndProgress() {}
+};
+
+// The progress of one piece of long work, ended on every way out of it.
+class TProgressScope
+{
+public:
+    explicit TProgressScope(TOperator& op) : m_operator(op) {}
+    ~TProgressScope() { m_operator.EndProgress(); }
+    TProgressScope(const TProgressScope&) = delete;
+    TProgressScope& operator=(const TProgressScope&) = delete;
+
+    // False once the person asked to stop.
+    [[nodiscard]] bool Show(qint64 done, qint64 total)
+    {
+        return m_operator.ShowProgress(done, total);
+    }
+
+private:
+    TOperator& m_operator;
 };
 
 } // namespace zev

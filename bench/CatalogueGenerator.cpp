@@ -2,9 +2,14 @@
 
 #include "catalogue/Database.h"
 #include "platform/AnsiText.h"
+#include "platform/Error.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,24 +69,192 @@ double Cents(double value)
     return std::round(value * 100) / 100;
 }
 
+// One catalogue row after the other, wherever they go.
+struct TProdutoRow
+{
+    std::int32_t key = 0;
+    std::string descricao;
+    std::optional<std::int32_t> pai;
+    double fator = 1;
+    double dataAlteracao = 0;
+    double precoNormal = 0;
+    std::optional<double> dataInicial;
+    std::optional<double> dataFinal;
+    double precoOferta = 0;
+    int subGrupo = 0;
+    bool compra = false;
+    std::optional<int> divisor;
+    int etiquetas = 1;
+    std::string embalagem;
+    int diasValidade = 0;
+    std::optional<std::string> embalagemPadrao;
+    double embalagemPadraoFator = 0;
+    bool caixa = false;
+};
+
+class TSink
+{
+public:
+    virtual ~TSink() = default;
+    // type 1 depto (parent 0), 2 secao, 3 grupo, 4 sub_grupo
+    virtual void Tree(int type, int key, int parent, const std::string& nome) = 0;
+    virtual void Produto(const TProdutoRow& row) = 0;
+    virtual void Item(const std::string& barra, std::int32_t key) = 0;
+};
+
+class TDatabaseSink final : public TSink
+{
+public:
+    explicit TDatabaseSink(TConnection& connection)
+        : m_depto(connection.Query("insert into depto values (?, ?)")),
+          m_secao(connection.Query("insert into secao values (?, ?, ?)")),
+          m_grupo(connection.Query("insert into grupo values (?, ?, ?)")),
+          m_subGrupo(connection.Query("insert into sub_grupo values (?, ?, ?)")),
+          m_produto(connection.Query(
+              "insert into produto (produto_key, descricao, pai, fator_preco, data_alteracao, "
+              "preco_normal, data_inicial, data_final, preco_oferta, sub_grupo_key, compra, "
+              "divisor_preco, divisor_preco_descricao, preco_normal_key, preco_oferta_key, "
+              "quantidade_etiquetas, embalagem_key, dias_validade, embalagem_padrao_key, "
+              "embalagem_padrao_fator, caixa) "
+              "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+          m_item(connection.Query("insert into item values (?, ?)"))
+    {
+    }
+
+    void Tree(int type, int key, int parent, const std::string& nome) override
+    {
+        if (type == 1) {
+            m_depto.Bind(0, key).BindText(1, nome).Exec();
+            return;
+        }
+        TQuery& query = type == 2 ? m_secao : type == 3 ? m_grupo : m_subGrupo;
+        query.Bind(0, key).Bind(1, parent).BindText(2, nome).Exec();
+    }
+
+    void Produto(const TProdutoRow& row) override
+    {
+        TQuery& produto = m_produto;
+        produto.Bind(0, row.key).BindText(1, row.descricao);
+        row.pai ? produto.Bind(2, *row.pai) : produto.BindNull(2);
+        produto.Bind(3, row.fator).BindDate(4, row.dataAlteracao).Bind(5, row.precoNormal);
+        row.dataInicial ? produto.BindDate(6, *row.dataInicial) : produto.BindNull(6);
+        row.dataFinal ? produto.BindDate(7, *row.dataFinal) : produto.BindNull(7);
+        produto.Bind(8, row.precoOferta).Bind(9, row.subGrupo).Bind(10, row.compra ? 1 : 0);
+        row.divisor ? produto.Bind(11, *row.divisor) : produto.BindNull(11);
+        produto.BindText(12, "UNIDADE").Bind(13, row.key).Bind(14, row.key);
+        produto.Bind(15, row.etiquetas).BindText(16, row.embalagem).Bind(17, row.diasValidade);
+        if (row.embalagemPadrao)
+            produto.BindText(18, *row.embalagemPadrao).Bind(19, row.embalagemPadraoFator);
+        else
+            produto.BindNull(18).BindNull(19);
+        produto.Bind(20, row.caixa ? 1 : 0).Exec();
+    }
+
+    void Item(const std::string& barra, std::int32_t key) override
+    {
+        m_item.BindText(0, barra).Bind(1, key).Exec();
+    }
+
+private:
+    TQuery& m_depto;
+    TQuery& m_secao;
+    TQuery& m_grupo;
+    TQuery& m_subGrupo;
+    TQuery& m_produto;
+    TQuery& m_item;
+};
+
+// The store's package: one line per row, as its back office writes them.
+class TPackageSink final : public TSink
+{
+public:
+    explicit TPackageSink(const QString& path) : m_file(path.toStdString(), std::ios::binary)
+    {
+        if (!m_file)
+            throw EZevError("Não foi possível criar " + path.toStdString());
+        Line("0;5");
+    }
+
+    void Close()
+    {
+        m_file.close();
+        if (!m_file)
+            throw EZevError("Não foi possível gravar o pacote");
+    }
+
+    void Tree(int type, int key, int parent, const std::string& nome) override
+    {
+        std::string line = std::to_string(type) + ";" + std::to_string(key) + ";";
+        if (type != 1)
+            line += std::to_string(parent) + ";";
+        Line(line + Field(nome));
+    }
+
+    void Produto(const TProdutoRow& row) override
+    {
+        std::string line = "5;" + std::to_string(row.key) + ";" + Field(row.descricao) + ";";
+        line += (row.pai ? std::to_string(*row.pai) : "") + ";";
+        line += Number(row.fator) + ";" + DateToStr(row.dataAlteracao) + ";";
+        line += Number(row.precoNormal) + ";";
+        line += (row.dataInicial ? DateToStr(*row.dataInicial) : "") + ";";
+        line += (row.dataFinal ? DateToStr(*row.dataFinal) : "") + ";";
+        line += Number(row.precoOferta) + ";" + std::to_string(row.subGrupo) + ";";
+        line += std::string(row.compra ? "1" : "0") + ";";
+        line += (row.divisor ? std::to_string(*row.divisor) : "") + ";UNIDADE;";
+        line += std::to_string(row.key) + ";" + std::to_string(row.key) + ";";
+        line += std::to_string(row.etiquetas) + ";" + row.embalagem + ";";
+        line += std::to_string(row.diasValidade) + ";";
+        line += row.embalagemPadrao ? *row.embalagemPadrao + ";" + Number(row.embalagemPadraoFator)
+                                    : std::string(";");
+        line += row.caixa ? ";1" : ";0";
+        Line(line);
+    }
+
+    void Item(const std::string& barra, std::int32_t key) override
+    {
+        // Some back offices write the EAN-13 as a 14-digit GTIN.
+        const bool gtin = key % 7 == 0 && barra.size() == 13;
+        Line("6;" + std::string(gtin ? "0" : "") + barra + ";" + std::to_string(key));
+    }
+
+private:
+    void Line(const std::string& text) { m_file << text << "\r\n"; }
+
+    static std::string Number(double value)
+    {
+        char buffer[32];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        return std::string(buffer, result.ptr);
+    }
+
+    // A text holding the separator or a quote goes in quotes.
+    static std::string Field(const std::string& text)
+    {
+        if (text.find_first_of(";\"") == std::string::npos)
+            return text;
+        std::string quoted = "\"";
+        for (const char c : text)
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return quoted + "\"";
+    }
+
+    std::ofstream m_file;
+};
+
 class Generator
 {
 public:
-    Generator(TConnection& connection, const TCatalogueShape& shape)
-        : m_connection(connection), m_shape(shape), m_random(shape.seed)
+    Generator(TSink& sink, const TCatalogueShape& shape)
+        : m_sink(sink), m_shape(shape), m_random(shape.seed),
+          m_segundaBarra(std::clamp((shape.barrasPorProduto - 1) * 2 / 3, 0.0, 1.0)),
+          m_terceiraBarra(std::clamp((shape.barrasPorProduto - 1) / 3, 0.0, 1.0))
     {
     }
 
     TCatalogueSummary Run()
     {
-        TTransaction transaction(m_connection);
-        for (const char* table :
-             {"selecao", "selecao_barra", "produto_antigo", "item", "produto", "sub_grupo", "grupo",
-              "secao", "depto"})
-            m_connection.Execute(std::string("delete from ") + table);
         AddTree();
         AddProdutos();
-        transaction.Commit();
         return m_summary;
     }
 
@@ -91,26 +264,21 @@ private:
 
     void AddTree()
     {
-        TQuery& depto = m_connection.Query("insert into depto values (?, ?)");
-        TQuery& secao = m_connection.Query("insert into secao values (?, ?, ?)");
-        TQuery& grupo = m_connection.Query("insert into grupo values (?, ?, ?)");
-        TQuery& subGrupo = m_connection.Query("insert into sub_grupo values (?, ?, ?)");
         int deptoKey = 0;
         for (const char* nome : Departamentos) {
             ++deptoKey;
-            depto.Bind(0, deptoKey).BindText(1, Ansi(nome)).Exec();
+            m_sink.Tree(1, deptoKey, 0, Ansi(nome));
             for (int s = 1; s <= 3; ++s) {
                 const int secaoKey = deptoKey * 10 + s;
-                secao.Bind(0, secaoKey).Bind(1, deptoKey)
-                    .BindText(2, Ansi(nome) + " SE\xC7\xC3O " + std::to_string(s)).Exec();
+                m_sink.Tree(2, secaoKey, deptoKey,
+                            Ansi(nome) + " SE\xC7\xC3O " + std::to_string(s));
                 for (int g = 1; g <= 3; ++g) {
                     const int grupoKey = secaoKey * 10 + g;
-                    grupo.Bind(0, grupoKey).Bind(1, secaoKey)
-                        .BindText(2, "GRUPO " + std::to_string(grupoKey)).Exec();
+                    m_sink.Tree(3, grupoKey, secaoKey, "GRUPO " + std::to_string(grupoKey));
                     for (int sg = 1; sg <= 2; ++sg) {
                         const int subGrupoKey = grupoKey * 10 + sg;
-                        subGrupo.Bind(0, subGrupoKey).Bind(1, grupoKey)
-                            .BindText(2, "SUBGRUPO " + std::to_string(subGrupoKey)).Exec();
+                        m_sink.Tree(4, subGrupoKey, grupoKey,
+                                    "SUBGRUPO " + std::to_string(subGrupoKey));
                         m_subGrupos.push_back(subGrupoKey);
                     }
                 }
@@ -120,14 +288,6 @@ private:
 
     void AddProdutos()
     {
-        TQuery& produto = m_connection.Query("insert into produto (produto_key, descricao, pai, fator_preco, data_alteracao, "
-            "preco_normal, data_inicial, data_final, preco_oferta, sub_grupo_key, compra, "
-            "divisor_preco, divisor_preco_descricao, preco_normal_key, preco_oferta_key, "
-            "quantidade_etiquetas, embalagem_key, dias_validade, embalagem_padrao_key, "
-            "embalagem_padrao_fator, caixa) "
-            "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        TQuery& item = m_connection.Query("insert into item values (?, ?)");
-
         struct Unit
         {
             std::int32_t key;
@@ -145,13 +305,15 @@ private:
             const Tamanho& tamanho = Tamanhos[static_cast<std::size_t>(
                 Uniform(0, static_cast<int>(Tamanhos.size()) - 1))];
 
-            std::string descricao;
-            double precoNormal;
-            int subGrupo;
+            TProdutoRow row;
+            row.key = key;
+            row.caixa = caixa;
+            row.fator = fator;
             if (caixa) {
-                descricao = ("CX " + std::to_string(fator) + " " + unit->descricao).substr(0, 80);
-                precoNormal = Cents(unit->preco * fator * 0.95);
-                subGrupo = unit->subGrupo;
+                row.descricao = ("CX " + std::to_string(fator) + " " + unit->descricao).substr(0, 80);
+                row.precoNormal = Cents(unit->preco * fator * 0.95);
+                row.subGrupo = unit->subGrupo;
+                row.pai = unit->key;
             } else {
                 // One draw after the other: the order of draws inside one
                 // expression would depend on the compiler.
@@ -159,66 +321,59 @@ private:
                     Uniform(0, static_cast<int>(Itens.size()) - 1))];
                 const char* marca = Marcas[static_cast<std::size_t>(
                     Uniform(0, static_cast<int>(Marcas.size()) - 1))];
-                descricao = Ansi(item) + " " + Ansi(marca) + " " + tamanho.texto;
-                precoNormal = Uniform(99, 9999) / 100.0;
-                subGrupo = m_subGrupos[static_cast<std::size_t>(
+                row.descricao = Ansi(item) + " " + Ansi(marca) + " " + tamanho.texto;
+                row.precoNormal = Uniform(99, 9999) / 100.0;
+                row.subGrupo = m_subGrupos[static_cast<std::size_t>(
                     Uniform(0, static_cast<int>(m_subGrupos.size()) - 1))];
             }
-
-            produto.Bind(0, key).BindText(1, descricao);
-            caixa ? produto.Bind(2, unit->key) : produto.BindNull(2);
-            produto.Bind(3, static_cast<double>(fator));
-            produto.BindDate(4, m_shape.today - Uniform(0, 30));
-            produto.Bind(5, precoNormal);
+            row.dataAlteracao = m_shape.today - Uniform(0, 30);
             if (Chance(0.1)) {
-                produto.BindDate(6, m_shape.today - Uniform(0, 5));
-                produto.BindDate(7, m_shape.today + Uniform(0, 10));
-                produto.Bind(8, Cents(precoNormal * 0.85));
+                row.dataInicial = m_shape.today - Uniform(0, 5);
+                row.dataFinal = m_shape.today + Uniform(0, 10);
+                row.precoOferta = Cents(row.precoNormal * 0.85);
                 ++m_summary.ofertas;
-            } else {
-                produto.BindNull(6).BindNull(7).Bind(8, 0.0);
             }
-            produto.Bind(9, subGrupo).Bind(10, Chance(0.5) ? 1 : 0);
-            Chance(0.9) ? produto.Bind(11, 100) : produto.BindNull(11);
-            produto.BindText(12, "UNIDADE").Bind(13, key).Bind(14, key);
-            produto.Bind(15, Chance(0.9) ? 1 : 2);
-            produto.BindText(16, caixa ? "CX" : "UN");
-            produto.Bind(17, Uniform(0, 365));
+            row.compra = Chance(0.5);
+            if (Chance(0.9))
+                row.divisor = 100;
+            row.etiquetas = Chance(0.9) ? 1 : 2;
+            row.embalagem = caixa ? "CX" : "UN";
+            row.diasValidade = Uniform(0, 365);
             if (!caixa && tamanho.fator > 0) {
-                produto.BindText(18, tamanho.embalagemPadrao).Bind(19, tamanho.fator);
-            } else {
-                produto.BindNull(18).BindNull(19);
+                row.embalagemPadrao = tamanho.embalagemPadrao;
+                row.embalagemPadraoFator = tamanho.fator;
             }
-            produto.Bind(20, caixa ? 1 : 0);
-            produto.Exec();
+            m_sink.Produto(row);
 
-            AddBarras(item, key, caixa);
+            AddBarras(key, caixa);
             if (caixa)
                 ++m_summary.caixas;
             else
-                units.push_back(Unit{key, descricao, precoNormal, subGrupo});
+                units.push_back(Unit{key, row.descricao, row.precoNormal, row.subGrupo});
             ++m_summary.produtos;
         }
     }
 
-    void AddBarras(TQuery& item, std::int32_t key, bool caixa)
+    void AddBarras(std::int32_t key, bool caixa)
     {
         // Derived from the key, so no two products share a barcode.
         std::vector<std::string> barras = {GeneratedEan13(key)};
-        if (Chance(0.3))
+        if (Chance(m_segundaBarra))
             barras.push_back(caixa ? WithCheckDigit("1789" + FormatInt("%.9d", key))
                                    : WithCheckDigit("780" + FormatInt("%.9d", key)));
-        if (Chance(0.15))
+        if (Chance(m_terceiraBarra))
             barras.push_back(std::to_string(2000000 + key));
         for (const std::string& barra : barras) {
-            item.BindText(0, barra).Bind(1, key).Exec();
+            m_sink.Item(barra, key);
             ++m_summary.barras;
         }
     }
 
-    TConnection& m_connection;
+    TSink& m_sink;
     const TCatalogueShape m_shape;
     std::mt19937 m_random;
+    const double m_segundaBarra;
+    const double m_terceiraBarra;
     std::vector<int> m_subGrupos;
     TCatalogueSummary m_summary;
 };
@@ -232,7 +387,22 @@ std::string GeneratedEan13(std::int32_t key)
 
 TCatalogueSummary GenerateCatalogue(TConnection& connection, const TCatalogueShape& shape)
 {
-    return Generator(connection, shape).Run();
+    TTransaction transaction(connection);
+    for (const char* table : {"selecao", "selecao_barra", "produto_antigo", "item", "produto",
+                              "sub_grupo", "grupo", "secao", "depto"})
+        connection.Execute(std::string("delete from ") + table);
+    TDatabaseSink sink(connection);
+    const TCatalogueSummary summary = Generator(sink, shape).Run();
+    transaction.Commit();
+    return summary;
+}
+
+TCatalogueSummary GeneratePackage(const QString& path, const TCatalogueShape& shape)
+{
+    TPackageSink sink(path);
+    const TCatalogueSummary summary = Generator(sink, shape).Run();
+    sink.Close();
+    return summary;
 }
 
 } // namespace zev

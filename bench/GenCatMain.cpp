@@ -1,5 +1,5 @@
-// zev-gencat: fills zev.mdb with a synthetic catalogue, for demonstrations
-// and benchmarks.
+// zev-gencat: fills zev.mdb with a synthetic catalogue, or writes it as the
+// store's package file for the import, for demonstrations and benchmarks.
 
 #include "bench/CatalogueGenerator.h"
 #include "catalogue/Database.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char* Usage = "uso: zev-gencat [--home PASTA] [--produtos N] [--seed N]\n";
+constexpr const char* Usage = "uso: zev-gencat [--home PASTA | --package ARQUIVO] [--produtos N] [--seed N]\n";
 
 } // namespace
 
@@ -21,12 +21,15 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     zev::TCatalogueShape shape;
+    QString package;
     try {
         for (int i = 1; i < argc; ++i) {
             const std::string_view option = argv[i];
             const bool hasValue = i + 1 < argc;
             if (option == "--home" && hasValue) {
                 zev::SetProgramDir(QString::fromLocal8Bit(argv[++i]));
+            } else if (option == "--package" && hasValue) {
+                package = QString::fromLocal8Bit(argv[++i]);
             } else if (option == "--produtos" && hasValue) {
                 shape.produtos = zev::StrToInt(argv[++i]);
             } else if (option == "--seed" && hasValue) {
@@ -39,6 +42,13 @@ int main(int argc, char** argv)
         if (shape.produtos < 1) {
             std::cerr << Usage;
             return 2;
+        }
+        if (!package.isEmpty()) {
+            const zev::TCatalogueSummary summary = zev::GeneratePackage(package, shape);
+            std::cout << "Pacote gerado em " << package.toStdString() << ": " << summary.produtos
+                      << " produtos (" << summary.caixas << " caixas, " << summary.ofertas
+                      << " em oferta), " << summary.barras << " códigos de barras\n";
+            return 0;
         }
         zev::CreateDatabase();
         const auto connection = zev::OpenDatabase();

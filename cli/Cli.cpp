@@ -16,6 +16,9 @@ namespace zev::cli {
 namespace {
 
 constexpr std::array CommandTable = {
+    TCliCommand{"import", "ARQUIVO",
+                "importa o pacote do cadastro (ZEV.TXT): substitui o cadastro inteiro ou nada",
+                &ImportCommand},
     TCliCommand{"produto", "CHAVE | produto --barra CODIGO",
                 "mostra um produto do cadastro: preços, ofertas, códigos, pai e filhos",
                 &ProdutoCommand},

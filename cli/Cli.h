@@ -50,6 +50,7 @@ int UsageError(TCliContext& context, std::string_view command, std::string_view 
 std::optional<double> ParseDate(std::string_view text);
 
 // Commands.
+int ImportCommand(TCliContext& context, TArguments arguments);
 int ProdutoCommand(TCliContext& context, TArguments arguments);
 int LabelsCommand(TCliContext& context, TArguments arguments);
 int RenderCommand(TCliContext& context, TArguments arguments);

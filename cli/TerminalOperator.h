@@ -7,6 +7,7 @@
 #include "app/Operator.h"
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 
 namespace zev::cli {
@@ -21,6 +22,7 @@ class TTerminalOperator final : public TOperator
 {
 public:
     TTerminalOperator(std::ostream& out, std::ostream& err, TTerminalAnswers answers = {});
+    ~TTerminalOperator() override;
 
     void ShowError(const QString& text) override;
     void ShowWarning(const QString& text) override;
@@ -33,13 +35,25 @@ public:
     // A terminal has no dialog: cancelled.
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
-    // Progress is not shown.
-    void ShowStatus(const QString&) override {}
+    // Kept for the progress line.
+    void ShowStatus(const QString& text) override;
+    // While long work runs, Ctrl+C (SIGINT) asks it to stop instead of
+    // ending the program, so the work can undo what it began; a second
+    // Ctrl+C ends the program as usual. When standard error is a terminal
+    // it shows one progress line there: the status text and a percentage.
+    bool ShowProgress(qint64 done, qint64 total) override;
+    void EndProgress() override;
 
 private:
+    class TInterruptHandler;
+
     std::ostream& m_out;
     std::ostream& m_err;
     TTerminalAnswers m_answers;
+    QString m_status;
+    std::unique_ptr<TInterruptHandler> m_interrupt; // while progress runs
+    bool m_progressLine = false;
+    int m_percentShown = -1;
 };
 
 } // namespace zev::cli

@@ -8,8 +8,12 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -53,12 +57,22 @@ TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             answered = true;
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
+<<<<<<< HEAD
             EXPECT_EQ(box.icon(), icon);
             EXPECT_EQ(box.text(), "Selecionado 3 item(s)");
             EXPECT_EQ(box.buttons().size(), 1);
             box.button(QMessageBox::Ok)->click();
         });
         (op.*show)(QStringLiteral("Selecionado 3 item(s)"));
+=======
+            EXPECT_EQ(box.icon(), c.icon);
+            EXPECT_EQ(box.text(), "Selecionado 3 item(s)\nAtualize");
+            EXPECT_EQ(box.buttons().size(), 1);
+            box.button(QMessageBox::Ok)->click();
+        });
+        // A CR breaks the line.
+        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)\rAtualize"));
+>>>>>>> import
         EXPECT_TRUE(answered);
     }
 }
@@ -117,6 +131,32 @@ TEST_F(GuiOperatorTest, FileChoosersUseTheStoresFiltersAndNames)
         });
         EXPECT_EQ(op.ChooseSaveFile(save), dir.filePath("saida.prn"));
     }
+}
+
+TEST_F(GuiOperatorTest, LongWorkShowsAModalProgressDialogWhoseCancelStopsIt)
+{
+    op.ShowStatus(QStringLiteral("Carregando o arquivo"));
+    EXPECT_TRUE(op.ShowProgress(0, 1000));
+    // Work that has taken half a second and has most of its way to go.
+    QThread::msleep(600);
+    EXPECT_TRUE(op.ShowProgress(100, 1000));
+    QPointer<QProgressDialog> dialog;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<QProgressDialog*>(widget); progress && progress->isVisible())
+            dialog = progress;
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), "ZEV 4.0");
+    EXPECT_EQ(dialog->labelText(), "Carregando o arquivo");
+    EXPECT_EQ(dialog->value(), 100);
+
+    dialog->findChild<QPushButton*>()->click();
+    EXPECT_FALSE(op.ShowProgress(200, 1000));
+    op.EndProgress();
+    EXPECT_TRUE(!dialog || !dialog->isVisible());
+    // The next piece of work starts afresh.
+    EXPECT_TRUE(op.ShowProgress(0, 10));
+    op.EndProgress();
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/MainFrm.h"
 
 #include "app/Windows.h"
+#include "catalogue/Database.h"
+#include "platform/ProgramDir.h"
 #include "output/ConfigFrm.h"
 #include "platform/AnsiText.h"
 #include "platform/Regional.h"
@@ -51,6 +53,8 @@ protected:
     TMainForm form{windows, program.Operator()};
 };
 
+const QStringList Working = {"Importar1", "Configurao1", "Sobre1"};
+
 TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
 {
     EXPECT_EQ(form.windowTitle(), "ZEV 4.0");
@@ -85,6 +89,8 @@ TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
         EXPECT_TRUE(menu->actions().contains(action)) << name;
         EXPECT_EQ(action->text(), QString::fromUtf8(caption));
         EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
+        // Items whose operations have landed work; the others wait, disabled.
+        EXPECT_EQ(action->isEnabled(), Working.contains(QString::fromLatin1(name))) << name;
     }
     const auto* arquivo = form.findChild<QMenu*>("Arquivo1");
     EXPECT_EQ(arquivo->title(), "Ar&quivo");
@@ -140,6 +146,19 @@ TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogWithTheStoredSettings)
     Item("Configurao1")->trigger();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(program.Operator().Messages().empty());
+}
+
+TEST_F(MainFrmTest, ImportarImportsTheChosenPackage)
+{
+    CreateDatabase();
+    const QString package = ProgramFilePath("ZEV.TXT");
+    WriteFileBytes(package, "0;5\r\n1;10;MERCEARIA\r\n");
+    program.Operator().QueueFile(package);
+    Item("Importar1")->trigger();
+    EXPECT_EQ(program.Operator().Messages(),
+              (std::vector<TOperatorMessage>{{"notice", "Arquivo importado com sucesso"}}));
+    EXPECT_EQ(program.Operator().StatusTexts().front(), "Gravando importação antiga");
+    EXPECT_EQ(program.Operator().ProgressEnds(), 1);
 }
 
 TEST_F(MainFrmTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)

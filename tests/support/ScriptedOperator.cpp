@@ -75,4 +75,15 @@ void TScriptedOperator::ShowStatus(const QString& text)
     m_status.push_back(text);
 }
 
+bool TScriptedOperator::ShowProgress(qint64 done, qint64 total)
+{
+    m_progress.push_back({done, total});
+    return !(m_cancelAt && done >= *m_cancelAt);
+}
+
+void TScriptedOperator::EndProgress()
+{
+    ++m_progressEnds;
+}
+
 } // namespace zev::test

@@ -33,6 +33,10 @@ public:
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
     void ShowStatus(const QString& text) override;
+    // Every call is recorded; the answer is false from the first call whose
+    // count reaches the one given to CancelProgressAt.
+    bool ShowProgress(qint64 done, qint64 total) override;
+    void EndProgress() override;
 
     // Answers, used in order.
     void QueueYesNo(bool answer) { m_yesNo.push_back(answer); }
@@ -58,12 +62,24 @@ public:
     const std::vector<TSerialLineRequest>& SerialLineRequests() const { return m_serialRequests; }
     void ClearMessages() { m_messages.clear(); }
 
+    struct TProgress
+    {
+        qint64 done;
+        qint64 total;
+    };
+    void CancelProgressAt(qint64 done) { m_cancelAt = done; }
+    const std::vector<TProgress>& Progress() const { return m_progress; }
+    int ProgressEnds() const { return m_progressEnds; }
+
 private:
     std::optional<QString> NextFile(const TFileRequest& request);
 
     std::vector<TOperatorMessage> m_messages;
     std::vector<TFileRequest> m_fileRequests;
     std::vector<QString> m_status;
+    std::vector<TProgress> m_progress;
+    std::optional<qint64> m_cancelAt;
+    int m_progressEnds = 0;
     std::deque<bool> m_yesNo;
     struct TFileAnswer
     {

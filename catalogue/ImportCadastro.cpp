@@ -1,0 +1,927 @@
+#include "catalogue/ImportCadastro.h"
+
+#include "app/Operator.h"
+#include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "platform/AnsiText.h"
+#include "platform/Conversions.h"
+#include "platform/OutputFile.h"
+#include "platform/Profile.h"
+#include "platform/ProgramDir.h"
+#include "platform/Regional.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zev {
+
+namespace {
+
+constexpr std::string_view PackageVersion = "5";
+constexpr const char* PackageFilter = "Arquivos do ZEV (ZEV.TXT)|ZEV.TXT";
+constexpr const char* PackageName = "ZEV.TXT";
+constexpr const char* StagingFolderName = "tmp";
+constexpr const char* SchemaFileName = "schema.ini";
+constexpr const char* PackageWhat = "arquivo de importação";
+
+// No valid line comes near this; a longer one is garbage, refused before it
+// can take the memory of the machine.
+constexpr std::size_t MaxLineLength = 64 * 1024;
+constexpr std::size_t ReadChunk = 1024 * 1024;
+constexpr std::size_t WriteChunk = 256 * 1024;
+// The operator hears of the progress once per this many bytes.
+constexpr qint64 ProgressStep = 256 * 1024;
+constexpr std::size_t MaxValueShown = 60;
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// ---------------------------------------------------------------------------
+// The staged tables and what the schema file makes of their columns.
+
+enum class EKind
+{
+    Integer, // 32 bits
+    Double,
+    Date,
+    Text,
+    YesNo,   // empty is no, any number other than 0 yes
+    Barcode, // text; only digits: without leading zeros
+};
+
+struct TColumn
+{
+    std::string_view name;
+    EKind kind;
+    bool required = false;
+    int maxLength = 0; // texts
+};
+
+struct TTableDef
+{
+    std::string_view name;
+    int packageType;
+    std::string_view header;
+    std::span<const TColumn> columns; // the first is the key
+    int foreignKey;                   // column index, -1 for none
+    std::string_view parent;
+    const char* insert;
+    const char* parentLookup; // nullptr without a foreign key
+};
+
+constexpr TColumn DeptoColumns[] = {
+    {"depto_key", EKind::Integer, true},
+    {"nome", EKind::Text, true, 40},
+};
+constexpr TColumn SecaoColumns[] = {
+    {"secao_key", EKind::Integer, true},
+    {"depto_key", EKind::Integer, true},
+    {"nome", EKind::Text, true, 40},
+};
+constexpr TColumn GrupoColumns[] = {
+    {"grupo_key", EKind::Integer, true},
+    {"secao_key", EKind::Integer, true},
+    {"nome", EKind::Text, true, 40},
+};
+constexpr TColumn SubGrupoColumns[] = {
+    {"sub_grupo_key", EKind::Integer, true},
+    {"grupo_key", EKind::Integer, true},
+    {"nome", EKind::Text, true, 40},
+};
+// As "[produto.csv]" types them; dias_validade is read as text and stored as
+// an integer, which comes to reading it as one.
+constexpr TColumn ProdutoColumns[] = {
+    {"produto_key", EKind::Integer, true},
+    {"descricao", EKind::Text, false, 80},
+    {"pai", EKind::Integer},
+    {"fator_preco", EKind::Double},
+    {"data_alteracao", EKind::Date},
+    {"preco_normal", EKind::Double},
+    {"data_inicial", EKind::Date},
+    {"data_final", EKind::Date},
+    {"preco_oferta", EKind::Double},
+    {"sub_grupo_key", EKind::Integer},
+    {"compra", EKind::YesNo},
+    {"divisor_preco", EKind::Integer},
+    {"divisor_preco_descricao", EKind::Text, false, 30},
+    {"preco_normal_key", EKind::Integer},
+    {"preco_oferta_key", EKind::Integer},
+    {"quantidade_etiquetas", EKind::Integer},
+    {"embalagem_key", EKind::Text, false, 2},
+    {"dias_validade", EKind::Integer},
+    {"embalagem_padrao_key", EKind::Text, false, 2},
+    {"embalagem_padrao_fator", EKind::Double},
+    {"caixa", EKind::YesNo},
+};
+constexpr TColumn ItemColumns[] = {
+    {"barra", EKind::Barcode, true, 14},
+    {"produto_key", EKind::Integer, true},
+};
+
+// In load order: every row's parent is loaded before it.
+const TTableDef Tables[] = {
+    {"depto", 1, "depto_key;nome", DeptoColumns, -1, {}, "insert into depto values (?, ?)",
+     nullptr},
+    {"secao", 2, "secao_key;depto_key;nome", SecaoColumns, 1, "depto",
+     "insert into secao values (?, ?, ?)", "select 1 from depto where depto_key = ?"},
+    {"grupo", 3, "grupo_key;secao_key;nome", GrupoColumns, 1, "secao",
+     "insert into grupo values (?, ?, ?)", "select 1 from secao where secao_key = ?"},
+    {"sub_grupo", 4, "sub_grupo_key;grupo_key;nome", SubGrupoColumns, 1, "grupo",
+     "insert into sub_grupo values (?, ?, ?)", "select 1 from grupo where grupo_key = ?"},
+    {"produto", 5,
+     "produto_key;descricao;pai;fator_preco;data_alteracao;preco_normal;data_inicial;"
+     "data_final;preco_oferta;sub_grupo_key;compra;divisor_preco;divisor_preco_descricao;"
+     "preco_normal_key;preco_oferta_key;quantidade_etiquetas;embalagem_key;dias_validade;"
+     "embalagem_padrao_key;embalagem_padrao_fator;caixa",
+     ProdutoColumns, 9, "sub_grupo",
+     "insert into produto (produto_key, descricao, pai, fator_preco, data_alteracao, "
+     "preco_normal, data_inicial, data_final, preco_oferta, sub_grupo_key, compra, "
+     "divisor_preco, divisor_preco_descricao, preco_normal_key, preco_oferta_key, "
+     "quantidade_etiquetas, embalagem_key, dias_validade, embalagem_padrao_key, "
+     "embalagem_padrao_fator, caixa) "
+     "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+     "select 1 from sub_grupo where sub_grupo_key = ?"},
+    {"item", 6, "barra;produto_key", ItemColumns, 1, "produto", "insert into item values (?, ?)",
+     "select 1 from produto where produto_key = ?"},
+};
+constexpr int TableCount = 6;
+
+QString StagedFileName(const TTableDef& table)
+{
+    return QString::fromLatin1(table.name.data(), static_cast<qsizetype>(table.name.size())) +
+           QStringLiteral(".csv");
+}
+
+// A value as a message shows it: UTF-8, and not the whole of a garbage line.
+std::string Shown(std::string_view ansi)
+{
+    if (ansi.size() <= MaxValueShown)
+        return AnsiToUtf8(ansi);
+    return AnsiToUtf8(ansi.substr(0, MaxValueShown)) + "...";
+}
+
+[[noreturn]] void ThrowReadError(const QString& path, const QString& reason)
+{
+    throw EInOutError(0, "Não foi possível ler o arquivo \"" + path.toStdString() +
+                             "\": " + reason.toStdString());
+}
+
+// ---------------------------------------------------------------------------
+// Conversions, as the schema file has them read.
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Decimal only, blanks around allowed; must fit 32 bits.
+std::optional<std::int64_t> ParseInteger(std::string_view text)
+{
+    text = TrimView(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !IsDigit(text[0]))
+        return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    value = negative ? -value : value;
+    if (value < INT32_MIN || value > INT32_MAX)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseNumber(std::string_view text)
+{
+    text = TrimView(text);
+    if (!text.empty() && text[0] == '+')
+        text.remove_prefix(1);
+    if (text.empty() || !(IsDigit(text[0]) || text[0] == '-' || text[0] == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool Digits(std::string_view text, int& value)
+{
+    value = 0;
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return !text.empty();
+}
+
+// The regional short date, a time after it ignored; or ISO yyyy-mm-dd.
+bool ToIsoDate(std::string_view text, std::string& iso)
+{
+    std::string_view date = TrimView(text);
+    date = date.substr(0, date.find(' '));
+    int year = 0, month = 0, day = 0;
+    if (date.size() == 10 && date[4] == '-' && date[7] == '-' && Digits(date.substr(0, 4), year) &&
+        Digits(date.substr(5, 2), month) && Digits(date.substr(8, 2), day)) {
+        if (!TryEncodeDate(year, month, day))
+            return false;
+        iso.assign(date);
+        return true;
+    }
+    const std::optional<double> regional = TryStrToDate(date);
+    if (!regional)
+        return false;
+    iso = IsoDate(*regional);
+    return true;
+}
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Reading a file line by line; lines end in CR LF, LF or CR.
+
+class TLineReader
+{
+public:
+    explicit TLineReader(const QString& path) : m_file(path), m_path(path)
+    {
+        if (QFileInfo(path).isDir())
+            ThrowReadError(path, QStringLiteral("é uma pasta"));
+        if (!m_file.open(QIODevice::ReadOnly))
+            ThrowReadError(path, m_file.errorString());
+        m_buffer.resize(MaxLineLength + 1 + ReadChunk);
+    }
+    TLineReader(const TLineReader&) = delete;
+    TLineReader& operator=(const TLineReader&) = delete;
+
+    // The next line without its end; false after the last one. A line is
+    // good until the next call.
+    bool Next(std::string_view& line)
+    {
+        std::size_t scan = m_begin;
+        for (;;) {
+            const char* data = m_buffer.data();
+            std::size_t i = scan;
+            for (; i < m_end; ++i) {
+                const char c = data[i];
+                if (c != '\n' && c != '\r')
+                    continue;
+                // A CR at the end of what was read: whether an LF follows
+                // decides where the next line starts.
+                if (c == '\r' && i + 1 == m_end && !m_eof)
+                    break;
+                std::size_t next = i + 1;
+                if (c == '\r' && next < m_end && data[next] == '\n')
+                    ++next;
+                return Take(line, i, next);
+            }
+            if (m_eof)
+                return m_begin < m_end && Take(line, m_end, m_end);
+            if (m_end - m_begin > MaxLineLength)
+                ThrowTooLong();
+            scan = i - m_begin;
+            Fill();
+        }
+    }
+
+    qint64 LineNumber() const { return m_lineNumber; }
+    qint64 Position() const { return m_position; }
+
+private:
+    [[noreturn]] void ThrowTooLong() const
+    {
+        throw EImportError("Linha " + std::to_string(m_lineNumber + 1) + " do arquivo \"" +
+                           m_path.toStdString() + "\": mais de " + std::to_string(MaxLineLength) +
+                           " caracteres");
+    }
+
+    bool Take(std::string_view& line, std::size_t lineEnd, std::size_t next)
+    {
+        if (lineEnd - m_begin > MaxLineLength)
+            ThrowTooLong();
+        line = std::string_view(m_buffer.data() + m_begin, lineEnd - m_begin);
+        m_position += static_cast<qint64>(next - m_begin);
+        m_begin = next;
+        ++m_lineNumber;
+        return true;
+    }
+
+    void Fill()
+    {
+        const std::size_t rest = m_end - m_begin;
+        if (m_begin > 0 && rest > 0)
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, rest);
+        m_begin = 0;
+        m_end = rest;
+        const qint64 read =
+            m_file.read(m_buffer.data() + m_end, static_cast<qint64>(m_buffer.size() - m_end));
+        if (read < 0)
+            ThrowReadError(m_path, m_file.errorString());
+        if (read == 0)
+            m_eof = true;
+        m_end += static_cast<std::size_t>(read);
+    }
+
+    QFile m_file;
+    QString m_path;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    qint64 m_lineNumber = 0;
+    qint64 m_position = 0;
+};
+
+// The record type: the integer before the first ";", or the whole line
+// without one. `data` is what follows that ";".
+std::optional<int> RecordType(std::string_view line, std::string_view& data)
+{
+    const std::size_t semicolon = line.find(';');
+    const std::string_view type = line.substr(0, semicolon);
+    data = semicolon == std::string_view::npos ? std::string_view() : line.substr(semicolon + 1);
+    const std::optional<std::int64_t> value = ParseInteger(type);
+    if (!value || *value < 0 || *value > TableCount)
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+[[noreturn]] void ThrowBadType(qint64 lineNumber, std::string_view line)
+{
+    const std::string found = line.empty()
+                                  ? std::string("linha vazia")
+                                  : "\"" + Shown(line.substr(0, line.find(';'))) + "\"";
+    throw EImportError("Linha " + std::to_string(lineNumber) +
+                       " do arquivo de importação: tipo de registro inválido: " + found +
+                       " (os tipos vão de 0 a 6)");
+}
+
+// The package's line that holds the row-th record of a type.
+qint64 PackageLineOf(const QString& packagePath, int type, qint64 row)
+{
+    TLineReader reader(packagePath);
+    std::string_view line;
+    std::string_view data;
+    qint64 seen = 0;
+    while (reader.Next(line)) {
+        if (RecordType(line, data) == type && ++seen == row)
+            return reader.LineNumber();
+    }
+    return 0;
+}
+
+// The version: the text after the first ";" of the first line, or the
+// whole line without one.
+std::string PackageVersionOf(const QString& packagePath)
+{
+    QFile file(packagePath);
+    if (QFileInfo(packagePath).isDir())
+        ThrowReadError(packagePath, QStringLiteral("é uma pasta"));
+    if (!file.open(QIODevice::ReadOnly))
+        ThrowReadError(packagePath, file.errorString());
+    const QByteArray start = file.read(static_cast<qint64>(MaxLineLength));
+    if (start.isNull() && file.error() != QFileDevice::NoError)
+        ThrowReadError(packagePath, file.errorString());
+    std::string_view line(start.constData(), static_cast<std::size_t>(start.size()));
+    line = line.substr(0, line.find_first_of("\r\n"));
+    const std::size_t semicolon = line.find(';');
+    return std::string(semicolon == std::string_view::npos ? line : line.substr(semicolon + 1));
+}
+
+// ---------------------------------------------------------------------------
+// Loading a staged file's rows into its table.
+
+// Why a row was refused; the caller adds where it stood in the package.
+struct TRefusal
+{
+    std::string column;
+    std::string problem;
+    std::string value;
+};
+
+class TTableLoader
+{
+public:
+    TTableLoader(sqlite3* handle, const TTableDef& table)
+        : m_handle(handle), m_table(table), m_statement(Prepare(table.insert)),
+          m_parent(table.parentLookup ? Prepare(table.parentLookup) : nullptr),
+          m_fields(table.columns.size() + 1), m_converted(table.columns.size())
+    {
+    }
+
+    // One data line of the staged file; a refused row throws TRefusal.
+    void Load(std::string_view line)
+    {
+        const std::size_t count = Split(line);
+        const std::size_t columns = m_table.columns.size();
+        if (count > columns)
+            throw TRefusal{"campo " + std::to_string(columns + 1),
+                           "campo a mais (a tabela tem " + std::to_string(columns) + " colunas)",
+                           m_fields[columns]};
+        sqlite3_stmt* statement = m_statement.get();
+        m_foreignValue.reset();
+        for (std::size_t i = 0; i < columns; ++i)
+            Bind(static_cast<int>(i), i < count ? std::string_view(m_fields[i]) : std::string_view());
+        if (m_foreignValue && !ParentExists(*m_foreignValue))
+            Refuse(static_cast<std::size_t>(m_table.foreignKey),
+                   "não existe na tabela " + std::string(m_table.parent));
+        const int result = sqlite3_step(statement);
+        if (result == SQLITE_DONE) {
+            sqlite3_reset(statement);
+            return;
+        }
+        const int code = sqlite3_extended_errcode(m_handle);
+        const std::string message = sqlite3_errmsg(m_handle);
+        sqlite3_reset(statement);
+        if (code == SQLITE_CONSTRAINT_PRIMARYKEY)
+            Refuse(0, "chave repetida");
+        throw TRefusal{"", message, ""};
+    }
+
+private:
+    struct Finalizer
+    {
+        void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+    };
+    using TStatement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+    TStatement Prepare(const char* sql) const
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_handle, sql, -1, &statement, nullptr) != SQLITE_OK)
+            throw EDatabaseError(sqlite3_errmsg(m_handle));
+        return TStatement(statement);
+    }
+
+    bool ParentExists(std::int64_t key) const
+    {
+        sqlite3_stmt* lookup = m_parent.get();
+        sqlite3_bind_int64(lookup, 1, key);
+        const int result = sqlite3_step(lookup);
+        sqlite3_reset(lookup);
+        if (result != SQLITE_ROW && result != SQLITE_DONE)
+            throw EDatabaseError(sqlite3_errmsg(m_handle));
+        return result == SQLITE_ROW;
+    }
+
+    // Fields separated by ";"; one that begins with a double quote runs to
+    // its closing quote (a doubled quote stands for one) and may hold ";".
+    // Returns the number of fields, stopping at one more than the table has.
+    std::size_t Split(std::string_view line)
+    {
+        std::size_t count = 0;
+        std::size_t at = 0;
+        for (;;) {
+            std::string& field = m_fields[count];
+            field.clear();
+            if (at < line.size() && line[at] == '"') {
+                ++at;
+                for (;;) {
+                    const std::size_t quote = line.find('"', at);
+                    if (quote == std::string_view::npos) {
+                        field.append(line.substr(at));
+                        at = line.size();
+                        break;
+                    }
+                    field.append(line.substr(at, quote - at));
+                    at = quote + 1;
+                    if (at < line.size() && line[at] == '"') {
+                        field.push_back('"');
+                        ++at;
+                        continue;
+                    }
+                    break;
+                }
+            }
+            const std::size_t separator = line.find(';', at);
+            field.append(line.substr(at, separator == std::string_view::npos
+                                             ? std::string_view::npos
+                                             : separator - at));
+            ++count;
+            if (separator == std::string_view::npos || count == m_fields.size())
+                return count;
+            at = separator + 1;
+        }
+    }
+
+    [[noreturn]] void Refuse(std::size_t column, std::string problem)
+    {
+        throw TRefusal{std::string(m_table.columns[column].name), std::move(problem),
+                       column < m_fields.size() ? m_fields[column] : std::string()};
+    }
+
+    void BindText(int index, std::string_view ansi)
+    {
+        std::string_view utf8 = ansi;
+        if (!IsAscii(ansi)) {
+            std::string& converted = m_converted[static_cast<std::size_t>(index)];
+            converted = AnsiToUtf8(ansi);
+            utf8 = converted;
+        }
+        sqlite3_bind_text(m_statement.get(), index + 1, utf8.data(), static_cast<int>(utf8.size()),
+                          SQLITE_STATIC);
+    }
+
+    void Bind(int index, std::string_view field)
+    {
+        sqlite3_stmt* statement = m_statement.get();
+        const auto column = static_cast<std::size_t>(index);
+        const TColumn& def = m_table.columns[column];
+        const bool blank = def.kind == EKind::Text ? field.empty() : TrimView(field).empty();
+        if (blank) {
+            if (def.required)
+                Refuse(column, "falta o valor");
+            if (def.kind == EKind::YesNo)
+                sqlite3_bind_int(statement, index + 1, 0);
+            else
+                sqlite3_bind_null(statement, index + 1);
+            return;
+        }
+        switch (def.kind) {
+        case EKind::Integer: {
+            const auto value = ParseInteger(field);
+            if (!value)
+                Refuse(column, "não é um número inteiro de 32 bits");
+            if (index == m_table.foreignKey)
+                m_foreignValue = *value;
+            sqlite3_bind_int64(statement, index + 1, *value);
+            return;
+        }
+        case EKind::YesNo: {
+            const auto value = ParseInteger(field);
+            if (!value)
+                Refuse(column, "não é um número inteiro");
+            sqlite3_bind_int(statement, index + 1, *value != 0 ? 1 : 0);
+            return;
+        }
+        case EKind::Double: {
+            const auto value = ParseNumber(field);
+            if (!value)
+                Refuse(column, "não é um número (o separador decimal é o ponto)");
+            sqlite3_bind_double(statement, index + 1, *value);
+            return;
+        }
+        case EKind::Date: {
+            std::string& iso = m_converted[column];
+            if (!ToIsoDate(field, iso))
+                Refuse(column, "não é uma data");
+            sqlite3_bind_text(statement, index + 1, iso.data(), static_cast<int>(iso.size()),
+                              SQLITE_STATIC);
+            return;
+        }
+        case EKind::Barcode: {
+            std::string_view barra = field;
+            if (IsAscii(barra) && std::all_of(barra.begin(), barra.end(), IsDigit))
+                barra.remove_prefix(std::min(barra.find_first_not_of('0'), barra.size()));
+            if (barra.size() > static_cast<std::size_t>(def.maxLength))
+                Refuse(column, "mais de " + std::to_string(def.maxLength) + " caracteres");
+            BindText(index, barra);
+            return;
+        }
+        case EKind::Text:
+            // Windows-1252: one byte, one character.
+            if (field.size() > static_cast<std::size_t>(def.maxLength))
+                Refuse(column, "mais de " + std::to_string(def.maxLength) + " caracteres");
+            BindText(index, field);
+            return;
+        }
+    }
+
+    sqlite3* m_handle;
+    const TTableDef& m_table;
+    TStatement m_statement;
+    TStatement m_parent;
+    std::vector<std::string> m_fields;
+    std::vector<std::string> m_converted;
+    std::optional<std::int64_t> m_foreignValue; // of the row being loaded
+};
+
+// ---------------------------------------------------------------------------
+// The staging folder.
+
+// A staged file, written in large blocks.
+class TStagedWriter
+{
+public:
+    TStagedWriter(const QString& path, std::string_view header)
+        : m_file(path, TOutputFile::Mode::Replace, "arquivo temporário da importação")
+    {
+        m_buffer.reserve(WriteChunk + MaxLineLength + 2);
+        AppendLine(header);
+    }
+
+    void AppendLine(std::string_view data)
+    {
+        m_buffer.append(data).append("\r\n");
+        if (m_buffer.size() >= WriteChunk)
+            Flush();
+    }
+
+    void Close()
+    {
+        Flush();
+        m_file.Close();
+    }
+
+private:
+    void Flush()
+    {
+        m_file.Write(m_buffer);
+        m_buffer.clear();
+    }
+
+    TOutputFile m_file;
+    std::string m_buffer;
+};
+
+// "tmp" under the program's directory, with "schema.ini". Whoever holds it
+// holds the catalogue's write lock too, so no other import uses the folder
+// meanwhile. Its files go on every way out; the folder goes when nothing
+// else is left in it.
+class TStagingFolder
+{
+public:
+    TStagingFolder() : m_dir(ProgramFilePath(QString::fromLatin1(StagingFolderName)))
+    {
+        QDir(ProgramDir()).mkdir(QString::fromLatin1(StagingFolderName));
+        const QString schema = File(QString::fromLatin1(SchemaFileName));
+        if (!QFile::exists(schema)) {
+            TOutputFile file(schema, TOutputFile::Mode::Replace, "arquivo temporário da importação");
+            const QByteArray text = SchemaIni();
+            file.Write(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+            file.Close();
+        }
+    }
+    ~TStagingFolder() { Remove(); }
+    TStagingFolder(const TStagingFolder&) = delete;
+    TStagingFolder& operator=(const TStagingFolder&) = delete;
+
+    QString File(const QString& name) const { return QDir(m_dir).filePath(name); }
+
+    void Remove() noexcept
+    {
+        for (const TTableDef& table : Tables)
+            QFile::remove(File(StagedFileName(table)));
+        QFile::remove(File(QString::fromLatin1(SchemaFileName)));
+        QDir(ProgramDir()).rmdir(QString::fromLatin1(StagingFolderName));
+    }
+
+private:
+    QString m_dir;
+};
+
+// ---------------------------------------------------------------------------
+// The import.
+
+// Clears the status text on every way out.
+class TStatusScope
+{
+public:
+    explicit TStatusScope(TOperator& op) : m_operator(op) {}
+    ~TStatusScope()
+    {
+        try {
+            m_operator.ShowStatus({});
+        } catch (...) {
+        }
+    }
+    TStatusScope(const TStatusScope&) = delete;
+    TStatusScope& operator=(const TStatusScope&) = delete;
+
+private:
+    TOperator& m_operator;
+};
+
+class TImport
+{
+public:
+    TImport(TOperator& op, const QString& packagePath)
+        : m_operator(op), m_packagePath(packagePath), m_progress(op)
+    {
+    }
+
+    // False when the person stopped it.
+    bool Run()
+    {
+        m_packageSize = QFileInfo(m_packagePath).size();
+        m_total = std::max<qint64>(1, 2 * m_packageSize);
+        if (!m_progress.Show(0, m_total))
+            return false;
+
+        const auto connection = OpenDatabase();
+        // The import checks every foreign key itself, naming the line,
+        // column and value of a dangling one. The engine's own check is off
+        // for this connection alone (it can only be switched outside a
+        // transaction), so that emptying the catalogue frees its pages at
+        // once instead of deleting it row by row, in time and memory growing
+        // with the old catalogue. Every table holding a foreign key is
+        // emptied and loaded here, so none is left dangling.
+        connection->Execute("pragma foreign_keys = off");
+        TTransaction transaction(*connection);
+
+        m_operator.ShowStatus(Text("Gravando importação antiga"));
+        connection->Execute("delete from produto_antigo");
+        connection->Execute("insert into produto_antigo "
+                            "select produto_key, preco_normal, preco_oferta from produto");
+
+        m_operator.ShowStatus(Text("Limpando o Cadastro"));
+        for (const char* statement :
+             {"delete from selecao", "delete from item", "delete from produto",
+              "delete from sub_grupo", "delete from grupo", "delete from secao",
+              "delete from depto"})
+            connection->Execute(statement);
+
+        m_operator.ShowStatus(Text("Carregando o arquivo"));
+        TStagingFolder staging;
+        if (!Stage(staging))
+            return false;
+
+        for (const TTableDef& table : Tables) {
+            m_operator.ShowStatus(Text("Carregando o arquivo - ") +
+                                  QString::fromLatin1(table.name.data(),
+                                                      static_cast<qsizetype>(table.name.size())));
+            if (!Load(*connection, table, staging.File(StagedFileName(table))))
+                return false;
+        }
+
+        m_operator.ShowStatus(Text("Finalizando..."));
+        // One level: the values of the join are taken before any row
+        // changes, so a box whose parent gets its subgroup here does not
+        // pass it on to its own children.
+        connection->Execute("update produto as p1 set sub_grupo_key = p2.sub_grupo_key "
+                            "from produto as p2 "
+                            "where p1.pai = p2.produto_key and p1.sub_grupo_key is null");
+        // The last moment to stop.
+        if (!m_progress.Show(m_total, m_total))
+            return false;
+        transaction.Commit();
+
+        // The catalogue is in: what follows cannot undo it.
+        m_operator.ShowStatus(Text("Limpando..."));
+        staging.Remove();
+        return true;
+    }
+
+private:
+    bool Report(qint64 done)
+    {
+        if (done - m_reported < ProgressStep)
+            return true;
+        m_reported = done;
+        return m_progress.Show(std::min(done, m_total), m_total);
+    }
+
+    // One pass over the package, the six staged files open.
+    bool Stage(const TStagingFolder& staging)
+    {
+        std::vector<std::unique_ptr<TStagedWriter>> files;
+        for (const TTableDef& table : Tables)
+            files.push_back(std::make_unique<TStagedWriter>(staging.File(StagedFileName(table)),
+                                                            table.header));
+        TLineReader package(m_packagePath);
+        std::string_view line;
+        std::string_view data;
+        while (package.Next(line)) {
+            const std::optional<int> type = RecordType(line, data);
+            if (!type)
+                ThrowBadType(package.LineNumber(), line);
+            if (*type != 0)
+                files[static_cast<std::size_t>(*type - 1)]->AppendLine(data);
+            if (!Report(package.Position()))
+                return false;
+        }
+        for (const auto& file : files)
+            file->Close();
+        m_stagedTotal = 0;
+        for (const TTableDef& table : Tables)
+            m_stagedTotal += QFileInfo(staging.File(StagedFileName(table))).size();
+        m_stagedDone = 0;
+        return true;
+    }
+
+    bool Load(TConnection& connection, const TTableDef& table, const QString& stagedPath)
+    {
+        TTableLoader loader(connection.Handle(), table);
+        TLineReader staged(stagedPath);
+        std::string_view line;
+        staged.Next(line); // the header
+        qint64 row = 0;
+        while (staged.Next(line)) {
+            ++row;
+            try {
+                loader.Load(line);
+            } catch (const TRefusal& refusal) {
+                const qint64 lineNumber = PackageLineOf(m_packagePath, table.packageType, row);
+                std::string message = "Linha " + std::to_string(lineNumber) +
+                                      " do arquivo de importação, tabela " +
+                                      std::string(table.name) + " (" +
+                                      StagedFileName(table).toStdString() + ")";
+                if (!refusal.column.empty())
+                    message += ", coluna " + refusal.column;
+                message += ": " + refusal.problem;
+                if (!refusal.column.empty())
+                    message += ": \"" + Shown(refusal.value) + "\"";
+                throw EImportError(message);
+            }
+            const qint64 done =
+                m_packageSize + (m_stagedDone + staged.Position()) * m_packageSize /
+                                    std::max<qint64>(1, m_stagedTotal);
+            if (!Report(done))
+                return false;
+        }
+        m_stagedDone += staged.Position();
+        return true;
+    }
+
+    TOperator& m_operator;
+    QString m_packagePath;
+    TProgressScope m_progress;
+    qint64 m_packageSize = 0;
+    qint64 m_total = 1;
+    qint64 m_reported = 0;
+    qint64 m_stagedTotal = 0;
+    qint64 m_stagedDone = 0;
+};
+
+} // namespace
+
+QByteArray SchemaIni()
+{
+    QFile resource(QStringLiteral(":/catalogue/schema.ini"));
+    if (!resource.open(QIODevice::ReadOnly))
+        throw EZevError("O programa não tem o recurso schema.ini");
+    return resource.readAll();
+}
+
+TImportResult ImportCadastro(TOperator& op)
+{
+    QString folder = AnsiToQString(
+        TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro));
+    if (folder.isEmpty())
+        folder = QDir::currentPath();
+    TFileRequest request;
+    request.fileName = QDir(folder).filePath(QString::fromLatin1(PackageName));
+    request.filter = Text(PackageFilter);
+    const std::optional<QString> chosen = op.ChooseOpenFile(request);
+    if (!chosen)
+        return TImportResult::NotChosen;
+    return ImportCadastroFile(op, *chosen);
+}
+
+TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath)
+{
+    const std::string version = PackageVersionOf(packagePath);
+    if (version != PackageVersion) {
+        op.ShowError(Text("Versão do arquivo de importação inválida: ") +
+                     QString::fromStdString(Shown(version)) + Text(" <> ") +
+                     QString::fromLatin1(PackageVersion.data(),
+                                         static_cast<qsizetype>(PackageVersion.size())) +
+                     u'\r' + Text("Atualize a versão do ZEV"));
+        return TImportResult::Refused;
+    }
+    // The folder of the package, with its trailing separator.
+    const QString folder = QDir::toNativeSeparators(QFileInfo(packagePath).absolutePath() + u'/');
+    {
+        TStatusScope status(op);
+        TImport import(op, packagePath);
+        if (!import.Run())
+            return TImportResult::Cancelled;
+    }
+    try {
+        TIniFile(SettingsPath())
+            .WriteString(settings::Geral, settings::PathCadastro, QStringToAnsi(folder));
+    } catch (const EZevError& error) {
+        // The catalogue is in; only the folder for the next time is lost.
+        op.ShowWarning(QString::fromUtf8(error.what()));
+    }
+    op.ShowNotice(Text("Arquivo importado com sucesso"));
+    return TImportResult::Imported;
+}
+
+} // namespace zev

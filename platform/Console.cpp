@@ -1,0 +1,12 @@
+#include "platform/Console.h"
+
+#include <unistd.h>
+
+namespace zev {
+
+bool StandardErrorIsTerminal()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
+
+} // namespace zev

@@ -1,0 +1,385 @@
+#include "catalogue/ImportCadastro.h"
+
+#include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "platform/AnsiText.h"
+#include "platform/Profile.h"
+#include "tests/support/ScriptedOperator.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace zev;
+using zev::test::Contains;
+using zev::test::ReadFileBytes;
+using zev::test::TProgramDirFixture;
+using zev::test::TScriptedOperator;
+using zev::test::WriteFileBytes;
+
+namespace {
+
+// A product line from its fields after the key: the 21 columns in order.
+std::string Produto(const std::string& key, const std::string& descricao,
+                    const std::string& rest = ";;1;01/12/2026;2.5;;;0;10111;1;100;UN;7;8;1;UN;30;KG;0.5;0")
+{
+    return "5;" + key + ";" + descricao + rest;
+}
+
+const std::vector<std::string> Tree = {
+    "1;10;MERCEARIA",          "2;101;10;BISCOITOS",          "3;1011;101;RECHEADOS",
+    "4;10111;1011;CHOCOLATE", "4;10112;1011;MORANGO",
+};
+
+std::string Package(const std::vector<std::string>& lines, const std::string& end = "\r\n")
+{
+    std::string bytes = "0;5" + end;
+    for (const std::string& line : Tree)
+        bytes += line + end;
+    for (const std::string& line : lines)
+        bytes += line + end;
+    return bytes;
+}
+
+class ImportCadastroTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CreateDatabase();
+        QDir(home.Path()).mkdir("loja");
+    }
+
+    QString PackagePath() const { return home.File("loja/ZEV.TXT"); }
+
+    TImportResult Import(const std::string& bytes)
+    {
+        WriteFileBytes(PackagePath(), bytes);
+        return ImportCadastroFile(op, PackagePath());
+    }
+
+    // A store at work: a catalogue, a selection, the prices of an import before.
+    void ImportFirstCatalogue()
+    {
+        ASSERT_EQ(Import(Package({Produto("1", "BISCOITO"), Produto("2", "WAFER"), "6;789;1"})),
+                  TImportResult::Imported);
+        OpenDatabase()->Execute("insert into selecao values (1), (2)");
+        op = {};
+    }
+
+    std::string Value(const std::string& sql)
+    {
+        const auto connection = OpenDatabase();
+        TQuery& query = connection->Query("select quote((" + sql + "))");
+        query.Exec();
+        EXPECT_TRUE(query.Next()) << sql;
+        return AnsiToUtf8(query.Text(0));
+    }
+
+    std::string Column(int key, const std::string& column)
+    {
+        return Value("select " + column + " from produto where produto_key = " +
+                     std::to_string(key));
+    }
+
+    bool StagingLeft() const { return QDir(home.File("tmp")).exists(); }
+
+    TProgramDirFixture home;
+    TScriptedOperator op;
+};
+
+TEST_F(ImportCadastroTest, APackageReplacesTheCatalogueKeepsTheOldPricesAndEmptiesTheSelection)
+{
+    ImportFirstCatalogue();
+    ASSERT_EQ(Import(Package({Produto("1", "BISCOITO RECHEADO", ";;1;01/12/2026;3.25;;;0;10111;1;100;UN;7;8;1;UN;30;KG;0.5;0"),
+                              Produto("3", "LEITE"), "6;00012345;3", "6;ABC-01;3"})),
+              TImportResult::Imported);
+
+    EXPECT_EQ(Value("select group_concat(produto_key) from produto"), "'1,3'");
+    EXPECT_EQ(Value("select group_concat(barra || '=' || produto_key) from item"),
+              "'12345=3,ABC-01=3'");
+    EXPECT_EQ(Value("select count(*) from selecao"), "0");
+    // The prices before this import, of products gone too.
+    EXPECT_EQ(Value("select group_concat(produto_key || '=' || preco_normal) from produto_antigo"),
+              "'1=2.5,2=2.5'");
+
+    const std::vector<QString> status = {
+        "Gravando importação antiga", "Limpando o Cadastro", "Carregando o arquivo",
+        "Carregando o arquivo - depto", "Carregando o arquivo - secao",
+        "Carregando o arquivo - grupo", "Carregando o arquivo - sub_grupo",
+        "Carregando o arquivo - produto", "Carregando o arquivo - item", "Finalizando...",
+        "Limpando...", ""};
+    EXPECT_EQ(op.StatusTexts(), status);
+    EXPECT_EQ(op.Messages(),
+              (std::vector<test::TOperatorMessage>{{"notice", "Arquivo importado com sucesso"}}));
+    EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro),
+              home.File("loja/").toStdString());
+    EXPECT_FALSE(StagingLeft());
+    ASSERT_FALSE(op.Progress().empty());
+    EXPECT_EQ(op.Progress().back().done, op.Progress().back().total);
+    EXPECT_EQ(op.ProgressEnds(), 1);
+
+    // Right after, a second import keeps the prices the first one loaded.
+    ASSERT_EQ(Import(Package({})), TImportResult::Imported);
+    EXPECT_EQ(Value("select count(*) from produto"), "0");
+    EXPECT_EQ(Value("select group_concat(produto_key || '=' || preco_normal) from produto_antigo"),
+              "'1=3.25,3=2.5'");
+}
+
+TEST_F(ImportCadastroTest, FieldsConvertAsTheSchemaFileTypesThem)
+{
+    const struct
+    {
+        const char* line; // product 1..n, in order
+        const char* column;
+        const char* stored;
+    } cases[] = {
+        {"5;1;\"BISCOITO \"\"CREAM CRACKER\"\"; 200G\";;1;01/12/2026;2.5", "descricao",
+         "'BISCOITO \"CREAM CRACKER\"; 200G'"},
+        {"5;2;A\xC7\xDA" "CAR P\xC3O DE A\xC7\xDA" "CAR", "descricao", "'AÇÚCAR PÃO DE AÇÚCAR'"},
+        {"5;3;AB\"C\"D", "descricao", "'AB\"C\"D'"},
+        {"5;4;X;;;07/12/2026 13:45:00", "data_alteracao", "'2026-12-07'"},
+        {"5;5;X;;;2026-02-28", "data_alteracao", "'2026-02-28'"},
+        {"5;6;X;;;1/2/2026", "data_alteracao", "'2026-02-01'"},
+        {"5;7;X;;12", "fator_preco", "12.0"},
+        {"5;8;X;;;;-0.5", "preco_normal", "-0.5"},
+        {"5;9;X", "preco_normal", "NULL"},
+        {"5;10;X;;;;;;;;;", "compra", "0"},
+        {"5;11;X;;;;;;;;;-1", "compra", "1"},
+        {"5;12;X;;;;;;;;;0;;;;;;;;;;2", "caixa", "1"},
+        {"5;13;X;;;;;;;;;;;;;;;; 45 ", "dias_validade", "45"},
+        {"5;14;X;;;", "embalagem_padrao_fator", "NULL"},
+        {"5;15;;-2147483648", "pai", "-2147483648"},
+        {"5; 16 ;", "descricao", "NULL"},
+    };
+    std::vector<std::string> lines;
+    for (const auto& c : cases)
+        lines.push_back(c.line);
+    ASSERT_EQ(Import(Package(lines)), TImportResult::Imported) << op.Messages().size();
+    int key = 0;
+    for (const auto& c : cases)
+        EXPECT_EQ(Column(++key, c.column), c.stored) << c.line;
+}
+
+TEST_F(ImportCadastroTest, LineEndsOfEveryKindAndTypeZeroLinesAnywhere)
+{
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        ASSERT_EQ(Import(Package({"0;comentário", Produto("1", "A"), "0", "6;0000;1",
+                                  "6;01;1", Produto("2", "B")},
+                                 end)),
+                  TImportResult::Imported);
+        EXPECT_EQ(Value("select group_concat(produto_key) from produto"), "'1,2'");
+        // Barcodes of digits only lose their leading zeros, all of them.
+        EXPECT_EQ(Value("select group_concat(barra, '|') from item"), "'|1'");
+    }
+    // The last line needs no line end.
+    std::string bytes = Package({Produto("7", "C")});
+    bytes.resize(bytes.size() - 2);
+    ASSERT_EQ(Import(bytes), TImportResult::Imported);
+    EXPECT_EQ(Value("select produto_key from produto"), "7");
+}
+
+TEST_F(ImportCadastroTest, OneLevelOfSubgroupFromTheParentProduct)
+{
+    const std::string noGroup = ";;1;01/12/2026;1;;;0;;0;100;UN;1;1;1;CX;0;;;1";
+    ASSERT_EQ(Import(Package({
+                  Produto("3", "NETO", ";2" + noGroup.substr(1)), // its parent gets one only now
+                  Produto("2", "CAIXA", ";1" + noGroup.substr(1)),
+                  Produto("1", "UNIDADE"),
+                  Produto("4", "SEM PAI", noGroup),
+                  Produto("5", "PAI INEXISTENTE", ";99" + noGroup.substr(1)),
+                  Produto("6", "TEM O SEU", ";1;1;01/12/2026;1;;;0;10112;0;100;UN;1;1;1;CX;0;;;1"),
+              })),
+              TImportResult::Imported);
+    EXPECT_EQ(Value("select group_concat(produto_key || '=' || ifnull(sub_grupo_key, '-')) "
+                    "from (select * from produto order by produto_key)"),
+              "'1=10111,2=10111,3=-,4=-,5=-,6=10112'");
+}
+
+TEST_F(ImportCadastroTest, AVersionThatIsNotFiveIsRefusedWithNothingChanged)
+{
+    ImportFirstCatalogue();
+    const std::string database = ReadFileBytes(home.File("zev.mdb"));
+    const struct
+    {
+        std::string firstLine;
+        const char* shown;
+    } cases[] = {{"0;4", "4"}, {"0;5 ", "5 "}, {"05", "05"}, {"0;5;1", "5;1"}, {"", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.firstLine);
+        op = {};
+        EXPECT_EQ(Import(c.firstLine + "\r\n1;10;MERCEARIA\r\n"), TImportResult::Refused);
+        EXPECT_EQ(op.Messages(), (std::vector<test::TOperatorMessage>{
+                                     {"error", QString("Versão do arquivo de importação inválida: ") +
+                                                   c.shown + " <> 5\rAtualize a versão do ZEV"}}));
+        EXPECT_TRUE(op.StatusTexts().empty());
+        EXPECT_TRUE(ReadFileBytes(home.File("zev.mdb")) == database);
+    }
+}
+
+TEST_F(ImportCadastroTest, ARefusedPackageLeavesEverythingAsItWasByteForByte)
+{
+    ImportFirstCatalogue();
+    const std::string database = ReadFileBytes(home.File("zev.mdb"));
+    const std::string ini = ReadFileBytes(SettingsPath());
+    const std::string tooLong(41, 'N');
+    // Line numbers count the version line and the five tree lines.
+    const struct
+    {
+        std::vector<std::string> lines;
+        std::string message;
+    } cases[] = {
+        {{Produto("1", "A"), ""}, "Linha 8 do arquivo de importação: tipo de registro inválido: linha vazia"},
+        {{"7;1"}, "Linha 7 do arquivo de importação: tipo de registro inválido: \"7\""},
+        {{"x5;1"}, "tipo de registro inválido: \"x5\""},
+        {{"$5;1"}, "tipo de registro inválido: \"$5\""},
+        {{Produto("1", "A", ";;1;01/12/2026;12,50")},
+         "Linha 7 do arquivo de importação, tabela produto (produto.csv), coluna preco_normal: "
+         "não é um número (o separador decimal é o ponto): \"12,50\""},
+        {{Produto("1", "A", ";;1;31/02/2026")}, "coluna data_alteracao: não é uma data: \"31/02/2026\""},
+        {{Produto("2147483648", "A")}, "coluna produto_key: não é um número inteiro de 32 bits"},
+        {{Produto("1", "A", ";;1" + std::string(16, ';') + ";0;X")},
+         "coluna campo 22: campo a mais (a tabela tem 21 colunas): \"X\""},
+        {{"1;10;OUTRA"}, "Linha 7 do arquivo de importação, tabela depto (depto.csv), coluna depto_key: chave repetida: \"10\""},
+        {{Produto("1", "A"), "6;0789;1", "6;789;1"}, "Linha 9 do arquivo de importação, tabela item (item.csv), coluna barra: chave repetida: \"789\""},
+        {{"2;102;99;BEBIDAS"}, "coluna depto_key: não existe na tabela depto: \"99\""},
+        {{Produto("1", "A", ";;1;01/12/2026;1;;;0;55555")}, "coluna sub_grupo_key: não existe na tabela sub_grupo: \"55555\""},
+        {{"6;789;1"}, "tabela item (item.csv), coluna produto_key: não existe na tabela produto: \"1\""},
+        {{"1;11;" + tooLong}, "coluna nome: mais de 40 caracteres"},
+        {{"1;11;"}, "coluna nome: falta o valor: \"\""},
+        {{Produto("1", "A"), "6;123456789012345;1"}, "coluna barra: mais de 14 caracteres"},
+        {{"5;" + std::string(1000000, '9')}, "Linha 7 do arquivo \""},
+        {{std::string("\x89PNG\x1a\n\0\0\xff;\x01", 13)}, "Linha 7 do arquivo de importação: tipo de registro inválido"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        op = {};
+        try {
+            Import(Package(c.lines));
+            ADD_FAILURE() << "accepted";
+        } catch (const EImportError& error) {
+            EXPECT_TRUE(Contains(error.what(), c.message)) << error.what();
+        }
+        EXPECT_TRUE(ReadFileBytes(home.File("zev.mdb")) == database);
+        EXPECT_TRUE(ReadFileBytes(SettingsPath()) == ini);
+        EXPECT_FALSE(StagingLeft());
+        EXPECT_EQ(op.ProgressEnds(), 1);
+        EXPECT_EQ(op.StatusTexts().back(), "");
+    }
+}
+
+TEST_F(ImportCadastroTest, CancellingRollsBackEvenWhenEverythingWasLoaded)
+{
+    ImportFirstCatalogue();
+    const std::string database = ReadFileBytes(home.File("zev.mdb"));
+    // The first call counts 0; for a small package the next is the last,
+    // once every row is in.
+    op.CancelProgressAt(1);
+    EXPECT_EQ(Import(Package({Produto("5", "NOVO")})), TImportResult::Cancelled);
+    EXPECT_EQ(op.StatusTexts().end()[-2], "Finalizando...");
+    EXPECT_TRUE(ReadFileBytes(home.File("zev.mdb")) == database);
+    EXPECT_FALSE(StagingLeft());
+    EXPECT_EQ(op.ProgressEnds(), 1);
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+TEST_F(ImportCadastroTest, APackageThatCannotBeReadIsReportedWithTheSystemsReason)
+{
+    ImportFirstCatalogue();
+    const std::string database = ReadFileBytes(home.File("zev.mdb"));
+    const struct
+    {
+        QString path;
+        const char* reason;
+    } cases[] = {{home.File("loja/FALTA.TXT"), "No such file or directory"},
+                 {home.File("loja"), "é uma pasta"}};
+    for (const auto& c : cases) {
+        try {
+            ImportCadastroFile(op, c.path);
+            ADD_FAILURE() << "read " << c.path.toStdString();
+        } catch (const EInOutError& error) {
+            EXPECT_TRUE(Contains(error.what(), c.path.toStdString())) << error.what();
+            EXPECT_TRUE(Contains(error.what(), c.reason)) << error.what();
+        }
+    }
+    EXPECT_TRUE(ReadFileBytes(home.File("zev.mdb")) == database);
+    EXPECT_TRUE(op.StatusTexts().empty());
+}
+
+// Looks into the staging folder while the first table loads.
+class TStagingWatcher : public TScriptedOperator
+{
+public:
+    void ShowStatus(const QString& text) override
+    {
+        TScriptedOperator::ShowStatus(text);
+        if (text == "Carregando o arquivo - depto") {
+            schema = ReadFileBytes(dir.filePath("schema.ini"));
+            produto = ReadFileBytes(dir.filePath("produto.csv"));
+            files = dir.entryList(QDir::Files, QDir::Name);
+        }
+    }
+
+    QDir dir;
+    std::string schema;
+    std::string produto;
+    QStringList files;
+};
+
+TEST_F(ImportCadastroTest, StagesSixFilesBesideTheSchemaFileAndLeavesOnlyOthersFiles)
+{
+    TStagingWatcher watcher;
+    watcher.dir = QDir(home.File("tmp"));
+    QDir(home.Path()).mkdir("tmp");
+    WriteFileBytes(home.File("tmp/nota.txt"), "da loja");
+    WriteFileBytes(PackagePath(), Package({Produto("1", "\"A;B\"")}));
+
+    ASSERT_EQ(ImportCadastroFile(watcher, PackagePath()), TImportResult::Imported);
+
+    EXPECT_EQ(watcher.files, QStringList({"depto.csv", "grupo.csv", "item.csv", "nota.txt",
+                                          "produto.csv", "schema.ini", "secao.csv",
+                                          "sub_grupo.csv"}));
+    EXPECT_EQ(watcher.schema, SchemaIni().toStdString());
+    EXPECT_EQ(watcher.produto.substr(0, watcher.produto.find("\r\n") + 2),
+              "produto_key;descricao;pai;fator_preco;data_alteracao;preco_normal;data_inicial;"
+              "data_final;preco_oferta;sub_grupo_key;compra;divisor_preco;"
+              "divisor_preco_descricao;preco_normal_key;preco_oferta_key;quantidade_etiquetas;"
+              "embalagem_key;dias_validade;embalagem_padrao_key;embalagem_padrao_fator;caixa\r\n");
+    EXPECT_TRUE(Contains(watcher.produto, "\r\n1;\"A;B\";;1;01/12/2026;"));
+    // The store's file stays, and with it the folder.
+    EXPECT_EQ(QDir(home.File("tmp")).entryList(QDir::Files), QStringList{"nota.txt"});
+
+    const std::string schema = SchemaIni().toStdString();
+    EXPECT_EQ(schema.size(), 923u);
+    EXPECT_TRUE(schema.starts_with("[depto.csv]\r\nFormat=Delimited(;)\r\nDecimalSymbol=.\r\n\r\n"
+                                   "[secao.csv]\r\n"));
+    EXPECT_TRUE(Contains(schema, "[produto.csv]\r\nFormat=Delimited(;)\r\nDecimalSymbol=.\r\n"
+                                 "MaxScanRows=0\r\n\r\nCol1=produto_key Integer\r\n"));
+    EXPECT_TRUE(schema.ends_with("Col21=caixa Integer\r\n\r\n[item.csv]\r\nFormat=Delimited(;)\r\n"
+                                 "DecimalSymbol=.\r\n"));
+}
+
+TEST_F(ImportCadastroTest, TheMenuCommandAsksForZevTxtInTheLastFolder)
+{
+    WriteFileBytes(PackagePath(), Package({}));
+    op.QueueCancel();
+    EXPECT_EQ(ImportCadastro(op), TImportResult::NotChosen);
+    op.QueueFile(PackagePath());
+    EXPECT_EQ(ImportCadastro(op), TImportResult::Imported);
+
+    ASSERT_EQ(op.FileRequests().size(), 2u);
+    EXPECT_EQ(op.FileRequests()[0].filter, "Arquivos do ZEV (ZEV.TXT)|ZEV.TXT");
+    EXPECT_EQ(op.FileRequests()[0].fileName, QDir::current().filePath("ZEV.TXT"));
+    EXPECT_EQ(op.FileRequests()[1].fileName, QDir::current().filePath("ZEV.TXT"));
+    op.QueueCancel();
+    ImportCadastro(op);
+    EXPECT_EQ(op.FileRequests()[2].fileName, PackagePath());
+}
+
+} // namespace
