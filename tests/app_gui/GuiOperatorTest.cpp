@@ -57,22 +57,13 @@ TEST_F(GuiOperatorTest, MessageBoxesOfEachKindCarryTheProgramsTitle)
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             answered = true;
             EXPECT_EQ(box.windowTitle(), "ZEV 4.0");
-<<<<<<< HEAD
             EXPECT_EQ(box.icon(), icon);
-            EXPECT_EQ(box.text(), "Selecionado 3 item(s)");
-            EXPECT_EQ(box.buttons().size(), 1);
-            box.button(QMessageBox::Ok)->click();
-        });
-        (op.*show)(QStringLiteral("Selecionado 3 item(s)"));
-=======
-            EXPECT_EQ(box.icon(), c.icon);
             EXPECT_EQ(box.text(), "Selecionado 3 item(s)\nAtualize");
             EXPECT_EQ(box.buttons().size(), 1);
             box.button(QMessageBox::Ok)->click();
         });
         // A CR breaks the line.
-        (op.*c.show)(QStringLiteral("Selecionado 3 item(s)\rAtualize"));
->>>>>>> import
+        (op.*show)(QStringLiteral("Selecionado 3 item(s)\rAtualize"));
         EXPECT_TRUE(answered);
     }
 }
