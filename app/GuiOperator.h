@@ -35,6 +35,8 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    int ChooseTipo() override;
+    std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;
 
 private:

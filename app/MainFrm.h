@@ -56,6 +56,14 @@ public:
     void ShowStatus(const QString& text);
 
     // Command handlers, named after their menu items.
+    void Hoje1Click();
+    void Amanh1Click();
+    void UltimaImportao1Click();
+    void daData1Click();
+    void Barras1Click();
+    void Tarvo90001Click();
+    void Agrupamento1Click();
+    void Edita1Click();
     void Configurao1Click();
     void Sobre1Click();
 

@@ -15,6 +15,10 @@ struct TTerminalAnswers
 {
     bool yes = false;              // --yes: every Yes/No question is answered Yes
     std::optional<QString> output; // --output PATH: the save file chooser's answer
+    // Initialised here, so that older brace lists of the first two fields stay complete.
+    std::optional<QString> input = std::nullopt;              // the open file chooser's answer
+    int tipo = 1;                                             // the type dialog's answer
+    std::optional<TArvoreChoice> arvore = std::nullopt;       // the tree dialog's answer
 };
 
 class TTerminalOperator final : public TOperator
@@ -33,6 +37,9 @@ public:
     // A terminal has no dialog: cancelled.
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    int ChooseTipo() override;
+    // Cancelled when the command named no branch.
+    std::optional<TArvoreChoice> ChooseArvore() override;
     // Progress is not shown.
     void ShowStatus(const QString&) override {}
 
