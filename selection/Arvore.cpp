@@ -45,7 +45,8 @@ void LoadNivel(TConnection& connection, const TNivel& nivel, TObjectHash<TArvore
             item->parent = &parents->Item(std::to_string(query.Int(parent)));
         if (list != nullptr)
             list->push_back(item.get());
-        items.SetItem(std::to_string(item->key), std::move(item));
+        const std::string hashKey = std::to_string(item->key);
+        items.SetItem(hashKey, std::move(item));
     }
 }
 

@@ -41,6 +41,7 @@ TEditForm::TEditForm(TOperator& op, QWidget* parent) : QDialog(parent), m_operat
     m_codEdit = new QLineEdit;
     m_codEdit->setObjectName(QStringLiteral("CodEdit"));
     auto* label = new QLabel(QStringLiteral("Código/Barra"));
+    label->setObjectName(QStringLiteral("Label1"));
     label->setBuddy(m_codEdit);
     m_btnMais = NewButton("BtnMais", "+", "Incluir código");
     m_btnMenos = NewButton("BtnMenos", "-", "Excluir código");

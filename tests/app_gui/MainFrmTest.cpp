@@ -69,14 +69,14 @@ TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
         const char* keys;
         bool works; // the operation is part of the program already
     } items[] = {
-        {"Seleo1", "Hoje1", "&Hoje", 16456, "Ctrl+H", false},
-        {"Seleo1", "Amanh1", "&Amanhã", 16449, "Ctrl+A", false},
-        {"Seleo1", "UltimaImportao1", "&Ultima Importação", 0, "", false},
-        {"Seleo1", "daData1", "&Data", 0, "", false},
-        {"Arquivo1", "Barras1", "&Barras", 0, "", false},
-        {"Arquivo1", "Tarvo90001", "&Tarvo9000", 0, "", false},
-        {"Seleo1", "Agrupamento1", "A&grupamento", 0, "", false},
-        {"Seleo1", "Edita1", "&Edita", 0, "", false},
+        {"Seleo1", "Hoje1", "&Hoje", 16456, "Ctrl+H", true},
+        {"Seleo1", "Amanh1", "&Amanhã", 16449, "Ctrl+A", true},
+        {"Seleo1", "UltimaImportao1", "&Ultima Importação", 0, "", true},
+        {"Seleo1", "daData1", "&Data", 0, "", true},
+        {"Arquivo1", "Barras1", "&Barras", 0, "", true},
+        {"Arquivo1", "Tarvo90001", "&Tarvo9000", 0, "", true},
+        {"Seleo1", "Agrupamento1", "A&grupamento", 0, "", true},
+        {"Seleo1", "Edita1", "&Edita", 0, "", true},
         {"Im1", "Individual1", "I&ndividual", 113, "F2", false},
         {"Im1", "Seleo2", "S&eleção", 114, "F3", false},
         {"Im1", "Multipla1", "Multipla", 115, "F4", false},
