@@ -59,24 +59,31 @@ void AppendInIterationOrder(TObjectHash<TArvoreItem>& items,
 }
 
 // The products below one branch; each product once, as it has one subgroup.
+// The branch's subgroups are gathered first: one pass over the products.
 const char* const InsertDepto = "insert into selecao                              \n"
                                 "select p.produto_key                             \n"
-                                "from   produto p, sub_grupo sg, grupo g, secao s \n"
-                                "where  p.sub_grupo_key = sg.sub_grupo_key        \n"
-                                "  and  sg.grupo_key = g.grupo_key                \n"
-                                "  and  g.secao_key = s.secao_key                 \n"
-                                "  and  s.depto_key = ?                           ";
+                                "from   produto p                                 \n"
+                                "where  p.sub_grupo_key in (                      \n"
+                                "  select sg.sub_grupo_key                        \n"
+                                "  from   sub_grupo sg, grupo g, secao s          \n"
+                                "  where  sg.grupo_key = g.grupo_key              \n"
+                                "    and  g.secao_key = s.secao_key               \n"
+                                "    and  s.depto_key = ?)                        ";
 const char* const InsertSecao = "insert into selecao                              \n"
                                 "select p.produto_key                             \n"
-                                "from   produto p, sub_grupo sg, grupo g          \n"
-                                "where  p.sub_grupo_key = sg.sub_grupo_key        \n"
-                                "  and  sg.grupo_key = g.grupo_key                \n"
-                                "  and  g.secao_key = ?                           ";
+                                "from   produto p                                 \n"
+                                "where  p.sub_grupo_key in (                      \n"
+                                "  select sg.sub_grupo_key                        \n"
+                                "  from   sub_grupo sg, grupo g                   \n"
+                                "  where  sg.grupo_key = g.grupo_key              \n"
+                                "    and  g.secao_key = ?)                        ";
 const char* const InsertGrupo = "insert into selecao                              \n"
                                 "select p.produto_key                             \n"
-                                "from   produto p, sub_grupo sg                   \n"
-                                "where  p.sub_grupo_key = sg.sub_grupo_key        \n"
-                                "  and  sg.grupo_key = ?                          ";
+                                "from   produto p                                 \n"
+                                "where  p.sub_grupo_key in (                      \n"
+                                "  select sg.sub_grupo_key                        \n"
+                                "  from   sub_grupo sg                            \n"
+                                "  where  sg.grupo_key = ?)                       ";
 const char* const InsertSubGrupo = "insert into selecao                           \n"
                                    "select produto_key                            \n"
                                    "from   produto                                \n"

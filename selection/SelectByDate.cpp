@@ -29,36 +29,41 @@ const char* const DeleteWithoutBarra = "delete from selecao          \n"
                                        "where produto_key not in (   \n"
                                        "  select produto_key from item)";
 
+// The filters look up the selected products only, not the whole catalogue.
+
 // Each trimmed barcode padded in front with zeros to 14 characters, compared
 // as text with the limit padded the same way: numeric order for digits. One
 // barcode below the limit removes the product.
 const char* const DeleteBelowMinBalanca =
-    "delete from selecao                                           \n"
-    "where produto_key in (                                        \n"
-    "  select produto_key from item                                \n"
-    "  where substr('00000000000000' || trim(barra), -14) < ? )    ";
+    "delete from selecao                                                  \n"
+    "where exists (                                                       \n"
+    "  select 1 from item i                                               \n"
+    "  where  i.produto_key = selecao.produto_key                         \n"
+    "    and  substr('00000000000000' || trim(i.barra), -14) < ? )        ";
 
-const char* const DeleteCaixas = "delete from selecao      \n"
-                                 "where produto_key in (   \n"
-                                 "  select produto_key     \n"
-                                 "  from   produto         \n"
-                                 "  where  caixa = 1)      ";
+const char* const DeleteCaixas = "delete from selecao                              \n"
+                                 "where exists (                                   \n"
+                                 "  select 1 from produto p                        \n"
+                                 "  where  p.produto_key = selecao.produto_key     \n"
+                                 "    and  p.caixa = 1)                            ";
 
-const char* const DeleteEmOferta = "delete from selecao                              \n"
-                                   "where  produto_key in (                          \n"
-                                   "  select p.produto_key                           \n"
-                                   "  from   produto p                               \n"
-                                   "  where  ? between data_inicial and data_final)  ";
+const char* const DeleteEmOferta =
+    "delete from selecao                                                  \n"
+    "where exists (                                                       \n"
+    "  select 1 from produto p                                            \n"
+    "  where  p.produto_key = selecao.produto_key                         \n"
+    "    and  ? between p.data_inicial and p.data_final)                  ";
 
 // An empty start date with an end on or after the day is neither in nor
 // out of the offer: the product stays.
-const char* const DeleteForaDeOferta = "delete from selecao                                  \n"
-                                       "where  produto_key in (                              \n"
-                                       "  select p.produto_key                               \n"
-                                       "  from   produto p                                   \n"
-                                       "  where  preco_oferta is null                        \n"
-                                       "     or  data_final is null                          \n"
-                                       "     or  (? not between data_inicial and data_final))";
+const char* const DeleteForaDeOferta =
+    "delete from selecao                                                  \n"
+    "where exists (                                                       \n"
+    "  select 1 from produto p                                            \n"
+    "  where  p.produto_key = selecao.produto_key                         \n"
+    "    and  (p.preco_oferta is null                                     \n"
+    "          or p.data_final is null                                    \n"
+    "          or (? not between p.data_inicial and p.data_final)))       ";
 
 constexpr std::size_t BarraWidth = 14;
 
