@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace zev {
@@ -37,6 +38,8 @@ TEditForm::TEditForm(TOperator& op, QWidget* parent) : QDialog(parent), m_operat
 {
     setObjectName(QStringLiteral("EditForm"));
     setWindowTitle(QStringLiteral("Editar Seleção"));
+    // The program's font: the grid's column widths are measured for it.
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
 
     m_codEdit = new QLineEdit;
     m_codEdit->setObjectName(QStringLiteral("CodEdit"));
@@ -108,6 +111,12 @@ void TEditForm::FillGrid()
         const std::array<QString, 4> texts = SelectedItemTexts(m_items[static_cast<std::size_t>(row)]);
         for (int column = 0; column < m_grid->columnCount(); ++column)
             m_grid->setItem(row, column, new QTableWidgetItem(texts[static_cast<std::size_t>(column)]));
+    }
+    // A font standing in for Tahoma may be wider: the code, date and price
+    // get the room their text needs, never less than their own width.
+    for (const int column : {0, 2, 3}) {
+        m_grid->resizeColumnToContents(column);
+        m_grid->setColumnWidth(column, std::max(m_grid->columnWidth(column), ColumnWidths[column]));
     }
     if (m_grid->rowCount() > 0)
         m_grid->setCurrentCell(0, 0);
