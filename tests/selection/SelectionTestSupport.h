@@ -1,7 +1,7 @@
 #pragma once
 
 // The selection tests write their catalogue with plain SQL into a fresh
-// program directory and look at selecao and "Selecao Data" afterwards.
+// program directory and look at selecao, "Selecao Data" and the messages.
 
 #include "app/Settings.h"
 #include "catalogue/Database.h"
@@ -11,11 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <string_view>
-#include <vector>
-
 namespace zev::test {
 
 class SelectionTest : public testing::Test
@@ -24,19 +19,16 @@ protected:
     SelectionTest() { CreateDatabase(); }
 
     static void Sql(std::string_view sql) { OpenDatabase()->Execute(sql); }
-
-    // The keys in selecao, sorted, a key selected twice listed twice.
+    // The keys in selecao, sorted; a key selected twice is listed twice.
     static std::vector<int> Selected()
     {
         const auto connection = OpenDatabase();
         TQuery& query = connection->Query("select produto_key from selecao order by 1");
-        query.Exec();
         std::vector<int> keys;
-        while (query.Next())
+        for (query.Exec(); query.Next();)
             keys.push_back(query.Int(0));
         return keys;
     }
-
     static std::string Setting(std::string_view key)
     {
         return TIniFile(SettingsPath()).ReadString(settings::Geral, key, "(none)");
@@ -45,8 +37,10 @@ protected:
     {
         TIniFile(SettingsPath()).WriteString(settings::Geral, key, value);
     }
-
-    // The texts of the operator's messages, in order.
+    static std::vector<QString> Count(std::size_t count)
+    {
+        return {QStringLiteral("Selecionado %1 item(s)").arg(count)};
+    }
     std::vector<QString> Texts() const
     {
         std::vector<QString> texts;
