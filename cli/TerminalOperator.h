@@ -15,10 +15,10 @@ struct TTerminalAnswers
 {
     bool yes = false;              // --yes: every Yes/No question is answered Yes
     std::optional<QString> output; // --output PATH: the save file chooser's answer
-    // Initialised here, so that older brace lists of the first two fields stay complete.
-    std::optional<QString> input = std::nullopt;              // the open file chooser's answer
-    int tipo = 1;                                             // the type dialog's answer
-    std::optional<TArvoreChoice> arvore = std::nullopt;       // the tree dialog's answer
+    // Initialised here: brace lists naming only the first two fields stay complete.
+    std::optional<QString> input = std::nullopt;        // the open file chooser's answer
+    int tipo = 1;                                       // the type dialog's answer
+    std::optional<TArvoreChoice> arvore = std::nullopt; // the tree dialog's answer
 };
 
 class TTerminalOperator final : public TOperator

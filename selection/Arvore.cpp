@@ -3,8 +3,8 @@
 #include "app/Operator.h"
 #include "catalogue/Database.h"
 #include "platform/Regional.h"
-#include "selection/SelecaoCommand.h"
 #include "selection/Selecao.h"
+#include "selection/SelecaoCommand.h"
 
 namespace zev {
 
@@ -50,8 +50,7 @@ void LoadNivel(TConnection& connection, const TNivel& nivel, TObjectHash<TArvore
     }
 }
 
-void AppendInIterationOrder(TObjectHash<TArvoreItem>& items,
-                            std::vector<const TArvoreItem*>& order)
+void AppendInIterationOrder(TObjectHash<TArvoreItem>& items, std::vector<const TArvoreItem*>& order)
 {
     items.Restart();
     while (items.Next())

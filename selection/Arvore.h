@@ -20,7 +20,7 @@ struct TArvoreItem
 {
     std::int32_t key = 0;
     std::string nome;
-    char nivel = 0; // 'D' department, 'S' section, 'G' group, 'U' subgroup
+    char nivel = 0;                      // 'D' department, 'S' section, 'G' group, 'U' subgroup
     const TArvoreItem* parent = nullptr; // the item of the level above; none for a department
 };
 

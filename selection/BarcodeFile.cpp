@@ -82,11 +82,11 @@ std::optional<std::vector<std::string>> ReadBarcodeFile(TOperator& op, TBarcodeF
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         throw EInOutError(errno, "Não foi possível ler o arquivo \"" + path->toStdString() +
-                                      "\": " + file.errorString().toStdString());
+                                     "\": " + file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(errno, "Não foi possível ler o arquivo \"" + path->toStdString() +
-                                   "\": " + file.errorString().toStdString());
+                                     "\": " + file.errorString().toStdString());
     return BarcodeFileEntries(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), format);
 }
@@ -97,7 +97,8 @@ void SelectFromBarcodeFile(TOperator& op, TBarcodeFileFormat format)
     if (!entries)
         return;
     CheckEntries(*entries);
-    const bool atacado = TIniFile(SettingsPath()).ReadBool(settings::Geral, settings::Atacado, false);
+    const bool atacado =
+        TIniFile(SettingsPath()).ReadBool(settings::Geral, settings::Atacado, false);
 
     TSelecaoCommand command(op, QStringLiteral("Limpando seleção"));
     command.Connection().Execute("delete from selecao_barra");

@@ -108,9 +108,11 @@ void TEditForm::FillGrid()
     m_items = ListSelection();
     m_grid->setRowCount(static_cast<int>(m_items.size()));
     for (int row = 0; row < m_grid->rowCount(); ++row) {
-        const std::array<QString, 4> texts = SelectedItemTexts(m_items[static_cast<std::size_t>(row)]);
+        const std::array<QString, 4> texts =
+            SelectedItemTexts(m_items[static_cast<std::size_t>(row)]);
         for (int column = 0; column < m_grid->columnCount(); ++column)
-            m_grid->setItem(row, column, new QTableWidgetItem(texts[static_cast<std::size_t>(column)]));
+            m_grid->setItem(row, column,
+                            new QTableWidgetItem(texts[static_cast<std::size_t>(column)]));
     }
     // A font standing in for Tahoma may be wider: the code, date and price
     // get the room their text needs, never less than their own width.
@@ -151,7 +153,8 @@ void TEditForm::BtnMenosClick()
         const int row = m_grid->currentRow();
         if (row < 0 || row >= m_grid->rowCount())
             return;
-        const std::optional<std::int32_t> key = TryStrToInt(QStringToAnsi(m_grid->item(row, 0)->text()));
+        const std::optional<std::int32_t> key =
+            TryStrToInt(QStringToAnsi(m_grid->item(row, 0)->text()));
         if (!key)
             return;
         RemoveFromSelection(*key);

@@ -19,8 +19,12 @@ TEST(SelectCommandsTest, SelectionsWithTheirCountAndTheEditorsListingAddAndRemov
         "insert into grupo values (1, 1, 'G'); insert into sub_grupo values (1, 1, 'U');"
         "insert into produto (produto_key, descricao, data_alteracao, preco_normal, preco_oferta, "
         "data_inicial, data_final, sub_grupo_key) values "
-        "(1, 'HOJE', '" + IsoDate(Today()) + "', 2, null, null, null, 1), "
-        "(2, 'AMANH\xC3\x83', '" + IsoDate(Today() + 1) + "', 3, null, null, null, null), "
+        "(1, 'HOJE', '" +
+        IsoDate(Today()) +
+        "', 2, null, null, null, 1), "
+        "(2, 'AMANH\xC3\x83', '" +
+        IsoDate(Today() + 1) +
+        "', 3, null, null, null, null), "
         "(3, 'OFERTA', '2026-01-01', 5, 4.5, '2026-03-01', '2026-03-10', null);"
         "insert into item values ('111', 1), ('222', 2), ('7890000000033', 3);"
         "insert into produto_antigo values (2, 2.5, null)");
@@ -37,7 +41,10 @@ TEST(SelectCommandsTest, SelectionsWithTheirCountAndTheEditorsListingAddAndRemov
         {{"select", "tomorrow", "--type", "normal"}, 0, "Selecionado 1 item(s)\n", ""},
         {{"select", "date", "11/03/2026", "--type", "offers"}, 0, "Selecionado 0 item(s)\n", ""},
         {{"select", "barcodes", home.File("PLU.TXT")}, 0, "Selecionado 2 item(s)\n", ""},
-        {{"select", "barcodes", home.File("TARVO.TXT"), "--tarvo9000"}, 0, "Selecionado 1 item(s)\n", ""},
+        {{"select", "barcodes", home.File("TARVO.TXT"), "--tarvo9000"},
+         0,
+         "Selecionado 1 item(s)\n",
+         ""},
         {{"select", "tree", "D", "1"}, 0, "Selecionado 1 item(s)\n", ""},
         {{"select", "changed"}, 0, "Selecionado 1 item(s)\n", ""},
         {{"select", "barcodes", home.File("NADA.TXT")}, 1, "", "NADA.TXT"},
@@ -52,8 +59,11 @@ TEST(SelectCommandsTest, SelectionsWithTheirCountAndTheEditorsListingAddAndRemov
         {{"selection", "remove", "1"}, 0, "", ""},
         {{"selection", "remove", "x"}, 2, "", "chave inválida"},
         // On "Selecao Data", the 1st of March, product 3 is on offer.
-        {{"selection"}, 0, "Código\tDescrição\tData Alt.\tPreço\n2\tAMANHÃ\t" +
-                               DateToStr(Today() + 1) + "\t3,00\n3\tOFERTA\t01/01/2026\t4,50\n", ""},
+        {{"selection"},
+         0,
+         "Código\tDescrição\tData Alt.\tPreço\n2\tAMANHÃ\t" + DateToStr(Today() + 1) +
+             "\t3,00\n3\tOFERTA\t01/01/2026\t4,50\n",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());

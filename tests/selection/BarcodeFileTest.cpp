@@ -28,7 +28,8 @@ TEST(BarcodeFileEntriesTest, OneEntryPerLineWhateverTheLineEnds)
         {"0001789000000001799\r\n9999789\nABCD\nABC\n", Tarvo, {"7890000000017", "789", "", ""}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(BarcodeFileEntries(c.bytes, c.format), c.entries) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(BarcodeFileEntries(c.bytes, c.format), c.entries)
+            << testing::PrintToString(c.bytes);
 }
 
 class BarcodeFileTest : public SelectionTest

@@ -28,17 +28,19 @@ TEST_F(SelectionTest, TheListingShowsEachRowByDescriptionWithThePriceOnSelecaoDa
     Sql("insert into produto (produto_key, descricao, preco_normal, preco_oferta, data_inicial, "
         "data_final, data_alteracao) values "
         "(7, 'BANANA', 3.5, 2.999, '2026-03-01', '2026-03-10', '2026-02-27'), "
-        "(12, '\xC3\x81GUA', 1.25, 0, null, null, null), (3, 'CAF\xC3\x89', 10, 0, null, null, null);"
+        "(12, '\xC3\x81GUA', 1.25, 0, null, null, null), (3, 'CAF\xC3\x89', 10, 0, null, null, "
+        "null);"
         "insert into selecao values (7), (12), (7)");
-    for (const auto& [selecaoData, banana] : {std::pair{"05/03/2026", "3,00"}, {"11/03/2026", "3,50"}}) {
+    for (const auto& [selecaoData, banana] :
+         {std::pair{"05/03/2026", "3,00"}, {"11/03/2026", "3,50"}}) {
         SetSetting(settings::SelecaoData, selecaoData);
         std::vector<std::array<QString, 4>> rows;
         for (const TSelectedItem& item : ListSelection())
             rows.push_back(SelectedItemTexts(item));
-        EXPECT_EQ(rows, (std::vector<std::array<QString, 4>>{
-                            {"12", "ÁGUA", "", "1,25"},
-                            {"7", "BANANA", "27/02/2026", banana},
-                            {"7", "BANANA", "27/02/2026", banana}}))
+        EXPECT_EQ(rows,
+                  (std::vector<std::array<QString, 4>>{{"12", "ÁGUA", "", "1,25"},
+                                                       {"7", "BANANA", "27/02/2026", banana},
+                                                       {"7", "BANANA", "27/02/2026", banana}}))
             << selecaoData;
     }
 }
@@ -97,7 +99,10 @@ TEST_F(SelectionTest, ACommandThatFailsOrIsCancelledChangesNothing)
         {[&] { op.QueueTipo(-1), SelectByDate(op, march); }, false},
         {[&] { op.QueueFile(home.File("PLU.TXT")), file(); }, true},
         {[&] { op.QueueCancel(), file(); }, false},
-        {[&] { op.QueueArvore(TArvoreChoice{'D', 1}), SelectFromTree(op); }, true},
+        {[&] {
+             op.QueueArvore(TArvoreChoice{'D', 1}), SelectFromTree(op);
+         },
+         true},
         {[&] { op.QueueArvore(std::nullopt), SelectFromTree(op); }, false},
         {[&] { SelectChangedPrices(op); }, true},
     };

@@ -53,11 +53,8 @@ TEST_F(SelectionTest, DateSelectionDropsNoBarcodeBelowMinBalancaAndBoxesUnlessAt
         const char* atacado;
         std::vector<int> selected;
     } cases[] = {
-        {nullptr, nullptr, {10, 11, 14}},
-        {"1000", "0", {11, 14}},
-        {"1000", "1", {11, 13, 14}},
-        {"abc", "2", {10, 11, 13, 14}},
-        {"7890000000013", "1", {13}}, // beyond 32 bits
+        {nullptr, nullptr, {10, 11, 14}}, {"1000", "0", {11, 14}},      {"1000", "1", {11, 13, 14}},
+        {"abc", "2", {10, 11, 13, 14}},   {"7890000000013", "1", {13}}, // beyond 32 bits
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.minBalanca != nullptr ? c.minBalanca : "not set");
@@ -73,7 +70,8 @@ TEST_F(SelectionTest, DateSelectionDropsNoBarcodeBelowMinBalancaAndBoxesUnlessAt
 
 TEST_F(SelectionTest, ADayWithoutChangesEmptiesTheSelectionAndStillSetsTheDate)
 {
-    Sql("insert into produto (produto_key, descricao) values (1, 'X'); insert into selecao values (1)");
+    Sql("insert into produto (produto_key, descricao) values (1, 'X'); insert into selecao values "
+        "(1)");
     op.QueueTipo(1);
     SelectByDate(op, March(31));
     EXPECT_EQ(Selected(), std::vector<int>{});

@@ -35,18 +35,18 @@ TEST_F(SelectionTest, TheTreeShowsDepartmentsByNameAndChildrenInTheirTablesItera
                         (item->parent ? std::to_string(item->parent->key) : "") + " " +
                         AnsiToUtf8(item->nome));
     EXPECT_EQ(shown, (std::vector<std::string>{
-                         "D1< AÇOUGUE", "D2< BEBIDAS", "S110<2 CERVEJAS", "S30<2 ALFA", "S20<2 ZETA",
-                         "S99<2 ÁGUAS", "G991<99 MINERAL", "G1101<110 LATA", "U9911<991 SEM GÁS",
-                         "U9912<991 COM GÁS", "U11011<1101 PILSEN"}));
+                         "D1< AÇOUGUE", "D2< BEBIDAS", "S110<2 CERVEJAS", "S30<2 ALFA",
+                         "S20<2 ZETA", "S99<2 ÁGUAS", "G991<99 MINERAL", "G1101<110 LATA",
+                         "U9911<991 SEM GÁS", "U9912<991 COM GÁS", "U11011<1101 PILSEN"}));
 
     const struct
     {
         TArvoreChoice choice;
         std::vector<int> selected;
     } cases[] = {
-        {{'D', 2}, {1, 2, 3}}, {{'S', 99}, {1, 2}}, {{'G', 1101}, {3}}, {{'U', 9912}, {2}},
-        {{'D', 1}, {}}, // no sections
-        {{'X', 2}, {}}, // no branch ever confirmed
+        {{'D', 2}, {1, 2, 3}}, {{'S', 99}, {1, 2}}, {{'G', 1101}, {3}},
+        {{'U', 9912}, {2}},    {{'D', 1}, {}}, // no sections
+        {{'X', 2}, {}},                        // no branch ever confirmed
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.choice.nivel << c.choice.key);

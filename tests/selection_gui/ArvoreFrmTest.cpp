@@ -33,7 +33,10 @@ protected:
     }
     void Select(const QString& caption)
     {
-        Tree()->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive).value(0)->setSelected(true);
+        Tree()
+            ->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive)
+            .value(0)
+            ->setSelected(true);
     }
 
     TArvoreForm form;
@@ -43,13 +46,14 @@ TEST_F(ArvoreFrmTest, OkTakesTheSelectedNodeAndIsOnlyPossibleWhileOneIsSelected)
 {
     Sql("insert into depto values (2, 'BEBIDAS'), (1, 'LATIC\xC3\x8DNIOS');"
         "insert into secao values (21, 2, 'CERVEJAS'), (22, 2, '\xC3\x81GUAS');"
-        "insert into grupo values (211, 21, 'LATA'); insert into sub_grupo values (2111, 211, 'PILSEN')");
+        "insert into grupo values (211, 21, 'LATA'); insert into sub_grupo values (2111, 211, "
+        "'PILSEN')");
     WhenShown(
         form,
         [&] {
             // Sections in their table's iteration order: key 21 before 22.
-            EXPECT_EQ(Shown(), (QStringList{"BEBIDAS", " CERVEJAS", "  LATA", "   PILSEN",
-                                            " ÁGUAS", "LATICÍNIOS"}));
+            EXPECT_EQ(Shown(), (QStringList{"BEBIDAS", " CERVEJAS", "  LATA", "   PILSEN", " ÁGUAS",
+                                            "LATICÍNIOS"}));
             EXPECT_FALSE(Ok()->isEnabled());
             Select("CERVEJAS");
             EXPECT_TRUE(Ok()->isEnabled());
@@ -80,7 +84,8 @@ TEST_F(ArvoreFrmTest, TheOperatorAsksTheProgramsTreeDialogAndAFreshTypeDialog)
     TWindows windows;
     windows.ArvoreForm = &form;
     TGuiOperator gui(windows);
-    WhenShown(form, [&] { Select("PADARIA"); }, TAnswer::Ok);
+    WhenShown(
+        form, [&] { Select("PADARIA"); }, TAnswer::Ok);
     EXPECT_EQ(gui.ChooseArvore(), (TArvoreChoice{'D', 5}));
 
     // The type dialog opens on "Todos" however it was left the time before.

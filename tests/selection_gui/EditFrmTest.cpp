@@ -57,7 +57,8 @@ TEST_F(EditFrmTest, ShowsTheCodeFieldItsButtonsAndTheFourColumnGrid)
 TEST_F(EditFrmTest, EnterAddsDeleteRemovesTheProductAndDropsOnlyTheCurrentRowEscapeCloses)
 {
     Sql("insert into produto (produto_key, descricao, preco_normal, data_alteracao) values "
-        "(7, 'BANANA', 3.5, '2026-02-27'), (12, 'ABACAXI', 5, null), (1234, 'CAF\xC3\x89', 10.125, null);"
+        "(7, 'BANANA', 3.5, '2026-02-27'), (12, 'ABACAXI', 5, null), (1234, 'CAF\xC3\x89', 10.125, "
+        "null);"
         "insert into item values ('7891000100103', 12); insert into selecao values (7), (7)");
     const QString banana = "7|BANANA|27/02/2026|3,50";
     WhenShown(
@@ -67,7 +68,8 @@ TEST_F(EditFrmTest, EnterAddsDeleteRemovesTheProductAndDropsOnlyTheCurrentRowEsc
             Type("1234", Qt::Key_Return);
             EXPECT_TRUE(CodEdit()->text().isEmpty());
             Type("007891000100103", Qt::Key_Enter);
-            EXPECT_EQ(Rows(), (QStringList{"12|ABACAXI||5,00", banana, banana, "1234|CAFÉ||10,13"}));
+            EXPECT_EQ(Rows(),
+                      (QStringList{"12|ABACAXI||5,00", banana, banana, "1234|CAFÉ||10,13"}));
 
             // Already listed, then no number: warnings, and the text stays.
             Type("12", Qt::Key_Return);

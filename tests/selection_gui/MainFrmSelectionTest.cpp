@@ -23,8 +23,9 @@ TEST_F(SelectionTest, EachSelectionCommandOfTheMenuRunsItsOperation)
     Sql("insert into depto values (1, 'D'); insert into secao values (1, 1, 'S');"
         "insert into grupo values (1, 1, 'G'); insert into sub_grupo values (1, 1, 'U');"
         "insert into produto (produto_key, descricao, data_alteracao, sub_grupo_key, preco_normal) "
-        "values (1, 'HOJE', '" + IsoDate(Today()) + "', 1, 1), (2, 'AMANHA', '" +
-        IsoDate(Today() + 1) + "', null, 1), (3, 'NO DIA 1', '2026-03-01', null, 3);"
+        "values (1, 'HOJE', '" +
+        IsoDate(Today()) + "', 1, 1), (2, 'AMANHA', '" + IsoDate(Today() + 1) +
+        "', null, 1), (3, 'NO DIA 1', '2026-03-01', null, 3);"
         "insert into item values ('111', 1), ('7890000000022', 2), ('333', 3);"
         "insert into produto_antigo values (3, 2.5, null)");
     WriteFileBytes(home.File("PLU.TXT"), "111\r\n333\r\n");
@@ -54,7 +55,12 @@ TEST_F(SelectionTest, EachSelectionCommandOfTheMenuRunsItsOperation)
         {"daData1", [&] { op.QueueTipo(1), date(); }, {3}, "01/03/2026"},
         {"Barras1", [&] { op.QueueFile(home.File("PLU.TXT")); }, {1, 3}, today},
         {"Tarvo90001", [&] { op.QueueFile(home.File("TARVO.TXT")); }, {2}, today},
-        {"Agrupamento1", [&] { op.QueueArvore(TArvoreChoice{'D', 1}); }, {1}, today},
+        {"Agrupamento1",
+         [&] {
+             op.QueueArvore(TArvoreChoice{'D', 1});
+         },
+         {1},
+         today},
         {"UltimaImportao1", [] {}, {3}, today},
     };
     for (const auto& c : cases) {
