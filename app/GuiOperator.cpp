@@ -3,6 +3,8 @@
 #include "app/MainFrm.h"
 #include "app/Windows.h"
 #include "output/SerialConfigFrm.h"
+#include "printing/TipoFrm.h"
+#include "selection/ArvoreFrm.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -142,6 +144,21 @@ bool TGuiOperator::EditSerialLine(const QString& portName, const QString& device
     // Only before start-up made its windows, or after they are gone.
     TSerialConfigForm form(DialogParent(m_windows));
     return form.Execute(portName, devicePath, choice);
+}
+
+// A fresh dialog for every date selection: it always opens on "Todos".
+int TGuiOperator::ChooseTipo()
+{
+    TTipoForm form(DialogParent(m_windows));
+    return form.Execute();
+}
+
+std::optional<TArvoreChoice> TGuiOperator::ChooseArvore()
+{
+    if (m_windows.ArvoreForm)
+        return m_windows.ArvoreForm->Execute();
+    TArvoreForm form(DialogParent(m_windows));
+    return form.Execute();
 }
 
 void TGuiOperator::ShowStatus(const QString& text)

@@ -39,6 +39,8 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    int ChooseTipo() override;
+    std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;
     // A modal progress dialog with "Cancelar", shown once the work has
     // taken half a second; while it shows, events are processed so that its

@@ -6,6 +6,9 @@
 #include "output/ConfigFrm.h"
 #include "output/SobreFrm.h"
 #include "platform/Regional.h"
+#include "printing/DateDlg.h"
+#include "selection/EditFrm.h"
+#include "selection/Selecao.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -44,14 +47,15 @@ constexpr TMenuDef SubmenuTable[] = {
 
 // Items whose operation is not in the program yet carry no handler.
 constexpr TMenuItemDef MenuItemTable[] = {
-    {"Seleo1", nullptr, "Hoje1", "&Hoje", CtrlFlag + 'H', nullptr},
-    {"Seleo1", nullptr, "Amanh1", "&Amanhã", CtrlFlag + 'A', nullptr},
-    {"Seleo1", nullptr, "UltimaImportao1", "&Ultima Importação", 0, nullptr},
-    {"Seleo1", nullptr, "daData1", "&Data", 0, nullptr},
-    {"Seleo1", "Arquivo1", "Barras1", "&Barras", 0, nullptr},
-    {"Seleo1", "Arquivo1", "Tarvo90001", "&Tarvo9000", 0, nullptr},
-    {"Seleo1", nullptr, "Agrupamento1", "A&grupamento", 0, nullptr},
-    {"Seleo1", nullptr, "Edita1", "&Edita", 0, nullptr},
+    {"Seleo1", nullptr, "Hoje1", "&Hoje", CtrlFlag + 'H', &TMainForm::Hoje1Click},
+    {"Seleo1", nullptr, "Amanh1", "&Amanhã", CtrlFlag + 'A', &TMainForm::Amanh1Click},
+    {"Seleo1", nullptr, "UltimaImportao1", "&Ultima Importação", 0,
+     &TMainForm::UltimaImportao1Click},
+    {"Seleo1", nullptr, "daData1", "&Data", 0, &TMainForm::daData1Click},
+    {"Seleo1", "Arquivo1", "Barras1", "&Barras", 0, &TMainForm::Barras1Click},
+    {"Seleo1", "Arquivo1", "Tarvo90001", "&Tarvo9000", 0, &TMainForm::Tarvo90001Click},
+    {"Seleo1", nullptr, "Agrupamento1", "A&grupamento", 0, &TMainForm::Agrupamento1Click},
+    {"Seleo1", nullptr, "Edita1", "&Edita", 0, &TMainForm::Edita1Click},
     {"Im1", nullptr, "Individual1", "I&ndividual", VkF1 + 1, nullptr},
     {"Im1", nullptr, "Seleo2", "S&eleção", VkF1 + 2, nullptr},
     {"Im1", nullptr, "Multipla1", "Multipla", VkF1 + 3, nullptr},
@@ -214,6 +218,47 @@ void TMainForm::RunCommand(void (TMainForm::*handler)())
 void TMainForm::Importar1Click()
 {
     ImportCadastro(m_operator);
+}
+
+void TMainForm::Hoje1Click()
+{
+    SelectByDate(m_operator, Today());
+}
+
+void TMainForm::Amanh1Click()
+{
+    SelectByDate(m_operator, Today() + 1);
+}
+
+void TMainForm::UltimaImportao1Click()
+{
+    SelectChangedPrices(m_operator);
+}
+
+void TMainForm::daData1Click()
+{
+    if (m_windows.DateDialog->Execute())
+        SelectByDate(m_operator, m_windows.DateDialog->GetDate());
+}
+
+void TMainForm::Barras1Click()
+{
+    SelectFromBarcodeFile(m_operator, TBarcodeFileFormat::Barras);
+}
+
+void TMainForm::Tarvo90001Click()
+{
+    SelectFromBarcodeFile(m_operator, TBarcodeFileFormat::Tarvo9000);
+}
+
+void TMainForm::Agrupamento1Click()
+{
+    SelectFromTree(m_operator);
+}
+
+void TMainForm::Edita1Click()
+{
+    m_windows.EditForm->Execute();
 }
 
 void TMainForm::Configurao1Click()

@@ -57,6 +57,14 @@ public:
 
     // Command handlers, named after their menu items.
     void Importar1Click();
+    void Hoje1Click();
+    void Amanh1Click();
+    void UltimaImportao1Click();
+    void daData1Click();
+    void Barras1Click();
+    void Tarvo90001Click();
+    void Agrupamento1Click();
+    void Edita1Click();
     void Configurao1Click();
     void Sobre1Click();
 

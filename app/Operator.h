@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace zev {
@@ -40,6 +41,16 @@ struct TSerialLineChoice
     bool operator==(const TSerialLineChoice&) const = default;
 };
 
+// A branch of the department tree confirmed in its dialog: the level
+// ('D' department, 'S' section, 'G' group, 'U' subgroup) and the row's key.
+struct TArvoreChoice
+{
+    char nivel = 0;
+    std::int32_t key = 0;
+
+    bool operator==(const TArvoreChoice&) const = default;
+};
+
 class TOperator
 {
 public:
@@ -61,6 +72,12 @@ public:
     // operator confirms, with the positions chosen in `choice`.
     virtual bool EditSerialLine(const QString& portName, const QString& devicePath,
                                 TSerialLineChoice& choice) = 0;
+
+    // The type dialog of a date selection: 1 "Todos", 2 "Preços Normais",
+    // 3 "Ofertas"; -1 when the operator cancels.
+    virtual int ChooseTipo() = 0;
+    // The department tree dialog; nothing when the operator cancels.
+    virtual std::optional<TArvoreChoice> ChooseArvore() = 0;
 
     // Progress of a long operation; the empty text clears it.
     virtual void ShowStatus(const QString& text) = 0;

@@ -14,6 +14,8 @@
 #include "printing/DateDlg.h"
 #include "printing/ProconForm.h"
 #include "printing/TipoFrm.h"
+#include "selection/ArvoreFrm.h"
+#include "selection/EditFrm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,7 +65,9 @@ void TProgram::CreateWindows()
     m_windows.DateDialog = new TDateDialog(owner);
     m_windows.SelectLabelForm = new TSelectLabelForm(m_registries, owner);
     m_windows.ContadorForm = new TContadorForm(owner);
+    m_windows.ArvoreForm = new TArvoreForm(owner);
     m_windows.SobreForm = new TSobreForm(m_registries, owner);
+    m_windows.EditForm = new TEditForm(*m_operator, owner);
     m_windows.TipoForm = new TTipoForm(owner);
     m_windows.SerialConfigForm = new TSerialConfigForm(owner);
     m_windows.ProconFrm = new TProconFrm(owner);

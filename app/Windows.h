@@ -8,9 +8,11 @@
 
 namespace zev {
 
+class TArvoreForm;
 class TConfigForm;
 class TContadorForm;
 class TDateDialog;
+class TEditForm;
 class TMainForm;
 class TProconFrm;
 class TSelectLabelForm;
@@ -25,7 +27,9 @@ struct TWindows
     QPointer<TDateDialog> DateDialog;
     QPointer<TSelectLabelForm> SelectLabelForm;
     QPointer<TContadorForm> ContadorForm;
+    QPointer<TArvoreForm> ArvoreForm;
     QPointer<TSobreForm> SobreForm;
+    QPointer<TEditForm> EditForm;
     QPointer<TTipoForm> TipoForm;
     QPointer<TSerialConfigForm> SerialConfigForm;
     QPointer<TProconFrm> ProconFrm;

@@ -11,7 +11,7 @@
 // The shell reads no NULL from a CSV file: the stored form gives an empty
 // column a value of its type instead (0, the empty text, the day 1899-12-30).
 
-#include "app/Operator.h"
+#include "bench/BenchOperator.h"
 #include "bench/CatalogueGenerator.h"
 #include "catalogue/Database.h"
 #include "catalogue/ImportCadastro.h"
@@ -37,22 +37,6 @@
 #include <vector>
 
 namespace {
-
-class TSilentOperator final : public zev::TOperator
-{
-public:
-    void ShowError(const QString& text) override { throw zev::EZevError(text.toStdString()); }
-    void ShowWarning(const QString& text) override { throw zev::EZevError(text.toStdString()); }
-    void ShowNotice(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-    std::optional<QString> ChooseOpenFile(const zev::TFileRequest&) override { return {}; }
-    std::optional<QString> ChooseSaveFile(const zev::TFileRequest&) override { return {}; }
-    bool EditSerialLine(const QString&, const QString&, zev::TSerialLineChoice&) override
-    {
-        return false;
-    }
-    void ShowStatus(const QString&) override {}
-};
 
 double Seconds(std::chrono::steady_clock::duration duration)
 {
@@ -149,7 +133,7 @@ int main(int argc, char** argv)
         std::cout << "pacote: " << summary.produtos << " produtos, " << summary.barras
                   << " códigos de barras, " << QFileInfo(package).size() << " bytes\n";
 
-        TSilentOperator op;
+        zev::bench::TBenchOperator op;
         // Yesterday's catalogue, and today's rows in their stored form.
         zev::SetProgramDir(dir.filePath("zev"));
         zev::CreateDatabase();

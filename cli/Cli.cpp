@@ -32,6 +32,16 @@ constexpr std::array CommandTable = {
                 &PortsCommand},
     TCliCommand{"send", "PORTA ARQUIVO [--output CAMINHO]",
                 "envia um arquivo a uma porta como um trabalho de impressão", &SendCommand},
+    TCliCommand{"select",
+                "today | tomorrow | date DATA [--type all|normal|offers] | "
+                "barcodes ARQUIVO [--tarvo9000] | tree D|S|G|U CHAVE | changed",
+                "preenche a seleção: por data, de um arquivo de códigos, por agrupamento ou "
+                "com os preços alterados na última importação",
+                &SelectCommand},
+    TCliCommand{"selection", "[add CODIGO | remove CHAVE]",
+                "lista a seleção (código, descrição, data de alteração, preço), inclui ou "
+                "exclui um produto",
+                &SelectionCommand},
 };
 
 void PrintHelp(std::ostream& out)

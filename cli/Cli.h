@@ -56,5 +56,7 @@ int LabelsCommand(TCliContext& context, TArguments arguments);
 int RenderCommand(TCliContext& context, TArguments arguments);
 int PortsCommand(TCliContext& context, TArguments arguments);
 int SendCommand(TCliContext& context, TArguments arguments);
+int SelectCommand(TCliContext& context, TArguments arguments);
+int SelectionCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli

@@ -128,12 +128,22 @@ bool TTerminalOperator::AskYesNo(const QString& text)
 
 std::optional<QString> TTerminalOperator::ChooseOpenFile(const TFileRequest& request)
 {
-    return Proposed(request);
+    return m_answers.input ? m_answers.input : Proposed(request);
 }
 
 std::optional<QString> TTerminalOperator::ChooseSaveFile(const TFileRequest& request)
 {
     return m_answers.output ? m_answers.output : Proposed(request);
+}
+
+int TTerminalOperator::ChooseTipo()
+{
+    return m_answers.tipo;
+}
+
+std::optional<TArvoreChoice> TTerminalOperator::ChooseArvore()
+{
+    return m_answers.arvore;
 }
 
 bool TTerminalOperator::EditSerialLine(const QString&, const QString&, TSerialLineChoice&)

@@ -16,6 +16,10 @@ struct TTerminalAnswers
 {
     bool yes = false;              // --yes: every Yes/No question is answered Yes
     std::optional<QString> output; // --output PATH: the save file chooser's answer
+    // Initialised here: brace lists naming only the first two fields stay complete.
+    std::optional<QString> input = std::nullopt;        // the open file chooser's answer
+    int tipo = 1;                                       // the type dialog's answer
+    std::optional<TArvoreChoice> arvore = std::nullopt; // the tree dialog's answer
 };
 
 class TTerminalOperator final : public TOperator
@@ -35,6 +39,9 @@ public:
     // A terminal has no dialog: cancelled.
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    int ChooseTipo() override;
+    // Cancelled when the command named no branch.
+    std::optional<TArvoreChoice> ChooseArvore() override;
     // Kept for the progress line.
     void ShowStatus(const QString& text) override;
     // While long work runs, Ctrl+C (SIGINT) asks it to stop instead of

@@ -2,9 +2,9 @@
 
 #include "app/Windows.h"
 #include "catalogue/Database.h"
-#include "platform/ProgramDir.h"
 #include "output/ConfigFrm.h"
 #include "platform/AnsiText.h"
+#include "platform/ProgramDir.h"
 #include "platform/Regional.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/ProgramFixture.h"
@@ -53,7 +53,9 @@ protected:
     TMainForm form{windows, program.Operator()};
 };
 
-const QStringList Working = {"Importar1", "Configurao1", "Sobre1"};
+const QStringList Working = {"Hoje1",     "Amanh1",      "UltimaImportao1", "daData1",
+                             "Barras1",   "Tarvo90001",  "Agrupamento1",    "Edita1",
+                             "Importar1", "Configurao1", "Sobre1"};
 
 TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
 {

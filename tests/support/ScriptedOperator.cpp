@@ -70,6 +70,28 @@ bool TScriptedOperator::EditSerialLine(const QString& portName, const QString& d
     return answer.confirmed;
 }
 
+int TScriptedOperator::ChooseTipo()
+{
+    if (m_tipos.empty()) {
+        ADD_FAILURE() << "unexpected type dialog";
+        return -1;
+    }
+    const int tipo = m_tipos.front();
+    m_tipos.pop_front();
+    return tipo;
+}
+
+std::optional<TArvoreChoice> TScriptedOperator::ChooseArvore()
+{
+    if (m_arvores.empty()) {
+        ADD_FAILURE() << "unexpected tree dialog";
+        return std::nullopt;
+    }
+    const std::optional<TArvoreChoice> choice = m_arvores.front();
+    m_arvores.pop_front();
+    return choice;
+}
+
 void TScriptedOperator::ShowStatus(const QString& text)
 {
     m_status.push_back(text);

@@ -32,6 +32,8 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    int ChooseTipo() override;
+    std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;
     // Every call is recorded; the answer is false from the first call whose
     // count reaches the one given to CancelProgressAt.
@@ -48,6 +50,10 @@ public:
         m_serialLines.push_back({true, choice});
     }
     void QueueSerialLineCancel() { m_serialLines.push_back({false, {}}); }
+    // The type dialog's result (-1: cancelled); the tree dialog's branch
+    // (nothing: cancelled).
+    void QueueTipo(int tipo) { m_tipos.push_back(tipo); }
+    void QueueArvore(std::optional<TArvoreChoice> choice) { m_arvores.push_back(choice); }
 
     const std::vector<TOperatorMessage>& Messages() const { return m_messages; }
     const std::vector<TFileRequest>& FileRequests() const { return m_fileRequests; }
@@ -94,6 +100,8 @@ private:
     };
     std::deque<TSerialLineAnswer> m_serialLines;
     std::vector<TSerialLineRequest> m_serialRequests;
+    std::deque<int> m_tipos;
+    std::deque<std::optional<TArvoreChoice>> m_arvores;
 };
 
 } // namespace zev::test
