@@ -881,8 +881,7 @@ QByteArray SchemaIni()
 
 TImportResult ImportCadastro(TOperator& op)
 {
-    QString folder = AnsiToQString(
-        TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro));
+    QString folder = TIniFile(SettingsPath()).ReadText(settings::Geral, settings::PathCadastro);
     if (folder.isEmpty())
         folder = QDir::currentPath();
     TFileRequest request;
@@ -914,8 +913,7 @@ TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath)
             return TImportResult::Cancelled;
     }
     try {
-        TIniFile(SettingsPath())
-            .WriteString(settings::Geral, settings::PathCadastro, QStringToAnsi(folder));
+        TIniFile(SettingsPath()).WriteText(settings::Geral, settings::PathCadastro, folder);
     } catch (const EZevError& error) {
         // The catalogue is in; only the folder for the next time is lost.
         op.ShowWarning(QString::fromUtf8(error.what()));
