@@ -25,14 +25,15 @@ using zev::test::WriteFileBytes;
 namespace {
 
 // A product line from its fields after the key: the 21 columns in order.
-std::string Produto(const std::string& key, const std::string& descricao,
-                    const std::string& rest = ";;1;01/12/2026;2.5;;;0;10111;1;100;UN;7;8;1;UN;30;KG;0.5;0")
+std::string
+Produto(const std::string& key, const std::string& descricao,
+        const std::string& rest = ";;1;01/12/2026;2.5;;;0;10111;1;100;UN;7;8;1;UN;30;KG;0.5;0")
 {
     return "5;" + key + ";" + descricao + rest;
 }
 
 const std::vector<std::string> Tree = {
-    "1;10;MERCEARIA",          "2;101;10;BISCOITOS",          "3;1011;101;RECHEADOS",
+    "1;10;MERCEARIA",         "2;101;10;BISCOITOS",   "3;1011;101;RECHEADOS",
     "4;10111;1011;CHOCOLATE", "4;10112;1011;MORANGO",
 };
 
@@ -83,8 +84,8 @@ protected:
 
     std::string Column(int key, const std::string& column)
     {
-        return Value("select " + column + " from produto where produto_key = " +
-                     std::to_string(key));
+        return Value("select " + column +
+                     " from produto where produto_key = " + std::to_string(key));
     }
 
     bool StagingLeft() const { return QDir(home.File("tmp")).exists(); }
@@ -96,9 +97,11 @@ protected:
 TEST_F(ImportCadastroTest, APackageReplacesTheCatalogueKeepsTheOldPricesAndEmptiesTheSelection)
 {
     ImportFirstCatalogue();
-    ASSERT_EQ(Import(Package({Produto("1", "BISCOITO RECHEADO", ";;1;01/12/2026;3.25;;;0;10111;1;100;UN;7;8;1;UN;30;KG;0.5;0"),
-                              Produto("3", "LEITE"), "6;00012345;3", "6;ABC-01;3"})),
-              TImportResult::Imported);
+    ASSERT_EQ(
+        Import(Package({Produto("1", "BISCOITO RECHEADO",
+                                ";;1;01/12/2026;3.25;;;0;10111;1;100;UN;7;8;1;UN;30;KG;0.5;0"),
+                        Produto("3", "LEITE"), "6;00012345;3", "6;ABC-01;3"})),
+        TImportResult::Imported);
 
     EXPECT_EQ(Value("select group_concat(produto_key) from produto"), "'1,3'");
     EXPECT_EQ(Value("select group_concat(barra || '=' || produto_key) from item"),
@@ -108,12 +111,18 @@ TEST_F(ImportCadastroTest, APackageReplacesTheCatalogueKeepsTheOldPricesAndEmpti
     EXPECT_EQ(Value("select group_concat(produto_key || '=' || preco_normal) from produto_antigo"),
               "'1=2.5,2=2.5'");
 
-    const std::vector<QString> status = {
-        "Gravando importação antiga", "Limpando o Cadastro", "Carregando o arquivo",
-        "Carregando o arquivo - depto", "Carregando o arquivo - secao",
-        "Carregando o arquivo - grupo", "Carregando o arquivo - sub_grupo",
-        "Carregando o arquivo - produto", "Carregando o arquivo - item", "Finalizando...",
-        "Limpando...", ""};
+    const std::vector<QString> status = {"Gravando importação antiga",
+                                         "Limpando o Cadastro",
+                                         "Carregando o arquivo",
+                                         "Carregando o arquivo - depto",
+                                         "Carregando o arquivo - secao",
+                                         "Carregando o arquivo - grupo",
+                                         "Carregando o arquivo - sub_grupo",
+                                         "Carregando o arquivo - produto",
+                                         "Carregando o arquivo - item",
+                                         "Finalizando...",
+                                         "Limpando...",
+                                         ""};
     EXPECT_EQ(op.StatusTexts(), status);
     EXPECT_EQ(op.Messages(),
               (std::vector<test::TOperatorMessage>{{"notice", "Arquivo importado com sucesso"}}));
@@ -141,7 +150,10 @@ TEST_F(ImportCadastroTest, FieldsConvertAsTheSchemaFileTypesThem)
     } cases[] = {
         {"5;1;\"BISCOITO \"\"CREAM CRACKER\"\"; 200G\";;1;01/12/2026;2.5", "descricao",
          "'BISCOITO \"CREAM CRACKER\"; 200G'"},
-        {"5;2;A\xC7\xDA" "CAR P\xC3O DE A\xC7\xDA" "CAR", "descricao", "'AÇÚCAR PÃO DE AÇÚCAR'"},
+        {"5;2;A\xC7\xDA"
+         "CAR P\xC3O DE A\xC7\xDA"
+         "CAR",
+         "descricao", "'AÇÚCAR PÃO DE AÇÚCAR'"},
         {"5;3;AB\"C\"D", "descricao", "'AB\"C\"D'"},
         {"5;4;X;;;07/12/2026 13:45:00", "data_alteracao", "'2026-12-07'"},
         {"5;5;X;;;2026-02-28", "data_alteracao", "'2026-02-28'"},
@@ -170,8 +182,8 @@ TEST_F(ImportCadastroTest, LineEndsOfEveryKindAndTypeZeroLinesAnywhere)
 {
     for (const std::string end : {"\r\n", "\n", "\r"}) {
         SCOPED_TRACE(testing::PrintToString(end));
-        ASSERT_EQ(Import(Package({"0;comentário", Produto("1", "A"), "0", "6;0000;1",
-                                  "6;01;1", Produto("2", "B")},
+        ASSERT_EQ(Import(Package({"0;comentário", Produto("1", "A"), "0", "6;0000;1", "6;01;1",
+                                  Produto("2", "B")},
                                  end)),
                   TImportResult::Imported);
         EXPECT_EQ(Value("select group_concat(produto_key) from produto"), "'1,2'");
@@ -215,9 +227,10 @@ TEST_F(ImportCadastroTest, AVersionThatIsNotFiveIsRefusedWithNothingChanged)
         SCOPED_TRACE(c.firstLine);
         op = {};
         EXPECT_EQ(Import(c.firstLine + "\r\n1;10;MERCEARIA\r\n"), TImportResult::Refused);
-        EXPECT_EQ(op.Messages(), (std::vector<test::TOperatorMessage>{
-                                     {"error", QString("Versão do arquivo de importação inválida: ") +
-                                                   c.shown + " <> 5\rAtualize a versão do ZEV"}}));
+        EXPECT_EQ(op.Messages(),
+                  (std::vector<test::TOperatorMessage>{
+                      {"error", QString("Versão do arquivo de importação inválida: ") + c.shown +
+                                    " <> 5\rAtualize a versão do ZEV"}}));
         EXPECT_TRUE(op.StatusTexts().empty());
         EXPECT_TRUE(ReadFileBytes(home.File("zev.mdb")) == database);
     }
@@ -235,27 +248,36 @@ TEST_F(ImportCadastroTest, ARefusedPackageLeavesEverythingAsItWasByteForByte)
         std::vector<std::string> lines;
         std::string message;
     } cases[] = {
-        {{Produto("1", "A"), ""}, "Linha 8 do arquivo de importação: tipo de registro inválido: linha vazia"},
+        {{Produto("1", "A"), ""},
+         "Linha 8 do arquivo de importação: tipo de registro inválido: linha vazia"},
         {{"7;1"}, "Linha 7 do arquivo de importação: tipo de registro inválido: \"7\""},
         {{"x5;1"}, "tipo de registro inválido: \"x5\""},
         {{"$5;1"}, "tipo de registro inválido: \"$5\""},
         {{Produto("1", "A", ";;1;01/12/2026;12,50")},
          "Linha 7 do arquivo de importação, tabela produto (produto.csv), coluna preco_normal: "
          "não é um número (o separador decimal é o ponto): \"12,50\""},
-        {{Produto("1", "A", ";;1;31/02/2026")}, "coluna data_alteracao: não é uma data: \"31/02/2026\""},
+        {{Produto("1", "A", ";;1;31/02/2026")},
+         "coluna data_alteracao: não é uma data: \"31/02/2026\""},
         {{Produto("2147483648", "A")}, "coluna produto_key: não é um número inteiro de 32 bits"},
         {{Produto("1", "A", ";;1" + std::string(16, ';') + ";0;X")},
          "coluna campo 22: campo a mais (a tabela tem 21 colunas): \"X\""},
-        {{"1;10;OUTRA"}, "Linha 7 do arquivo de importação, tabela depto (depto.csv), coluna depto_key: chave repetida: \"10\""},
-        {{Produto("1", "A"), "6;0789;1", "6;789;1"}, "Linha 9 do arquivo de importação, tabela item (item.csv), coluna barra: chave repetida: \"789\""},
+        {{"1;10;OUTRA"},
+         "Linha 7 do arquivo de importação, tabela depto (depto.csv), coluna depto_key: chave "
+         "repetida: \"10\""},
+        {{Produto("1", "A"), "6;0789;1", "6;789;1"},
+         "Linha 9 do arquivo de importação, tabela item (item.csv), coluna barra: chave repetida: "
+         "\"789\""},
         {{"2;102;99;BEBIDAS"}, "coluna depto_key: não existe na tabela depto: \"99\""},
-        {{Produto("1", "A", ";;1;01/12/2026;1;;;0;55555")}, "coluna sub_grupo_key: não existe na tabela sub_grupo: \"55555\""},
-        {{"6;789;1"}, "tabela item (item.csv), coluna produto_key: não existe na tabela produto: \"1\""},
+        {{Produto("1", "A", ";;1;01/12/2026;1;;;0;55555")},
+         "coluna sub_grupo_key: não existe na tabela sub_grupo: \"55555\""},
+        {{"6;789;1"},
+         "tabela item (item.csv), coluna produto_key: não existe na tabela produto: \"1\""},
         {{"1;11;" + tooLong}, "coluna nome: mais de 40 caracteres"},
         {{"1;11;"}, "coluna nome: falta o valor: \"\""},
         {{Produto("1", "A"), "6;123456789012345;1"}, "coluna barra: mais de 14 caracteres"},
         {{"5;" + std::string(1000000, '9')}, "Linha 7 do arquivo \""},
-        {{std::string("\x89PNG\x1a\n\0\0\xff;\x01", 13)}, "Linha 7 do arquivo de importação: tipo de registro inválido"},
+        {{std::string("\x89PNG\x1a\n\0\0\xff;\x01", 11)},
+         "Linha 7 do arquivo de importação: tipo de registro inválido"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -342,9 +364,9 @@ TEST_F(ImportCadastroTest, StagesSixFilesBesideTheSchemaFileAndLeavesOnlyOthersF
 
     ASSERT_EQ(ImportCadastroFile(watcher, PackagePath()), TImportResult::Imported);
 
-    EXPECT_EQ(watcher.files, QStringList({"depto.csv", "grupo.csv", "item.csv", "nota.txt",
-                                          "produto.csv", "schema.ini", "secao.csv",
-                                          "sub_grupo.csv"}));
+    EXPECT_EQ(watcher.files,
+              QStringList({"depto.csv", "grupo.csv", "item.csv", "nota.txt", "produto.csv",
+                           "schema.ini", "secao.csv", "sub_grupo.csv"}));
     EXPECT_EQ(watcher.schema, SchemaIni().toStdString());
     EXPECT_EQ(watcher.produto.substr(0, watcher.produto.find("\r\n") + 2),
               "produto_key;descricao;pai;fator_preco;data_alteracao;preco_normal;data_inicial;"
