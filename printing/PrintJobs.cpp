@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace zev {
 
@@ -167,6 +168,19 @@ std::string SelecaoSql(bool atacado, int agrupadoPor)
     return sql;
 }
 
+// The keys of the selected products that print, in print order.
+std::vector<std::int32_t> SelectedKeys(TConnection& connection, bool atacado, int agrupadoPor)
+{
+    TQuery& query = connection.Query(SelecaoSql(atacado, agrupadoPor));
+    const TQueryScope scope(query);
+    query.Exec();
+    const int keyColumn = query.ColumnIndex("produto_key");
+    std::vector<std::int32_t> keys;
+    while (query.Next())
+        keys.push_back(query.Int(keyColumn));
+    return keys;
+}
+
 // A scale code below "Min Balanca" is not printed. A first barcode that is
 // no number is no scale code: it prints like any other.
 bool BelowMinBalanca(const TProduto& produto, std::int64_t minBalanca)
@@ -208,12 +222,20 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
 
     const std::unique_ptr<TConnection> connection = OpenDatabase();
     std::int64_t selected = 0;
+    std::vector<std::int32_t> keys;
     {
+        // The count and the rows from one view of the catalogue. The rows
+        // are taken before the question: the person waits for the sort of a
+        // large selection before answering, not after; and no lock is held
+        // while the question waits.
+        const TReadTransaction snapshot(*connection);
         TQuery& count = connection->Query("select count(*) from selecao");
-        const TQueryScope scope(count);
+        const TQueryScope countScope(count);
         count.Exec();
         count.Next();
         selected = count.Int(0);
+        if (selected > 0)
+            keys = SelectedKeys(*connection, atacado, agrupadoPor);
     }
     if (selected == 0)
         return run.Refuse(NothingSelected, false);
@@ -223,29 +245,22 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
     op.ShowStatus(Text("Preparando..."));
     if (!run.SendHeader(target.label))
         return run.Refuse(CannotSend, true);
-
     op.ShowStatus(Text("Selecionando..."));
-    // One view of the catalogue for the whole job, and the lookups join it
-    // instead of taking a lock of their own each.
-    const TReadTransaction snapshot(*connection);
-    TQuery& query = connection->Query(SelecaoSql(atacado, agrupadoPor));
-    const TQueryScope scope(query);
-    query.Exec();
-    const int keyColumn = query.ColumnIndex("produto_key");
 
     op.ShowStatus(Text("Imprimindo..."));
-    run.SetTotal(selected);
+    // The lookups share one view instead of taking a lock each.
+    const TReadTransaction snapshot(*connection);
+    run.SetTotal(static_cast<std::int64_t>(keys.size()));
     std::string text;
     bool first = true;
     std::int64_t row = 0;
-    while (query.Next()) {
+    for (const std::int32_t key : keys) {
         ++row;
         if (row % 10 == 0)
             op.ShowStatus(Imprimindo(row));
         if (!run.GoOn(row - 1))
             return run.End(TPrintOutcome::Cancelled);
-        const std::unique_ptr<TProduto> produto =
-            FindProdutoByKey(*connection, query.Int(keyColumn));
+        const std::unique_ptr<TProduto> produto = FindProdutoByKey(*connection, key);
         if (!produto || produto->barras.empty() || BelowMinBalanca(*produto, minBalanca))
             continue;
         // Every copy of the first product that gets here renders as the first.
