@@ -47,8 +47,10 @@ struct TPrintResult
 // description order, grouped first by department, section, group or
 // subgroup key as "Agrupado"/"Agrupado Por" ask; boxes only with "Atacado";
 // products without a barcode, and those whose first barcode is a number
-// below "Min Balanca", left out. Asks for confirmation with the count.
-// Prices and the printed date are those of "Selecao Data".
+// below "Min Balanca", left out. Asks for confirmation with the count;
+// the selection is read, in print order, before the question, so the
+// first label follows the answer at once. Prices and the printed date are
+// those of "Selecao Data".
 TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
                           const std::string& labelName);
 
