@@ -29,17 +29,18 @@ class TMarkLabel final : public TBaseLabel
 {
 public:
     TMarkLabel() : TBaseLabel("marca", "", QImage(), "H\r\n", "Marca", "1") {}
+    // clang-format off
+    void RenderFirst(const TProduto& p, std::string& t, double) const override { t = Mark('F', p); }
+    void RenderNext(const TProduto& p, std::string& t, double) const override { t = Mark('N', p); }
+    void RenderSingle(const TProduto& p, std::string& t, double) const override { t = Mark('S', p); }
+    void RenderLast(const TProduto& p, std::string& t, double) const override { t = Mark('L', p); }
+    // clang-format on
 
-    void RenderFirst(const TProduto& produto, std::string& text, double) const override
+private:
+    static std::string Mark(char kind, const TProduto& p)
     {
-        text = "F" + std::to_string(produto.key) + "\r\n";
+        return kind + std::to_string(p.key) + "\r\n";
     }
-    void RenderNext(const TProduto& produto, std::string& text, double) const override
-    {
-        text = "N" + std::to_string(produto.key) + "\r\n";
-    }
-    void RenderSingle(const TProduto&, std::string& text, double) const override { text = "S"; }
-    void RenderLast(const TProduto&, std::string& text, double) const override { text = "L"; }
 };
 
 class TTestPort final : public TPrinterPort
@@ -47,28 +48,18 @@ class TTestPort final : public TPrinterPort
 public:
     std::string GetName() const override { return "TESTE:"; }
     void Configure(const QString&) override {}
-    bool StartData(const QString&) override
-    {
-        ++starts;
-        return !refuseStart;
-    }
-    bool EndData() override
-    {
-        ++ends;
-        return true;
-    }
-    // Block 0 is the header.
+    bool StartData(const QString&) override { return ++starts, !refuseStart; }
+    bool EndData() override { return ++ends, true; }
     bool SendData(const std::string& data) override
     {
-        const std::size_t index = blocks.size();
         blocks.push_back(data);
-        if (failAt == index)
+        if (failAt == blocks.size() - 1)
             throw EInOutError(5, "Erro de entrada/saída");
-        return !refused.contains(index);
+        return !refused.contains(blocks.size() - 1);
     }
 
     bool refuseStart = false;
-    std::set<std::size_t> refused;
+    std::set<std::size_t> refused; // by position, the header's 0
     std::optional<std::size_t> failAt;
     int starts = 0;
     int ends = 0;
@@ -100,14 +91,11 @@ protected:
     }
 
     static void Sql(std::string_view sql) { OpenDatabase()->Execute(sql); }
-    static void SetSetting(std::string_view section, std::string_view key, std::string_view value)
-    {
-        TIniFile(SettingsPath()).WriteString(section, key, value);
-    }
     // The FILE: port's file for the next job.
-    QString Output(const char* name = "saida.prn")
+    QString Output()
     {
-        const QString path = program.TemplatesDir() + u'/' + QString::fromLatin1(name);
+        const QString path =
+            program.TemplatesDir() + QStringLiteral("/saida%1.prn").arg(++m_outputs);
         op().QueueFile(path);
         return path;
     }
@@ -116,6 +104,9 @@ protected:
 
     TProgramFixture program;
     TTestPort* port = nullptr;
+
+private:
+    int m_outputs = 0;
 };
 
 // The store's tree, from department to subgroup, with keys that order the

@@ -12,8 +12,6 @@
 #include <QFile>
 #include <QLineEdit>
 
-#include <optional>
-
 using namespace zev;
 using namespace zev::test;
 
@@ -33,57 +31,47 @@ TEST_F(PrintTest, ThePrintingCommandsPrintWithTheLabelChosenAndStartNothingWhenC
     windows.SelectLabelForm = new TSelectLabelForm(registries(), &form);
     windows.SequenciaForm = new TSequenciaForm(&form);
 
-    const struct
-    {
-        const char* item;
-        TAnswer chooser;
-        std::optional<TAnswer> sequencia; // shown only after the chooser's OK
-        std::function<void(const QString& output)> answers;
-        std::string printed; // empty: nothing started
-    } cases[] = {
-        {"Seleo2", TAnswer::Ok, std::nullopt,
-         [&](const QString& output) {
-             op().QueueFile(output);
-             op().QueueYesNo(true);
-         },
-         "H\r\n000002 ARROZ 5,50 01/03/2026 07891000000011\r\n.\r\n"
-         "000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n"},
-        {"Seleo2", TAnswer::Cancela, std::nullopt, [](const QString&) {}, ""},
-        {"DoArquivo1", TAnswer::Enter, std::nullopt,
-         [&](const QString& output) {
-             op().QueueFile(plu);
-             op().QueueFile(output);
-         },
-         "H\r\n000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n"},
-        {"DoArquivo1", TAnswer::Escape, std::nullopt, [](const QString&) {}, ""},
-        {"Sequencial1", TAnswer::Ok, TAnswer::Ok,
-         [&](const QString& output) { op().QueueFile(output); },
-         "H\r\n000005   1,00 " + DateToStr(Today()) + " 00000000\r\n.\r\n000006   1,00 " +
-             DateToStr(Today()) + " 00000000\r\n.\r\n"},
-        {"Sequencial1", TAnswer::Ok, TAnswer::Cancela, [](const QString&) {}, ""},
-        {"Sequencial1", TAnswer::CloseBox, std::nullopt, [](const QString&) {}, ""},
+    const std::string cafe = "000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n";
+    const std::string numero = "   1,00 " + DateToStr(Today()) + " 00000000\r\n.\r\n";
+    // The Sequencia window shows only after the chooser's OK; "" prints nothing.
+    const std::tuple<const char*, TAnswer, std::optional<TAnswer>, std::string> cases[] = {
+        {"Seleo2",
+         TAnswer::Ok,
+         {},
+         "H\r\n000002 ARROZ 5,50 01/03/2026 07891000000011\r\n.\r\n" + cafe},
+        {"Seleo2", TAnswer::Cancela, {}, ""},
+        {"DoArquivo1", TAnswer::Enter, {}, "H\r\n" + cafe},
+        {"DoArquivo1", TAnswer::Escape, {}, ""},
+        {"Sequencial1", TAnswer::Ok, TAnswer::Ok, "H\r\n000005" + numero + "000006" + numero},
+        {"Sequencial1", TAnswer::Ok, TAnswer::Cancela, ""},
+        {"Sequencial1", TAnswer::CloseBox, {}, ""},
     };
-    int run = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.item << " " << static_cast<int>(c.chooser));
-        const QString output = program.TemplatesDir() + QStringLiteral("/saida%1.prn").arg(++run);
-        c.answers(output);
-        AnswerModal<TSelectLabelForm>(
-            [&](TSelectLabelForm& chooser) { Answer(chooser, c.chooser); });
-        if (c.sequencia) {
-            AnswerModal<TSequenciaForm>([&](TSequenciaForm& sequencia) {
-                Child<QLineEdit>(sequencia, "MaskEdit1")->setText("000005");
-                Child<QLineEdit>(sequencia, "MaskEdit2")->setText("000006");
-                Answer(sequencia, *c.sequencia);
+    for (const auto& [item, chooser, sequencia, printed] : cases) {
+        SCOPED_TRACE(testing::Message() << item << " " << static_cast<int>(chooser));
+        // Answers only for a job that starts: an unexpected chooser fails.
+        QString output;
+        if (!printed.empty()) {
+            if (std::string_view(item) == "DoArquivo1")
+                op().QueueFile(plu);
+            output = Output();
+            if (std::string_view(item) == "Seleo2")
+                op().QueueYesNo(true);
+        }
+        AnswerModal<TSelectLabelForm>([&](TSelectLabelForm& dialog) { Answer(dialog, chooser); });
+        if (sequencia) {
+            AnswerModal<TSequenciaForm>([&](TSequenciaForm& dialog) {
+                Child<QLineEdit>(dialog, "MaskEdit1")->setText("000005");
+                Child<QLineEdit>(dialog, "MaskEdit2")->setText("000006");
+                Answer(dialog, *sequencia);
             });
         }
-        op().ClearMessages();
-        form.findChild<QAction*>(QString::fromLatin1(c.item))->trigger();
-        EXPECT_EQ(c.printed.empty() ? std::string() : ReadFileBytes(output), c.printed);
-        EXPECT_EQ(QFile::exists(output), !c.printed.empty());
-        for (const TOperatorMessage& message : op().Messages())
-            EXPECT_EQ(message.kind, "question") << message.text.toStdString();
+        form.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        if (!printed.empty()) {
+            EXPECT_EQ(ReadFileBytes(output), printed);
+        }
     }
+    for (const TOperatorMessage& message : op().Messages())
+        EXPECT_EQ(message.kind, "question") << message.text.toStdString();
 }
 
 } // namespace
