@@ -78,7 +78,9 @@ std::optional<std::string> Parse(const TPrintKind& kind, TArguments arguments,
             request.values.push_back(argument);
         }
     }
-    if (request.values.size() != kind.values)
+    if (request.values.size() > kind.values)
+        return "argumento inesperado: " + request.values[kind.values];
+    if (request.values.size() < kind.values)
         return "informe " + std::string(kind.valueText);
     for (const std::string& value : request.values) {
         if (kind.numbers && !TryStrToInt(value))
@@ -91,7 +93,7 @@ std::optional<std::string> Parse(const TPrintKind& kind, TArguments arguments,
 
 const std::array PrintKinds = {
     TPrintKind{
-        "selection", 0, "só a etiqueta", false, true, false,
+        "selection", 0, "", false, true, false,
         [](TTerminalOperator& op, const TRegistries& registries, const TPrintRequest& request) {
             return PrintSelecao(op, registries, request.label);
         }},

@@ -53,6 +53,7 @@ TEST(PrintCommandsTest, PrintsTheSelectionABarcodeFileAndASequenceThroughTheLabe
         {{"selection", "--label", "nenhuma", "--yes"}, 1, "", "Key \"nenhuma\" not found", {}, ""},
         {{"file", home.File("NADA.TXT"), "--label", "linha"}, 1, "", "NADA.TXT", {}, ""},
         {{"selection"}, 2, "", "informe a etiqueta com --label", {}, ""},
+        {{"selection", "x", "--label", "linha"}, 2, "", "argumento inesperado: x", {}, ""},
         {{"sequence", "1", "x", "--label", "linha"}, 2, "", "número inválido: 'x'", {}, ""},
         {{"sequence", "1", "2", "--label", "linha", "--yes"},
          2,
