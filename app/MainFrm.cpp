@@ -4,9 +4,12 @@
 #include "app/Windows.h"
 #include "catalogue/ImportCadastro.h"
 #include "output/ConfigFrm.h"
+#include "output/SelectLabelFrm.h"
 #include "output/SobreFrm.h"
 #include "platform/Regional.h"
 #include "printing/DateDlg.h"
+#include "printing/PrintJobs.h"
+#include "printing/SequenciaFrm.h"
 #include "selection/EditFrm.h"
 #include "selection/Selecao.h"
 
@@ -57,13 +60,12 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Seleo1", nullptr, "Agrupamento1", "A&grupamento", 0, &TMainForm::Agrupamento1Click},
     {"Seleo1", nullptr, "Edita1", "&Edita", 0, &TMainForm::Edita1Click},
     {"Im1", nullptr, "Individual1", "I&ndividual", VkF1 + 1, nullptr},
-    {"Im1", nullptr, "Seleo2", "S&eleção", VkF1 + 2, nullptr},
+    {"Im1", nullptr, "Seleo2", "S&eleção", VkF1 + 2, &TMainForm::Seleo2Click},
     {"Im1", nullptr, "Multipla1", "Multipla", VkF1 + 3, nullptr},
-    {"Im1", nullptr, "DoArquivo1", "Do Arquivo", VkF1 + 4, nullptr},
+    {"Im1", nullptr, "DoArquivo1", "Do Arquivo", VkF1 + 4, &TMainForm::DoArquivo1Click},
     {"Im1", nullptr, "Procom1", "Procom", VkF1 + 5, nullptr},
-    {"Im1", nullptr, "Sequencial1", "Sequencial", VkF1 + 6, nullptr},
-    {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I',
-     &TMainForm::Importar1Click},
+    {"Im1", nullptr, "Sequencial1", "Sequencial", VkF1 + 6, &TMainForm::Sequencial1Click},
+    {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I', &TMainForm::Importar1Click},
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
     {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
 };
@@ -95,7 +97,8 @@ std::span<const TMenuItemDef> TMainForm::MenuItems()
     return MenuItemTable;
 }
 
-TMainForm::TMainForm(const TWindows& windows, TOperator& op) : m_windows(windows), m_operator(op)
+TMainForm::TMainForm(const TWindows& windows, const TRegistries& registries, TOperator& op)
+    : m_windows(windows), m_registries(registries), m_operator(op)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Text(ZevTitle));
@@ -259,6 +262,38 @@ void TMainForm::Agrupamento1Click()
 void TMainForm::Edita1Click()
 {
     m_windows.EditForm->Execute();
+}
+
+std::optional<std::string> TMainForm::ChooseLabel()
+{
+    TSelectLabelForm& chooser = *m_windows.SelectLabelForm;
+    chooser.FillLabels();
+    // OK on an empty list chooses no label: there is nothing to print with.
+    if (chooser.exec() != QDialog::Accepted || chooser.SelectedLabel().empty())
+        return std::nullopt;
+    return chooser.SelectedLabel();
+}
+
+void TMainForm::Seleo2Click()
+{
+    if (const std::optional<std::string> label = ChooseLabel())
+        PrintSelecao(m_operator, m_registries, *label);
+}
+
+void TMainForm::DoArquivo1Click()
+{
+    if (const std::optional<std::string> label = ChooseLabel())
+        PrintArquivo(m_operator, m_registries, *label);
+}
+
+void TMainForm::Sequencial1Click()
+{
+    const std::optional<std::string> label = ChooseLabel();
+    if (!label || !m_windows.SequenciaForm->Execute())
+        return;
+    TSequenciaForm& sequencia = *m_windows.SequenciaForm;
+    PrintSequencia(m_operator, m_registries, *label, sequencia.Inicial(), sequencia.Final(),
+                   sequencia.GetDate());
 }
 
 void TMainForm::Configurao1Click()

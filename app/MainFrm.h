@@ -6,7 +6,9 @@
 
 #include <QMainWindow>
 
+#include <optional>
 #include <span>
+#include <string>
 
 class QLabel;
 class QStatusBar;
@@ -16,6 +18,7 @@ namespace zev {
 
 class TOperator;
 class TMainForm;
+struct TRegistries;
 struct TWindows;
 
 // One menu item. The shortcut is the platform's key code: Ctrl+letter is
@@ -46,7 +49,7 @@ class TMainForm final : public QMainWindow
     Q_OBJECT
 
 public:
-    TMainForm(const TWindows& windows, TOperator& op);
+    TMainForm(const TWindows& windows, const TRegistries& registries, TOperator& op);
 
     static std::span<const TMenuDef> Menus();
     static std::span<const TMenuItemDef> MenuItems();
@@ -65,6 +68,9 @@ public:
     void Tarvo90001Click();
     void Agrupamento1Click();
     void Edita1Click();
+    void Seleo2Click();
+    void DoArquivo1Click();
+    void Sequencial1Click();
     void Configurao1Click();
     void Sobre1Click();
 
@@ -74,6 +80,9 @@ private:
     // The one place where an error leaving a command is shown; the program
     // goes on.
     void RunCommand(void (TMainForm::*handler)());
+    // The label chooser step of the printing commands: the chosen label's
+    // name, or nothing when the person cancelled or chose none.
+    std::optional<std::string> ChooseLabel();
 
     void StatusBarResize();
     void Timer1Timer();
@@ -81,6 +90,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     const TWindows& m_windows;
+    const TRegistries& m_registries;
     TOperator& m_operator;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_panel0 = nullptr;

@@ -13,6 +13,7 @@
 #include "printing/ContadorFrm.h"
 #include "printing/DateDlg.h"
 #include "printing/ProconForm.h"
+#include "printing/SequenciaFrm.h"
 #include "printing/TipoFrm.h"
 #include "selection/ArvoreFrm.h"
 #include "selection/EditFrm.h"
@@ -58,7 +59,7 @@ bool TProgram::Start()
 // and the registries when shown, never while being created.
 void TProgram::CreateWindows()
 {
-    m_mainForm = std::make_unique<TMainForm>(m_windows, *m_operator);
+    m_mainForm = std::make_unique<TMainForm>(m_windows, m_registries, *m_operator);
     QWidget* owner = m_mainForm.get();
     m_windows.MainForm = m_mainForm.get();
     m_windows.ConfigForm = new TConfigForm(m_registries, owner);
@@ -71,6 +72,7 @@ void TProgram::CreateWindows()
     m_windows.TipoForm = new TTipoForm(owner);
     m_windows.SerialConfigForm = new TSerialConfigForm(owner);
     m_windows.ProconFrm = new TProconFrm(owner);
+    m_windows.SequenciaForm = new TSequenciaForm(owner);
 }
 
 // zev.ini and zev.mdb live beside the program; a folder the operator

@@ -16,6 +16,7 @@ class TEditForm;
 class TMainForm;
 class TProconFrm;
 class TSelectLabelForm;
+class TSequenciaForm;
 class TSerialConfigForm;
 class TSobreForm;
 class TTipoForm;
@@ -33,6 +34,7 @@ struct TWindows
     QPointer<TTipoForm> TipoForm;
     QPointer<TSerialConfigForm> SerialConfigForm;
     QPointer<TProconFrm> ProconFrm;
+    QPointer<TSequenciaForm> SequenciaForm;
 };
 
 } // namespace zev

@@ -11,7 +11,7 @@
 
 namespace zev::bench {
 
-class TBenchOperator final : public TOperator
+class TBenchOperator : public TOperator
 {
 public:
     void ShowError(const QString& text) override { throw EZevError(text.toStdString()); }

@@ -42,6 +42,13 @@ constexpr std::array CommandTable = {
                 "lista a seleção (código, descrição, data de alteração, preço), inclui ou "
                 "exclui um produto",
                 &SelectionCommand},
+    TCliCommand{"print",
+                "selection --label NOME [--yes] [--output CAMINHO] | "
+                "file ARQUIVO --label NOME [--output CAMINHO] | "
+                "sequence PRIMEIRO ULTIMO --label NOME [--date DATA] [--output CAMINHO]",
+                "imprime a seleção, um arquivo de códigos ou uma sequência de números pela "
+                "porta da etiqueta",
+                &PrintCommand},
 };
 
 void PrintHelp(std::ostream& out)

@@ -58,5 +58,6 @@ int PortsCommand(TCliContext& context, TArguments arguments);
 int SendCommand(TCliContext& context, TArguments arguments);
 int SelectCommand(TCliContext& context, TArguments arguments);
 int SelectionCommand(TCliContext& context, TArguments arguments);
+int PrintCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli

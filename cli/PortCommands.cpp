@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 #include "cli/TerminalOperator.h"
 #include "output/PortRegistry.h"
+#include "output/StartedPort.h"
 #include "platform/AnsiText.h"
 #include "platform/Ports.h"
 
@@ -20,36 +21,6 @@ bool IsDevicePort(std::string_view name)
 {
     return name.starts_with("COM") || name.starts_with("LPT");
 }
-
-// Every StartData that succeeded gets its EndData, however the job ends:
-// End on the normal way, the destructor when an error left the job.
-class TStartedPort
-{
-public:
-    explicit TStartedPort(TPrinterPort& port) : m_port(port) {}
-    ~TStartedPort()
-    {
-        if (m_started) {
-            try {
-                m_port.EndData();
-            } catch (...) {
-                // The error on its way out is the one to report.
-            }
-        }
-    }
-    TStartedPort(const TStartedPort&) = delete;
-    TStartedPort& operator=(const TStartedPort&) = delete;
-
-    bool End()
-    {
-        m_started = false;
-        return m_port.EndData();
-    }
-
-private:
-    TPrinterPort& m_port;
-    bool m_started = true;
-};
 
 } // namespace
 

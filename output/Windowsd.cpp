@@ -67,6 +67,7 @@ bool TWindowsPort::StartData(const QString&)
         return false;
     }
     m_printer = std::move(printer);
+    m_writeFailed = false;
     return true;
 }
 
@@ -76,7 +77,13 @@ bool TWindowsPort::SendData(const std::string& data)
         ShowFailure("Erro iniciando a impressão da etiqueta. ", QString::fromUtf8(NotStartedText));
         return false;
     }
+    // A document that lost a block is broken: its first loss is reported,
+    // the later ones only refused, so a job of many labels does not show a
+    // box for each.
+    if (m_writeFailed)
+        return false;
     if (!m_printer->Write(data)) {
+        m_writeFailed = true;
         ShowFailure("Erro enviando dados da etiqueta. ", SystemErrorText());
         return false;
     }

@@ -7,7 +7,8 @@
 //
 // The port is started while it holds an open printer and document. Every
 // failure is shown to the operator as an error, followed by the spooler's
-// own text. User-interface thread only.
+// own text; of the blocks a document loses, only the first. User-interface
+// thread only.
 
 #include "output/PrinterDriver.h"
 
@@ -61,6 +62,7 @@ private:
     TOperator& m_operator;
     const std::string m_name;
     std::unique_ptr<TSpoolerPrinter> m_printer; // set while started
+    bool m_writeFailed = false;                 // the started document lost a block
 };
 
 } // namespace zev

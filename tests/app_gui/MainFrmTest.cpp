@@ -50,12 +50,13 @@ protected:
 
     TProgramFixture program;
     TWindows windows;
-    TMainForm form{windows, program.Operator()};
+    TMainForm form{windows, program.Registries(), program.Operator()};
 };
 
-const QStringList Working = {"Hoje1",     "Amanh1",      "UltimaImportao1", "daData1",
-                             "Barras1",   "Tarvo90001",  "Agrupamento1",    "Edita1",
-                             "Importar1", "Configurao1", "Sobre1"};
+const QStringList Working = {"Hoje1",       "Amanh1",     "UltimaImportao1", "daData1",
+                             "Barras1",     "Tarvo90001", "Agrupamento1",    "Edita1",
+                             "Seleo2",      "DoArquivo1", "Sequencial1",     "Importar1",
+                             "Configurao1", "Sobre1"};
 
 TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
 {

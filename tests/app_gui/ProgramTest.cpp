@@ -10,6 +10,7 @@
 #include "printing/ContadorFrm.h"
 #include "printing/DateDlg.h"
 #include "printing/ProconForm.h"
+#include "printing/SequenciaFrm.h"
 #include "printing/TipoFrm.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/TestSupport.h"
@@ -79,7 +80,8 @@ TEST_F(ProgramTest, AFirstStartWithNoSettingsFile)
     const QWidget* main = windows.MainForm;
     for (const QWidget* dialog : std::initializer_list<const QWidget*>{
              windows.ConfigForm, windows.DateDialog, windows.SelectLabelForm, windows.ContadorForm,
-             windows.SobreForm, windows.TipoForm, windows.SerialConfigForm, windows.ProconFrm}) {
+             windows.SobreForm, windows.TipoForm, windows.SerialConfigForm, windows.ProconFrm,
+             windows.SequenciaForm}) {
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->parentWidget(), main);
         EXPECT_FALSE(dialog->isVisible());

@@ -158,6 +158,8 @@ TEST_F(TWindowsPortTest, SpoolerGoneDuringAJobIsReportedAtEveryStepAndThePortGoe
 
     // Large enough not to fit in any buffer on the way.
     EXPECT_FALSE(port.SendData(std::string(1 << 20, 'x')));
+    // The later labels of the job are refused without a box each.
+    EXPECT_FALSE(port.SendData("^XA\r\n"));
     EXPECT_FALSE(port.EndData());
     EXPECT_FALSE(port.StartData(Settings));
 

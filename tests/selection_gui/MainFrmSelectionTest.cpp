@@ -1,5 +1,6 @@
 #include "app/MainFrm.h"
 
+#include "app/Registries.h"
 #include "app/Windows.h"
 #include "platform/AnsiText.h"
 #include "platform/Regional.h"
@@ -31,7 +32,8 @@ TEST_F(SelectionTest, EachSelectionCommandOfTheMenuRunsItsOperation)
     WriteFileBytes(home.File("PLU.TXT"), "111\r\n333\r\n");
     WriteFileBytes(home.File("TARVO.TXT"), "00017890000000022X\r\n");
     TWindows windows;
-    TMainForm form(windows, op);
+    const TRegistries registries;
+    TMainForm form(windows, registries, op);
     windows.MainForm = &form;
     windows.DateDialog = new TDateDialog(&form);
     windows.EditForm = new TEditForm(op, &form);

@@ -1,0 +1,398 @@
+#include "printing/PrintJobs.h"
+
+#include "app/Hashes.h"
+#include "app/Operator.h"
+#include "app/Registries.h"
+#include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "catalogue/Produto.h"
+#include "output/StartedPort.h"
+#include "platform/Conversions.h"
+#include "platform/Profile.h"
+#include "platform/Regional.h"
+#include "selection/Selecao.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace zev {
+
+namespace {
+
+const char* const CannotSend = "Não foi possível enviar dados";
+const char* const NothingSelected = "Não há etiquetas selecionadas !!!";
+const char* const NaoCadastrado = "PRODUTO NAO CADASTRADO";
+
+// The selected products that print, grouped by a key of the department tree
+// when asked, then by description; products whose tree rows are missing
+// drop out with the inner joins.
+const char* const SelecaoFrom =
+    "select  p.*                                                                 \n"
+    "from   (((((produto p inner join selecao se on p.produto_key = se.produto_key)\n"
+    "inner join sub_grupo sg on p.sub_grupo_key = sg.sub_grupo_key)              \n"
+    "inner join grupo g on sg.grupo_key = g.grupo_key)                           \n"
+    "inner join secao s on g.secao_key = s.secao_key)                            \n"
+    "inner join depto d on s.depto_key = d.depto_key)                            \n";
+const char* const SemCaixas = "where p.caixa = False                                    \n";
+const char* const OrderBy = "order  by ";
+const char* const GroupKeys[] = {"d.depto_key, ", "s.secao_key, ", "g.grupo_key, ",
+                                 "sg.sub_grupo_key, "};
+const char* const ByDescricao = "p.descricao";
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString Imprimindo(std::int64_t count)
+{
+    return Text("Imprimindo...") + QString::number(count);
+}
+
+// The label and its port, found before anything starts.
+struct TJobTarget
+{
+    const TPrinterLabel& label;
+    TPrinterPort& port;
+};
+
+TJobTarget LookUp(const TRegistries& registries, const TIniFile& ini, const std::string& labelName)
+{
+    const TPrinterLabel& label = registries.LabelRegistry().LabelHash.Item(labelName);
+    const std::string portName = ini.ReadString(settings::Labels, labelName);
+    // The label's entry in "Labels" is what is missing, not a port of no name.
+    if (portName.empty())
+        throw EHashFindError(labelName);
+    return {label, registries.PortRegistry().Port(portName)};
+}
+
+// One job from the moment its port started: on every way out the progress
+// goes away, the port is ended and the status text cleared.
+class TPrintRun
+{
+public:
+    TPrintRun(TOperator& op, TPrinterPort& port) : m_operator(op)
+    {
+        m_started.emplace(port);
+        m_progress.emplace(op);
+    }
+    ~TPrintRun()
+    {
+        m_progress.reset();
+        if (!m_started)
+            return; // ended
+        m_started.reset();
+        try {
+            m_operator.ShowStatus({});
+        } catch (...) {
+            // The error on its way out is the one to report.
+        }
+    }
+    TPrintRun(const TPrintRun&) = delete;
+    TPrintRun& operator=(const TPrintRun&) = delete;
+
+    bool SendHeader(const TPrinterLabel& label)
+    {
+        return m_started->Port().SendData(label.GetHeader());
+    }
+
+    void SetTotal(std::int64_t total) { m_total = total; }
+    // Asked before every label: false once the person asked to stop.
+    bool GoOn(std::int64_t done) { return m_progress->Show(done, m_total); }
+
+    // A block the port does not take is counted, not fatal.
+    void Send(const std::string& label)
+    {
+        if (m_started->Port().SendData(label))
+            ++m_result.sent;
+        else
+            ++m_result.refused;
+    }
+
+    // Ends the port and clears the status; then tells the person of a
+    // cancel and of labels the port did not take, in one message.
+    TPrintResult End(TPrintOutcome outcome)
+    {
+        m_progress.reset();
+        m_result.outcome = outcome;
+        m_result.ended = m_started->End();
+        m_started.reset();
+        m_operator.ShowStatus({});
+
+        QString text;
+        if (outcome == TPrintOutcome::Cancelled)
+            text = Text("Impressão cancelada: %1 etiqueta(s) enviada(s).").arg(m_result.sent);
+        if (m_result.refused > 0) {
+            if (!text.isEmpty())
+                text += u'\r';
+            text += Text("A porta não aceitou %1 de %2 etiqueta(s).")
+                        .arg(m_result.refused)
+                        .arg(m_result.sent + m_result.refused);
+            m_operator.ShowError(text);
+        } else if (!text.isEmpty()) {
+            m_operator.ShowNotice(text);
+        }
+        return m_result;
+    }
+
+    // A job that stops before its first label: the port ended, then the
+    // reason.
+    TPrintResult Refuse(const char* reason, bool isError)
+    {
+        const TPrintResult result = End(TPrintOutcome::NotPrinted);
+        if (isError)
+            m_operator.ShowError(Text(reason));
+        else
+            m_operator.ShowNotice(Text(reason));
+        return result;
+    }
+
+private:
+    TOperator& m_operator;
+    std::optional<TStartedPort> m_started;
+    std::optional<TProgressScope> m_progress;
+    std::int64_t m_total = 0;
+    TPrintResult m_result;
+};
+
+std::string SelecaoSql(bool atacado, int agrupadoPor)
+{
+    std::string sql = SelecaoFrom;
+    if (!atacado)
+        sql += SemCaixas;
+    sql += OrderBy;
+    if (agrupadoPor >= 0 && agrupadoPor < static_cast<int>(std::size(GroupKeys)))
+        sql += GroupKeys[agrupadoPor];
+    sql += ByDescricao;
+    return sql;
+}
+
+// The keys of the selected products that print, in print order.
+std::vector<std::int32_t> SelectedKeys(TConnection& connection, bool atacado, int agrupadoPor)
+{
+    TQuery& query = connection.Query(SelecaoSql(atacado, agrupadoPor));
+    const TQueryScope scope(query);
+    query.Exec();
+    const int keyColumn = query.ColumnIndex("produto_key");
+    std::vector<std::int32_t> keys;
+    while (query.Next())
+        keys.push_back(query.Int(keyColumn));
+    return keys;
+}
+
+// Looks the products up a batch of rows ahead, each batch under one read
+// transaction: a lookup of its own would take and release the lock every
+// time (half the job's time on a fast port), and no lock is held while the
+// labels go to the port, however slow the printer.
+template <typename TKey, typename TLoader> class TLookAhead
+{
+public:
+    TLookAhead(TConnection& connection, const std::vector<TKey>& keys, TLoader loader)
+        : m_connection(connection), m_keys(keys), m_loader(loader)
+    {}
+
+    // The record of the next key, null when there is none; in key order.
+    std::unique_ptr<TProduto> Next()
+    {
+        if (m_ready == m_batch.size()) {
+            m_batch.clear();
+            m_ready = 0;
+            const TReadTransaction snapshot(m_connection);
+            const std::size_t end = std::min(m_position + BatchSize, m_keys.size());
+            for (; m_position < end; ++m_position)
+                m_batch.push_back(m_loader(m_connection, m_keys[m_position]));
+        }
+        return std::move(m_batch[m_ready++]);
+    }
+
+private:
+    static constexpr std::size_t BatchSize = 32;
+
+    TConnection& m_connection;
+    const std::vector<TKey>& m_keys;
+    TLoader m_loader;
+    std::vector<std::unique_ptr<TProduto>> m_batch;
+    std::size_t m_ready = 0;
+    std::size_t m_position = 0;
+};
+
+// A scale code below "Min Balanca" is not printed. A first barcode that is
+// no number is no scale code: it prints like any other.
+bool BelowMinBalanca(const TProduto& produto, std::int64_t minBalanca)
+{
+    const std::optional<std::int64_t> value = TryStrToInt64(TrimView(produto.barras.front()));
+    return value && *value < minBalanca;
+}
+
+void Render(const TPrinterLabel& label, bool first, const TProduto& produto, std::string& text,
+            double date)
+{
+    if (first)
+        label.RenderFirst(produto, text, date);
+    else
+        label.RenderNext(produto, text, date);
+}
+
+} // namespace
+
+TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
+                          const std::string& labelName)
+{
+    const TIniFile ini(SettingsPath());
+    const bool agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
+    const int agrupadoPor =
+        agrupado ? ini.ReadInteger(settings::Geral, settings::AgrupadoPor, -1) : -1;
+    const double selecaoData = ini.ReadDate(settings::Geral, settings::SelecaoData, Today());
+    // Up to 14 digits, as the settings dialog takes them.
+    const std::int64_t minBalanca =
+        TryStrToInt64(ini.ReadString(settings::Geral, settings::MinBalanca)).value_or(0);
+    const bool atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
+    const TJobTarget target = LookUp(registries, ini, labelName);
+
+    if (!target.port.StartData(SettingsPath())) {
+        op.ShowError(Text(CannotSend));
+        return {};
+    }
+    TPrintRun run(op, target.port);
+
+    const std::unique_ptr<TConnection> connection = OpenDatabase();
+    std::int64_t selected = 0;
+    std::vector<std::int32_t> keys;
+    {
+        // The count and the rows from one view of the catalogue. The rows
+        // are taken before the question: the person waits for the sort of a
+        // large selection before answering, not after; and no lock is held
+        // while the question waits.
+        const TReadTransaction snapshot(*connection);
+        TQuery& count = connection->Query("select count(*) from selecao");
+        const TQueryScope countScope(count);
+        count.Exec();
+        count.Next();
+        selected = count.Int(0);
+        if (selected > 0)
+            keys = SelectedKeys(*connection, atacado, agrupadoPor);
+    }
+    if (selected == 0)
+        return run.Refuse(NothingSelected, false);
+    if (!op.AskYesNo(Text("Confirma impressão das etiquetas selecionadas (%1) ?").arg(selected)))
+        return run.End(TPrintOutcome::NotPrinted);
+
+    op.ShowStatus(Text("Preparando..."));
+    if (!run.SendHeader(target.label))
+        return run.Refuse(CannotSend, true);
+    op.ShowStatus(Text("Selecionando..."));
+
+    op.ShowStatus(Text("Imprimindo..."));
+    run.SetTotal(static_cast<std::int64_t>(keys.size()));
+    TLookAhead produtos(*connection, keys, &FindProdutoByKey);
+    std::string text;
+    bool first = true;
+    for (std::int64_t row = 1; row <= static_cast<std::int64_t>(keys.size()); ++row) {
+        if (row % 10 == 0)
+            op.ShowStatus(Imprimindo(row));
+        if (!run.GoOn(row - 1))
+            return run.End(TPrintOutcome::Cancelled);
+        const std::unique_ptr<TProduto> produto = produtos.Next();
+        if (!produto || produto->barras.empty() || BelowMinBalanca(*produto, minBalanca))
+            continue;
+        // Every copy of the first product that gets here renders as the first.
+        const bool renderFirst = std::exchange(first, false);
+        for (std::int32_t copy = 0; copy < produto->quantidadeEtiquetas; ++copy) {
+            if (copy > 0 && !run.GoOn(row - 1))
+                return run.End(TPrintOutcome::Cancelled);
+            Render(target.label, renderFirst, *produto, text, selecaoData);
+            run.Send(text);
+        }
+    }
+    return run.End(TPrintOutcome::Printed);
+}
+
+TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
+                          const std::string& labelName)
+{
+    const std::optional<std::vector<std::string>> lines =
+        ReadBarcodeFile(op, TBarcodeFileFormat::Barras);
+    if (!lines)
+        return {};
+    const TIniFile ini(SettingsPath());
+    const double selecaoData = ini.ReadDate(settings::Geral, settings::SelecaoData, Today());
+    const TJobTarget target = LookUp(registries, ini, labelName);
+
+    if (!target.port.StartData(SettingsPath())) {
+        op.ShowError(Text(CannotSend));
+        return {};
+    }
+    TPrintRun run(op, target.port);
+    if (lines->empty())
+        return run.Refuse(NothingSelected, false);
+
+    op.ShowStatus(Text("Preparando..."));
+    if (!run.SendHeader(target.label))
+        return run.Refuse(CannotSend, true);
+
+    op.ShowStatus(Text("Imprimindo..."));
+    const std::unique_ptr<TConnection> connection = OpenDatabase();
+    run.SetTotal(static_cast<std::int64_t>(lines->size()));
+    TLookAhead produtos(*connection, *lines, [](TConnection& c, const std::string& barcode) {
+        return FindProdutoByBarra(c, barcode);
+    });
+    std::string text;
+    for (std::size_t i = 1; i <= lines->size(); ++i) {
+        // The position of the line being printed, counted from 0.
+        if (i % 10 == 0)
+            op.ShowStatus(Imprimindo(static_cast<std::int64_t>(i - 1)));
+        if (!run.GoOn(static_cast<std::int64_t>(i - 1)))
+            return run.End(TPrintOutcome::Cancelled);
+        const std::string& line = (*lines)[i - 1];
+        std::unique_ptr<TProduto> produto = produtos.Next();
+        if (!produto) {
+            produto = std::make_unique<TProduto>();
+            produto->descricao = NaoCadastrado;
+            produto->barras.push_back(line);
+        }
+        Render(target.label, i == 1, *produto, text, selecaoData);
+        run.Send(text);
+    }
+    return run.End(TPrintOutcome::Printed);
+}
+
+TPrintResult PrintSequencia(TOperator& op, const TRegistries& registries,
+                            const std::string& labelName, std::int32_t first, std::int32_t last,
+                            double date)
+{
+    const TIniFile ini(SettingsPath());
+    const TJobTarget target = LookUp(registries, ini, labelName);
+
+    if (!target.port.StartData(SettingsPath())) {
+        op.ShowError(Text(CannotSend));
+        return {};
+    }
+    TPrintRun run(op, target.port);
+    // Labels after a header the printer never got would print wrongly.
+    if (!run.SendHeader(target.label))
+        return run.Refuse(CannotSend, true);
+
+    TProduto numero;
+    numero.descricao = " ";
+    numero.precoNormal = 1.0;
+    numero.barra = "0";
+    // Wide enough for a range that ends at the largest key.
+    const std::int64_t from = first;
+    const std::int64_t to = last;
+    run.SetTotal(to >= from ? to - from + 1 : 0);
+    std::string text;
+    for (std::int64_t n = from; n <= to; ++n) {
+        if (n % 10 == 0)
+            op.ShowStatus(Imprimindo(n));
+        if (!run.GoOn(n - from))
+            return run.End(TPrintOutcome::Cancelled);
+        numero.key = static_cast<std::int32_t>(n);
+        target.label.RenderFirst(numero, text, date);
+        run.Send(text);
+    }
+    return run.End(TPrintOutcome::Printed);
+}
+
+} // namespace zev

@@ -1,0 +1,78 @@
+#include "catalogue/Database.h"
+#include "tests/cli/RunCli.h"
+#include "tests/printing/PrintTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+TEST(PrintCommandsTest, PrintsTheSelectionABarcodeFileAndASequenceThroughTheLabelsPort)
+{
+    TProgramDirFixture home;
+    CreateDatabase();
+    OpenDatabase()->Execute(std::string(Loja) +
+                            "; delete from selecao where produto_key not in (1, 2)");
+    const QString padrao = home.File("padrao.prn");
+    WriteFileBytes(home.File("zev.ini"),
+                   "[Geral]\r\nPath Modelos=" + SourceFile("tests/printing/data").toStdString() +
+                       "\r\nSelecao Data=01/03/2026\r\n[Labels]\r\nlinha=FILE:\r\n"
+                       "[FILE:]\r\nFilename=" +
+                       padrao.toStdString() + "\r\n");
+    WriteFileBytes(home.File("PLU.TXT"), "0001000\r\n55555\r\n");
+    const std::string cafe = "000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n";
+    const std::string dois = "2 etiqueta(s) enviada(s)\n";
+
+    // Arguments after "print", status, standard output, part of standard
+    // error, the file the FILE: port wrote and what it holds.
+    const std::tuple<QStringList, int, std::string, std::string, QString, std::string> cases[] = {
+        // Without --yes the question is answered No; without --output the
+        // port's default file.
+        {{"selection", "--label", "linha"}, 1, "", "etiquetas selecionadas (2) ? Não", padrao, ""},
+        {{"selection", "--label", "linha", "--yes", "--output", home.File("s.prn")},
+         0,
+         dois,
+         "",
+         home.File("s.prn"),
+         "H\r\n000002 ARROZ 5,50 01/03/2026 07891000000011\r\n.\r\n" + cafe},
+        {{"file", home.File("PLU.TXT"), "--label", "linha"},
+         0,
+         dois,
+         "",
+         padrao,
+         "H\r\n" + cafe + "000000 PRODUTO NAO CADASTRADO 0,00 01/03/2026 00055555\r\n.\r\n"},
+        {{"sequence", "9", "10", "--label", "linha", "--date", "2026-03-05"},
+         0,
+         dois,
+         "",
+         padrao,
+         "H\r\n000009   1,00 05/03/2026 00000000\r\n.\r\n000010   1,00 05/03/2026 "
+         "00000000\r\n.\r\n"},
+        {{"selection", "--label", "nenhuma", "--yes"}, 1, "", "Key \"nenhuma\" not found", {}, ""},
+        {{"file", home.File("NADA.TXT"), "--label", "linha"}, 1, "", "NADA.TXT", {}, ""},
+        {{"selection"}, 2, "", "informe a etiqueta com --label", {}, ""},
+        {{"selection", "x", "--label", "linha"}, 2, "", "argumento inesperado: x", {}, ""},
+        {{"sequence", "1", "x", "--label", "linha"}, 2, "", "número inválido: 'x'", {}, ""},
+        {{"sequence", "1", "2", "--label", "linha", "--yes"},
+         2,
+         "",
+         "opção desconhecida: --yes",
+         {},
+         ""},
+        {{"item", "--label", "linha"}, 2, "", "impressão desconhecida: item", {}, ""},
+    };
+    for (const auto& [arguments, status, out, err, file, printed] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result result = RunCli(QStringList{"--home", home.Path(), "print"} + arguments);
+        EXPECT_EQ(result.status, status) << result.err;
+        EXPECT_EQ(result.out, out);
+        EXPECT_TRUE(Contains(result.err, err)) << result.err;
+        if (!file.isEmpty()) {
+            EXPECT_EQ(ReadFileBytes(file), printed);
+        }
+    }
+}
+
+} // namespace

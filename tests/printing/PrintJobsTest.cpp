@@ -1,0 +1,234 @@
+#include "printing/PrintJobs.h"
+
+#include "app/Hashes.h"
+#include "platform/Regional.h"
+#include "tests/printing/PrintTestSupport.h"
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+enum TJob
+{
+    Selecao,
+    Arquivo,
+    Sequencia,
+};
+
+TEST_F(PrintTest, SelectionPrintsInTheOrderAndWithTheFiltersOfTheSettings)
+{
+    Sql(Loja);
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "F9 N2 N3 N3 N3 N1 N7"},
+        {"Agrupado=0\r\nAgrupado Por=2", "F9 N2 N3 N3 N3 N1 N7"},
+        {"Agrupado=1\r\nAgrupado Por=0", "F9 N1 N2 N3 N3 N3 N7"},
+        {"Agrupado=1\r\nAgrupado Por=1", "F2 N3 N3 N3 N7 N9 N1"},
+        {"Agrupado=1\r\nAgrupado Por=2", "F3 F3 F3 N7 N9 N1 N2"}, // every copy is a first
+        {"Agrupado=1\r\nAgrupado Por=3", "F9 N2 N3 N3 N3 N7 N1"},
+        {"Atacado=1", "F9 N2 N3 N3 N3 N1 N4 N7"},
+        // Values compare, leading zeros or not; a barcode that is no number
+        // is no scale code.
+        {"Min Balanca=0001000", "F2 N3 N3 N3 N1 N7"},
+        {"Min Balanca=1501", "F2 N7"},
+        // GOMA comes first and prints no copy: the first label was its.
+        {"Agrupado=1\r\nAgrupado Por=0\r\nMin Balanca=1001", "N2 N3 N3 N3 N7"},
+    };
+    for (const auto& [geral, labels] : cases) {
+        SCOPED_TRACE(geral);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=FILE:\r\n[Geral]\r\n") + geral);
+        const QString output = Output();
+        op().QueueYesNo(true);
+        EXPECT_TRUE(PrintSelecao(op(), registries(), "marca").Complete());
+        EXPECT_EQ(ReadFileBytes(output), Marks(labels));
+        // Products the joins and the filters leave out are counted.
+        EXPECT_EQ(op().Messages().back().text,
+                  QString::fromUtf8("Confirma impressão das etiquetas selecionadas (9) ?"));
+    }
+}
+
+TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
+{
+    Sql(Loja);
+    const QString plu = program.TemplatesDir() + "/PLU.TXT";
+    const QString vazio = program.TemplatesDir() + "/VAZIO.TXT";
+    WriteFileBytes(plu, "7891000000011\r\nX\r\n1000\r\n");
+    WriteFileBytes(vazio, "");
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    const std::size_t labels[] = {7, 3, 4};
+
+    struct TWayOut
+    {
+        int job; // -1: every job
+        const char* name;
+        bool starts;
+        std::set<std::size_t> refused; // block 0 is the header
+        int failAt, cancelAt;          // -1, 0: never
+        int blocks;                    // header included; -1: the whole job
+        const char* told;              // "E:" error, "N:" notice, "%1" the job's labels; "!" throws
+    };
+    // clang-format off
+    const TWayOut ways[] = {
+        {-1, "start refused", false, {}, -1, 0, 0, "E:Não foi possível enviar dados"},
+        {-1, "header refused", true, {0}, -1, 0, 1, "E:Não foi possível enviar dados"},
+        {-1, "cancelled", true, {}, -1, 2, 3, "N:Impressão cancelada: 2 etiqueta(s) enviada(s)."},
+        // One message, whatever went wrong.
+        {-1, "cancel, refused", true, {2}, -1, 2, 3,
+         "E:Impressão cancelada: 1 etiqueta(s) enviada(s).\rA porta não aceitou 1 de 2 etiqueta(s)."},
+        {-1, "port failed half-way", true, {}, 2, 0, 3, "!"},
+        {-1, "refused", true, {1, 3}, -1, 0, -1, "E:A porta não aceitou 2 de %1 etiqueta(s)."},
+        {-1, "complete", true, {}, -1, 0, -1, ""},
+        {Selecao, "nothing selected", true, {}, -1, 0, 0, "N:Não há etiquetas selecionadas !!!"},
+        {Selecao, "answered No", true, {}, -1, 0, 0, ""},
+        {Arquivo, "empty file", true, {}, -1, 0, 0, "N:Não há etiquetas selecionadas !!!"},
+    };
+    // clang-format on
+    for (const TWayOut& way : ways) {
+        for (const int job : {Selecao, Arquivo, Sequencia}) {
+            if (way.job != -1 && way.job != job)
+                continue;
+            SCOPED_TRACE(testing::Message() << "job " << job << ": " << way.name);
+            const std::string_view name = way.name;
+            Sql("delete from selecao; insert into selecao select produto_key from produto");
+            if (name == "nothing selected")
+                Sql("delete from selecao");
+            *port = TTestPort();
+            port->refuseStart = !way.starts;
+            port->refused = way.refused;
+            if (way.failAt >= 0)
+                port->failAt = static_cast<std::size_t>(way.failAt);
+            TScriptedOperator o;
+            if (way.cancelAt > 0)
+                o.CancelProgressAt(way.cancelAt);
+            o.QueueYesNo(name != "answered No");
+            o.QueueFile(name == "empty file" ? vazio : plu);
+
+            std::optional<TPrintResult> result;
+            const auto run = [&] {
+                result = job == Selecao   ? PrintSelecao(o, registries(), "marca")
+                         : job == Arquivo ? PrintArquivo(o, registries(), "marca")
+                                          : PrintSequencia(o, registries(), "marca", 1, 4, 0);
+            };
+            if (std::string_view(way.told) == "!") {
+                EXPECT_THROW(run(), EInOutError);
+            } else {
+                run();
+                EXPECT_EQ(result->Complete(), name == "complete");
+            }
+            EXPECT_EQ(port->starts, 1);
+            EXPECT_EQ(port->ends, way.starts ? 1 : 0);
+            EXPECT_EQ(port->blocks.size(), way.blocks < 0 ? labels[job] + 1 : way.blocks);
+            if (way.starts) {
+                EXPECT_EQ(o.StatusTexts().back(), "");
+                EXPECT_GE(o.ProgressEnds(), 1);
+            }
+            std::vector<TOperatorMessage> told;
+            for (const TOperatorMessage& message : o.Messages())
+                if (message.kind != "question")
+                    told.push_back(message);
+            const QString text = QString::fromUtf8(way.told);
+            std::vector<TOperatorMessage> expected;
+            if (text.size() > 1)
+                expected.push_back({text.startsWith(u'E') ? "error" : "notice",
+                                    text.mid(2).replace("%1", QString::number(labels[job]))});
+            EXPECT_EQ(told, expected);
+        }
+    }
+}
+
+TEST_F(PrintTest, AMissingLabelOrPortStopsTheJobBeforeThePortStarts)
+{
+    // The label unknown, its port unknown, no entry for it in "Labels".
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"marca=TESTE:", "nenhuma", "nenhuma"},
+        {"marca=COM9:", "marca", "COM9:"},
+        {"linha=TESTE:", "marca", "marca"},
+    };
+    for (const auto& [labels, label, missing] : cases) {
+        program.WriteSettings(std::string("[Labels]\r\n") + labels + "\r\n");
+        try {
+            PrintSequencia(op(), registries(), label, 1, 2, 0);
+            ADD_FAILURE() << "no error for " << label;
+        } catch (const EHashFindError& error) {
+            EXPECT_EQ(error.what(), "Key \"" + std::string(missing) + "\" not found");
+        }
+    }
+    EXPECT_EQ(port->starts, 0);
+    EXPECT_TRUE(op().Messages().empty());
+}
+
+TEST_F(PrintTest, StatusShowsEveryTenthRowLineOrNumberAndProgressCountsEachOfThem)
+{
+    Sql("insert into depto values (1, 'D'); insert into secao values (1, 1, 'S');"
+        "insert into grupo values (1, 1, 'G'); insert into sub_grupo values (1, 1, 'U');"
+        "with recursive n(k) as (select 1 union all select k + 1 from n where k < 25) "
+        "insert into produto (produto_key, descricao, sub_grupo_key, quantidade_etiquetas) "
+        "select k, 'P' || (100 + k), 1, 1 from n;"
+        "insert into item select produto_key, produto_key from produto where produto_key <> 5;"
+        "insert into selecao select produto_key from produto");
+    std::string lines;
+    for (int i = 1; i <= 25; ++i)
+        lines += std::to_string(i) + "\r\n";
+    WriteFileBytes(program.TemplatesDir() + "/PLU.TXT", lines);
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    // Row 5 has no barcode: counted, not printed. A line's position counts from 0.
+    const std::tuple<int, std::vector<QString>, std::size_t> cases[] = {
+        {Selecao,
+         {"Preparando...", "Selecionando...", "Imprimindo...", "Imprimindo...10", "Imprimindo...20",
+          ""},
+         24},
+        {Arquivo, {"Preparando...", "Imprimindo...", "Imprimindo...9", "Imprimindo...19", ""}, 25},
+        {Sequencia, {"Imprimindo...10", "Imprimindo...20", ""}, 25},
+    };
+    for (const auto& [job, status, printed] : cases) {
+        SCOPED_TRACE(job);
+        *port = TTestPort();
+        TScriptedOperator o;
+        o.QueueYesNo(true);
+        o.QueueFile(program.TemplatesDir() + "/PLU.TXT");
+        job == Selecao   ? PrintSelecao(o, registries(), "marca")
+        : job == Arquivo ? PrintArquivo(o, registries(), "marca")
+                         : PrintSequencia(o, registries(), "marca", 1, 25, 0);
+        EXPECT_EQ(o.StatusTexts(), status);
+        EXPECT_EQ(port->blocks.size(), printed + 1);
+        ASSERT_EQ(o.Progress().size(), 25u);
+        EXPECT_EQ(o.Progress().back().done, 24);
+        EXPECT_EQ(o.Progress().back().total, 25);
+    }
+}
+
+TEST_F(PrintTest, BarcodeFileAndSequencePrintWhatTheTemplateMakesOfTheirRecords)
+{
+    Sql(Loja);
+    program.WriteSettings("[Labels]\r\nlinha=FILE:\r\n[Geral]\r\nSelecao Data=01/03/2026\r\n");
+    const QString plu = program.TemplatesDir() + "/PLU.TXT";
+    // Codes with leading zeros find ARROZ, which prints its own barcode, and
+    // CAFE, on offer on the 1st of March; an empty line and an unknown code
+    // print as not registered.
+    WriteFileBytes(plu, "007891000000011\r\n\r\n0001000\r\n55555\r\n");
+    op().QueueFile(plu);
+    const QString output = Output();
+    EXPECT_TRUE(PrintArquivo(op(), registries(), "linha").Complete());
+    EXPECT_EQ(ReadFileBytes(output),
+              "H\r\n"
+              "000002 ARROZ 5,50 01/03/2026 07891000000011\r\n.\r\n"
+              "000000 PRODUTO NAO CADASTRADO 0,00 01/03/2026 00000000\r\n.\r\n"
+              "000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n"
+              "000000 PRODUTO NAO CADASTRADO 0,00 01/03/2026 00055555\r\n.\r\n");
+
+    const std::string number = "   1,00 05/03/2026 00000000\r\n.\r\n";
+    const std::tuple<std::int32_t, std::int32_t, std::string> sequences[] = {
+        {9, 11, "H\r\n000009" + number + "000010" + number + "000011" + number},
+        {1234567, 1234567, "H\r\n1234567" + number},
+        {12, 11, "H\r\n"},
+    };
+    for (const auto& [first, last, printed] : sequences) {
+        const QString file = Output();
+        EXPECT_TRUE(PrintSequencia(op(), registries(), "linha", first, last, EncodeDate(2026, 3, 5))
+                        .Complete());
+        EXPECT_EQ(ReadFileBytes(file), printed) << first;
+    }
+    EXPECT_TRUE(op().Messages().empty());
+}
+
+} // namespace
