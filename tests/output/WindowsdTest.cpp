@@ -186,13 +186,8 @@ TEST_F(TWindowsPortTest, DriverListsTheQueuesByTheirNamesInTheSpoolersOrder)
     EXPECT_TRUE(driver.GetPorts().empty());
     for (const char* queue : {"Zebra", "abc", "Loja_2"})
         Cups().AddQueue(queue);
-
-    std::vector<std::string> names;
-    for (const auto& port : driver.GetPorts())
-        names.push_back(port->GetName());
-
     // CUPS lists its destinations without regard to case.
-    EXPECT_EQ(names, (std::vector<std::string>{"abc", "Loja_2", "Zebra"}));
+    EXPECT_EQ(Names(driver.GetPorts()), (std::vector<std::string>{"abc", "Loja_2", "Zebra"}));
     Cups().Stop();
     EXPECT_TRUE(driver.GetPorts().empty());
     EXPECT_TRUE(m_operator.Messages().empty());

