@@ -247,7 +247,12 @@ void TFileLabel::Render(const TProduto& produto, std::string& text, double date,
         return;
     }
     std::string body = section;
-    Substitute(body, placeholders);
+    if (!Substitute(body, placeholders, MaxRenderedLabel) ||
+        body.size() + closing.size() > MaxRenderedLabel)
+        CannotRender(produto, "a etiqueta teria mais de " +
+                                  std::to_string(MaxRenderedLabel / (1024 * 1024)) +
+                                  " MB; veja se a descrição contém marcadores como "
+                                  "{Produto.descricao[1]}.");
     body += closing;
     text = std::move(body);
 }
@@ -307,7 +312,7 @@ TSubstitutions TFileLabel::Placeholders(const TProduto& produto, double date) co
     return table.Release();
 }
 
-void Substitute(std::string& text, const TSubstitutions& table)
+bool Substitute(std::string& text, const TSubstitutions& table, std::size_t limit)
 {
     for (const auto& [name, value] : table) {
         if (name.empty())
@@ -316,17 +321,22 @@ void Substitute(std::string& text, const TSubstitutions& table)
         if (found == std::string::npos)
             continue;
         std::string replaced;
-        replaced.reserve(text.size() + value.size());
+        replaced.reserve(std::min(text.size() + value.size(), limit));
         std::size_t from = 0;
         while (found != std::string::npos) {
+            if (replaced.size() + (found - from) + value.size() > limit)
+                return false;
             replaced.append(text, from, found - from);
             replaced += value;
             from = found + name.size();
             found = text.find(name, from);
         }
+        if (replaced.size() + (text.size() - from) > limit)
+            return false;
         replaced.append(text, from);
         text = std::move(replaced);
     }
+    return true;
 }
 
 const TSubstitutions& LabelEscapes()
