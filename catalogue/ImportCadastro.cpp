@@ -881,8 +881,12 @@ QByteArray SchemaIni()
 
 TImportResult ImportCadastro(TOperator& op)
 {
-    QString folder = AnsiToQString(
-        TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro));
+    QString folder;
+    try {
+        folder = TIniFile(SettingsPath()).ReadPath(settings::Geral, settings::PathCadastro);
+    } catch (const EZevError&) {
+        // Only where the chooser starts: no reason to refuse the import.
+    }
     if (folder.isEmpty())
         folder = QDir::currentPath();
     TFileRequest request;

@@ -2,6 +2,7 @@
 
 #include "catalogue/Produto.h"
 #include "platform/AnsiText.h"
+#include "platform/BitmapImage.h"
 #include "platform/Conversions.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
@@ -82,13 +83,12 @@ QImage LoadPreview(const TIniFile& file)
     }
     if (bytes.size() < MinImageBytes)
         return {};
-    QImage image = QImage::fromData(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())), "BMP");
-    if (image.isNull())
+    try {
+        return DecodeBitmap(bytes);
+    } catch (const EConvertError& error) {
         throw ELabelError("O modelo de etiqueta \"" + FileNameForMessage(file.Path()) +
-                          "\" tem uma imagem que não é um bitmap (BMP) válido.");
-    // Detach from the decoded bytes, which end with this function.
-    image.detach();
-    return image;
+                          "\" tem uma imagem que não pode ser lida. " + error.what());
+    }
 }
 
 [[noreturn]] void CannotRender(const TProduto& produto, std::string_view reason)

@@ -15,7 +15,7 @@ namespace zev {
 QString TemplatesDirectory(const QString& settingsPath)
 {
     const QString configured =
-        TIniFile(settingsPath).ReadText(settings::Geral, settings::PathModelos);
+        TIniFile(settingsPath).ReadPath(settings::Geral, settings::PathModelos);
     // An empty value would be the current directory itself.
     if (configured.isEmpty())
         return QDir::currentPath() + "/modelos";

@@ -143,8 +143,9 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
         const TPortNumber number = ParsePortName(name);
         if (number.kind != Kind::Other)
             taken.insert({number.kind, number.number});
+        // A NUL byte: no device can have that name.
         const QString device = AnsiToQString(value);
-        if (!IsPresent(device, systemRoot))
+        if (value.find('\0') != std::string::npos || !IsPresent(device, systemRoot))
             continue;
         mapped.insert(Canonical(device));
         ports.push_back({name, device});

@@ -247,6 +247,17 @@ QString TIniFile::ReadText(std::string_view section, std::string_view key,
     return AnsiToQString(ReadString(section, key, fallback));
 }
 
+QString TIniFile::ReadPath(std::string_view section, std::string_view key,
+                           std::string_view fallback) const
+{
+    const std::string value = ReadString(section, key, fallback);
+    if (value.find('\0') != std::string::npos)
+        throw EZevError("O arquivo de configuração " + QuotedPath(m_path).toStdString() +
+                        " tem um nome de arquivo inválido (com um caractere nulo) em [" +
+                        AnsiToUtf8(section) + "] " + AnsiToUtf8(key));
+    return AnsiToQString(value);
+}
+
 void TIniFile::WriteText(std::string_view section, std::string_view key, const QString& value)
 {
     WriteString(section, key, QStringToAnsi(value));

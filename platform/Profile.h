@@ -51,6 +51,10 @@ public:
     // A text for people or a path: the file's Windows-1252 bytes converted.
     QString ReadText(std::string_view section, std::string_view key,
                      std::string_view fallback = {}) const;
+    // A file or folder name: ReadText, but a value holding a NUL byte, which
+    // no name can hold, raises EZevError naming the file, section and key.
+    QString ReadPath(std::string_view section, std::string_view key,
+                     std::string_view fallback = {}) const;
     // Missing or not an integer: the fallback.
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
     // Read as an integer: any value other than 0 is true.
