@@ -37,7 +37,6 @@ constexpr const char* PackageFilter = "Arquivos do ZEV (ZEV.TXT)|ZEV.TXT";
 constexpr const char* PackageName = "ZEV.TXT";
 constexpr const char* StagingFolderName = "tmp";
 constexpr const char* SchemaFileName = "schema.ini";
-constexpr const char* PackageWhat = "arquivo de importação";
 
 // No valid line comes near this; a longer one is garbage, refused before it
 // can take the memory of the machine.
