@@ -17,6 +17,10 @@ EHashFindError::EHashFindError(std::string_view key)
 
 EHashInvalidKeyError::EHashInvalidKeyError() : EHashError("Key cannot be an empty string") {}
 
+EHashInvalidKeyError::EHashInvalidKeyError(std::string_view where)
+    : EHashError("Key cannot be an empty string: " + std::string(where))
+{}
+
 THash::THash() : m_buckets(BucketCount) {}
 
 // The top nibble is ORed back into bits 4 to 7 and stays in the hash (unlike

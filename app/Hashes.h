@@ -46,6 +46,8 @@ class EHashInvalidKeyError : public EHashError
 {
 public:
     EHashInvalidKeyError();
+    // The same text, followed by where the empty key came from (UTF-8).
+    explicit EHashInvalidKeyError(std::string_view where);
 };
 
 // The keyed index; where the values live is up to the derived table, through

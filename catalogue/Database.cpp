@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cstdint>
 #include <optional>
 
 namespace zev {
@@ -27,55 +28,66 @@ constexpr int BusyTimeoutMs = 5000;
 // that may not be NULL, dates are ISO text, and declared text lengths are
 // enforced so an over-long value is refused instead of stored. Primary keys
 // are declared "int", not "integer": an "integer" key would turn a NULL key
-// into a fresh row number instead of refusing it.
+// into a fresh row number instead of refusing it. The engine's integers
+// have 64 bits, the program's keys and counts 32: a wider value is refused
+// here rather than cut on its way into a record.
 #define ZEV_ISO_DATE(column)                                                                   \
     "check (" column " is null or " column " glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]')"
+#define ZEV_INT32(column) "check (" column " between -2147483648 and 2147483647)"
 
+// clang-format off
 const char* const SchemaStatements[] = {
-    "create table depto (depto_key int not null, nome text not null collate ptbr "
-    "check (length(nome) <= 40), primary key (depto_key)) strict",
+    "create table depto (depto_key int not null " ZEV_INT32("depto_key") ", "
+    "nome text not null collate ptbr check (length(nome) <= 40), primary key (depto_key)) strict",
 
-    "create table secao (secao_key int not null, depto_key integer not null, nome text not null "
+    "create table secao (secao_key int not null " ZEV_INT32("secao_key") ", "
+    "depto_key integer not null " ZEV_INT32("depto_key") ", nome text not null "
     "collate ptbr check (length(nome) <= 40), primary key (secao_key), "
     "foreign key (depto_key) references depto) strict",
 
-    "create table grupo (grupo_key int not null, secao_key integer not null, nome text not null "
+    "create table grupo (grupo_key int not null " ZEV_INT32("grupo_key") ", "
+    "secao_key integer not null " ZEV_INT32("secao_key") ", nome text not null "
     "collate ptbr check (length(nome) <= 40), primary key (grupo_key), "
     "foreign key (secao_key) references secao) strict",
 
-    "create table sub_grupo (sub_grupo_key int not null, grupo_key integer not null, "
+    "create table sub_grupo (sub_grupo_key int not null " ZEV_INT32("sub_grupo_key") ", "
+    "grupo_key integer not null " ZEV_INT32("grupo_key") ", "
     "nome text not null collate ptbr check (length(nome) <= 40), primary key (sub_grupo_key), "
     "foreign key (grupo_key) references grupo) strict",
 
-    "create table produto (produto_key int not null, "
+    "create table produto (produto_key int not null " ZEV_INT32("produto_key") ", "
     "descricao text collate ptbr check (length(descricao) <= 80), "
-    "pai integer, fator_preco real, "
+    "pai integer " ZEV_INT32("pai") ", fator_preco real, "
     "data_alteracao text " ZEV_ISO_DATE("data_alteracao") ", "
     "preco_normal real, "
     "data_inicial text " ZEV_ISO_DATE("data_inicial") ", "
     "data_final text " ZEV_ISO_DATE("data_final") ", "
-    "preco_oferta real, sub_grupo_key integer references sub_grupo, "
+    "preco_oferta real, "
+    "sub_grupo_key integer " ZEV_INT32("sub_grupo_key") " references sub_grupo, "
     "compra integer not null default 0 check (compra in (0, 1)), "
-    "divisor_preco integer, "
+    "divisor_preco integer " ZEV_INT32("divisor_preco") ", "
     "divisor_preco_descricao text check (length(divisor_preco_descricao) <= 30), "
-    "preco_normal_key integer, preco_oferta_key integer, quantidade_etiquetas integer, "
-    "embalagem_key text check (length(embalagem_key) <= 2), dias_validade integer, "
+    "preco_normal_key integer " ZEV_INT32("preco_normal_key") ", "
+    "preco_oferta_key integer " ZEV_INT32("preco_oferta_key") ", "
+    "quantidade_etiquetas integer " ZEV_INT32("quantidade_etiquetas") ", "
+    "embalagem_key text check (length(embalagem_key) <= 2), "
+    "dias_validade integer " ZEV_INT32("dias_validade") ", "
     "embalagem_padrao_key text check (length(embalagem_padrao_key) <= 2), "
     "embalagem_padrao_fator real, "
     "caixa integer not null default 0 check (caixa in (0, 1)), "
     "primary key (produto_key)) strict",
 
     "create table item (barra text not null check (length(barra) <= 14), "
-    "produto_key integer not null, primary key (barra), "
+    "produto_key integer not null " ZEV_INT32("produto_key") ", primary key (barra), "
     "foreign key (produto_key) references produto) strict",
 
-    "create table selecao (produto_key integer, foreign key (produto_key) references produto) "
-    "strict",
+    "create table selecao (produto_key integer " ZEV_INT32("produto_key") ", "
+    "foreign key (produto_key) references produto) strict",
 
     "create table selecao_barra (barra text check (length(barra) <= 14)) strict",
 
-    "create table produto_antigo (produto_key int not null, preco_normal real, "
-    "preco_oferta real, primary key (produto_key)) strict",
+    "create table produto_antigo (produto_key int not null " ZEV_INT32("produto_key") ", "
+    "preco_normal real, preco_oferta real, primary key (produto_key)) strict",
 
     "create index pr_alt on produto(data_alteracao)",
     "create index pr_ini on produto(data_inicial)",
@@ -83,8 +95,10 @@ const char* const SchemaStatements[] = {
     "create index pr_pai on produto(pai)",
     "create index it_pro on item(produto_key)",
 };
+// clang-format on
 
 #undef ZEV_ISO_DATE
+#undef ZEV_INT32
 
 QString Quoted(const QString& path)
 {
@@ -330,7 +344,19 @@ bool TQuery::IsNull(int column) const
 
 std::int32_t TQuery::Int(int column) const
 {
-    return static_cast<std::int32_t>(sqlite3_column_int64(m_statement.get(), column));
+    const sqlite3_int64 value = sqlite3_column_int64(m_statement.get(), column);
+    if (value >= INT32_MIN && value <= INT32_MAX)
+        return static_cast<std::int32_t>(value);
+    // A file written by another tool, without the schema's checks: a cut
+    // value would be another product's key.
+    sqlite3_stmt* const statement = m_statement.get();
+    const char* table = sqlite3_column_table_name(statement, column);
+    const char* name = sqlite3_column_origin_name(statement, column);
+    const std::string where = table != nullptr && name != nullptr
+                                  ? std::string("da coluna ") + table + "." + name
+                                  : std::string("da consulta: ") + m_sql;
+    throw EDatabaseError("O valor " + std::to_string(value) + " " + where +
+                         " não cabe num inteiro de 32 bits.");
 }
 
 double TQuery::Double(int column) const
@@ -395,10 +421,25 @@ TConnection::TConnection(const QString& path, OpenMode mode)
             Execute("pragma cache_size = -16000");
             Execute("select count(*) from sqlite_master");
         } catch (const EDatabaseError& error) {
-            throw EDatabaseError("O arquivo " + Quoted(path).toStdString() +
-                                 " não é um banco de dados válido (" + error.what() +
-                                 "). Ele não foi alterado: mova-o para outra pasta para que o "
-                                 "ZEV crie um banco novo.");
+            // Only a file that is really no database gets the advice to
+            // move it: following it with a busy catalogue would throw the
+            // store's catalogue away.
+            switch (sqlite3_errcode(m_handle)) {
+            case SQLITE_NOTADB:
+            case SQLITE_CORRUPT:
+                throw EDatabaseError("O arquivo " + Quoted(path).toStdString() +
+                                     " não é um banco de dados válido (" + error.what() +
+                                     "). Ele não foi alterado: mova-o para outra pasta para "
+                                     "que o ZEV crie um banco novo.");
+            case SQLITE_BUSY:
+            case SQLITE_LOCKED:
+                throw EDatabaseError("O banco de dados " + Quoted(path).toStdString() +
+                                     " está em uso por outro programa (" + error.what() +
+                                     "). Tente de novo quando ele terminar.");
+            default:
+                throw EDatabaseError("Não foi possível abrir o banco de dados " +
+                                     Quoted(path).toStdString() + " (" + error.what() + ").");
+            }
         }
     } catch (...) {
         m_queries.clear();

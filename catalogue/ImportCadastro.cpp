@@ -10,6 +10,7 @@
 #include "platform/ProgramDir.h"
 #include "platform/Regional.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,7 +37,6 @@ constexpr const char* PackageFilter = "Arquivos do ZEV (ZEV.TXT)|ZEV.TXT";
 constexpr const char* PackageName = "ZEV.TXT";
 constexpr const char* StagingFolderName = "tmp";
 constexpr const char* SchemaFileName = "schema.ini";
-constexpr const char* PackageWhat = "arquivo de importação";
 
 // No valid line comes near this; a longer one is garbage, refused before it
 // can take the memory of the machine.
@@ -270,12 +270,19 @@ bool IsAscii(std::string_view text)
 class TLineReader
 {
 public:
-    explicit TLineReader(const QString& path) : m_file(path), m_path(path)
+    explicit TLineReader(const QString& path) : m_file(path), m_device(&m_file), m_path(path)
     {
         if (QFileInfo(path).isDir())
             ThrowReadError(path, QStringLiteral("é uma pasta"));
         if (!m_file.open(QIODevice::ReadOnly))
             ThrowReadError(path, m_file.errorString());
+        m_buffer.resize(MaxLineLength + 1 + ReadChunk);
+    }
+    // Bytes already in memory, called `name` in messages.
+    TLineReader(const QByteArray& bytes, const QString& name) : m_device(&m_memory), m_path(name)
+    {
+        m_memory.setData(bytes);
+        m_memory.open(QIODevice::ReadOnly);
         m_buffer.resize(MaxLineLength + 1 + ReadChunk);
     }
     TLineReader(const TLineReader&) = delete;
@@ -341,15 +348,17 @@ private:
         m_begin = 0;
         m_end = rest;
         const qint64 read =
-            m_file.read(m_buffer.data() + m_end, static_cast<qint64>(m_buffer.size() - m_end));
+            m_device->read(m_buffer.data() + m_end, static_cast<qint64>(m_buffer.size() - m_end));
         if (read < 0)
-            ThrowReadError(m_path, m_file.errorString());
+            ThrowReadError(m_path, m_device->errorString());
         if (read == 0)
             m_eof = true;
         m_end += static_cast<std::size_t>(read);
     }
 
     QFile m_file;
+    QBuffer m_memory;
+    QIODevice* m_device;
     QString m_path;
     std::vector<char> m_buffer;
     std::size_t m_begin = 0;
@@ -398,6 +407,13 @@ qint64 PackageLineOf(const QString& packagePath, int type, qint64 row)
 
 // The version: the text after the first ";" of the first line, or the
 // whole line without one.
+std::string VersionOfStart(std::string_view start)
+{
+    const std::string_view line = start.substr(0, start.find_first_of("\r\n"));
+    const std::size_t semicolon = line.find(';');
+    return std::string(semicolon == std::string_view::npos ? line : line.substr(semicolon + 1));
+}
+
 std::string PackageVersionOf(const QString& packagePath)
 {
     QFile file(packagePath);
@@ -408,10 +424,8 @@ std::string PackageVersionOf(const QString& packagePath)
     const QByteArray start = file.read(static_cast<qint64>(MaxLineLength));
     if (start.isNull() && file.error() != QFileDevice::NoError)
         ThrowReadError(packagePath, file.errorString());
-    std::string_view line(start.constData(), static_cast<std::size_t>(start.size()));
-    line = line.substr(0, line.find_first_of("\r\n"));
-    const std::size_t semicolon = line.find(';');
-    return std::string(semicolon == std::string_view::npos ? line : line.substr(semicolon + 1));
+    return VersionOfStart(
+        std::string_view(start.constData(), static_cast<std::size_t>(start.size())));
 }
 
 // ---------------------------------------------------------------------------
@@ -425,18 +439,20 @@ struct TRefusal
     std::string value;
 };
 
-class TTableLoader
+// One staged line's fields converted to their columns' types. Each value
+// goes to a sink, in column order, through Null, Integer, Real and Text
+// (UTF-8; dates as ISO text): the database's statement, or nothing at all
+// when a package is only read.
+class TRowReader
 {
 public:
-    TTableLoader(sqlite3* handle, const TTableDef& table)
-        : m_handle(handle), m_table(table), m_statement(Prepare(table.insert)),
-          m_parent(table.parentLookup ? Prepare(table.parentLookup) : nullptr),
-          m_fields(table.columns.size() + 1), m_converted(table.columns.size())
+    explicit TRowReader(const TTableDef& table)
+        : m_table(table), m_fields(table.columns.size() + 1), m_converted(table.columns.size())
     {
     }
 
-    // One data line of the staged file; a refused row throws TRefusal.
-    void Load(std::string_view line)
+    // A refused row throws TRefusal. Text values stay good until the next row.
+    template <typename Sink> void Read(std::string_view line, Sink& sink)
     {
         const std::size_t count = Split(line);
         const std::size_t columns = m_table.columns.size();
@@ -444,52 +460,22 @@ public:
             throw TRefusal{"campo " + std::to_string(columns + 1),
                            "campo a mais (a tabela tem " + std::to_string(columns) + " colunas)",
                            m_fields[columns]};
-        sqlite3_stmt* statement = m_statement.get();
         m_foreignValue.reset();
         for (std::size_t i = 0; i < columns; ++i)
-            Bind(static_cast<int>(i), i < count ? std::string_view(m_fields[i]) : std::string_view());
-        if (m_foreignValue && !ParentExists(*m_foreignValue))
-            Refuse(static_cast<std::size_t>(m_table.foreignKey),
-                   "não existe na tabela " + std::string(m_table.parent));
-        const int result = sqlite3_step(statement);
-        if (result == SQLITE_DONE) {
-            sqlite3_reset(statement);
-            return;
-        }
-        const int code = sqlite3_extended_errcode(m_handle);
-        const std::string message = sqlite3_errmsg(m_handle);
-        sqlite3_reset(statement);
-        if (code == SQLITE_CONSTRAINT_PRIMARYKEY)
-            Refuse(0, "chave repetida");
-        throw TRefusal{"", message, ""};
+            Convert(static_cast<int>(i),
+                    i < count ? std::string_view(m_fields[i]) : std::string_view(), sink);
+    }
+
+    // The row's foreign key, when the table has one and the row fills it.
+    const std::optional<std::int64_t>& ForeignValue() const { return m_foreignValue; }
+
+    [[noreturn]] void Refuse(std::size_t column, std::string problem) const
+    {
+        throw TRefusal{std::string(m_table.columns[column].name), std::move(problem),
+                       column < m_fields.size() ? m_fields[column] : std::string()};
     }
 
 private:
-    struct Finalizer
-    {
-        void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-    };
-    using TStatement = std::unique_ptr<sqlite3_stmt, Finalizer>;
-
-    TStatement Prepare(const char* sql) const
-    {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_handle, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw EDatabaseError(sqlite3_errmsg(m_handle));
-        return TStatement(statement);
-    }
-
-    bool ParentExists(std::int64_t key) const
-    {
-        sqlite3_stmt* lookup = m_parent.get();
-        sqlite3_bind_int64(lookup, 1, key);
-        const int result = sqlite3_step(lookup);
-        sqlite3_reset(lookup);
-        if (result != SQLITE_ROW && result != SQLITE_DONE)
-            throw EDatabaseError(sqlite3_errmsg(m_handle));
-        return result == SQLITE_ROW;
-    }
-
     // Fields separated by ";"; one that begins with a double quote runs to
     // its closing quote (a doubled quote stands for one) and may hold ";".
     // Returns the number of fields, stopping at one more than the table has.
@@ -530,13 +516,7 @@ private:
         }
     }
 
-    [[noreturn]] void Refuse(std::size_t column, std::string problem)
-    {
-        throw TRefusal{std::string(m_table.columns[column].name), std::move(problem),
-                       column < m_fields.size() ? m_fields[column] : std::string()};
-    }
-
-    void BindText(int index, std::string_view ansi)
+    template <typename Sink> void ConvertText(int index, std::string_view ansi, Sink& sink)
     {
         std::string_view utf8 = ansi;
         if (!IsAscii(ansi)) {
@@ -544,13 +524,11 @@ private:
             converted = AnsiToUtf8(ansi);
             utf8 = converted;
         }
-        sqlite3_bind_text(m_statement.get(), index + 1, utf8.data(), static_cast<int>(utf8.size()),
-                          SQLITE_STATIC);
+        sink.Text(index, utf8);
     }
 
-    void Bind(int index, std::string_view field)
+    template <typename Sink> void Convert(int index, std::string_view field, Sink& sink)
     {
-        sqlite3_stmt* statement = m_statement.get();
         const auto column = static_cast<std::size_t>(index);
         const TColumn& def = m_table.columns[column];
         const bool blank = def.kind == EKind::Text ? field.empty() : TrimView(field).empty();
@@ -558,9 +536,9 @@ private:
             if (def.required)
                 Refuse(column, "falta o valor");
             if (def.kind == EKind::YesNo)
-                sqlite3_bind_int(statement, index + 1, 0);
+                sink.Integer(index, 0);
             else
-                sqlite3_bind_null(statement, index + 1);
+                sink.Null(index);
             return;
         }
         switch (def.kind) {
@@ -570,29 +548,28 @@ private:
                 Refuse(column, "não é um número inteiro de 32 bits");
             if (index == m_table.foreignKey)
                 m_foreignValue = *value;
-            sqlite3_bind_int64(statement, index + 1, *value);
+            sink.Integer(index, *value);
             return;
         }
         case EKind::YesNo: {
             const auto value = ParseInteger(field);
             if (!value)
                 Refuse(column, "não é um número inteiro");
-            sqlite3_bind_int(statement, index + 1, *value != 0 ? 1 : 0);
+            sink.Integer(index, *value != 0 ? 1 : 0);
             return;
         }
         case EKind::Double: {
             const auto value = ParseNumber(field);
             if (!value)
                 Refuse(column, "não é um número (o separador decimal é o ponto)");
-            sqlite3_bind_double(statement, index + 1, *value);
+            sink.Real(index, *value);
             return;
         }
         case EKind::Date: {
             std::string& iso = m_converted[column];
             if (!ToIsoDate(field, iso))
                 Refuse(column, "não é uma data");
-            sqlite3_bind_text(statement, index + 1, iso.data(), static_cast<int>(iso.size()),
-                              SQLITE_STATIC);
+            sink.Text(index, iso);
             return;
         }
         case EKind::Barcode: {
@@ -601,25 +578,126 @@ private:
                 barra.remove_prefix(std::min(barra.find_first_not_of('0'), barra.size()));
             if (barra.size() > static_cast<std::size_t>(def.maxLength))
                 Refuse(column, "mais de " + std::to_string(def.maxLength) + " caracteres");
-            BindText(index, barra);
+            ConvertText(index, barra, sink);
             return;
         }
         case EKind::Text:
             // Windows-1252: one byte, one character.
             if (field.size() > static_cast<std::size_t>(def.maxLength))
                 Refuse(column, "mais de " + std::to_string(def.maxLength) + " caracteres");
-            BindText(index, field);
+            ConvertText(index, field, sink);
             return;
         }
+    }
+
+    const TTableDef& m_table;
+    std::vector<std::string> m_fields;
+    std::vector<std::string> m_converted;
+    std::optional<std::int64_t> m_foreignValue; // of the row being read
+};
+
+// A package only read: the values go nowhere.
+struct TNoSink
+{
+    void Null(int) {}
+    void Integer(int, std::int64_t) {}
+    void Real(int, double) {}
+    void Text(int, std::string_view) {}
+};
+
+[[noreturn]] void ThrowRefused(qint64 lineNumber, const TTableDef& table, const TRefusal& refusal)
+{
+    std::string message = "Linha " + std::to_string(lineNumber) +
+                          " do arquivo de importação, tabela " + std::string(table.name) + " (" +
+                          StagedFileName(table).toStdString() + ")";
+    if (!refusal.column.empty())
+        message += ", coluna " + refusal.column;
+    message += ": " + refusal.problem;
+    if (!refusal.column.empty())
+        message += ": \"" + Shown(refusal.value) + "\"";
+    throw EImportError(message);
+}
+
+class TTableLoader
+{
+public:
+    TTableLoader(sqlite3* handle, const TTableDef& table)
+        : m_handle(handle), m_table(table), m_statement(Prepare(table.insert)),
+          m_parent(table.parentLookup ? Prepare(table.parentLookup) : nullptr), m_row(table)
+    {}
+
+    // One data line of the staged file; a refused row throws TRefusal.
+    void Load(std::string_view line)
+    {
+        TBinder binder{m_statement.get()};
+        m_row.Read(line, binder);
+        if (m_row.ForeignValue() && !ParentExists(*m_row.ForeignValue()))
+            m_row.Refuse(static_cast<std::size_t>(m_table.foreignKey),
+                         "não existe na tabela " + std::string(m_table.parent));
+        sqlite3_stmt* statement = m_statement.get();
+        const int result = sqlite3_step(statement);
+        if (result == SQLITE_DONE) {
+            sqlite3_reset(statement);
+            return;
+        }
+        const int code = sqlite3_extended_errcode(m_handle);
+        const std::string message = sqlite3_errmsg(m_handle);
+        sqlite3_reset(statement);
+        if (code == SQLITE_CONSTRAINT_PRIMARYKEY)
+            m_row.Refuse(0, "chave repetida");
+        throw TRefusal{"", message, ""};
+    }
+
+private:
+    struct Finalizer
+    {
+        void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+    };
+    using TStatement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+    // The row's values straight into the insert; texts stay with the row
+    // reader until the statement has run.
+    struct TBinder
+    {
+        sqlite3_stmt* statement;
+
+        void Null(int index) { sqlite3_bind_null(statement, index + 1); }
+        void Integer(int index, std::int64_t value)
+        {
+            sqlite3_bind_int64(statement, index + 1, value);
+        }
+        void Real(int index, double value) { sqlite3_bind_double(statement, index + 1, value); }
+        void Text(int index, std::string_view utf8)
+        {
+            sqlite3_bind_text(statement, index + 1, utf8.data(), static_cast<int>(utf8.size()),
+                              SQLITE_STATIC);
+        }
+    };
+
+    TStatement Prepare(const char* sql) const
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_handle, sql, -1, &statement, nullptr) != SQLITE_OK)
+            throw EDatabaseError(sqlite3_errmsg(m_handle));
+        return TStatement(statement);
+    }
+
+    bool ParentExists(std::int64_t key) const
+    {
+        sqlite3_stmt* lookup = m_parent.get();
+        sqlite3_bind_int64(lookup, 1, key);
+        const int result = sqlite3_step(lookup);
+        sqlite3_reset(lookup);
+        if (result != SQLITE_ROW && result != SQLITE_DONE)
+            throw EDatabaseError(sqlite3_errmsg(m_handle));
+        return result == SQLITE_ROW;
     }
 
     sqlite3* m_handle;
     const TTableDef& m_table;
     TStatement m_statement;
     TStatement m_parent;
-    std::vector<std::string> m_fields;
-    std::vector<std::string> m_converted;
-    std::optional<std::int64_t> m_foreignValue; // of the row being loaded
+    TRowReader m_row;
 };
 
 // ---------------------------------------------------------------------------
@@ -837,17 +915,7 @@ private:
             try {
                 loader.Load(line);
             } catch (const TRefusal& refusal) {
-                const qint64 lineNumber = PackageLineOf(m_packagePath, table.packageType, row);
-                std::string message = "Linha " + std::to_string(lineNumber) +
-                                      " do arquivo de importação, tabela " +
-                                      std::string(table.name) + " (" +
-                                      StagedFileName(table).toStdString() + ")";
-                if (!refusal.column.empty())
-                    message += ", coluna " + refusal.column;
-                message += ": " + refusal.problem;
-                if (!refusal.column.empty())
-                    message += ": \"" + Shown(refusal.value) + "\"";
-                throw EImportError(message);
+                ThrowRefused(PackageLineOf(m_packagePath, table.packageType, row), table, refusal);
             }
             const qint64 done =
                 m_packageSize + (m_stagedDone + staged.Position()) * m_packageSize /
@@ -871,6 +939,34 @@ private:
 
 } // namespace
 
+TPackageContents ReadPackage(const QByteArray& bytes)
+{
+    TPackageContents contents;
+    contents.version =
+        VersionOfStart(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))
+                           .substr(0, MaxLineLength));
+    std::vector<TRowReader> rows(std::begin(Tables), std::end(Tables));
+    TNoSink nowhere;
+    TLineReader package(bytes, QString::fromLatin1(PackageName));
+    std::string_view line;
+    std::string_view data;
+    while (package.Next(line)) {
+        const std::optional<int> type = RecordType(line, data);
+        if (!type)
+            ThrowBadType(package.LineNumber(), line);
+        ++contents.rows[static_cast<std::size_t>(*type)];
+        if (*type == 0)
+            continue;
+        const TTableDef& table = Tables[*type - 1];
+        try {
+            rows[static_cast<std::size_t>(*type - 1)].Read(data, nowhere);
+        } catch (const TRefusal& refusal) {
+            ThrowRefused(package.LineNumber(), table, refusal);
+        }
+    }
+    return contents;
+}
+
 QByteArray SchemaIni()
 {
     QFile resource(QStringLiteral(":/catalogue/schema.ini"));
@@ -881,7 +977,12 @@ QByteArray SchemaIni()
 
 TImportResult ImportCadastro(TOperator& op)
 {
-    QString folder = TIniFile(SettingsPath()).ReadText(settings::Geral, settings::PathCadastro);
+    QString folder;
+    try {
+        folder = TIniFile(SettingsPath()).ReadPath(settings::Geral, settings::PathCadastro);
+    } catch (const EZevError&) {
+        // Only where the chooser starts: no reason to refuse the import.
+    }
     if (folder.isEmpty())
         folder = QDir::currentPath();
     TFileRequest request;

@@ -31,6 +31,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+#include <string>
+
 namespace zev {
 
 class TOperator;
@@ -62,6 +65,20 @@ TImportResult ImportCadastro(TOperator& op);
 // EInOutError with the system's reason, a refused one EImportError, both
 // before anything changed.
 TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath);
+
+// A package as the import reads it, without the database: the version and
+// how many lines of each record type (0 to 6) it holds.
+struct TPackageContents
+{
+    std::string version;
+    std::array<qint64, 7> rows{};
+};
+
+// Reads every line and converts every row as the import does, for checking
+// a package without loading it. Throws EImportError, with the import's own
+// text, for the first line or value the import refuses; keys repeated or
+// naming missing rows are found only by loading.
+TPackageContents ReadPackage(const QByteArray& bytes);
 
 // The staging folder's schema file, as the program carries it.
 QByteArray SchemaIni();

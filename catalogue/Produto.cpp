@@ -43,59 +43,75 @@ std::unique_ptr<TProduto> EmptyParent()
     return record;
 }
 
-// `chain` holds the keys of the boxes whose parents are being loaded, so a
-// cycle of boxes in the package ends instead of recursing forever.
-std::unique_ptr<TProduto> LoadRecord(TConnection& connection, const TQuery& row, TProduto* parent,
-                                     std::vector<std::int32_t>& chain)
+struct TRowRecord
 {
-    auto record = std::make_unique<TProduto>();
-    // Everything is read from the row before the next query runs: loading a
-    // parent reuses the statement this row may come from.
-    record->key = row.Int("produto_key");
-    record->descricao = row.Text("descricao");
-    record->precoNormal = row.Double("preco_normal");
-    record->dataAlteracao = row.Date("data_alteracao");
-    record->precoOferta = row.Double("preco_oferta");
-    record->dataInicial = row.Date("data_inicial");
-    record->dataFinal = row.Date("data_final");
-    record->fatorPreco = row.Double("fator_preco");
-    record->divisorPrecoDescricao = row.Text("divisor_preco_descricao");
-    record->divisorPreco = row.Int("divisor_preco");
-    record->quantidadeEtiquetas = row.Int("quantidade_etiquetas");
-    record->embalagem = row.Text("embalagem_key");
-    record->diasValidade = row.Int("dias_validade");
-    record->embalagemPadrao = row.Text("embalagem_padrao_key");
-    record->embalagemPadraoFator = row.Double("embalagem_padrao_fator");
-    const bool caixa = parent == nullptr && row.Bool("caixa");
-    const std::int32_t paiKey = caixa ? row.Int("pai") : 0;
+    std::unique_ptr<TProduto> record;
+    bool caixa = false;
+    std::int32_t paiKey = 0;
+};
 
-    if (record->divisorPreco == 0)
-        record->divisorPreco = DefaultDivisorPreco;
+// Everything is read from the row before the next query runs: loading a
+// parent reuses the statement this row may come from.
+TRowRecord ReadRow(TConnection& connection, const TQuery& row, bool followsParent)
+{
+    TRowRecord read;
+    read.record = std::make_unique<TProduto>();
+    TProduto& record = *read.record;
+    record.key = row.Int("produto_key");
+    record.descricao = row.Text("descricao");
+    record.precoNormal = row.Double("preco_normal");
+    record.dataAlteracao = row.Date("data_alteracao");
+    record.precoOferta = row.Double("preco_oferta");
+    record.dataInicial = row.Date("data_inicial");
+    record.dataFinal = row.Date("data_final");
+    record.fatorPreco = row.Double("fator_preco");
+    record.divisorPrecoDescricao = row.Text("divisor_preco_descricao");
+    record.divisorPreco = row.Int("divisor_preco");
+    record.quantidadeEtiquetas = row.Int("quantidade_etiquetas");
+    record.embalagem = row.Text("embalagem_key");
+    record.diasValidade = row.Int("dias_validade");
+    record.embalagemPadrao = row.Text("embalagem_padrao_key");
+    record.embalagemPadraoFator = row.Double("embalagem_padrao_fator");
+    read.caixa = followsParent && row.Bool("caixa");
+    read.paiKey = read.caixa ? row.Int("pai") : 0;
 
-    LoadBarras(connection, *record);
+    if (record.divisorPreco == 0)
+        record.divisorPreco = DefaultDivisorPreco;
 
+    LoadBarras(connection, record);
+    return read;
+}
+
+// A box's unit product, its box's, and so on, in a loop: a package may chain
+// boxes as deep as it likes, and a frame per link would run out of stack. The
+// chain stops at a key already loaded (a cycle) and at MaxProdutoChain.
+std::unique_ptr<TProduto> LoadRecord(TConnection& connection, const TQuery& row, TProduto* parent)
+{
+    TRowRecord read = ReadRow(connection, row, parent == nullptr);
+    std::unique_ptr<TProduto> first = std::move(read.record);
     if (parent != nullptr) {
-        record->pai = parent;
-        return record;
+        first->pai = parent;
+        return first;
     }
-    if (!caixa)
-        return record;
-
-    chain.push_back(record->key);
-    if (std::find(chain.begin(), chain.end(), paiKey) == chain.end()) {
+    std::vector<std::int32_t> chain{first->key};
+    TProduto* last = first.get();
+    while (read.caixa && chain.size() < static_cast<std::size_t>(MaxProdutoChain) &&
+           std::find(chain.begin(), chain.end(), read.paiKey) == chain.end()) {
         TQuery& parentRow = connection.Query(SelectProdutoByKey);
         const TQueryScope scope(parentRow);
-        parentRow.Bind(0, paiKey);
+        parentRow.Bind(0, read.paiKey);
         parentRow.Exec();
         if (parentRow.Next()) {
-            record->paiCarregado = LoadRecord(connection, parentRow, nullptr, chain);
+            read = ReadRow(connection, parentRow, true);
         } else {
-            record->paiCarregado = EmptyParent();
+            read = {EmptyParent(), false, 0};
         }
-        record->pai = record->paiCarregado.get();
+        last->paiCarregado = std::move(read.record);
+        last->pai = last->paiCarregado.get();
+        last = last->pai;
+        chain.push_back(last->key);
     }
-    chain.pop_back();
-    return record;
+    return first;
 }
 
 // The first row of a query that is already running.
@@ -106,8 +122,7 @@ std::unique_ptr<TProduto> LoadFound(TConnection& connection, TQuery& query)
         const TQueryScope scope(query);
         if (!query.Next())
             return nullptr;
-        std::vector<std::int32_t> chain;
-        record = LoadRecord(connection, query, nullptr, chain);
+        record = LoadRecord(connection, query, nullptr);
     }
     LoadFilhos(connection, *record);
     return record;
@@ -128,8 +143,7 @@ bool TProduto::emOferta(double date) const
 std::unique_ptr<TProduto> LoadProduto(TConnection& connection, const TQuery& query,
                                       TProduto* parent)
 {
-    std::vector<std::int32_t> chain;
-    return LoadRecord(connection, query, parent, chain);
+    return LoadRecord(connection, query, parent);
 }
 
 void LoadFilhos(TConnection& connection, TProduto& record)

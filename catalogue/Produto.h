@@ -62,10 +62,15 @@ public:
     std::unique_ptr<TProduto> paiCarregado;
 };
 
+// The most records a parent chain holds, the record loaded included. Real
+// catalogues nest a unit, its box and a pallet; a package that chains boxes
+// deeper is cut here.
+inline constexpr int MaxProdutoChain = 8;
+
 // A record from the current row of a query over produto ("select *",
 // "select p.*"). With parent null, a box loads its unit product by the row's
-// `pai` column; a chain of boxes that comes back to a key already loaded
-// stops there, so bad package data cannot recurse without end.
+// `pai` column, and so on up the chain; the chain stops at a key already
+// loaded and after MaxProdutoChain records, the last one then without `pai`.
 std::unique_ptr<TProduto> LoadProduto(TConnection& connection, const TQuery& query,
                                       TProduto* parent);
 // Fills record.filhos with the products whose `pai` is record.key, by key.

@@ -8,6 +8,7 @@
 #include "output/StartedPort.h"
 #include "platform/AnsiText.h"
 #include "platform/Ports.h"
+#include "platform/Profile.h"
 
 #include <QFile>
 
@@ -30,11 +31,12 @@ int PortsCommand(TCliContext& context, TArguments arguments)
         return UsageError(context, "ports", "o comando não tem argumentos");
     TTerminalOperator op(context.out, context.err);
     const auto registry = BuildPortRegistry(op);
+    const TIniFile settings(SettingsPath());
     for (const TPrinterPort* port : registry->PortList()) {
         const std::string name = port->GetName();
         context.out << AnsiToUtf8(name) << '\t' << registry->DriverOf(*port).GetName();
         if (IsDevicePort(name))
-            context.out << '\t' << PortDevicePath(name, SettingsPath()).toStdString();
+            context.out << '\t' << PortDevicePath(name, settings).toStdString();
         context.out << '\n';
     }
     return Done;

@@ -2,6 +2,7 @@
 
 #include "catalogue/Produto.h"
 #include "platform/AnsiText.h"
+#include "platform/BitmapImage.h"
 #include "platform/Conversions.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
@@ -82,13 +83,12 @@ QImage LoadPreview(const TIniFile& file)
     }
     if (bytes.size() < MinImageBytes)
         return {};
-    QImage image = QImage::fromData(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())), "BMP");
-    if (image.isNull())
+    try {
+        return DecodeBitmap(bytes);
+    } catch (const EConvertError& error) {
         throw ELabelError("O modelo de etiqueta \"" + FileNameForMessage(file.Path()) +
-                          "\" tem uma imagem que não é um bitmap (BMP) válido.");
-    // Detach from the decoded bytes, which end with this function.
-    image.detach();
-    return image;
+                          "\" tem uma imagem que não pode ser lida. " + error.what());
+    }
 }
 
 [[noreturn]] void CannotRender(const TProduto& produto, std::string_view reason)
@@ -247,7 +247,12 @@ void TFileLabel::Render(const TProduto& produto, std::string& text, double date,
         return;
     }
     std::string body = section;
-    Substitute(body, placeholders);
+    if (!Substitute(body, placeholders, MaxRenderedLabel) ||
+        body.size() + closing.size() > MaxRenderedLabel)
+        CannotRender(produto, "a etiqueta teria mais de " +
+                                  std::to_string(MaxRenderedLabel / (1024 * 1024)) +
+                                  " MB; veja se a descrição contém marcadores como "
+                                  "{Produto.descricao[1]}.");
     body += closing;
     text = std::move(body);
 }
@@ -307,7 +312,7 @@ TSubstitutions TFileLabel::Placeholders(const TProduto& produto, double date) co
     return table.Release();
 }
 
-void Substitute(std::string& text, const TSubstitutions& table)
+bool Substitute(std::string& text, const TSubstitutions& table, std::size_t limit)
 {
     for (const auto& [name, value] : table) {
         if (name.empty())
@@ -316,17 +321,22 @@ void Substitute(std::string& text, const TSubstitutions& table)
         if (found == std::string::npos)
             continue;
         std::string replaced;
-        replaced.reserve(text.size() + value.size());
+        replaced.reserve(std::min(text.size() + value.size(), limit));
         std::size_t from = 0;
         while (found != std::string::npos) {
+            if (replaced.size() + (found - from) + value.size() > limit)
+                return false;
             replaced.append(text, from, found - from);
             replaced += value;
             from = found + name.size();
             found = text.find(name, from);
         }
+        if (replaced.size() + (text.size() - from) > limit)
+            return false;
         replaced.append(text, from);
         text = std::move(replaced);
     }
+    return true;
 }
 
 const TSubstitutions& LabelEscapes()

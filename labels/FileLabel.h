@@ -37,6 +37,11 @@ public:
     using EZevError::EZevError;
 };
 
+// The most bytes one rendered label may hold. Descriptions that carry
+// placeholders of their own next lines grow without bound through the
+// sequential substitution; no real label comes near this.
+inline constexpr std::size_t MaxRenderedLabel = 1024 * 1024;
+
 // Ordered name=value pairs, substituted one after the other into a text.
 using TSubstitutions = std::vector<std::pair<std::string, std::string>>;
 
@@ -75,7 +80,9 @@ private:
 
 // Replaces every occurrence of each name by its value, entry after entry,
 // each entry working on the result of the ones before it (case-sensitive).
-void Substitute(std::string& text, const TSubstitutions& table);
+// False, with `text` part substituted, once the text would pass `limit` bytes.
+bool Substitute(std::string& text, const TSubstitutions& table,
+                std::size_t limit = std::string::npos);
 
 // The escape names and their bytes.
 const TSubstitutions& LabelEscapes();

@@ -15,7 +15,7 @@ namespace zev {
 QString TemplatesDirectory(const QString& settingsPath)
 {
     const QString configured =
-        TIniFile(settingsPath).ReadText(settings::Geral, settings::PathModelos);
+        TIniFile(settingsPath).ReadPath(settings::Geral, settings::PathModelos);
     // An empty value would be the current directory itself.
     if (configured.isEmpty())
         return QDir::currentPath() + "/modelos";
@@ -46,8 +46,14 @@ std::unique_ptr<TLabelRegistry> BuildLabelRegistry(const QString& settingsPath)
 {
     std::vector<std::unique_ptr<TPrinterLabel>> labels;
     labels.push_back(std::make_unique<TNullLabel>());
-    for (const QString& file : LabelFiles(TemplatesDirectory(settingsPath)))
+    for (const QString& file : LabelFiles(TemplatesDirectory(settingsPath))) {
         labels.push_back(std::make_unique<TFileLabel>(file));
+        // The table's own error would not say which of the files it was.
+        if (labels.back()->GetName().empty())
+            throw EHashInvalidKeyError("o modelo de etiqueta \"" +
+                                       QFileInfo(file).fileName().toStdString() +
+                                       "\" não tem \"name\" na seção [geral]");
+    }
 
     auto registry = std::make_unique<TLabelRegistry>();
     for (auto& label : labels) {

@@ -15,7 +15,7 @@ namespace {
 
 QString DefaultFileName(const QString& settingsPath, std::string_view port)
 {
-    return TIniFile(settingsPath).ReadText(port, settings::Filename);
+    return TIniFile(settingsPath).ReadPath(port, settings::Filename);
 }
 
 // The job protocol was not kept: no file is open.

@@ -43,6 +43,11 @@ TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what,
                          std::chrono::milliseconds bound)
     : m_path(path), m_mode(mode), m_what(std::move(what)), m_bound(bound)
 {
+    // The system would take the name only up to the NUL: another file.
+    if (path.contains(QChar(0))) {
+        m_path.replace(QChar(0), QStringLiteral("\\0"));
+        Fail(EINVAL);
+    }
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that neither opening (a pipe without a reader) nor
     // writing (a printer that does not take data) can hang; Write waits

@@ -134,18 +134,18 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
     std::vector<TSystemPort> ports;
     std::set<QString> mapped;             // canonical device paths already named
     std::set<std::pair<Kind, int>> taken; // numbers in use
-    std::vector<std::string> names;       // every name in use, for the defaults
+    std::set<std::string> names;          // every name in use, upper case, for the defaults
 
-    for (const std::string& name : ini.ReadSectionKeys(PortasSection)) {
-        if (std::any_of(names.begin(), names.end(),
-                        [&](const std::string& known) { return AnsiSameText(known, name); }))
+    // One pass over the section: it may hold thousands of entries.
+    for (const auto& [name, value] : ini.ReadSectionValues(PortasSection)) {
+        if (!names.insert(AnsiUpperCase(name)).second)
             continue; // a key written twice: the first one counts, as when it is read
-        names.push_back(name);
         const TPortNumber number = ParsePortName(name);
         if (number.kind != Kind::Other)
             taken.insert({number.kind, number.number});
-        const QString device = ini.ReadText(PortasSection, name);
-        if (!IsPresent(device, systemRoot))
+        // A NUL byte: no device can have that name.
+        const QString device = AnsiToQString(value);
+        if (value.find('\0') != std::string::npos || !IsPresent(device, systemRoot))
             continue;
         mapped.insert(Canonical(device));
         ports.push_back({name, device});
@@ -155,10 +155,8 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
         const QString prefix = kind == Kind::Serial ? QStringLiteral("ttyS") : QStringLiteral("lp");
         for (const auto& [index, device] : NumberedDevices(DeviceDir(systemRoot), prefix)) {
             const std::string name = PortName(kind, index + 1);
-            const bool named =
-                std::any_of(names.begin(), names.end(),
-                            [&](const std::string& known) { return AnsiSameText(known, name); });
-            if (named || mapped.contains(Canonical(device)) || !IsPresent(device, systemRoot))
+            if (names.contains(name) || mapped.contains(Canonical(device)) ||
+                !IsPresent(device, systemRoot))
                 continue;
             taken.insert({kind, index + 1});
             mapped.insert(Canonical(device));
@@ -198,7 +196,11 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath, const QStri
 QString PortDevicePath(std::string_view portName, const QString& settingsPath,
                        const QString& systemRoot)
 {
-    const TIniFile ini(settingsPath);
+    return PortDevicePath(portName, TIniFile(settingsPath), systemRoot);
+}
+
+QString PortDevicePath(std::string_view portName, const TIniFile& ini, const QString& systemRoot)
+{
     if (ini.ValueExists(PortasSection, portName))
         return ini.ReadText(PortasSection, portName);
     const TPortNumber number = ParsePortName(portName);

@@ -25,6 +25,8 @@
 
 namespace zev {
 
+class TIniFile;
+
 inline constexpr std::string_view PortasSection = "Portas";
 
 struct TSystemPort
@@ -41,6 +43,9 @@ std::vector<TSystemPort> EnumeratePorts(const QString& settingsPath,
 // The device behind a port name, for showing beside it; empty for a name
 // that is neither in "Portas" nor a COMn:/LPTn: name.
 QString PortDevicePath(std::string_view portName, const QString& settingsPath,
+                       const QString& systemRoot = {});
+// The same from settings already read, for listing many ports.
+QString PortDevicePath(std::string_view portName, const TIniFile& settings,
                        const QString& systemRoot = {});
 
 } // namespace zev

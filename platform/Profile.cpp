@@ -63,6 +63,7 @@ TIniFile::TIniFile(QString path) : m_path(std::move(path))
 void TIniFile::Load()
 {
     m_lines.clear();
+    LinesChanged();
     QFile file(m_path);
     if (!file.exists())
         return;
@@ -133,12 +134,25 @@ void TIniFile::Save() const
                         ": " + file.errorString().toStdString());
 }
 
+std::string TIniFile::IndexKey(std::string_view section, std::string_view key)
+{
+    std::string joined = AnsiUpperCase(section);
+    joined += '\n';
+    joined += AnsiUpperCase(key);
+    return joined;
+}
+
 const TIniFile::Line* TIniFile::FindKey(std::string_view section, std::string_view key) const
 {
-    for (const Line& line : m_lines)
-        if (line.isKey && AnsiSameText(line.key, key) && AnsiSameText(line.section, section))
-            return &line;
-    return nullptr;
+    if (!m_indexed) {
+        m_keyIndex.clear();
+        for (std::size_t i = 0; i < m_lines.size(); ++i)
+            if (m_lines[i].isKey)
+                m_keyIndex.try_emplace(IndexKey(m_lines[i].section, m_lines[i].key), i);
+        m_indexed = true;
+    }
+    const auto found = m_keyIndex.find(IndexKey(section, key));
+    return found == m_keyIndex.end() ? nullptr : &m_lines[found->second];
 }
 
 bool TIniFile::SectionExists(std::string_view section) const
@@ -233,6 +247,17 @@ QString TIniFile::ReadText(std::string_view section, std::string_view key,
     return AnsiToQString(ReadString(section, key, fallback));
 }
 
+QString TIniFile::ReadPath(std::string_view section, std::string_view key,
+                           std::string_view fallback) const
+{
+    const std::string value = ReadString(section, key, fallback);
+    if (value.find('\0') != std::string::npos)
+        throw EZevError("O arquivo de configuração " + QuotedPath(m_path).toStdString() +
+                        " tem um nome de arquivo inválido (com um caractere nulo) em [" +
+                        AnsiToUtf8(section) + "] " + AnsiToUtf8(key));
+    return AnsiToQString(value);
+}
+
 void TIniFile::WriteText(std::string_view section, std::string_view key, const QString& value)
 {
     WriteString(section, key, QStringToAnsi(value));
@@ -249,6 +274,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 
 void TIniFile::SetValue(std::string_view section, std::string_view key, std::string_view value)
 {
+    LinesChanged();
     const auto sameSection = [&](const Line& line) { return AnsiSameText(line.section, section); };
     for (Line& line : m_lines) {
         if (line.isKey && AnsiSameText(line.key, key) && sameSection(line)) {
@@ -321,6 +347,7 @@ void TIniFile::ReplaceSection(std::string_view section,
 
 bool TIniFile::RemoveSection(std::string_view section)
 {
+    LinesChanged();
     std::vector<Line> kept;
     kept.reserve(m_lines.size());
     bool inSection = false;
@@ -338,6 +365,7 @@ bool TIniFile::RemoveSection(std::string_view section)
 void TIniFile::DeleteKey(std::string_view section, std::string_view key)
 {
     Modify([&] {
+        LinesChanged();
         const auto erased = std::remove_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
             return line.isKey && AnsiSameText(line.key, key) && AnsiSameText(line.section, section);
         });

@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -49,6 +50,10 @@ public:
                            std::string_view fallback = {}) const;
     // A text for people or a path: the file's Windows-1252 bytes converted.
     QString ReadText(std::string_view section, std::string_view key,
+                     std::string_view fallback = {}) const;
+    // A file or folder name: ReadText, but a value holding a NUL byte, which
+    // no name can hold, raises EZevError naming the file, section and key.
+    QString ReadPath(std::string_view section, std::string_view key,
                      std::string_view fallback = {}) const;
     // Missing or not an integer: the fallback.
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
@@ -90,11 +95,19 @@ private:
     void CheckWritable(std::string_view section, std::string_view key,
                        std::string_view value) const;
     const Line* FindKey(std::string_view section, std::string_view key) const;
+    static std::string IndexKey(std::string_view section, std::string_view key);
+    void LinesChanged() { m_indexed = false; }
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
     QString m_path;
     std::vector<Line> m_lines;
     std::string m_lineBreak = "\r\n";
+    // Section and key, upper case and joined by a line break (which neither
+    // can hold), to the first of their lines; built on the first lookup and
+    // dropped when the lines change, so reading every key of a long section
+    // stays linear.
+    mutable std::unordered_map<std::string, std::size_t> m_keyIndex;
+    mutable bool m_indexed = false;
 };
 
 } // namespace zev

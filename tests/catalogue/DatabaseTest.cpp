@@ -13,6 +13,7 @@
 #include <vector>
 
 using namespace zev;
+using zev::test::Contains;
 using zev::test::ReadFileBytes;
 using zev::test::TProgramDirFixture;
 using zev::test::WriteFileBytes;
@@ -113,6 +114,25 @@ TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)
     }
 }
 
+TEST_F(DatabaseTest, ACatalogueLockedByAnotherProgramIsReportedAsBusyNotAsForeign)
+{
+    CreateDatabase();
+    TConnection holder(home.File("zev.mdb"), TConnection::OpenMode::ExistingFile);
+    holder.Execute("begin exclusive");
+
+    try {
+        (void)OpenDatabase(); // waits the busy timeout out
+        ADD_FAILURE() << "opened a catalogue another program holds";
+    } catch (const EDatabaseError& error) {
+        const std::string message = error.what();
+        EXPECT_TRUE(Contains(message, "em uso por outro programa")) << message;
+        EXPECT_TRUE(Contains(message, home.File("zev.mdb").toStdString())) << message;
+        EXPECT_FALSE(Contains(message, "mova-o")) << message;
+    }
+    holder.Execute("commit");
+    EXPECT_NO_THROW(OpenDatabase());
+}
+
 TEST_F(DatabaseTest, AFailedCreationLeavesNoCatalogueThatALaterStartWouldAccept)
 {
     // Block the file the schema is built in, so creation fails before the rename.
@@ -149,7 +169,7 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
     // Orphans at every level, a barcode on two products, texts beyond their
     // width, NULL keys and names, a yes/no other than 0 and 1, a date that is
     // not ISO text, text in a key column.
-    const std::vector<std::string> refused = {
+    std::vector<std::string> refused = {
         "insert into secao values (102, 99, 'X')",
         "insert into grupo values (1012, 999, 'X')",
         "insert into sub_grupo values (10112, 9999, 'X')",
@@ -170,6 +190,24 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
         product + ", data_inicial) values (7, '01/12/2026')",
         product + ") values ('abc')",
     };
+    // Every 32-bit column just beyond its range, both ends.
+    const std::vector<std::string> wide = {
+        "insert into depto values (?, 'X')",
+        "insert into secao values (?, 10, 'X')",
+        "insert into grupo values (?, 101, 'X')",
+        "insert into sub_grupo values (?, 1011, 'X')",
+        product + ") values (?)",
+        "insert into produto_antigo values (?, 1, 1)",
+    };
+    for (const char* column : {"pai", "divisor_preco", "preco_normal_key", "preco_oferta_key",
+                               "quantidade_etiquetas", "dias_validade"}) {
+        for (const char* value : {"2147483648", "-2147483649", "4294967297"})
+            refused.push_back(product + ", " + column + ") values (8, " + value + ")");
+    }
+    for (const std::string& statement : wide) {
+        for (const char* value : {"2147483648", "-2147483649"})
+            refused.push_back(std::string(statement).replace(statement.find('?'), 1, value));
+    }
     // A product without subgroup, a second barcode, a product selected twice,
     // 80 characters even when accented (more than 80 bytes), a 14-digit
     // scratch barcode, an ISO date, an old price list's product (no foreign key).
@@ -182,6 +220,9 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
         "insert into selecao_barra values ('12345678901234')",
         product + ", data_inicial) values (7, '2026-12-01')",
         "insert into produto_antigo values (424242, 1.5, 1.25)",
+        product + ", pai, divisor_preco, dias_validade) values (2147483647, -2147483648, "
+                  "2147483647, -2147483648)",
+        "insert into depto values (-2147483648, 'X')",
     };
     const auto accepts = [](const std::string& statements) {
         auto connection = OpenDatabase();

@@ -293,7 +293,28 @@ TEST_F(ImportCadastroTest, ARefusedPackageLeavesEverythingAsItWasByteForByte)
         EXPECT_FALSE(StagingLeft());
         EXPECT_EQ(op.ProgressEnds(), 1);
         EXPECT_EQ(op.StatusTexts().back(), "");
+
+        // Read alone, the package is refused in the same words, unless only
+        // the catalogue can tell (a repeated or missing key).
+        const bool byCatalogue =
+            Contains(c.message, "chave repetida") || Contains(c.message, "não existe na tabela");
+        try {
+            ReadPackage(QByteArray::fromStdString(Package(c.lines)));
+            EXPECT_TRUE(byCatalogue) << "read alone";
+        } catch (const EImportError& error) {
+            EXPECT_FALSE(byCatalogue) << error.what();
+            EXPECT_TRUE(Contains(error.what(), c.message)) << error.what();
+        }
     }
+}
+
+TEST(ReadPackage, CountsTheLinesOfEachTypeAndTakesTheVersionFromTheFirst)
+{
+    const TPackageContents contents = ReadPackage(
+        QByteArray::fromStdString(Package({Produto("1", "A"), "6;789;1", "0;x"}, "\n")));
+    EXPECT_EQ(contents.version, "5");
+    EXPECT_EQ(contents.rows, (std::array<qint64, 7>{2, 1, 1, 1, 2, 1, 1}));
+    EXPECT_EQ(ReadPackage("0;4\r\n").version, "4");
 }
 
 TEST_F(ImportCadastroTest, CancellingRollsBackEvenWhenEverythingWasLoaded)

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 using namespace zev;
+using zev::test::Contains;
 using zev::test::TProgramDirFixture;
 
 namespace {
@@ -223,6 +225,54 @@ TEST_F(ProdutoTest, ParentChainsLoadWholeCyclesStopAndAMissingParentIsEmpty)
         EXPECT_EQ(box->pai->precoNormal, 0);
         EXPECT_EQ(box->pai->pai, nullptr);
     }
+}
+
+TEST_F(ProdutoTest, AChainOfBoxesFarDeeperThanAnyCatalogueStopsAtTheBound)
+{
+    // A package can make each box hold the next: 100,000 links, a unit at the end.
+    constexpr int Links = 100000;
+    connection->Execute("insert into produto (produto_key, pai, caixa) "
+                        "with recursive n(k) as (select 1 union all select k + 1 from n "
+                        "where k < 100000) select k, k - 1, k > 1 from n");
+
+    const auto top = FindProdutoByKey(*connection, Links);
+
+    ASSERT_NE(top, nullptr);
+    int loaded = 1;
+    const TProduto* record = top.get();
+    for (; record->pai != nullptr; record = record->pai)
+        ++loaded;
+    EXPECT_EQ(loaded, MaxProdutoChain);
+    EXPECT_EQ(record->key, Links - MaxProdutoChain + 1);
+}
+
+TEST_F(ProdutoTest, AValueBeyondThirtyTwoBitsIsAnErrorNamingItsTableNeverACutValue)
+{
+    Add({.key = 1, .descricao = "UM", .barras = {"111"}});
+    // Rows another tool wrote into a file without the schema's checks.
+    connection->Execute("pragma ignore_check_constraints = on");
+    connection->Execute("insert into produto (produto_key, descricao) values (4294967297, 'G')");
+    connection->Execute("insert into item values ('222', 4294967297)");
+    connection->Execute("insert into produto (produto_key, divisor_preco) values (2, 4294967296)");
+    connection->Execute("insert into produto (produto_key, pai, caixa) values (3, -4294967295, 1)");
+    connection->Execute("pragma ignore_check_constraints = off");
+
+    const std::pair<std::function<std::unique_ptr<TProduto>()>, const char*> cases[] = {
+        {[&] { return FindProdutoByBarra(*connection, "222"); }, "4294967297"},
+        {[&] { return FindProdutoByKey(*connection, 2); }, "4294967296"},
+        {[&] { return FindProdutoByKey(*connection, 3); }, "-4294967295"},
+    };
+    for (const auto& [lookup, value] : cases) {
+        SCOPED_TRACE(value);
+        try {
+            const auto record = lookup();
+            ADD_FAILURE() << "read as key " << record->key << ", divisor " << record->divisorPreco;
+        } catch (const EDatabaseError& error) {
+            EXPECT_TRUE(Contains(error.what(), "produto")) << error.what();
+            EXPECT_TRUE(Contains(error.what(), value)) << error.what();
+        }
+    }
+    EXPECT_EQ(FindProdutoByBarra(*connection, "111")->key, 1);
 }
 
 TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)

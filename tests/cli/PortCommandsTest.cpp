@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace zev;
@@ -48,6 +51,40 @@ TEST_F(PortCommandsTest, PortsListsEveryPortWithItsDriverAndDevice)
     EXPECT_LT(result.out.find("COM9:"), result.out.find("FILE:"));
     EXPECT_LT(result.out.find("LPT9:"), result.out.find("NULL:"));
     EXPECT_EQ(result.err, "");
+}
+
+// zev.ini opened while `zev-cli ports` lists `count` ports of "Portas",
+// each a plain file.
+int SettingsOpensListing(const TProgramDirFixture& home, int count)
+{
+    std::string portas = "[Portas]\r\n";
+    for (int i = 0; i < count; ++i) {
+        const QString device = home.File(QString("lpt%1.prn").arg(i));
+        WriteFileBytes(device, "");
+        portas += "LPT" + std::to_string(10 + i) + ":=" + device.toStdString() + "\r\n";
+    }
+    WriteFileBytes(home.File("zev.ini"), portas);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    // Closes between the opens keep the kernel from merging them into one event.
+    EXPECT_GE(
+        inotify_add_watch(watch, home.File("zev.ini").toUtf8().constData(), IN_OPEN | IN_CLOSE), 0);
+    const Result result = RunCli({"--home", home.Path(), "ports"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.out, "LPT" + std::to_string(9 + count) + ":")) << result.out;
+    int opens = 0;
+    alignas(inotify_event) char events[64 * 1024];
+    for (ssize_t size; (size = read(watch, events, sizeof events)) > 0;)
+        for (char* at = events; at < events + size;
+             at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            opens += (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) != 0;
+    close(watch);
+    return opens;
+}
+
+TEST(PortsCommandTest, ReadsTheSettingsAsOftenForFortyPortsAsForOne)
+{
+    const TProgramDirFixture home;
+    EXPECT_EQ(SettingsOpensListing(home, 40), SettingsOpensListing(home, 1));
 }
 
 TEST_F(PortCommandsTest, SendCarriesAFileToAPort)

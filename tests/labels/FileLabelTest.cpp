@@ -279,6 +279,32 @@ TEST_F(FileLabelTest, ProductsThatCannotBeRenderedRaiseAClearError)
     }
 }
 
+// Each description line holds four placeholders of the next: the sequential
+// substitution would make 4^9 copies of the last line.
+TEST_F(FileLabelTest, ALabelThatWouldGrowBeyondAMegabyteIsRefusedNamingTheProduct)
+{
+    auto produto = Arroz();
+    produto->descricao.clear();
+    for (int line = 1; line <= 9; ++line) {
+        for (int copy = 0; copy < 4; ++copy)
+            produto->descricao += "{Produto.descricao[" + std::to_string(line) + "]}";
+        produto->descricao += " ";
+    }
+    produto->descricao += "FIM1234567";
+    std::string text = "previous";
+    try {
+        Label("[normal]\n1={Produto.descricao[0]}\n").RenderSingle(*produto, text, Dec6);
+        ADD_FAILURE() << "rendered " << text.size() << " bytes";
+    } catch (const ELabelError& error) {
+        EXPECT_TRUE(Contains(error.what(), "produto 7")) << error.what();
+    }
+    EXPECT_TRUE(text == "previous") << text.size() << " bytes";
+    // Just below the bound the label is rendered whole.
+    produto->descricao = std::string(MaxRenderedLabel - 100, 'A');
+    Label("[normal]\n1={Produto.descricao[0]}\n").RenderSingle(*produto, text, Dec6);
+    EXPECT_TRUE(text == produto->descricao + "\r\n") << text.size() << " bytes";
+}
+
 QByteArray BitmapBytes(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
