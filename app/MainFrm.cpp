@@ -8,6 +8,7 @@
 #include "output/SobreFrm.h"
 #include "platform/Regional.h"
 #include "printing/DateDlg.h"
+#include "printing/ItemFrm.h"
 #include "printing/PrintJobs.h"
 #include "printing/SequenciaFrm.h"
 #include "selection/EditFrm.h"
@@ -59,11 +60,11 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Seleo1", "Arquivo1", "Tarvo90001", "&Tarvo9000", 0, &TMainForm::Tarvo90001Click},
     {"Seleo1", nullptr, "Agrupamento1", "A&grupamento", 0, &TMainForm::Agrupamento1Click},
     {"Seleo1", nullptr, "Edita1", "&Edita", 0, &TMainForm::Edita1Click},
-    {"Im1", nullptr, "Individual1", "I&ndividual", VkF1 + 1, nullptr},
+    {"Im1", nullptr, "Individual1", "I&ndividual", VkF1 + 1, &TMainForm::Individual1Click},
     {"Im1", nullptr, "Seleo2", "S&eleção", VkF1 + 2, &TMainForm::Seleo2Click},
-    {"Im1", nullptr, "Multipla1", "Multipla", VkF1 + 3, nullptr},
+    {"Im1", nullptr, "Multipla1", "Multipla", VkF1 + 3, &TMainForm::Multipla1Click},
     {"Im1", nullptr, "DoArquivo1", "Do Arquivo", VkF1 + 4, &TMainForm::DoArquivo1Click},
-    {"Im1", nullptr, "Procom1", "Procom", VkF1 + 5, nullptr},
+    {"Im1", nullptr, "Procom1", "Procom", VkF1 + 5, &TMainForm::Procom1Click},
     {"Im1", nullptr, "Sequencial1", "Sequencial", VkF1 + 6, &TMainForm::Sequencial1Click},
     {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I', &TMainForm::Importar1Click},
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
@@ -278,6 +279,25 @@ void TMainForm::Seleo2Click()
 {
     if (const std::optional<std::string> label = ChooseLabel())
         PrintSelecao(m_operator, m_registries, *label);
+}
+
+// Each counter command sets both modes: one used before leaves none behind.
+void TMainForm::Individual1Click()
+{
+    if (const std::optional<std::string> label = ChooseLabel())
+        m_windows.ItemForm->Execute(*label, {.askCount = false, .askProcon = false});
+}
+
+void TMainForm::Multipla1Click()
+{
+    if (const std::optional<std::string> label = ChooseLabel())
+        m_windows.ItemForm->Execute(*label, {.askCount = true, .askProcon = false});
+}
+
+void TMainForm::Procom1Click()
+{
+    if (const std::optional<std::string> label = ChooseLabel())
+        m_windows.ItemForm->Execute(*label, {.askCount = false, .askProcon = true});
 }
 
 void TMainForm::DoArquivo1Click()

@@ -68,7 +68,10 @@ public:
     void Tarvo90001Click();
     void Agrupamento1Click();
     void Edita1Click();
+    void Individual1Click();
     void Seleo2Click();
+    void Multipla1Click();
+    void Procom1Click();
     void DoArquivo1Click();
     void Sequencial1Click();
     void Configurao1Click();

@@ -10,8 +10,10 @@
 #include "output/SobreFrm.h"
 #include "platform/Error.h"
 #include "platform/ProgramDir.h"
+#include "printing/BuscaFrm.h"
 #include "printing/ContadorFrm.h"
 #include "printing/DateDlg.h"
+#include "printing/ItemFrm.h"
 #include "printing/ProconForm.h"
 #include "printing/SequenciaFrm.h"
 #include "printing/TipoFrm.h"
@@ -73,6 +75,8 @@ void TProgram::CreateWindows()
     m_windows.SerialConfigForm = new TSerialConfigForm(owner);
     m_windows.ProconFrm = new TProconFrm(owner);
     m_windows.SequenciaForm = new TSequenciaForm(owner);
+    m_windows.ItemForm = new TItemForm(m_windows, m_registries, *m_operator, owner);
+    m_windows.BuscaForm = new TBuscaForm(*m_operator, owner);
 }
 
 // zev.ini and zev.mdb live beside the program; a folder the operator

@@ -9,10 +9,12 @@
 namespace zev {
 
 class TArvoreForm;
+class TBuscaForm;
 class TConfigForm;
 class TContadorForm;
 class TDateDialog;
 class TEditForm;
+class TItemForm;
 class TMainForm;
 class TProconFrm;
 class TSelectLabelForm;
@@ -35,6 +37,8 @@ struct TWindows
     QPointer<TSerialConfigForm> SerialConfigForm;
     QPointer<TProconFrm> ProconFrm;
     QPointer<TSequenciaForm> SequenciaForm;
+    QPointer<TItemForm> ItemForm;
+    QPointer<TBuscaForm> BuscaForm;
 };
 
 } // namespace zev

@@ -118,6 +118,19 @@ int CollatePtBr(void*, int lengthA, const void* a, int lengthB, const void* b)
         std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(lengthB)));
 }
 
+// ptbr_fold(text): the text as the product search compares it.
+void FoldPtBr(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    if (text == nullptr) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string folded = FoldUtf8(
+        std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(values[0]))));
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
 QString NewConnectionName()
 {
     static std::atomic<unsigned> counter{0};
@@ -412,7 +425,10 @@ TConnection::TConnection(const QString& path, OpenMode mode)
         if (m_handle == nullptr)
             throw EDatabaseError("O driver do banco de dados não é o SQLite");
         if (sqlite3_create_collation_v2(m_handle, "ptbr", SQLITE_UTF8, nullptr, &CollatePtBr,
-                                        nullptr) != SQLITE_OK)
+                                        nullptr) != SQLITE_OK ||
+            sqlite3_create_function_v2(m_handle, "ptbr_fold", 1,
+                                       SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &FoldPtBr,
+                                       nullptr, nullptr, nullptr) != SQLITE_OK)
             throw EDatabaseError(sqlite3_errmsg(m_handle));
         // The first statements are the first real look at the file.
         try {

@@ -7,7 +7,8 @@
 // lets the connection go on every way out. A connection owns the queries
 // prepared on it. Every connection has foreign keys on, a busy timeout and
 // the Portuguese collation "ptbr" (names and descriptions sort as the
-// operator expects: "Água" with A, case and accents ignored first).
+// operator expects: "Água" with A, case and accents ignored first), with
+// ptbr_fold(text) for searches that ignore case and accents (FoldUtf8).
 //
 // Values: yes/no columns hold 0/1, dates ISO text "YYYY-MM-DD" (day numbers
 // in the program), texts UTF-8 in the file and Windows-1252 bytes in the

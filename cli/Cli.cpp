@@ -45,10 +45,16 @@ constexpr std::array CommandTable = {
     TCliCommand{"print",
                 "selection --label NOME [--yes] [--output CAMINHO] | "
                 "file ARQUIVO --label NOME [--output CAMINHO] | "
-                "sequence PRIMEIRO ULTIMO --label NOME [--date DATA] [--output CAMINHO]",
-                "imprime a seleção, um arquivo de códigos ou uma sequência de números pela "
-                "porta da etiqueta",
+                "sequence PRIMEIRO ULTIMO --label NOME [--date DATA] [--output CAMINHO] | "
+                "item CODIGO... --label NOME [--count N] [--procon NOME CNPJ DATA] "
+                "[--output CAMINHO]",
+                "imprime a seleção, um arquivo de códigos, uma sequência de números ou "
+                "produtos avulsos pela porta da etiqueta",
                 &PrintCommand},
+    TCliCommand{"search", "TEXTO",
+                "busca produtos pela descrição, sem distinguir maiúsculas nem acentos "
+                "(código, descrição, preço)",
+                &SearchCommand},
 };
 
 void PrintHelp(std::ostream& out)

@@ -59,5 +59,6 @@ int SendCommand(TCliContext& context, TArguments arguments);
 int SelectCommand(TCliContext& context, TArguments arguments);
 int SelectionCommand(TCliContext& context, TArguments arguments);
 int PrintCommand(TCliContext& context, TArguments arguments);
+int SearchCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli

@@ -12,6 +12,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Regional.h"
+#include "printing/ItemSession.h"
 #include "printing/PrintJobs.h"
 
 #include <algorithm>
@@ -33,6 +34,8 @@ struct TPrintRequest
     std::string label;
     TTerminalAnswers answers;
     std::optional<double> date;
+    std::int32_t count = 1;               // item: labels per code
+    std::optional<TProconData> procon;    // item: the Procon dialog's answer
 };
 
 using TPrintRun =
@@ -41,7 +44,7 @@ using TPrintRun =
 struct TPrintKind
 {
     std::string_view name;
-    std::size_t values;         // positional arguments it needs
+    std::size_t values;         // positional arguments it needs; item: at least one
     std::string_view valueText; // what they are, for the usage message
     bool numbers;               // the positional values are integers
     bool takesYes;
@@ -70,6 +73,22 @@ std::optional<std::string> Parse(const TPrintKind& kind, TArguments arguments,
                 if (!request.date)
                     return "data inválida: '" + value + "'";
             }
+        } else if (argument == "--count" && kind.name == "item") {
+            if (++i == arguments.size())
+                return argument + " precisa de um valor";
+            const std::optional<std::int32_t> count = TryStrToInt(arguments[i]);
+            if (!count || *count < 0)
+                return "número inválido: '" + arguments[i] + "'";
+            request.count = *count;
+        } else if (argument == "--procon" && kind.name == "item") {
+            if (i + 3 >= arguments.size())
+                return argument + " precisa de nome, CNPJ e data";
+            const std::optional<double> date = ParseDate(arguments[i + 3]);
+            if (!date)
+                return "data inválida: '" + arguments[i + 3] + "'";
+            request.procon = TProconData{QString::fromUtf8(arguments[i + 1]),
+                                         QString::fromUtf8(arguments[i + 2]), *date};
+            i += 3;
         } else if (argument == "--yes" && kind.takesYes) {
             request.answers.yes = true;
         } else if (argument.starts_with("--")) {
@@ -78,9 +97,11 @@ std::optional<std::string> Parse(const TPrintKind& kind, TArguments arguments,
             request.values.push_back(argument);
         }
     }
-    if (request.values.size() > kind.values)
+    if (kind.name == "item" && request.values.empty())
+        return "informe " + std::string(kind.valueText);
+    if (kind.name != "item" && request.values.size() > kind.values)
         return "argumento inesperado: " + request.values[kind.values];
-    if (request.values.size() < kind.values)
+    if (kind.name != "item" && request.values.size() < kind.values)
         return "informe " + std::string(kind.valueText);
     for (const std::string& value : request.values) {
         if (kind.numbers && !TryStrToInt(value))
@@ -108,7 +129,50 @@ const std::array PrintKinds = {
             return PrintSequencia(op, registries, request.label, StrToInt(request.values[0]),
                                   StrToInt(request.values[1]), request.date.value_or(Today()));
         }},
+    // A counter session: run by PrintItems, not a job of its own.
+    TPrintKind{"item", 1, "os códigos", false, false, false, nullptr},
 };
+
+// The Procon dialog and the count, answered from the arguments.
+class TArgumentQuestions final : public TItemQuestions
+{
+public:
+    explicit TArgumentQuestions(const TPrintRequest& request) : m_request(request) {}
+    std::optional<TProconData> AskProcon() override { return m_request.procon; }
+    std::optional<QString> AskCount() override { return QString::number(m_request.count); }
+
+private:
+    const TPrintRequest& m_request;
+};
+
+// Every code as the counter window takes it, `count` labels each; a code
+// not found is told and the rest still print.
+int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& registries,
+               const TPrintRequest& request)
+{
+    std::optional<TItemSession> session;
+    try {
+        session.emplace(op, registries, request.label,
+                        TItemModes{.askCount = true, .askProcon = request.procon.has_value()});
+    } catch (const std::exception& error) {
+        op.ShowError(ItemStartMessage(error));
+        return Failed;
+    }
+    TArgumentQuestions questions(request);
+    std::int64_t sent = 0;
+    bool allFound = true;
+    for (const std::string& code : request.values) {
+        const TItemInfo info = session->Lookup(Utf8ToAnsi(code));
+        if (!info.found) {
+            op.ShowError(info.descricao);
+            allFound = false;
+        }
+        sent += session->Print(questions);
+    }
+    session.reset();
+    context.out << sent << " etiqueta(s) enviada(s)\n";
+    return allFound ? Done : Failed;
+}
 
 } // namespace
 
@@ -132,6 +196,8 @@ int PrintCommand(TCliContext& context, TArguments arguments)
     TRegistries registries;
     registries.Ports = BuildPortRegistry(op);
     registries.Labels = BuildLabelRegistry(SettingsPath());
+    if (!kind->run)
+        return PrintItems(context, op, registries, request);
     const TPrintResult result = kind->run(op, registries, request);
     if (result.outcome == TPrintOutcome::Printed)
         context.out << result.sent << " etiqueta(s) enviada(s)\n";

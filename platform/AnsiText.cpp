@@ -166,6 +166,22 @@ constexpr std::array kAccentedLetters = std::to_array<TLetter>({
     {0xDF, 0xDF, "SS", TAccent::Ligature},  {0x83, 0x83, "F", TAccent::Hook},
 });
 
+// The base letters a search compares a byte by; empty for no letter.
+std::array<std::string_view, 256> MakeBaseLetterTable()
+{
+    static constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::array<std::string_view, 256> table{};
+    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
+        table['A' + i] = kAlphabet.substr(i, 1);
+        table['a' + i] = kAlphabet.substr(i, 1);
+    }
+    for (const TLetter& letter : kAccentedLetters) {
+        table[letter.capital] = letter.base;
+        table[letter.small] = letter.base;
+    }
+    return table;
+}
+
 constexpr std::array<unsigned char, 256> MakeUpperCaseTable()
 {
     std::array<unsigned char, 256> table{};
@@ -503,6 +519,23 @@ std::string WrapText(std::string_view line, int maxCol)
     }
     result.append(line.substr(static_cast<std::size_t>(lineStart)));
     return result;
+}
+
+std::string FoldUtf8(std::string_view utf8)
+{
+    static const std::array<std::string_view, 256> kBase = MakeBaseLetterTable();
+    std::string folded;
+    folded.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const TUtf8Char decoded = DecodeUtf8(utf8, pos);
+        const int ansi = decoded.valid ? ByteOf(decoded.codePoint) : -1;
+        if (ansi >= 0 && !kBase[static_cast<std::size_t>(ansi)].empty())
+            folded += kBase[static_cast<std::size_t>(ansi)];
+        else
+            folded += utf8.substr(pos, decoded.length);
+        pos += decoded.length;
+    }
+    return folded;
 }
 
 } // namespace zev

@@ -40,6 +40,11 @@ int AnsiCompareText(std::string_view a, std::string_view b);
 // then code points, so only identical texts compare equal.
 int CollateUtf8(std::string_view a, std::string_view b);
 
+// UTF-8 text reduced to what a search compares: base letters in upper case
+// ("Açúcar", "AÇÚCAR" and "acucar" all give "ACUCAR"), ligatures spelt out
+// ("æ" "AE"); every other character kept as it is.
+std::string FoldUtf8(std::string_view utf8);
+
 // Word wrap at column maxCol: inserts CR LF after a blank, hyphen or tab so
 // that lines end no later than maxCol; never splits a word; a single or
 // double quote opens a stretch without breaks until the same quote closes

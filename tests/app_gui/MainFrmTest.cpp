@@ -53,11 +53,6 @@ protected:
     TMainForm form{windows, program.Registries(), program.Operator()};
 };
 
-const QStringList Working = {"Hoje1",       "Amanh1",     "UltimaImportao1", "daData1",
-                             "Barras1",     "Tarvo90001", "Agrupamento1",    "Edita1",
-                             "Seleo2",      "DoArquivo1", "Sequencial1",     "Importar1",
-                             "Configurao1", "Sobre1"};
-
 TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
 {
     EXPECT_EQ(form.windowTitle(), "ZEV 4.0");
@@ -93,7 +88,7 @@ TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
         EXPECT_EQ(action->text(), QString::fromUtf8(caption));
         EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
         // Items whose operations have landed work; the others wait, disabled.
-        EXPECT_EQ(action->isEnabled(), Working.contains(QString::fromLatin1(name))) << name;
+        EXPECT_TRUE(action->isEnabled()) << name;
     }
     const auto* arquivo = form.findChild<QMenu*>("Arquivo1");
     EXPECT_EQ(arquivo->title(), "Ar&quivo");

@@ -61,7 +61,7 @@ TEST(PrintCommandsTest, PrintsTheSelectionABarcodeFileAndASequenceThroughTheLabe
          "opção desconhecida: --yes",
          {},
          ""},
-        {{"item", "--label", "linha"}, 2, "", "impressão desconhecida: item", {}, ""},
+        {{"item", "--label", "linha"}, 2, "", "informe os códigos", {}, ""},
     };
     for (const auto& [arguments, status, out, err, file, printed] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());

@@ -1,0 +1,203 @@
+#include "printing/ItemFrm.h"
+
+#include "app/Operator.h"
+#include "app/Windows.h"
+#include "catalogue/Produto.h"
+#include "platform/AnsiText.h"
+#include "printing/BuscaFrm.h"
+#include "printing/ContadorFrm.h"
+#include "printing/ProconForm.h"
+
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace zev {
+
+namespace {
+
+QLabel* NewValue(const char* name)
+{
+    auto* label = new QLabel;
+    label->setObjectName(QString::fromLatin1(name));
+    label->setMinimumWidth(280);
+    return label;
+}
+
+} // namespace
+
+// The modes' questions as the small dialogs ask them.
+class TItemForm::TDialogQuestions final : public TItemQuestions
+{
+public:
+    explicit TDialogQuestions(const TWindows& windows) : m_windows(windows) {}
+
+    std::optional<TProconData> AskProcon() override
+    {
+        TProconFrm& procon = *m_windows.ProconFrm;
+        if (!procon.Execute())
+            return std::nullopt;
+        return TProconData{procon.NomeText(), procon.CnpjText(), procon.DataValue()};
+    }
+    std::optional<QString> AskCount() override
+    {
+        TContadorForm& contador = *m_windows.ContadorForm;
+        if (!contador.Execute())
+            return std::nullopt;
+        return contador.ValueText();
+    }
+
+private:
+    const TWindows& m_windows;
+};
+
+TItemForm::TItemForm(const TWindows& windows, const TRegistries& registries, TOperator& op,
+                     QWidget* parent)
+    : QDialog(parent), m_windows(windows), m_registries(registries), m_operator(op)
+{
+    setObjectName(QStringLiteral("ItemForm"));
+    setWindowTitle(QString::fromUtf8("Impressão"));
+
+    m_maskEdit = new QLineEdit;
+    m_maskEdit->setObjectName(QStringLiteral("MaskEdit"));
+    m_maskEdit->setMaxLength(14);
+    m_maskEdit->installEventFilter(this);
+    m_descrLbl = NewValue("DescrLbl");
+    m_precoLbl = NewValue("PrecoLbl");
+    QFont bold = m_precoLbl->font();
+    bold.setBold(true);
+    m_precoLbl->setFont(bold);
+    m_qCxLbl = NewValue("QCxLbl");
+    m_pCxLbl = NewValue("PCxLbl");
+    m_bitBtn1 = new QPushButton(QStringLiteral("&Busca (F5)"));
+    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    m_bitBtn1->setAutoDefault(false);
+    connect(m_bitBtn1, &QPushButton::clicked, this, [this] {
+        Guarded(&TItemForm::SearchProduct);
+        m_maskEdit->setFocus();
+    });
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Cod/PLU:"), m_maskEdit);
+    form->addRow(QString::fromUtf8("Descrição:"), m_descrLbl);
+    form->addRow(QString::fromUtf8("Preço:"), m_precoLbl);
+    form->addRow(QStringLiteral("Qtd/Cx:"), m_qCxLbl);
+    form->addRow(QString::fromUtf8("Preço Cx:"), m_pCxLbl);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_bitBtn1, 0, Qt::AlignRight);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+TItemForm::~TItemForm() = default;
+
+void TItemForm::Execute(const std::string& labelName, TItemModes modes)
+{
+    m_labelName = labelName;
+    m_modes = modes;
+    exec();
+}
+
+void TItemForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TItemForm::hideEvent(QHideEvent* event)
+{
+    // The port ends with the session, whatever closed the window.
+    m_session.reset();
+    QDialog::hideEvent(event);
+}
+
+void TItemForm::FormShow()
+{
+    m_session.reset();
+    try {
+        m_session = std::make_unique<TItemSession>(m_operator, m_registries, m_labelName, m_modes);
+    } catch (const std::exception& error) {
+        m_operator.ShowError(ItemStartMessage(error));
+        // Closes once the show has completed.
+        QTimer::singleShot(0, this, &QDialog::reject);
+    }
+    m_maskEdit->clear();
+    ClearItemInfo();
+    m_maskEdit->setFocus();
+}
+
+void TItemForm::ClearItemInfo()
+{
+    for (QLabel* label : {m_descrLbl, m_precoLbl, m_qCxLbl, m_pCxLbl})
+        label->clear();
+}
+
+bool TItemForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_maskEdit || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Guarded(&TItemForm::LookupAndPrint);
+        return true;
+    case Qt::Key_Escape:
+        reject();
+        return true;
+    case Qt::Key_F5:
+        Guarded(&TItemForm::SearchProduct);
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
+void TItemForm::Guarded(void (TItemForm::*step)())
+{
+    // Exceptions never cross the event loop.
+    try {
+        (this->*step)();
+    } catch (const std::exception& error) {
+        m_operator.ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+void TItemForm::LookupAndPrint()
+{
+    if (!m_session)
+        return;
+    const TItemInfo info = m_session->Lookup(QStringToAnsi(m_maskEdit->text()));
+    ClearItemInfo();
+    if (!info.found)
+        m_maskEdit->clear();
+    m_descrLbl->setText(info.descricao);
+    m_precoLbl->setText(info.preco);
+    m_qCxLbl->setText(info.qtdCx);
+    m_pCxLbl->setText(info.precoCx);
+    TDialogQuestions questions(m_windows);
+    m_session->Print(questions);
+    m_maskEdit->selectAll();
+}
+
+void TItemForm::SearchProduct()
+{
+    if (!m_session)
+        return;
+    TBuscaForm& busca = *m_windows.BuscaForm;
+    busca.PrepareSearch(m_session->Connection());
+    const std::unique_ptr<TProduto> produto = busca.Execute();
+    if (!produto)
+        return;
+    m_session->ForgetLastKey();
+    m_maskEdit->setText(AnsiToQString(produto->barras.front()));
+    m_maskEdit->selectAll();
+    LookupAndPrint();
+}
+
+} // namespace zev

@@ -1,0 +1,267 @@
+#include "printing/ItemSession.h"
+
+#include "app/Hashes.h"
+#include "platform/AnsiText.h"
+#include "platform/Regional.h"
+#include "printing/Busca.h"
+#include "tests/printing/PrintTestSupport.h"
+
+#include <deque>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+// The fields the counter sets, one label a line: key, barcode, supplier,
+// manufacture date.
+class TCamposLabel final : public TBaseLabel
+{
+public:
+    TCamposLabel() : TBaseLabel("campos", "", QImage(), "H\r\n", "Campos", "1") {}
+    // clang-format off
+    void RenderFirst(const TProduto&, std::string& t, double) const override { t = "?"; }
+    void RenderNext(const TProduto&, std::string& t, double) const override { t = "?"; }
+    void RenderLast(const TProduto&, std::string& t, double) const override { t = "?"; }
+    // clang-format on
+    void RenderSingle(const TProduto& p, std::string& t, double date) const override
+    {
+        t = std::to_string(p.key) + "|" + p.barra + "|" + p.fornecedorDescricao + "|" +
+            DateToStr(p.fabricacao) + "|" + DateToStr(date) + "\r\n";
+    }
+};
+
+// Answers the modes' questions in order; "-" is Cancela.
+class TAnswers final : public TItemQuestions
+{
+public:
+    std::deque<std::string> counts;
+    std::deque<std::optional<TProconData>> procons;
+    int asked = 0;
+
+    std::optional<TProconData> AskProcon() override
+    {
+        ++asked;
+        EXPECT_FALSE(procons.empty());
+        const std::optional<TProconData> answer = procons.front();
+        procons.pop_front();
+        return answer;
+    }
+    std::optional<QString> AskCount() override
+    {
+        ++asked;
+        EXPECT_FALSE(counts.empty());
+        const std::string answer = counts.front();
+        counts.pop_front();
+        if (answer == "-")
+            return std::nullopt;
+        return QString::fromStdString(answer);
+    }
+};
+
+// ARROZ (2) has the box CX ARROZ (4, 6 units at 30,00) and ACUCAR (9)
+// none; ACUCAR's barcode is kept without its zeros, as the import does.
+const char* const Balcao =
+    "insert into produto (produto_key, descricao, caixa, pai, fator_preco, preco_normal) values "
+    "  (2, 'ARROZ', 0, null, null, 5.5), (4, 'CX ARROZ', 1, 2, 6, 30), (9, 'ACUCAR', 0, null, null, 4);"
+    "insert into item values ('789100', 2), ('1789100', 4), ('999', 9)";
+
+class ItemSessionTest : public PrintTest
+{
+protected:
+    ItemSessionTest()
+    {
+        program.Registries().Labels->LabelHash.SetItem("campos", std::make_unique<TCamposLabel>());
+        Sql(Balcao);
+    }
+};
+
+TEST_F(ItemSessionTest, EnterPrintsAsTheModesAndSettingsSay)
+{
+    const TProconData procon{QStringLiteral("Ana"), QStringLiteral("12.345.678/0001-99"),
+                             EncodeDate(2026, 3, 1)};
+    struct TCase
+    {
+        const char* name;
+        const char* geral;
+        TItemModes modes;
+        std::vector<std::string> codes;
+        std::deque<std::string> counts;
+        std::deque<std::optional<TProconData>> procons;
+        const char* labels; // as Marks writes them; "" : the header only
+    };
+    // clang-format off
+    const TCase cases[] = {
+        {"same code twice prints once", "", {}, {"999", "999"}, {}, {}, "S9"},
+        {"A, B, A prints nothing", "", {}, {"999", "789100", "999"}, {}, {}, ""},
+        {"not found in between resets", "", {}, {"999", "5", "999"}, {}, {}, ""},
+        {"auto-print", "Imp Autom=1", {}, {"999", "999"}, {}, {}, "S9 S9"},
+        {"count 5", "", {true, false}, {"999"}, {"5"}, {}, "S9 S9 S9 S9 S9"},
+        {"count cancelled", "", {true, false}, {"999"}, {"-"}, {}, ""},
+        {"count 0", "Imp Autom=1", {true, false}, {"999"}, {"0"}, {}, ""},
+        {"procon at once", "", {false, true}, {"999"}, {}, {procon}, "S9"},
+        {"procon cancelled", "", {false, true}, {"999", "999"}, {}, {{}, {}}, "S9"},
+        {"wholesale prints the first box", "Atacado=1\r\nImp Autom=1", {}, {"789100"}, {}, {}, "S4"},
+        {"no wholesale: the unit", "Imp Autom=1", {}, {"789100"}, {}, {}, "S2"},
+        {"a box typed directly", "Imp Autom=1", {}, {"1789100"}, {}, {}, "S4"},
+        {"leading zeros", "Imp Autom=1", {}, {"000999"}, {}, {}, "S9"},
+    };
+    // clang-format on
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
+        *port = TTestPort();
+        TAnswers answers;
+        answers.counts = c.counts;
+        answers.procons = c.procons;
+        {
+            TItemSession session(op(), registries(), "marca", c.modes);
+            for (const std::string& code : c.codes)
+                session.Enter(code, answers);
+            EXPECT_EQ(port->ends, 0);
+        }
+        EXPECT_EQ(answers.counts.size() + answers.procons.size(), 0u);
+        EXPECT_EQ(port->starts, 1);
+        EXPECT_EQ(port->ends, 1);
+        std::string written;
+        for (const std::string& block : port->blocks)
+            written += block;
+        EXPECT_EQ(written, *c.labels ? Marks(c.labels) : "H\r\n");
+    }
+}
+
+TEST_F(ItemSessionTest, LabelsCarryTheCodeAsTypedAndTheProconDataToTheFile)
+{
+    program.WriteSettings("[Labels]\r\ncampos=FILE:\r\n[Geral]\r\nAtacado=1\r\n");
+    const QString output = Output();
+    TAnswers answers;
+    answers.procons = {TProconData{QString::fromUtf8("Irmãos"), QStringLiteral("  .   .   /    -  "),
+                                   EncodeDate(2026, 2, 27)}};
+    {
+        TItemSession session(op(), registries(), "campos", {false, true});
+        EXPECT_EQ(session.Enter("0789100", answers), 1);
+    }
+    const std::string today = DateToStr(Today());
+    EXPECT_EQ(ReadFileBytes(output),
+              "H\r\n4|0789100|Irm\xE3os (  .   .   /    -  )|27/02/2026|" + today + "\r\n");
+}
+
+TEST_F(ItemSessionTest, LookupShowsTheUnitOrTheBoxLayout)
+{
+    struct TCase
+    {
+        const char* geral;
+        const char* code;
+        TItemInfo info;
+    };
+    const TCase cases[] = {
+        {"", "0999", {true, "ACUCAR", "4,00", "", ""}},
+        {"", "789100", {true, "ARROZ", "5,50", "", ""}},
+        {"Atacado=1", "789100", {true, "CX ARROZ", "5,50", "6,00", "30,00"}},
+        {"", "1789100", {true, "CX ARROZ", "5,50", "6,00", "30,00"}},
+        {"", "12", {false, QString::fromUtf8("*** NÃO ENCONTRADO ***"), "", "", ""}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.code);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
+        TItemSession session(op(), registries(), "marca", {});
+        const TItemInfo info = session.Lookup(c.code);
+        EXPECT_EQ(info.found, c.info.found);
+        EXPECT_EQ(info.descricao, c.info.descricao);
+        EXPECT_EQ(info.preco, c.info.preco);
+        EXPECT_EQ(info.qtdCx, c.info.qtdCx);
+        EXPECT_EQ(info.precoCx, c.info.precoCx);
+    }
+}
+
+TEST_F(ItemSessionTest, AFailedStartSaysWhyAndLeavesNoPortStarted)
+{
+    struct TCase
+    {
+        const char* labels;
+        bool refuseStart;
+        std::set<std::size_t> refused;
+        std::optional<std::size_t> failAt;
+        const char* reason;
+        int ends;
+    };
+    const TCase cases[] = {
+        {"", false, {}, {}, "Key \"marca\" not found", 0},
+        {"marca=NADA:", false, {}, {}, "Key \"NADA:\" not found", 0},
+        {"marca=TESTE:", true, {}, {}, "(StartData)", 0},
+        {"marca=TESTE:", false, {0}, {}, "(SendData)", 1},
+        {"marca=TESTE:", false, {}, 0, "Erro de entrada/saída", 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        program.WriteSettings(std::string("[Labels]\r\n") + c.labels + "\r\n");
+        *port = TTestPort();
+        port->refuseStart = c.refuseStart;
+        port->refused = c.refused;
+        port->failAt = c.failAt;
+        try {
+            TItemSession session(op(), registries(), "marca", {});
+            ADD_FAILURE() << "started";
+        } catch (const std::exception& error) {
+            EXPECT_EQ(ItemStartMessage(error),
+                      QString::fromUtf8("Não foi possível inicializar a impressora ") +
+                          QString::fromUtf8(c.reason));
+        }
+        EXPECT_EQ(port->ends, c.ends);
+        EXPECT_EQ(op().StatusTexts().back(), QString());
+    }
+}
+
+TEST_F(ItemSessionTest, AnErrorWhilePrintingStillEndsThePort)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\nImp Autom=1\r\n");
+    port->failAt = 1;
+    TAnswers answers;
+    answers.counts = {"x"};
+    {
+        TItemSession session(op(), registries(), "marca", {});
+        EXPECT_THROW(session.Enter("999", answers), EInOutError);
+        TItemSession counting(op(), registries(), "marca", {true, false});
+        EXPECT_THROW(counting.Enter("999", answers), EConvertError);
+    }
+    EXPECT_EQ(port->starts, 2);
+    EXPECT_EQ(port->ends, 2);
+}
+
+TEST_F(ItemSessionTest, SearchIgnoresCaseAndAccentsAndStopsAt500)
+{
+    Sql("update produto set descricao = 'AÇÚCAR UNIÃO' where produto_key = 9;"
+        "update produto set descricao = 'Açúcar mascavo', preco_oferta = 2.25, "
+        "  data_inicial = '2000-01-01', data_final = '2999-01-01' where produto_key = 2");
+    const std::unique_ptr<TConnection> connection = OpenDatabase();
+    for (const char* text : {"acucar", "AÇÚCAR", "Açúcar", "çuc"}) {
+        SCOPED_TRACE(text);
+        const TBuscaResult found = SearchProdutos(*connection, QString::fromUtf8(text), Today());
+        ASSERT_EQ(found.count, 2);
+        EXPECT_EQ(found.rows[0].key, 2);
+        EXPECT_EQ(found.rows[0].descricao, "A\xE7\xFA" "car mascavo");
+        EXPECT_EQ(PrecoText(found.rows[0].preco), "2,25");
+        EXPECT_EQ(found.rows[1].key, 9);
+        EXPECT_EQ(PrecoText(found.rows[1].preco), "4");
+    }
+    EXPECT_EQ(SearchProdutos(*connection, QStringLiteral("  "), Today()).count, 0);
+
+    for (const int extra : {499, 500}) {
+        Sql("delete from produto where produto_key > 100");
+        TTransaction transaction(*connection);
+        TQuery& insert = connection->Query(
+            "insert into produto (produto_key, descricao, caixa) values (?, ?, 0)");
+        for (int key = 101; key < 101 + extra; ++key)
+            insert.Bind(0, key).BindText(1, "ARROZ " + std::to_string(key)).Exec();
+        transaction.Commit();
+        const TBuscaResult found = SearchProdutos(*connection, QStringLiteral("arroz"), Today());
+        SCOPED_TRACE(found.count);
+        EXPECT_EQ(found.count, extra + 1);
+        EXPECT_EQ(found.rows.size(), found.TooMany() ? 0u : 500u);
+        EXPECT_EQ(found.TooMany(), extra == 500);
+    }
+    EXPECT_EQ(TooManyMessage(501),
+              QString::fromUtf8("Número de resultados muito grande (501)\rMelhore sua busca"));
+}
+
+} // namespace
