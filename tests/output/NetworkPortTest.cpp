@@ -2,100 +2,13 @@
 #include "output/PortRegistry.h"
 #include "tests/output/OutputTestSupport.h"
 
-#include <arpa/inet.h>
-#include <future>
-#include <mutex>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "tests/support/LoopbackPrinter.h"
 
 using namespace zev;
 using namespace zev::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A socket of the test's own on the loopback, at a port the system picks;
-// closed with the test.
-class TLoopbackSocket
-{
-public:
-    // `receiveBuffer`: small, so that a printer that stops reading fills
-    // the connection soon. `listening` false: bound only, so connections
-    // are refused.
-    explicit TLoopbackSocket(int family = AF_INET, int receiveBuffer = 0, bool listening = true)
-        : m_fd(socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-        if (receiveBuffer > 0)
-            setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        sockaddr_storage address{};
-        socklen_t length = 0;
-        if (family == AF_INET6) {
-            auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
-            v6.sin6_family = AF_INET6;
-            v6.sin6_addr = in6addr_loopback;
-            length = sizeof v6;
-        } else {
-            auto& v4 = reinterpret_cast<sockaddr_in&>(address);
-            v4.sin_family = AF_INET;
-            v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            length = sizeof v4;
-        }
-        EXPECT_EQ(bind(m_fd, reinterpret_cast<sockaddr*>(&address), length), 0);
-        EXPECT_EQ(getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        m_port = ntohs(family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
-                                          : reinterpret_cast<sockaddr_in&>(address).sin_port);
-        if (listening) {
-            EXPECT_EQ(listen(m_fd, 4), 0);
-        }
-    }
-    ~TLoopbackSocket()
-    {
-        for (const int fd : m_accepted)
-            close(fd);
-        close(m_fd);
-    }
-    TLoopbackSocket(const TLoopbackSocket&) = delete;
-    TLoopbackSocket& operator=(const TLoopbackSocket&) = delete;
-
-    std::uint16_t Port() const { return m_port; }
-
-    // The next connection, once a client made it.
-    int Accept()
-    {
-        const int fd = accept(m_fd, nullptr, nullptr);
-        const std::lock_guard lock(m_mutex);
-        m_accepted.push_back(fd);
-        return fd;
-    }
-    // A connection closed now: with data unread, the client gets a reset.
-    void Close(int fd)
-    {
-        const std::lock_guard lock(m_mutex);
-        std::erase(m_accepted, fd);
-        close(fd);
-    }
-
-    // A printer that reads the whole job, then closes its side.
-    std::future<std::string> ReadJob()
-    {
-        return std::async(std::launch::async, [this] {
-            const int fd = Accept();
-            std::string received;
-            char buffer[65536];
-            ssize_t got = 0;
-            while ((got = read(fd, buffer, sizeof buffer)) > 0)
-                received.append(buffer, static_cast<std::size_t>(got));
-            shutdown(fd, SHUT_WR);
-            return received;
-        });
-    }
-
-private:
-    int m_fd;
-    std::uint16_t m_port = 0;
-    std::mutex m_mutex;
-    std::vector<int> m_accepted;
-};
 
 const TNetworkBounds ShortBounds{1000ms, 300ms, 200ms};
 
@@ -183,7 +96,7 @@ TEST_F(NetworkPortTest, TheLaterOfTwoEntriesCountsAndTheDriverComesLast)
 // was asked for, and the message.
 TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
 {
-    TLoopbackSocket refusing(AF_INET, 0, false);
+    TLoopbackPrinter refusing(AF_INET, 0, false);
     const std::string refused = std::to_string(refusing.Port());
     struct TCase
     {
@@ -228,7 +141,7 @@ TEST_F(NetworkPortTest, EveryByteArrivesUnchangedOverIPv4AndIPv6)
          {std::pair{AF_INET, "127.0.0.1"}, std::pair{AF_INET6, "[::1]"},
           std::pair{AF_INET, "etiquetas.loja"}}) {
         SCOPED_TRACE(host);
-        TLoopbackSocket printer(family);
+        TLoopbackPrinter printer(family);
         std::future<std::string> job = printer.ReadJob();
         TNetworkPort& port = PortFor(Entry(host, printer.Port()));
         const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", EveryByte(),
@@ -249,7 +162,7 @@ TEST_F(NetworkPortTest, EveryByteArrivesUnchangedOverIPv4AndIPv6)
 
 TEST_F(NetworkPortTest, APrinterThatNeverReadsFailsAtTheBound)
 {
-    TLoopbackSocket printer(AF_INET, 4096);
+    TLoopbackPrinter printer(AF_INET, 4096);
     TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
     ASSERT_TRUE(port.StartData(Ini()));
     printer.Accept();
@@ -270,7 +183,7 @@ TEST_F(NetworkPortTest, APrinterThatNeverReadsFailsAtTheBound)
 
 TEST_F(NetworkPortTest, ASlowButSteadyPrinterGetsEverything)
 {
-    TLoopbackSocket printer(AF_INET, 4096);
+    TLoopbackPrinter printer(AF_INET, 4096);
     TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
     ASSERT_TRUE(port.StartData(Ini()));
     TSlowReader reader(printer.Accept(), 8192, 10ms);
@@ -302,7 +215,7 @@ TEST_F(NetworkPortTest, APrinterThatDropsTheConnectionFailsTheJob)
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.size);
         op.ClearMessages();
-        TLoopbackSocket printer(AF_INET, 4096);
+        TLoopbackPrinter printer(AF_INET, 4096);
         TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
         std::future<void> dropped = std::async(std::launch::async, [&] {
             const int fd = printer.Accept();
