@@ -1,5 +1,6 @@
 // zev-cli ports and zev-cli send: the printer ports this machine has (a
-// network port with its address), and a file sent to one of them as a print job, for checking a printer connection.
+// network port with its address), and a file sent to one of them as a print job, for checking a
+// printer connection.
 
 #include "app/Settings.h"
 #include "cli/Cli.h"

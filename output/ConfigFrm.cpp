@@ -157,8 +157,7 @@ QWidget* TConfigForm::CreateEtiquetasTab()
     m_labelImg->setScaledContents(true);
     m_portCmb = NewDropDownList("PortCmb");
     m_button1 = Named(new QPushButton(QStringLiteral("&Configura")), "Button1");
-    m_novaRedeBtn =
-        Named(new QPushButton(Text("&Nova impressora de rede…")), "NovaRedeBtn");
+    m_novaRedeBtn = Named(new QPushButton(Text("&Nova impressora de rede…")), "NovaRedeBtn");
 
     auto* listButtons = new QHBoxLayout;
     listButtons->addWidget(m_speedButton1);

@@ -28,8 +28,8 @@ std::optional<std::uint16_t> PortNumber(std::string_view text, std::string& erro
 {
     unsigned value = 0;
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || failure != std::errc() || end != text.data() + text.size() ||
-        value < 1 || value > 65535) {
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > 65535) {
         error = "o número da porta \"" + AnsiToUtf8(text) + "\" não está entre 1 e 65535";
         return std::nullopt;
     }
@@ -85,8 +85,9 @@ std::optional<TNetworkAddress> ParseNetworkAddress(std::string_view text, std::s
         address.host = text;
     }
     if (!ValidHost(address.host)) {
-        error = address.host.empty() ? "falta o nome ou endereço da impressora"
-                                     : "o nome \"" + AnsiToUtf8(address.host) + "\" não é um endereço";
+        error = address.host.empty()
+                    ? "falta o nome ou endereço da impressora"
+                    : "o nome \"" + AnsiToUtf8(address.host) + "\" não é um endereço";
         return std::nullopt;
     }
     if (!port.empty()) {
@@ -276,8 +277,8 @@ bool TNetworkPort::EndData()
         ShowNotTaken();
         break;
     case TTcpConnection::TResult::Failed:
-        ShowFailure("A impressora da porta " + Where() + " não recebeu todos os dados: " +
-                    connection->LastError());
+        ShowFailure("A impressora da porta " + Where() +
+                    " não recebeu todos os dados: " + connection->LastError());
         break;
     }
     connection->Abort();
@@ -291,8 +292,8 @@ void TNetworkPort::ShowNotTaken()
 
 void TNetworkPort::ShowFailure(const std::string& what)
 {
-    m_operator.ShowError(
-        Utf8(what + ". Verifique se a impressora está ligada e na rede e se o endereço está certo."));
+    m_operator.ShowError(Utf8(
+        what + ". Verifique se a impressora está ligada e na rede e se o endereço está certo."));
 }
 
 TNetworkDriver::TNetworkDriver(TOperator& op, QString settingsPath, TResolver resolver,

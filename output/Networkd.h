@@ -92,9 +92,9 @@ private:
     std::string m_name;
     TResolver m_resolver;
     TNetworkBounds m_bounds;
-    std::string m_address;                      // of the running job
+    std::string m_address;                        // of the running job
     std::unique_ptr<TTcpConnection> m_connection; // open during a job
-    bool m_stalled = false;                     // a block of this job was not taken
+    bool m_stalled = false;                       // a block of this job was not taken
 };
 
 class TNetworkDriver final : public TPrinterDriver

@@ -30,10 +30,9 @@ void TPortRegistry::AddPort(const TPrinterDriver& owner, std::unique_ptr<TPrinte
         m_driverOf.erase(earlier);
     }
     TPrinterPort* added = port.get();
-    const auto place = std::upper_bound(m_ports.begin(), m_ports.end(), name,
-                                        [](const std::string& key, const TPrinterPort* other) {
-                                            return key < other->GetName();
-                                        });
+    const auto place = std::upper_bound(
+        m_ports.begin(), m_ports.end(), name,
+        [](const std::string& key, const TPrinterPort* other) { return key < other->GetName(); });
     m_ports.insert(place, added);
     m_driverOf[added] = &owner;
     m_portHash.SetItem(name, std::move(port));

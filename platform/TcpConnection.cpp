@@ -118,7 +118,8 @@ TTcpConnection::Connect(const std::vector<TSocketAddress>& addresses,
         const Clock::time_point until =
             now + (deadline - now) / static_cast<long>(addresses.size() - i);
         const TSocketAddress& address = addresses[i];
-        const int fd = socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const int fd =
+            socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0) {
             lastError = errno;
             continue;
@@ -157,7 +158,8 @@ TTcpConnection::~TTcpConnection()
     close(m_fd);
 }
 
-TTcpConnection::TResult TTcpConnection::Write(std::string_view data, std::chrono::milliseconds bound)
+TTcpConnection::TResult TTcpConnection::Write(std::string_view data,
+                                              std::chrono::milliseconds bound)
 {
     TNoProgressClock clock(bound);
     while (!data.empty()) {

@@ -26,7 +26,8 @@ protected:
                        "[Portas]\r\nCOM9:=" + line.Device().toStdString() +
                            "\r\nLPT9:=" + home.File("lpt9.prn").toStdString() +
                            "\r\n[COM9:]\r\nFLOWCONTROL=0\r\n[Rede]\r\nZEBRA1:=127.0.0.1:" +
-                           std::to_string(printer.Port()) + "\r\nBALCAO:=[::1]\r\nRECUSA:=127.0.0.1:" +
+                           std::to_string(printer.Port()) +
+                           "\r\nBALCAO:=[::1]\r\nRECUSA:=127.0.0.1:" +
                            std::to_string(refusing.Port()) + "\r\n");
     }
 

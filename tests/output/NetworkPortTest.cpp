@@ -112,7 +112,8 @@ TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
          "não está entre 1 e 65535. Corrija-o em Configuração, Etiquetas, \"Configura\"."},
         {"IMP:=balcao", "balcao 9100",
          "Não foi possível encontrar a impressora da porta IMP: (balcao:9100): nome não "
-         "encontrado" + check},
+         "encontrado" +
+             check},
         {"IMP:=127.0.0.1:" + refused, "127.0.0.1 " + refused,
          "Não foi possível conectar à impressora da porta IMP: (127.0.0.1:" + refused +
              "): conexão recusada" + check},
@@ -250,9 +251,10 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
               (std::vector<TNetworkPortChoice>{{"ZEBRA1:", false, "::1", 9200},
                                                {"ZEBRA1:", false, "::1", 9200},
                                                {"ZEBRA1:", false, "minha impressora", 9100}}));
-    EXPECT_EQ(op.Messages(),
-              (std::vector<TOperatorMessage>{
-                  {"warning", "Endereço inválido: o nome \"minha impressora\" não é um endereço."}}));
+    EXPECT_EQ(
+        op.Messages(),
+        (std::vector<TOperatorMessage>{
+            {"warning", "Endereço inválido: o nome \"minha impressora\" não é um endereço."}}));
     EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\n");
 
     op.ClearMessages();
@@ -261,8 +263,7 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
     EXPECT_EQ(AddNetworkPort(*registry, Ini()), "BALCAO:");
     EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
                                  {"warning", "Já existe uma porta ZEBRA1:. Escolha outro nome."}}));
-    EXPECT_EQ(IniContent(),
-              "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\nBALCAO:=etiquetas.loja:9102\r\n");
+    EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\nBALCAO:=etiquetas.loja:9102\r\n");
     EXPECT_EQ(&registry->DriverOf(registry->Port("BALCAO:")), registry->DriverList().back().get());
     EXPECT_EQ(Names(registry->PortList()),
               (std::vector<std::string>{"BALCAO:", "FILE:", "NULL:", "ZEBRA1:"}));

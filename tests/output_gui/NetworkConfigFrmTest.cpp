@@ -26,11 +26,17 @@ TEST(NetworkConfigFrmTest, OkReturnsWhatWasTypedAndTheNameOnlyOfANewPort)
         TNetworkPortChoice expected;
     };
     const std::vector<TCase> cases = {
-        {{"", true, "", 9100}, "Nova impressora de rede", true,
+        {{"", true, "", 9100},
+         "Nova impressora de rede",
+         true,
          {"BALCAO:", true, "etiquetas.loja", 9101}},
-        {{"ZEBRA1:", false, "127.0.0.1", 9100}, "ZEBRA1:", true,
+        {{"ZEBRA1:", false, "127.0.0.1", 9100},
+         "ZEBRA1:",
+         true,
          {"ZEBRA1:", false, "etiquetas.loja", 9101}},
-        {{"ZEBRA1:", false, "127.0.0.1", 9100}, "ZEBRA1:", false,
+        {{"ZEBRA1:", false, "127.0.0.1", 9100},
+         "ZEBRA1:",
+         false,
          {"ZEBRA1:", false, "127.0.0.1", 9100}},
     };
     for (const TCase& c : cases) {

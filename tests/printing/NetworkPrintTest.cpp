@@ -38,13 +38,14 @@ TEST_F(PrintTest, TheSelectionReachesANetworkPrinter)
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages.back(),
               (TOperatorMessage{"error", QString::fromUtf8("Não foi possível enviar dados")}));
-    EXPECT_EQ(messages[messages.size() - 2],
-              (TOperatorMessage{"error", QString::fromUtf8(
-                                             "Não foi possível conectar à impressora da porta "
-                                             "RECUSA: (127.0.0.1:" +
-                                             std::to_string(refusing.Port()) +
-                                             "): conexão recusada. Verifique se a impressora "
-                                             "está ligada e na rede e se o endereço está certo.")}));
+    EXPECT_EQ(
+        messages[messages.size() - 2],
+        (TOperatorMessage{"error",
+                          QString::fromUtf8("Não foi possível conectar à impressora da porta "
+                                            "RECUSA: (127.0.0.1:" +
+                                            std::to_string(refusing.Port()) +
+                                            "): conexão recusada. Verifique se a impressora "
+                                            "está ligada e na rede e se o endereço está certo.")}));
 }
 
 } // namespace
