@@ -2,6 +2,7 @@
 
 #include "app/MainFrm.h"
 #include "app/Windows.h"
+#include "output/NetworkConfigFrm.h"
 #include "output/SerialConfigFrm.h"
 #include "printing/TipoFrm.h"
 #include "selection/ArvoreFrm.h"
@@ -144,6 +145,13 @@ bool TGuiOperator::EditSerialLine(const QString& portName, const QString& device
     // Only before start-up made its windows, or after they are gone.
     TSerialConfigForm form(DialogParent(m_windows));
     return form.Execute(portName, devicePath, choice);
+}
+
+// A fresh dialog every time: it opens on the port's stored address.
+bool TGuiOperator::EditNetworkPort(TNetworkPortChoice& choice)
+{
+    TNetworkConfigForm form(DialogParent(m_windows));
+    return form.Execute(choice);
 }
 
 // A fresh dialog for every date selection: it always opens on "Todos".

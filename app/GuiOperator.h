@@ -1,8 +1,8 @@
 #pragma once
 
 // The operator as the program's windows answer it: message boxes titled
-// with the program's title, Qt's own file dialogs, the serial settings
-// dialog and the main window's status panel.
+// with the program's title, Qt's own file dialogs, the serial and network
+// port dialogs and the main window's status panel.
 
 #include "app/Operator.h"
 
@@ -39,6 +39,7 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    bool EditNetworkPort(TNetworkPortChoice& choice) override;
     int ChooseTipo() override;
     std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;

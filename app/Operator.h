@@ -41,6 +41,18 @@ struct TSerialLineChoice
     bool operator==(const TSerialLineChoice&) const = default;
 };
 
+// The network port dialog: the port's name (typed only for a new port),
+// the printer's host name or address and its TCP port number.
+struct TNetworkPortChoice
+{
+    QString name;
+    bool newPort = false;
+    QString host;
+    int port = 9100;
+
+    bool operator==(const TNetworkPortChoice&) const = default;
+};
+
 // A branch of the department tree confirmed in its dialog: the level
 // ('D' department, 'S' section, 'G' group, 'U' subgroup) and the row's key.
 struct TArvoreChoice
@@ -72,6 +84,15 @@ public:
     // operator confirms, with the positions chosen in `choice`.
     virtual bool EditSerialLine(const QString& portName, const QString& devicePath,
                                 TSerialLineChoice& choice) = 0;
+
+    // The network port's dialog, opened on `choice`; true when the operator
+    // confirms, with what was typed in `choice`. An operator without
+    // dialogs (the command line) never confirms.
+    virtual bool EditNetworkPort(TNetworkPortChoice& choice)
+    {
+        (void)choice;
+        return false;
+    }
 
     // The type dialog of a date selection: 1 "Todos", 2 "Preços Normais",
     // 3 "Ofertas"; -1 when the operator cancels.

@@ -40,6 +40,9 @@ inline constexpr std::string_view Parity = "PARITY";
 inline constexpr std::string_view FlowControl = "FLOWCONTROL";
 inline constexpr std::string_view Filename = "Filename";
 
+// Section "Rede": one network printer port per key, name = host[:port].
+inline constexpr std::string_view Rede = "Rede";
+
 } // namespace settings
 
 } // namespace zev

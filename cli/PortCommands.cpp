@@ -1,9 +1,11 @@
-// zev-cli ports and zev-cli send: the printer ports this machine has, and a
-// file sent to one of them as a print job, for checking a printer connection.
+// zev-cli ports and zev-cli send: the printer ports this machine has (a
+// network port with its address), and a file sent to one of them as a print job, for checking a
+// printer connection.
 
 #include "app/Settings.h"
 #include "cli/Cli.h"
 #include "cli/TerminalOperator.h"
+#include "output/Networkd.h"
 #include "output/PortRegistry.h"
 #include "output/StartedPort.h"
 #include "platform/AnsiText.h"
@@ -23,6 +25,15 @@ bool IsDevicePort(std::string_view name)
     return name.starts_with("COM") || name.starts_with("LPT");
 }
 
+// With its port number; an address that is none, as written.
+std::string NetworkAddressListed(const QString& settingsPath, std::string_view name)
+{
+    const std::string stored = LoadNetworkAddress(settingsPath, name).value_or("");
+    std::string error;
+    const std::optional<TNetworkAddress> address = ParseNetworkAddress(stored, error);
+    return address ? NetworkAddressText(*address) : stored;
+}
+
 } // namespace
 
 int PortsCommand(TCliContext& context, TArguments arguments)
@@ -35,7 +46,9 @@ int PortsCommand(TCliContext& context, TArguments arguments)
     for (const TPrinterPort* port : registry->PortList()) {
         const std::string name = port->GetName();
         context.out << AnsiToUtf8(name) << '\t' << registry->DriverOf(*port).GetName();
-        if (IsDevicePort(name))
+        if (dynamic_cast<const TNetworkPort*>(port) != nullptr)
+            context.out << '\t' << AnsiToUtf8(NetworkAddressListed(SettingsPath(), name));
+        else if (IsDevicePort(name))
             context.out << '\t' << PortDevicePath(name, settings).toStdString();
         context.out << '\n';
     }

@@ -3,6 +3,7 @@
 #include "app/DialogButtons.h"
 #include "app/Registries.h"
 #include "app/Settings.h"
+#include "output/Networkd.h"
 #include "platform/AnsiText.h"
 #include "platform/Profile.h"
 
@@ -156,6 +157,7 @@ QWidget* TConfigForm::CreateEtiquetasTab()
     m_labelImg->setScaledContents(true);
     m_portCmb = NewDropDownList("PortCmb");
     m_button1 = Named(new QPushButton(QStringLiteral("&Configura")), "Button1");
+    m_novaRedeBtn = Named(new QPushButton(Text("&Nova impressora de rede…")), "NovaRedeBtn");
 
     auto* listButtons = new QHBoxLayout;
     listButtons->addWidget(m_speedButton1);
@@ -175,6 +177,7 @@ QWidget* TConfigForm::CreateEtiquetasTab()
     grid->addWidget(porta, 3, 0);
     grid->addWidget(m_portCmb, 3, 1);
     grid->addWidget(m_button1, 3, 2);
+    grid->addWidget(m_novaRedeBtn, 4, 1, 1, 2, Qt::AlignRight);
 
     connect(m_labelLst, &QListWidget::itemSelectionChanged, this, &TConfigForm::LabelLstClick);
     connect(m_labelLst, &QListWidget::itemClicked, this, &TConfigForm::LabelLstClick);
@@ -182,6 +185,7 @@ QWidget* TConfigForm::CreateEtiquetasTab()
     connect(m_speedButton2, &QToolButton::clicked, this, &TConfigForm::SpeedButton2Click);
     connect(m_labelCmb, &QComboBox::activated, this, &TConfigForm::LabelCmbChange);
     connect(m_button1, &QPushButton::clicked, this, &TConfigForm::Button1Click);
+    connect(m_novaRedeBtn, &QPushButton::clicked, this, &TConfigForm::NovaRedeBtnClick);
 
     auto* page = Named(new QWidget, "TabSheet2");
     auto* layout = new QVBoxLayout(page);
@@ -401,6 +405,22 @@ void TConfigForm::Button1Click()
         .PortList()
         .at(static_cast<std::size_t>(selected))
         ->Configure(SettingsPath());
+}
+
+void TConfigForm::NovaRedeBtnClick()
+{
+    const std::optional<std::string> added = AddNetworkPort(*m_registries.Ports, SettingsPath());
+    if (!added)
+        return;
+    // Only the port list changes: a label chosen for the new port stays chosen.
+    m_portCmb->clear();
+    int position = -1;
+    for (const TPrinterPort* port : m_registries.PortRegistry().PortList()) {
+        if (port->GetName() == *added)
+            position = m_portCmb->count();
+        m_portCmb->addItem(AnsiToQString(port->GetName()));
+    }
+    m_portCmb->setCurrentIndex(position);
 }
 
 void TConfigForm::BitBtn1Click()

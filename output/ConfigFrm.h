@@ -60,6 +60,8 @@ private:
     void SpeedButton1Click();
     void SpeedButton2Click();
     void Button1Click();
+    // "Nova impressora de rede…": a network port made and selected.
+    void NovaRedeBtnClick();
     void BitBtn1Click();
 
     const TRegistries& m_registries;
@@ -87,6 +89,7 @@ private:
     QLabel* m_labelImg = nullptr;
     QComboBox* m_portCmb = nullptr;
     QPushButton* m_button1 = nullptr;
+    QPushButton* m_novaRedeBtn = nullptr;
 };
 
 } // namespace zev

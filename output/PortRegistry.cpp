@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "output/Filed.h"
+#include "output/Networkd.h"
 #include "output/Nulld.h"
 #include "output/Paralleld.h"
 #include "output/Seriald.h"
@@ -16,22 +17,25 @@ void TPortRegistry::AddDriver(std::unique_ptr<TPrinterDriver> driver)
 {
     const TPrinterDriver& owner = *driver;
     m_drivers.push_back(std::move(driver));
-    for (std::unique_ptr<TPrinterPort>& port : m_drivers.back()->GetPorts()) {
-        const std::string name = port->GetName();
-        if (m_portHash.Exists(name)) {
-            const TPrinterPort* earlier = &m_portHash.Item(name);
-            std::erase(m_ports, earlier);
-            m_driverOf.erase(earlier);
-        }
-        TPrinterPort* added = port.get();
-        const auto place = std::upper_bound(m_ports.begin(), m_ports.end(), name,
-                                            [](const std::string& key, const TPrinterPort* other) {
-                                                return key < other->GetName();
-                                            });
-        m_ports.insert(place, added);
-        m_driverOf[added] = &owner;
-        m_portHash.SetItem(name, std::move(port));
+    for (std::unique_ptr<TPrinterPort>& port : m_drivers.back()->GetPorts())
+        AddPort(owner, std::move(port));
+}
+
+void TPortRegistry::AddPort(const TPrinterDriver& owner, std::unique_ptr<TPrinterPort> port)
+{
+    const std::string name = port->GetName();
+    if (m_portHash.Exists(name)) {
+        const TPrinterPort* earlier = &m_portHash.Item(name);
+        std::erase(m_ports, earlier);
+        m_driverOf.erase(earlier);
     }
+    TPrinterPort* added = port.get();
+    const auto place = std::upper_bound(
+        m_ports.begin(), m_ports.end(), name,
+        [](const std::string& key, const TPrinterPort* other) { return key < other->GetName(); });
+    m_ports.insert(place, added);
+    m_driverOf[added] = &owner;
+    m_portHash.SetItem(name, std::move(port));
 }
 
 const TPrinterDriver& TPortRegistry::DriverOf(const TPrinterPort& port) const
@@ -47,6 +51,7 @@ std::unique_ptr<TPortRegistry> BuildPortRegistry(TOperator& op, const QString& s
     registry->AddDriver(std::make_unique<TParallelDriver>(op, SettingsPath(), systemRoot));
     registry->AddDriver(std::make_unique<TSerialDriver>(op, SettingsPath(), systemRoot));
     registry->AddDriver(std::make_unique<TWindowsDriver>(op));
+    registry->AddDriver(std::make_unique<TNetworkDriver>(op, SettingsPath()));
     return registry;
 }
 

@@ -41,6 +41,9 @@ public:
 
     // Appends the driver to DriverList and registers its ports.
     void AddDriver(std::unique_ptr<TPrinterDriver> driver);
+    // A port a registered driver made after start-up (a network port the
+    // operator added); it replaces a port of the same name.
+    void AddPort(const TPrinterDriver& owner, std::unique_ptr<TPrinterPort> port);
 
     const TDriverList& DriverList() const { return m_drivers; }
     const TPortList& PortList() const { return m_ports; }
@@ -61,7 +64,8 @@ private:
 };
 
 // The root of the system's device paths; empty: the machine's own /dev.
-// The drivers in DriverList order: null, file, parallel, serial, spooler.
+// The drivers in DriverList order: null, file, parallel, serial, spooler,
+// network.
 std::unique_ptr<TPortRegistry> BuildPortRegistry(TOperator& op, const QString& systemRoot = {});
 
 // One entry of section "Labels": a label's name and the name of its port.

@@ -193,6 +193,19 @@ TIniFile::ReadSectionValues(std::string_view section) const
     return values;
 }
 
+std::vector<std::pair<std::string, std::string>>
+TIniFile::ReadSectionEntries(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const Line& line : m_lines) {
+        if (!line.isKey || !AnsiSameText(line.section, section))
+            continue;
+        const std::string_view text = line.text;
+        entries.emplace_back(line.key, Unquoted(TrimView(text.substr(text.find('=') + 1))));
+    }
+    return entries;
+}
+
 std::optional<std::string_view> TIniFile::Value(std::string_view section,
                                                 std::string_view key) const
 {

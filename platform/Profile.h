@@ -45,6 +45,10 @@ public:
     // it, in one pass: for sections of many lines, such as pictures.
     std::vector<std::pair<std::string, std::string>>
     ReadSectionValues(std::string_view section) const;
+    // Each key line of the section in file order with its own value: a key
+    // written twice comes with both values.
+    std::vector<std::pair<std::string, std::string>>
+    ReadSectionEntries(std::string_view section) const;
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback = {}) const;

@@ -4,6 +4,7 @@
 
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
+#include "platform/NoProgressClock.h"
 
 #include <QFile>
 
@@ -23,8 +24,6 @@
 namespace zev {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct TSpeed
 {
@@ -183,26 +182,6 @@ private:
 constexpr std::chrono::milliseconds PollStep{2};
 
 } // namespace
-
-// The bound of every wait: it starts again whenever the device takes a byte.
-class TNoProgressClock
-{
-public:
-    explicit TNoProgressClock(std::chrono::milliseconds bound)
-        : m_bound(bound), m_deadline(Clock::now() + bound)
-    {}
-    void Progress() { m_deadline = Clock::now() + m_bound; }
-    // Milliseconds left, 0 once expired.
-    int Left() const
-    {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now());
-        return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-    }
-
-private:
-    std::chrono::milliseconds m_bound;
-    Clock::time_point m_deadline;
-};
 
 std::unique_ptr<TSerialLine> TSerialLine::Open(const QString& device)
 {

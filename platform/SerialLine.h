@@ -33,6 +33,8 @@ struct termios;
 
 namespace zev {
 
+class TNoProgressClock;
+
 // The line's modem signals. DSR/DTR flow control is done by hand with them
 // (termios has none); a seam, because a pseudo-terminal has no modem lines.
 class TModemLines
@@ -99,7 +101,7 @@ public:
 
 private:
     explicit TSerialLine(int fd);
-    TWriteResult WriteAll(std::string_view data, class TNoProgressClock& clock);
+    TWriteResult WriteAll(std::string_view data, TNoProgressClock& clock);
     TWriteResult WritePaced(std::string_view data, TNoProgressClock& clock);
     // Waits until the output queue is empty; false when it stopped emptying.
     bool WaitEmpty(TNoProgressClock& clock);

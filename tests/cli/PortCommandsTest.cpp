@@ -1,5 +1,6 @@
 #include "output/Seriald.h"
 #include "tests/cli/RunCli.h"
+#include "tests/support/LoopbackPrinter.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ScriptedOperator.h"
 #include "tests/support/TestSupport.h"
@@ -27,7 +28,10 @@ protected:
         WriteFileBytes(home.File("zev.ini"),
                        "[Portas]\r\nCOM9:=" + line.Device().toStdString() +
                            "\r\nLPT9:=" + home.File("lpt9.prn").toStdString() +
-                           "\r\n[COM9:]\r\nFLOWCONTROL=0\r\n");
+                           "\r\n[COM9:]\r\nFLOWCONTROL=0\r\n[Rede]\r\nZEBRA1:=127.0.0.1:" +
+                           std::to_string(printer.Port()) +
+                           "\r\nBALCAO:=[::1]\r\nRECUSA:=127.0.0.1:" +
+                           std::to_string(refusing.Port()) + "\r\n");
     }
 
     Result Cli(const QStringList& arguments) const
@@ -37,6 +41,8 @@ protected:
 
     TProgramDirFixture home;
     TPseudoTerminal line;
+    TLoopbackPrinter printer;
+    TLoopbackPrinter refusing{AF_INET, 0, false};
 };
 
 TEST_F(PortCommandsTest, PortsListsEveryPortWithItsDriverAndDevice)
@@ -46,7 +52,9 @@ TEST_F(PortCommandsTest, PortsListsEveryPortWithItsDriverAndDevice)
     for (const std::string& portLine :
          {"COM9:\tSerial Driver\t" + line.Device().toStdString() + "\n",
           "LPT9:\tParallel Driver\t" + home.File("lpt9.prn").toStdString() + "\n",
-          std::string("FILE:\tFile Driver\n"), std::string("NULL:\tNull Driver\n")})
+          std::string("FILE:\tFile Driver\n"), std::string("NULL:\tNull Driver\n"),
+          "ZEBRA1:\tNetwork Driver\t127.0.0.1:" + std::to_string(printer.Port()) + "\n",
+          std::string("BALCAO:\tNetwork Driver\t[::1]:9100\n")})
         EXPECT_TRUE(Contains(result.out, portLine)) << portLine << result.out;
     EXPECT_LT(result.out.find("COM9:"), result.out.find("FILE:"));
     EXPECT_LT(result.out.find("LPT9:"), result.out.find("NULL:"));
@@ -103,6 +111,9 @@ TEST_F(PortCommandsTest, SendCarriesAFileToAPort)
     send("LPT9:");
     EXPECT_EQ(ReadFileBytes(home.File("lpt9.prn")), label);
     EXPECT_EQ(send("NULL:").out, "Enviados 17 bytes para NULL:\n");
+    std::future<std::string> job = printer.ReadJob();
+    EXPECT_EQ(send("ZEBRA1:").out, "Enviados 17 bytes para ZEBRA1:\n");
+    EXPECT_EQ(job.get(), label);
 }
 
 TEST_F(PortCommandsTest, SendReportsWhatStoppedTheJob)
@@ -126,6 +137,12 @@ TEST_F(PortCommandsTest, SendReportsWhatStoppedTheJob)
     EXPECT_EQ(result.out, "Erro: Invalid Handle Value\n");
     EXPECT_EQ(result.err, "Não foi possível enviar dados\n");
     EXPECT_TRUE(held.EndData());
+
+    result = failed({"RECUSA:", file});
+    EXPECT_EQ(result.err, "Não foi possível conectar à impressora da porta RECUSA: (127.0.0.1:" +
+                              std::to_string(refusing.Port()) +
+                              "): conexão recusada. Verifique se a impressora está ligada e na "
+                              "rede e se o endereço está certo.\nNão foi possível enviar dados\n");
 
     EXPECT_EQ(failed({"COM42:", file}).err, "zev-cli: Key \"COM42:\" not found\n");
 

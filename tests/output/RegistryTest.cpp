@@ -25,7 +25,8 @@ TEST_F(RegistryTest, WithoutDevicesOnlyTheFileAndNullPortsExistAndOthersAreMissi
                                                                 {"File Driver", "1.0.1"},
                                                                 {"Parallel Driver", "1.0.2"},
                                                                 {"Serial Driver", "1.1.1"},
-                                                                {"Windows Driver", "1.0.0"}}));
+                                                                {"Windows Driver", "1.0.0"},
+                                                                {"Network Driver", "1.0.0"}}));
     EXPECT_EQ(registry->DriverOf(registry->Port("FILE:")).GetName(), "File Driver");
     EXPECT_TRUE(op.Messages().empty());
     try {

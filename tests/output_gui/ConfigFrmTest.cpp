@@ -263,4 +263,36 @@ TEST_F(ConfigFrmTest, ConfiguraOpensTheSelectedPortsSettingsAtOnce)
     EXPECT_EQ(program.Operator().Messages()[0].text, "Não existe configuração para esta porta!!");
 }
 
+// A network port made from the dialog is listed and chosen at once, the
+// label's choice kept, and "&Configura" reaches it.
+TEST_F(ConfigFrmTest, ANewNetworkPortIsListedChosenAndConfigurable)
+{
+    TScriptedOperator& op = program.Operator();
+    op.QueueNetworkPort(std::nullopt);
+    op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", true, "127.0.0.1", 9100});
+    op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", false, "::1", 9101});
+    Visit(
+        [&] {
+            auto* nova = Find<QPushButton>("NovaRedeBtn");
+            EXPECT_EQ(nova->text(), "&Nova impressora de rede…");
+            Choose(Combo("LabelCmb"), GondolaLabel);
+            nova->click(); // cancelled: nothing
+            EXPECT_EQ(ItemTexts(Combo("PortCmb")), QStringList({"FILE:", "NULL:"}));
+            nova->click();
+            EXPECT_EQ(ItemTexts(Combo("PortCmb")), QStringList({"FILE:", "NULL:", "ZEBRA1:"}));
+            EXPECT_EQ(Combo("PortCmb")->currentText(), "ZEBRA1:");
+            EXPECT_EQ(Combo("LabelCmb")->currentIndex(), GondolaLabel);
+            Find<QToolButton>("SpeedButton1")->click();
+            Choose(Combo("PortCmb"), 2);
+            Find<QPushButton>("Button1")->click();
+        },
+        "BitBtn1");
+    EXPECT_TRUE(op.Messages().empty());
+    EXPECT_EQ(op.NetworkPortRequests().back(),
+              (TNetworkPortChoice{"ZEBRA1:", false, "127.0.0.1", 9100}));
+    const TIniFile ini(SettingsPath());
+    EXPECT_EQ(ini.ReadString(settings::Rede, "ZEBRA1:"), "[::1]:9101");
+    EXPECT_EQ(ini.ReadString(settings::Labels, "gondola-zpl"), "ZEBRA1:");
+}
+
 } // namespace

@@ -56,7 +56,8 @@ TEST(SobreFrm, ShowsTheVersionsTheDriversAndTheLabels)
                                         {"File Driver", "1.0.1"},
                                         {"Parallel Driver", "1.0.2"},
                                         {"Serial Driver", "1.1.1"},
-                                        {"Windows Driver", "1.0.0"}}));
+                                        {"Windows Driver", "1.0.0"},
+                                        {"Network Driver", "1.0.0"}}));
         const auto* labels = form.findChild<QTableWidget*>("GrdLabel");
         EXPECT_EQ(Rows(labels), (TRows{{"Etiqueta de teste", "2.0"},
                                        {QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II"), "1.0.0"},
@@ -76,7 +77,7 @@ TEST(SobreFrm, ShowsTheVersionsTheDriversAndTheLabels)
 
     // Shown again, the grids are rebuilt, not appended to.
     QTimer::singleShot(0, &form, [&] {
-        EXPECT_EQ(form.findChild<QTableWidget*>("GrdDriver")->rowCount(), 5);
+        EXPECT_EQ(form.findChild<QTableWidget*>("GrdDriver")->rowCount(), 6);
         form.reject();
     });
     form.exec();

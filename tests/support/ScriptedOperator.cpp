@@ -70,6 +70,20 @@ bool TScriptedOperator::EditSerialLine(const QString& portName, const QString& d
     return answer.confirmed;
 }
 
+bool TScriptedOperator::EditNetworkPort(TNetworkPortChoice& choice)
+{
+    m_networkRequests.push_back(choice);
+    if (m_networkPorts.empty()) {
+        ADD_FAILURE() << "unexpected network port dialog: " << choice.name.toStdString();
+        return false;
+    }
+    const std::optional<TNetworkPortChoice> answer = m_networkPorts.front();
+    m_networkPorts.pop_front();
+    if (answer)
+        choice = *answer;
+    return answer.has_value();
+}
+
 int TScriptedOperator::ChooseTipo()
 {
     if (m_tipos.empty()) {

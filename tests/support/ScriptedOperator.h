@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct TOperatorMessage
     bool operator==(const TOperatorMessage&) const = default;
 };
 
+// Readable in a failed expectation.
+inline void PrintTo(const TOperatorMessage& message, std::ostream* out)
+{
+    *out << message.kind << ": " << message.text.toStdString();
+}
+
 class TScriptedOperator : public TOperator
 {
 public:
@@ -32,6 +39,7 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
+    bool EditNetworkPort(TNetworkPortChoice& choice) override;
     int ChooseTipo() override;
     std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;
@@ -50,6 +58,13 @@ public:
         m_serialLines.push_back({true, choice});
     }
     void QueueSerialLineCancel() { m_serialLines.push_back({false, {}}); }
+    // The network port dialog: what it is left at on OK; nothing: Cancela.
+    void QueueNetworkPort(const std::optional<TNetworkPortChoice>& answer)
+    {
+        m_networkPorts.push_back(answer);
+    }
+    // What each network port dialog was opened with.
+    const std::vector<TNetworkPortChoice>& NetworkPortRequests() const { return m_networkRequests; }
     // The type dialog's result (-1: cancelled); the tree dialog's branch
     // (nothing: cancelled).
     void QueueTipo(int tipo) { m_tipos.push_back(tipo); }
@@ -100,6 +115,8 @@ private:
     };
     std::deque<TSerialLineAnswer> m_serialLines;
     std::vector<TSerialLineRequest> m_serialRequests;
+    std::deque<std::optional<TNetworkPortChoice>> m_networkPorts;
+    std::vector<TNetworkPortChoice> m_networkRequests;
     std::deque<int> m_tipos;
     std::deque<std::optional<TArvoreChoice>> m_arvores;
 };

@@ -1,0 +1,352 @@
+#include "output/Networkd.h"
+
+#include "app/Operator.h"
+#include "app/Settings.h"
+#include "output/PortRegistry.h"
+#include "platform/AnsiText.h"
+#include "platform/OutputFile.h"
+#include "platform/Profile.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace zev {
+
+namespace {
+
+std::string_view Trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::uint16_t> PortNumber(std::string_view text, std::string& error)
+{
+    unsigned value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > 65535) {
+        error = "o número da porta \"" + AnsiToUtf8(text) + "\" não está entre 1 e 65535";
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+bool ValidHost(std::string_view host)
+{
+    return !host.empty() && host.find_first_of(" \t[]/") == std::string_view::npos;
+}
+
+QString Utf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+std::optional<TNetworkAddress> ParseNetworkAddress(std::string_view text, std::string& error)
+{
+    text = Trimmed(text);
+    TNetworkAddress address;
+    std::string_view port;
+    if (text.starts_with('[')) {
+        const std::size_t close = text.find(']');
+        if (close == std::string_view::npos) {
+            error = "falta o \"]\" que fecha o endereço IPv6";
+            return std::nullopt;
+        }
+        address.host = text.substr(1, close - 1);
+        const std::string_view rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (!rest.starts_with(':')) {
+                error = "depois do \"]\" só pode vir \":\" e o número da porta";
+                return std::nullopt;
+            }
+            port = rest.substr(1);
+            if (port.empty()) {
+                error = "falta o número da porta depois do \":\"";
+                return std::nullopt;
+            }
+        }
+    } else if (std::count(text.begin(), text.end(), ':') == 1) {
+        const std::size_t colon = text.find(':');
+        address.host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+        if (port.empty()) {
+            error = "falta o número da porta depois do \":\"";
+            return std::nullopt;
+        }
+    } else {
+        // No colon, or a bare IPv6 address, which cannot carry a port number.
+        address.host = text;
+    }
+    if (!ValidHost(address.host)) {
+        error = address.host.empty()
+                    ? "falta o nome ou endereço da impressora"
+                    : "o nome \"" + AnsiToUtf8(address.host) + "\" não é um endereço";
+        return std::nullopt;
+    }
+    if (!port.empty()) {
+        const std::optional<std::uint16_t> number = PortNumber(port, error);
+        if (!number)
+            return std::nullopt;
+        address.port = *number;
+    }
+    return address;
+}
+
+std::string NetworkAddressText(const TNetworkAddress& address)
+{
+    const std::string port = std::to_string(address.port);
+    if (address.host.find(':') != std::string::npos)
+        return "[" + address.host + "]:" + port;
+    return address.host + ":" + port;
+}
+
+std::vector<std::pair<std::string, std::string>> LoadNetworkPorts(const QString& settingsPath)
+{
+    return TIniFile(settingsPath).ReadSectionEntries(settings::Rede);
+}
+
+std::optional<std::string> LoadNetworkAddress(const QString& settingsPath, std::string_view name)
+{
+    const auto entries = LoadNetworkPorts(settingsPath);
+    const auto last = std::find_if(entries.rbegin(), entries.rend(),
+                                   [&](const auto& entry) { return entry.first == name; });
+    if (last == entries.rend())
+        return std::nullopt;
+    return last->second;
+}
+
+void SaveNetworkAddress(const QString& settingsPath, std::string_view name,
+                        std::string_view address)
+{
+    TIniFile ini(settingsPath);
+    const auto entries = ini.ReadSectionEntries(settings::Rede);
+    // Keys are matched without regard to case in zev.ini.
+    const auto same = [&](const auto& entry) { return AnsiSameText(entry.first, name); };
+    const auto last = std::find_if(entries.rbegin(), entries.rend(), same);
+    const auto kept = last == entries.rend() ? entries.end() : std::prev(last.base());
+    std::vector<std::pair<std::string, std::string>> written;
+    for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
+        if (entry == kept)
+            written.emplace_back(name, address);
+        else if (!same(*entry))
+            written.push_back(*entry);
+    }
+    if (kept == entries.end())
+        written.emplace_back(name, address);
+    ini.ReplaceSection(settings::Rede, written);
+}
+
+namespace {
+
+// The address typed in the dialog as "Rede" keeps it; nothing, after a
+// warning saying what is wrong, when it is no address.
+std::optional<std::string> TypedAddress(TOperator& op, const TNetworkPortChoice& choice)
+{
+    std::string host(Trimmed(QStringToAnsi(choice.host)));
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    std::string error;
+    std::optional<TNetworkAddress> address;
+    if (PortNumber(std::to_string(choice.port), error))
+        address = ParseNetworkAddress(
+            NetworkAddressText({host, static_cast<std::uint16_t>(choice.port)}), error);
+    if (!address) {
+        op.ShowWarning(Utf8("Endereço inválido: " + error + "."));
+        return std::nullopt;
+    }
+    return NetworkAddressText(*address);
+}
+
+} // namespace
+
+TNetworkPort::TNetworkPort(TOperator& op, std::string name, TResolver resolver,
+                           TNetworkBounds bounds)
+    : m_operator(op), m_name(std::move(name)), m_resolver(std::move(resolver)), m_bounds(bounds)
+{}
+
+TNetworkPort::~TNetworkPort()
+{
+    // A port released in the middle of a job: the printer gets no rest of it.
+    if (m_connection)
+        m_connection->Abort();
+}
+
+void TNetworkPort::Configure(const QString& settingsPath)
+{
+    if (m_connection) {
+        m_operator.ShowWarning(QStringLiteral("Porta de rede em uso !!!"));
+        return;
+    }
+    TNetworkPortChoice choice;
+    choice.name = AnsiToQString(m_name);
+    const std::string stored = LoadNetworkAddress(settingsPath, m_name).value_or("");
+    std::string error;
+    if (const std::optional<TNetworkAddress> address = ParseNetworkAddress(stored, error)) {
+        choice.host = AnsiToQString(address->host);
+        choice.port = address->port;
+    } else {
+        choice.host = AnsiToQString(stored);
+    }
+    // A wrong address opens the dialog again on what was typed.
+    while (m_operator.EditNetworkPort(choice)) {
+        if (const std::optional<std::string> address = TypedAddress(m_operator, choice)) {
+            SaveNetworkAddress(settingsPath, m_name, *address);
+            return;
+        }
+    }
+}
+
+std::string TNetworkPort::Where() const
+{
+    return AnsiToUtf8(m_name) + " (" + AnsiToUtf8(m_address) + ")";
+}
+
+bool TNetworkPort::StartData(const QString& settingsPath)
+{
+    if (m_connection)
+        return false;
+    const std::optional<std::string> stored = LoadNetworkAddress(settingsPath, m_name);
+    if (!stored) {
+        m_operator.ShowError(Utf8("A porta " + AnsiToUtf8(m_name) +
+                                  " não tem endereço na seção [Rede] do zev.ini."));
+        return false;
+    }
+    std::string error;
+    const std::optional<TNetworkAddress> address = ParseNetworkAddress(*stored, error);
+    if (!address) {
+        m_operator.ShowError(Utf8("O endereço \"" + AnsiToUtf8(*stored) + "\" da porta " +
+                                  AnsiToUtf8(m_name) + " é inválido: " + error +
+                                  ". Corrija-o em Configuração, Etiquetas, \"Configura\"."));
+        return false;
+    }
+    m_address = NetworkAddressText(*address);
+    const TResolveResult resolved = m_resolver(address->host, address->port);
+    if (resolved.addresses.empty()) {
+        ShowFailure("Não foi possível encontrar a impressora da porta " + Where() + ": " +
+                    resolved.error);
+        return false;
+    }
+    m_connection = TTcpConnection::Connect(resolved.addresses, m_bounds.connect, error);
+    if (!m_connection) {
+        ShowFailure("Não foi possível conectar à impressora da porta " + Where() + ": " + error);
+        return false;
+    }
+    m_stalled = false;
+    return true;
+}
+
+bool TNetworkPort::SendData(const std::string& data)
+{
+    if (!m_connection || m_stalled)
+        return false;
+    switch (m_connection->Write(data, m_bounds.write)) {
+    case TTcpConnection::TResult::Done:
+        return true;
+    case TTcpConnection::TResult::TimedOut:
+        ShowNotTaken();
+        break;
+    case TTcpConnection::TResult::Failed:
+        ShowFailure("Erro ao enviar dados para a porta " + Where() + ": " +
+                    m_connection->LastError());
+        break;
+    }
+    m_stalled = true;
+    return false;
+}
+
+bool TNetworkPort::EndData()
+{
+    if (!m_connection)
+        return false;
+    const std::unique_ptr<TTcpConnection> connection = std::move(m_connection);
+    if (m_stalled) {
+        connection->Abort();
+        return false;
+    }
+    switch (connection->Finish(m_bounds.write, m_bounds.linger)) {
+    case TTcpConnection::TResult::Done:
+        return true;
+    case TTcpConnection::TResult::TimedOut:
+        ShowNotTaken();
+        break;
+    case TTcpConnection::TResult::Failed:
+        ShowFailure("A impressora da porta " + Where() +
+                    " não recebeu todos os dados: " + connection->LastError());
+        break;
+    }
+    connection->Abort();
+    return false;
+}
+
+void TNetworkPort::ShowNotTaken()
+{
+    m_operator.ShowError(Utf8(NotTakenText(Where(), m_bounds.write)));
+}
+
+void TNetworkPort::ShowFailure(const std::string& what)
+{
+    m_operator.ShowError(Utf8(
+        what + ". Verifique se a impressora está ligada e na rede e se o endereço está certo."));
+}
+
+TNetworkDriver::TNetworkDriver(TOperator& op, QString settingsPath, TResolver resolver,
+                               TNetworkBounds bounds)
+    : m_operator(op), m_settingsPath(std::move(settingsPath)), m_resolver(std::move(resolver)),
+      m_bounds(bounds)
+{}
+
+TPrinterPortList TNetworkDriver::GetPorts()
+{
+    TPrinterPortList ports;
+    for (const auto& [name, address] : LoadNetworkPorts(m_settingsPath))
+        ports.push_back(MakePort(name));
+    return ports;
+}
+
+std::unique_ptr<TPrinterPort> TNetworkDriver::MakePort(std::string name) const
+{
+    return std::make_unique<TNetworkPort>(m_operator, std::move(name), m_resolver, m_bounds);
+}
+
+std::optional<std::string> AddNetworkPort(TPortRegistry& registry, const QString& settingsPath)
+{
+    const TNetworkDriver* driver = nullptr;
+    for (const auto& candidate : registry.DriverList())
+        if (const auto* network = dynamic_cast<const TNetworkDriver*>(candidate.get()))
+            driver = network;
+    if (driver == nullptr)
+        return std::nullopt;
+    TOperator& op = driver->Operator();
+    TNetworkPortChoice choice;
+    choice.newPort = true;
+    while (op.EditNetworkPort(choice)) {
+        const std::string name(Trimmed(QStringToAnsi(choice.name)));
+        std::string refusal;
+        if (name.empty())
+            refusal = "Informe o nome da porta, por exemplo ZEBRA1:.";
+        else if (name.find_first_of("=[]") != std::string::npos || name.front() == ';')
+            refusal = "O nome da porta não pode ter \"=\", \"[\" nem \"]\" nem começar com \";\".";
+        else if (registry.PortHash().Exists(name))
+            refusal = "Já existe uma porta " + AnsiToUtf8(name) + ". Escolha outro nome.";
+        if (!refusal.empty()) {
+            op.ShowWarning(Utf8(refusal));
+            continue;
+        }
+        const std::optional<std::string> address = TypedAddress(op, choice);
+        if (!address)
+            continue;
+        SaveNetworkAddress(settingsPath, name, *address);
+        registry.AddPort(*driver, driver->MakePort(name));
+        return name;
+    }
+    return std::nullopt;
+}
+
+} // namespace zev

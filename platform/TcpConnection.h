@@ -1,0 +1,93 @@
+#pragma once
+
+// A TCP connection to a network printer that takes its printer language on
+// a raw port (9100 by convention). Plain POSIX sockets: a non-blocking
+// connect and writes bounded with poll, so no wait is longer than its bound
+// and nothing of Qt's event loop is needed during a job.
+//
+// Every failure is kept as the system's reason in Portuguese ("conexão
+// recusada", "tempo esgotado"), for the port's message.
+//
+// One owner, one thread.
+
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zev {
+
+struct TSocketAddress
+{
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+};
+
+// What a host name or a literal address resolves to; on failure no address
+// and the reason.
+struct TResolveResult
+{
+    std::vector<TSocketAddress> addresses;
+    std::string error;
+};
+
+// A seam: tests stand in for name lookups so that no test asks a name server.
+using TResolver = std::function<TResolveResult(const std::string& host, std::uint16_t port)>;
+
+// Literal IPv4 and IPv6 addresses without a lookup; names through the
+// system's resolver (getaddrinfo).
+TResolveResult ResolveTcpAddress(const std::string& host, std::uint16_t port);
+
+// The reason for a system error code, in Portuguese for those a printer
+// connection meets.
+std::string NetworkErrorText(int code);
+
+class TTcpConnection final
+{
+public:
+    // Tries the addresses in their order, all of them within `bound`.
+    // Nothing, with the reason in `error`, when none answers.
+    static std::unique_ptr<TTcpConnection> Connect(const std::vector<TSocketAddress>& addresses,
+                                                   std::chrono::milliseconds bound,
+                                                   std::string& error);
+    // Closes without waiting; bytes not sent yet are left to the system.
+    ~TTcpConnection();
+    TTcpConnection(const TTcpConnection&) = delete;
+    TTcpConnection& operator=(const TTcpConnection&) = delete;
+
+    enum class TResult
+    {
+        Done,
+        TimedOut, // the printer took nothing for as long as the bound
+        Failed,   // see LastError()
+    };
+
+    // Sends all bytes, waiting as long as the printer keeps taking them.
+    TResult Write(std::string_view data, std::chrono::milliseconds bound);
+    // Ends the sending side and waits until the printer has acknowledged
+    // every byte (at most `bound` after the last progress); then gives it
+    // up to `linger` to close its side. A printer that resets the
+    // connection instead did not read everything: Failed.
+    TResult Finish(std::chrono::milliseconds bound, std::chrono::milliseconds linger);
+    // Drops what was not sent and resets the connection, so a printer
+    // never prints the rest of a job given up.
+    void Abort();
+
+    std::string LastError() const { return NetworkErrorText(m_error); }
+
+private:
+    explicit TTcpConnection(int fd) : m_fd(fd) {}
+    // Reads and drops what the printer sends (status bytes); false once it
+    // closed its side (`closed`) or failed.
+    bool DropInput(bool& closed);
+
+    int m_fd;
+    int m_error = 0;
+};
+
+} // namespace zev

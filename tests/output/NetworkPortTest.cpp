@@ -1,0 +1,275 @@
+#include "output/Networkd.h"
+#include "output/PortRegistry.h"
+#include "tests/output/OutputTestSupport.h"
+
+#include "tests/support/LoopbackPrinter.h"
+
+using namespace zev;
+using namespace zev::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const TNetworkBounds ShortBounds{1000ms, 300ms, 200ms};
+
+// A port whose entry of "Rede" the test writes, with short bounds and a
+// resolver that knows the test's names (and records what it is asked).
+class NetworkPortTest : public OutputTest
+{
+protected:
+    TNetworkPort& PortFor(const std::string& rede, const std::string& name = "IMP:")
+    {
+        SetIni("[Rede]\r\n" + rede);
+        made = std::make_unique<TNetworkPort>(
+            op, name,
+            [this](const std::string& host, std::uint16_t number) {
+                lookups.push_back(host + " " + std::to_string(number));
+                if (host == "etiquetas.loja")
+                    return ResolveTcpAddress("127.0.0.1", number);
+                if (host == "127.0.0.1" || host == "::1")
+                    return ResolveTcpAddress(host, number);
+                return TResolveResult{{}, "nome não encontrado"};
+            },
+            ShortBounds);
+        return *made;
+    }
+
+    std::vector<std::string> lookups;
+    std::unique_ptr<TNetworkPort> made;
+};
+
+std::string Entry(const std::string& host, std::uint16_t port)
+{
+    return "IMP:=" + host + ":" + std::to_string(port) + "\r\n";
+}
+
+TEST(NetworkAddressTest, RedeEntriesParse)
+{
+    struct TCase
+    {
+        std::string text;
+        std::string expected; // the address as written back, or the reason
+    };
+    const std::vector<TCase> cases = {
+        {"192.168.0.50:9100", "192.168.0.50:9100"},
+        {"192.168.0.50", "192.168.0.50:9100"},
+        {" etiquetas.loja:9101 ", "etiquetas.loja:9101"},
+        {"[fe80::1%eth0]:9101", "[fe80::1%eth0]:9101"},
+        {"[::1]", "[::1]:9100"},
+        {"fe80::1", "[fe80::1]:9100"},
+        {"impressora:99999", "o número da porta \"99999\" não está entre 1 e 65535"},
+        {"impressora:0", "o número da porta \"0\" não está entre 1 e 65535"},
+        {"impressora:91x", "o número da porta \"91x\" não está entre 1 e 65535"},
+        {"impressora:", "falta o número da porta depois do \":\""},
+        {"[::1]:", "falta o número da porta depois do \":\""},
+        {"[::1", "falta o \"]\" que fecha o endereço IPv6"},
+        {"[::1]9100", "depois do \"]\" só pode vir \":\" e o número da porta"},
+        {":9100", "falta o nome ou endereço da impressora"},
+        {"", "falta o nome ou endereço da impressora"},
+        {"minha impressora", "o nome \"minha impressora\" não é um endereço"},
+    };
+    for (const TCase& c : cases) {
+        std::string error;
+        const auto address = ParseNetworkAddress(c.text, error);
+        EXPECT_EQ(address ? NetworkAddressText(*address) : error, c.expected) << c.text;
+    }
+}
+
+TEST_F(NetworkPortTest, TheLaterOfTwoEntriesCountsAndTheDriverComesLast)
+{
+    SetIni("[Rede]\r\nZEBRA1:=127.0.0.1\r\nZEBRA2:=etiquetas.loja:9101\r\n"
+           "ZEBRA1:=[::1]:9200\r\n");
+    const auto registry = BuildPortRegistry(op, Root());
+    EXPECT_EQ(Names(registry->PortList()),
+              (std::vector<std::string>{"FILE:", "NULL:", "ZEBRA1:", "ZEBRA2:"}));
+    EXPECT_EQ(registry->DriverList().back()->GetName(), "Network Driver");
+    EXPECT_EQ(&registry->DriverOf(registry->Port("ZEBRA1:")), registry->DriverList().back().get());
+    EXPECT_EQ(LoadNetworkAddress(Ini(), "ZEBRA1:"), "[::1]:9200");
+
+    SaveNetworkAddress(Ini(), "zebra1:", "10.0.0.7:9100");
+    SaveNetworkAddress(Ini(), "ZEBRA3:", "[::1]:9100");
+    EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA2:=etiquetas.loja:9101\r\nzebra1:=10.0.0.7:9100\r\n"
+                            "ZEBRA3:=[::1]:9100\r\n");
+}
+
+// What a port's job meets with its entry of "Rede": the name the resolver
+// was asked for, and the message.
+TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
+{
+    TLoopbackPrinter refusing(AF_INET, 0, false);
+    const std::string refused = std::to_string(refusing.Port());
+    struct TCase
+    {
+        std::string entry;
+        std::string lookup;
+        std::string message;
+    };
+    const std::string check =
+        ". Verifique se a impressora está ligada e na rede e se o endereço está certo.";
+    const std::vector<TCase> cases = {
+        {"IMP:=impressora:99999", "",
+         "O endereço \"impressora:99999\" da porta IMP: é inválido: o número da porta \"99999\" "
+         "não está entre 1 e 65535. Corrija-o em Configuração, Etiquetas, \"Configura\"."},
+        {"IMP:=balcao", "balcao 9100",
+         "Não foi possível encontrar a impressora da porta IMP: (balcao:9100): nome não "
+         "encontrado" +
+             check},
+        {"IMP:=127.0.0.1:" + refused, "127.0.0.1 " + refused,
+         "Não foi possível conectar à impressora da porta IMP: (127.0.0.1:" + refused +
+             "): conexão recusada" + check},
+        {"IMP:=etiquetas.loja:" + refused, "etiquetas.loja " + refused,
+         "Não foi possível conectar à impressora da porta IMP: (etiquetas.loja:" + refused +
+             "): conexão recusada" + check},
+        {"OUTRA:=127.0.0.1", "", "A porta IMP: não tem endereço na seção [Rede] do zev.ini."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.entry);
+        lookups.clear();
+        op.ClearMessages();
+        TNetworkPort& used = PortFor(c.entry + "\r\n");
+        EXPECT_FALSE(used.StartData(Ini()));
+        EXPECT_EQ(lookups, c.lookup.empty() ? std::vector<std::string>{}
+                                            : std::vector<std::string>{c.lookup});
+        EXPECT_EQ(op.Messages(), Error(c.message.c_str()));
+        EXPECT_FALSE(used.SendData("x"));
+        EXPECT_FALSE(used.EndData());
+    }
+}
+
+TEST_F(NetworkPortTest, EveryByteArrivesUnchangedOverIPv4AndIPv6)
+{
+    for (const auto& [family, host] :
+         {std::pair{AF_INET, "127.0.0.1"}, std::pair{AF_INET6, "[::1]"},
+          std::pair{AF_INET, "etiquetas.loja"}}) {
+        SCOPED_TRACE(host);
+        TLoopbackPrinter printer(family);
+        std::future<std::string> job = printer.ReadJob();
+        TNetworkPort& port = PortFor(Entry(host, printer.Port()));
+        const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", EveryByte(),
+                                                 "\x02L\r\nH10\rE\r\n", std::string(1 << 20, 'Z')};
+        ASSERT_TRUE(port.StartData(Ini()));
+        std::string sent;
+        for (const std::string& block : blocks) {
+            EXPECT_TRUE(port.SendData(block));
+            sent += block;
+        }
+        EXPECT_TRUE(port.EndData());
+        EXPECT_TRUE(job.get() == sent);
+        EXPECT_TRUE(op.Messages().empty());
+        EXPECT_FALSE(port.SendData("depois"));
+        EXPECT_FALSE(port.EndData());
+    }
+}
+
+TEST_F(NetworkPortTest, APrinterThatNeverReadsFailsAtTheBound)
+{
+    TLoopbackPrinter printer(AF_INET, 4096);
+    TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
+    ASSERT_TRUE(port.StartData(Ini()));
+    printer.Accept();
+    const std::string where = "IMP: (127.0.0.1:" + std::to_string(printer.Port()) + ")";
+    EXPECT_FALSE(port.SendData(std::string(16 << 20, 'Z')));
+    EXPECT_EQ(op.Messages(), Error(("A porta " + where +
+                                    " não recebeu os dados em 0,3 segundos: verifique se a "
+                                    "impressora está ligada, conectada e pronta.")
+                                       .c_str()));
+    // The rest of the job is refused at once, and the job is not done.
+    EXPECT_FALSE(port.SendData("^XA^XZ"));
+    EXPECT_FALSE(port.EndData());
+    EXPECT_EQ(op.Messages().size(), 1u);
+    // The port is free for the next job.
+    EXPECT_TRUE(port.StartData(Ini()));
+    EXPECT_TRUE(port.EndData());
+}
+
+TEST_F(NetworkPortTest, ASlowButSteadyPrinterGetsEverything)
+{
+    TLoopbackPrinter printer(AF_INET, 4096);
+    TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
+    ASSERT_TRUE(port.StartData(Ini()));
+    TSlowReader reader(printer.Accept(), 8192, 10ms);
+    // Much longer to take than the bound of 0,3 seconds.
+    const std::string job = EveryByte(1 << 19);
+    EXPECT_TRUE(port.SendData(job));
+    EXPECT_TRUE(port.EndData());
+    EXPECT_TRUE(reader.Stop() == job);
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+// A printer that closes with data unread resets the connection: while the
+// job is sent, or after all of it was sent but before it was read.
+TEST_F(NetworkPortTest, APrinterThatDropsTheConnectionFailsTheJob)
+{
+    const std::string check =
+        ": conexão interrompida pela impressora. Verifique se a impressora está ligada e na rede "
+        "e se o endereço está certo.";
+    struct TCase
+    {
+        std::size_t size;
+        bool sent;
+        std::string message;
+    };
+    const std::vector<TCase> cases = {
+        {16 << 20, false, "Erro ao enviar dados para a porta W" + check},
+        {2000, true, "A impressora da porta W não recebeu todos os dados" + check},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.size);
+        op.ClearMessages();
+        TLoopbackPrinter printer(AF_INET, 4096);
+        TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
+        std::future<void> dropped = std::async(std::launch::async, [&] {
+            const int fd = printer.Accept();
+            char buffer[1000];
+            EXPECT_GT(read(fd, buffer, sizeof buffer), 0);
+            printer.Close(fd);
+        });
+        ASSERT_TRUE(port.StartData(Ini()));
+        EXPECT_EQ(port.SendData(std::string(c.size, 'Z')), c.sent);
+        dropped.get();
+        EXPECT_FALSE(port.EndData());
+        std::string message = c.message;
+        message.replace(message.find(" W"), 2,
+                        " IMP: (127.0.0.1:" + std::to_string(printer.Port()) + ")");
+        EXPECT_EQ(op.Messages(), Error(message.c_str()));
+    }
+}
+
+TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
+{
+    SetIni("[Rede]\r\nZEBRA1:=10.0.0.5\r\nZEBRA1:=[::1]:9200\r\n");
+    const auto registry = BuildPortRegistry(op, Root());
+    TPrinterPort& port = registry->Port("ZEBRA1:");
+
+    op.QueueNetworkPort(std::nullopt);
+    port.Configure(Ini());
+    // A wrong address reopens the dialog on what was typed.
+    op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", false, "minha impressora", 9100});
+    op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", false, "[fe80::2]", 9101});
+    port.Configure(Ini());
+    EXPECT_EQ(op.NetworkPortRequests(),
+              (std::vector<TNetworkPortChoice>{{"ZEBRA1:", false, "::1", 9200},
+                                               {"ZEBRA1:", false, "::1", 9200},
+                                               {"ZEBRA1:", false, "minha impressora", 9100}}));
+    EXPECT_EQ(
+        op.Messages(),
+        (std::vector<TOperatorMessage>{
+            {"warning", "Endereço inválido: o nome \"minha impressora\" não é um endereço."}}));
+    EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\n");
+
+    op.ClearMessages();
+    op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", true, "10.0.0.6", 9100});
+    op.QueueNetworkPort(TNetworkPortChoice{" BALCAO: ", true, "etiquetas.loja", 9102});
+    EXPECT_EQ(AddNetworkPort(*registry, Ini()), "BALCAO:");
+    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
+                                 {"warning", "Já existe uma porta ZEBRA1:. Escolha outro nome."}}));
+    EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\nBALCAO:=etiquetas.loja:9102\r\n");
+    EXPECT_EQ(&registry->DriverOf(registry->Port("BALCAO:")), registry->DriverList().back().get());
+    EXPECT_EQ(Names(registry->PortList()),
+              (std::vector<std::string>{"BALCAO:", "FILE:", "NULL:", "ZEBRA1:"}));
+
+    op.QueueNetworkPort(std::nullopt);
+    EXPECT_EQ(AddNetworkPort(*registry, Ini()), std::nullopt);
+}
+
+} // namespace
