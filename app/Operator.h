@@ -120,6 +120,26 @@ public:
     virtual void EndProgress() {}
 };
 
+// Clears the status text on every way out of a piece of work.
+class TStatusScope
+{
+public:
+    explicit TStatusScope(TOperator& op) : m_operator(op) {}
+    ~TStatusScope()
+    {
+        try {
+            m_operator.ShowStatus({});
+        } catch (...) {
+            // The error on its way out is the one to report.
+        }
+    }
+    TStatusScope(const TStatusScope&) = delete;
+    TStatusScope& operator=(const TStatusScope&) = delete;
+
+private:
+    TOperator& m_operator;
+};
+
 // The progress of one piece of long work, ended on every way out of it.
 class TProgressScope
 {

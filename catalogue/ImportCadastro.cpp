@@ -777,25 +777,6 @@ private:
 // ---------------------------------------------------------------------------
 // The import.
 
-// Clears the status text on every way out.
-class TStatusScope
-{
-public:
-    explicit TStatusScope(TOperator& op) : m_operator(op) {}
-    ~TStatusScope()
-    {
-        try {
-            m_operator.ShowStatus({});
-        } catch (...) {
-        }
-    }
-    TStatusScope(const TStatusScope&) = delete;
-    TStatusScope& operator=(const TStatusScope&) = delete;
-
-private:
-    TOperator& m_operator;
-};
-
 class TImport
 {
 public:

@@ -26,26 +26,6 @@ QString Price(const char* format, double value)
     return QString::fromStdString(FormatFloat(format, value));
 }
 
-// Clears the status line on every way out of one step.
-class TStatusScope
-{
-public:
-    explicit TStatusScope(TOperator& op) : m_operator(op) {}
-    ~TStatusScope()
-    {
-        try {
-            m_operator.ShowStatus({});
-        } catch (...) {
-            // The error on its way out is the one to report.
-        }
-    }
-    TStatusScope(const TStatusScope&) = delete;
-    TStatusScope& operator=(const TStatusScope&) = delete;
-
-private:
-    TOperator& m_operator;
-};
-
 } // namespace
 
 QString ItemStartMessage(const std::exception& error)
