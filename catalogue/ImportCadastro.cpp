@@ -283,7 +283,9 @@ public:
     {
         m_memory.setData(bytes);
         m_memory.open(QIODevice::ReadOnly);
-        m_buffer.resize(MaxLineLength + 1 + ReadChunk);
+        // Room for the longest line and the whole of a short text.
+        m_buffer.resize(MaxLineLength + 1 +
+                        std::min(ReadChunk, static_cast<std::size_t>(bytes.size()) + 1));
     }
     TLineReader(const TLineReader&) = delete;
     TLineReader& operator=(const TLineReader&) = delete;
