@@ -90,12 +90,3 @@ BENCHMARK(BM_FileJob)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime(
 BENCHMARK(BM_FifoParallelJob)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -44,12 +44,3 @@ void BM_PortsListing(benchmark::State& state)
 BENCHMARK(BM_PortsListing)->Arg(1000)->Arg(4000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -162,12 +162,3 @@ void BM_PrintSelecao(benchmark::State& state)
 BENCHMARK(BM_PrintSelecao)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
