@@ -181,7 +181,6 @@ void TGuiOperator::ShowStatus(const QString& text)
 bool TGuiOperator::ShowProgress(const qint64 done, const qint64 total)
 {
     constexpr int Steps = 1000;
-    constexpr int EventsEveryMs = 50;
     if (!m_progress) {
         m_progress = new QProgressDialog(DialogParent(m_windows));
         m_progress->setObjectName(QStringLiteral("ProgressDialog"));
@@ -191,29 +190,46 @@ bool TGuiOperator::ShowProgress(const qint64 done, const qint64 total)
         m_progress->setWindowModality(Qt::ApplicationModal);
         m_progress->setAutoReset(false);
         m_progress->setAutoClose(false);
-        m_progress->setMinimumDuration(500);
+        m_progress->setMinimumDuration(m_progressDelay);
         m_progress->setRange(0, Steps);
         m_sinceEvents.start();
+        m_sinceStart.start();
     }
     const qint64 step = total > 0 ? std::clamp<qint64>(done * Steps / total, 0, Steps) : 0;
     // Shows the dialog when its time has come, and then processes events.
     if (step != m_progress->value())
         m_progress->setValue(static_cast<int>(step));
+    ProcessEventsNow();
+    return !m_progress || !m_progress->wasCanceled();
+}
+
+bool TGuiOperator::StopAsked()
+{
+    if (!m_progress)
+        return false;
+    if (!m_progress->isVisible() && m_sinceStart.elapsed() >= m_progressDelay)
+        m_progress->show();
+    ProcessEventsNow();
+    return m_progress && m_progress->wasCanceled();
+}
+
+void TGuiOperator::ProcessEventsNow()
+{
+    constexpr int EventsEveryMs = 50;
     // Before the dialog shows nothing is processed: the main window would
     // take clicks and start another command.
-    if (m_progress->isVisible() && m_sinceEvents.elapsed() >= EventsEveryMs) {
+    if (m_progress && m_progress->isVisible() && m_sinceEvents.elapsed() >= EventsEveryMs) {
         QCoreApplication::processEvents();
         m_sinceEvents.restart();
     }
-    return !m_progress->wasCanceled();
 }
 
 void TGuiOperator::EndProgress()
 {
-    if (!m_progress)
-        return;
-    m_progress->hide();
-    m_progress->deleteLater();
+    // Deleted now, not later: a later delete would wait for the event loop
+    // that called EndProgress, and the dialog's show timer would still fire
+    // in the message box's loop meanwhile.
+    delete m_progress.data();
     m_progress = nullptr;
 }
 

@@ -48,15 +48,25 @@ public:
     // button, Escape and its close box answer. Only the dialog takes input
     // meanwhile, so no other command can start.
     bool ShowProgress(qint64 done, qint64 total) override;
+    // Takes the dialog away for good: its own delayed show cannot bring it
+    // back over the message that follows.
     void EndProgress() override;
+    // Shows the dialog once its time has come even while one step waits
+    // (a printer that takes nothing), so that "Cancelar" can be pressed.
+    bool StopAsked() override;
+    // How long work runs before its dialog shows; tests make it 0.
+    void SetProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
 
 private:
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
+    void ProcessEventsNow();
     std::optional<QString> ChooseFile(const TFileRequest& request, bool forSaving);
 
     const TWindows& m_windows;
     QPointer<QProgressDialog> m_progress;
     QElapsedTimer m_sinceEvents;
+    QElapsedTimer m_sinceStart;
+    int m_progressDelay = 500;
     QString m_status;
 };
 

@@ -212,6 +212,8 @@ void TMainForm::ShowStatus(const QString& text)
 
 void TMainForm::RunCommand(void (TMainForm::*handler)())
 {
+    // What the last job said stays until the next command.
+    ShowStatus({});
     try {
         (this->*handler)();
     } catch (const std::exception& error) {
@@ -278,32 +280,44 @@ std::optional<std::string> TMainForm::ChooseLabel()
 void TMainForm::Seleo2Click()
 {
     if (const std::optional<std::string> label = ChooseLabel())
-        PrintSelecao(m_operator, m_registries, *label);
+        ShowJobEnd(PrintSelecao(m_operator, m_registries, *label));
 }
 
 // Each counter command sets both modes: one used before leaves none behind.
 void TMainForm::Individual1Click()
 {
     if (const std::optional<std::string> label = ChooseLabel())
-        m_windows.ItemForm->Execute(*label, {.askCount = false, .askProcon = false});
+        RunCounter(*label, {.askCount = false, .askProcon = false});
 }
 
 void TMainForm::Multipla1Click()
 {
     if (const std::optional<std::string> label = ChooseLabel())
-        m_windows.ItemForm->Execute(*label, {.askCount = true, .askProcon = false});
+        RunCounter(*label, {.askCount = true, .askProcon = false});
 }
 
 void TMainForm::Procom1Click()
 {
     if (const std::optional<std::string> label = ChooseLabel())
-        m_windows.ItemForm->Execute(*label, {.askCount = false, .askProcon = true});
+        RunCounter(*label, {.askCount = false, .askProcon = true});
+}
+
+void TMainForm::RunCounter(const std::string& label, const TItemModes modes)
+{
+    m_windows.ItemForm->Execute(label, modes);
+    ShowStatus(SentText(m_windows.ItemForm->Sent()));
+}
+
+void TMainForm::ShowJobEnd(const TPrintResult& result)
+{
+    if (result.outcome != TPrintOutcome::NotPrinted)
+        ShowStatus(SentText(result.sent));
 }
 
 void TMainForm::DoArquivo1Click()
 {
     if (const std::optional<std::string> label = ChooseLabel())
-        PrintArquivo(m_operator, m_registries, *label);
+        ShowJobEnd(PrintArquivo(m_operator, m_registries, *label));
 }
 
 void TMainForm::Sequencial1Click()
@@ -312,8 +326,8 @@ void TMainForm::Sequencial1Click()
     if (!label || !m_windows.SequenciaForm->Execute())
         return;
     TSequenciaForm& sequencia = *m_windows.SequenciaForm;
-    PrintSequencia(m_operator, m_registries, *label, sequencia.Inicial(), sequencia.Final(),
-                   sequencia.GetDate());
+    ShowJobEnd(PrintSequencia(m_operator, m_registries, *label, sequencia.Inicial(),
+                              sequencia.Final(), sequencia.GetDate()));
 }
 
 void TMainForm::Configurao1Click()

@@ -18,6 +18,8 @@ namespace zev {
 
 class TOperator;
 class TMainForm;
+struct TItemModes;
+struct TPrintResult;
 struct TRegistries;
 struct TWindows;
 
@@ -86,6 +88,9 @@ private:
     // The label chooser step of the printing commands: the chosen label's
     // name, or nothing when the person cancelled or chose none.
     std::optional<std::string> ChooseLabel();
+    void RunCounter(const std::string& label, TItemModes modes);
+    // "N etiqueta(s) enviada(s)" in the status bar until the next command.
+    void ShowJobEnd(const TPrintResult& result);
 
     void StatusBarResize();
     void Timer1Timer();

@@ -118,6 +118,10 @@ public:
     }
     // Must not throw: it runs while an error leaves the operation.
     virtual void EndProgress() {}
+    // Whether the person asked the long work under way to stop, for waits
+    // inside one of its steps (a printer that takes nothing, the end of a
+    // network job). Cheap, and polled often; false when no progress runs.
+    virtual bool StopAsked() { return false; }
 };
 
 // Clears the status text on every way out of a piece of work.
@@ -154,6 +158,7 @@ public:
     {
         return m_operator.ShowProgress(done, total);
     }
+    bool StopAsked() { return m_operator.StopAsked(); }
 
 private:
     TOperator& m_operator;

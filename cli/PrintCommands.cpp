@@ -146,7 +146,8 @@ private:
 };
 
 // Every code as the counter window takes it, `count` labels each; a code
-// not found is told and the rest still print.
+// not found is told and the rest still print. Only what the port took is
+// counted; a port that cannot start again ends the session.
 int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& registries,
                const TPrintRequest& request)
 {
@@ -159,19 +160,33 @@ int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& r
         return Failed;
     }
     TArgumentQuestions questions(request);
-    std::int64_t sent = 0;
+    TItemPrinted total;
     bool allFound = true;
+    bool portLost = false;
     for (const std::string& code : request.values) {
         const TItemInfo info = session->Lookup(Utf8ToAnsi(code));
         if (!info.found) {
             op.ShowError(info.descricao);
             allFound = false;
         }
-        sent += session->Print(questions);
+        try {
+            const TItemPrinted printed = session->Print(questions);
+            total.sent += printed.sent;
+            total.refused += printed.refused;
+        } catch (const EItemStartError& error) {
+            op.ShowError(ItemStartMessage(error));
+            portLost = true;
+            break;
+        }
     }
+    const bool ended = session->End();
     session.reset();
-    context.out << sent << " etiqueta(s) enviada(s)\n";
-    return allFound ? Done : Failed;
+    if (total.refused > 0)
+        op.ShowError(QString::fromUtf8("A porta não aceitou %1 de %2 etiqueta(s).")
+                         .arg(total.refused)
+                         .arg(total.sent + total.refused));
+    context.out << SentText(total.sent).toStdString() << '\n';
+    return allFound && total.refused == 0 && !portLost && ended ? Done : Failed;
 }
 
 } // namespace
@@ -200,7 +215,7 @@ int PrintCommand(TCliContext& context, TArguments arguments)
         return PrintItems(context, op, registries, request);
     const TPrintResult result = kind->run(op, registries, request);
     if (result.outcome == TPrintOutcome::Printed)
-        context.out << result.sent << " etiqueta(s) enviada(s)\n";
+        context.out << SentText(result.sent).toStdString() << '\n';
     return result.Complete() ? Done : Failed;
 }
 

@@ -104,6 +104,11 @@ void TTerminalOperator::EndProgress()
     m_interrupt.reset();
 }
 
+bool TTerminalOperator::StopAsked()
+{
+    return m_interrupt && m_interrupt->Asked();
+}
+
 void TTerminalOperator::ShowError(const QString& text)
 {
     WriteLine(m_err, text);

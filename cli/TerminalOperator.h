@@ -50,6 +50,7 @@ public:
     // it shows one progress line there: the status text and a percentage.
     bool ShowProgress(qint64 done, qint64 total) override;
     void EndProgress() override;
+    bool StopAsked() override;
 
 private:
     class TInterruptHandler;

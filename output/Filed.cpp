@@ -42,29 +42,37 @@ void TFilePort::Configure(const QString& settingsPath)
 
 bool TFilePort::StartData(const QString& settingsPath)
 {
+    if (m_started)
+        return false;
     TFileRequest request;
     request.fileName = DefaultFileName(settingsPath, m_name);
     const std::optional<QString> chosen = m_operator.ChooseSaveFile(request);
     if (!chosen)
         return false;
-    m_output = std::make_unique<TOutputFile>(*chosen, TOutputFile::Mode::Replace, m_name);
+    m_path = *chosen;
+    m_started = true;
     return true;
 }
 
+// The file is created or emptied by the first block only: a job that sends
+// nothing leaves the previous output as it was.
 bool TFilePort::SendData(const std::string& data)
 {
-    if (!m_output)
+    if (!m_started)
         ThrowNotStarted(m_name);
-    m_output->Write(data);
-    return true;
+    if (!m_output)
+        m_output = std::make_unique<TOutputFile>(m_path, TOutputFile::Mode::Replace, m_name);
+    return m_output->Write(data, [&op = m_operator] { return op.StopAsked(); });
 }
 
 bool TFilePort::EndData()
 {
-    if (!m_output)
+    if (!m_started)
         ThrowNotStarted(m_name);
+    m_started = false;
     const std::unique_ptr<TOutputFile> output = std::move(m_output);
-    output->Close();
+    if (output)
+        output->Close();
     return true;
 }
 

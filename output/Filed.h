@@ -10,6 +10,8 @@
 
 #include "output/PrinterDriver.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace zev {
@@ -28,7 +30,8 @@ public:
     // becomes the new default at once.
     void Configure(const QString& settingsPath) override;
     // The save dialog with the platform's title, proposing the default;
-    // false when the operator cancels. The chosen file is created or emptied.
+    // false when the operator cancels. The chosen file is created or emptied
+    // when the first block arrives, never before.
     bool StartData(const QString& settingsPath) override;
     bool EndData() override;
     bool SendData(const std::string& data) override;
@@ -36,7 +39,9 @@ public:
 private:
     TOperator& m_operator;
     std::string m_name;
-    std::unique_ptr<TOutputFile> m_output; // the job's file, between StartData and EndData
+    bool m_started = false;
+    QString m_path;                        // the job's file, chosen at StartData
+    std::unique_ptr<TOutputFile> m_output; // open from the job's first block to EndData
 };
 
 class TFileDriver final : public TPrinterDriver

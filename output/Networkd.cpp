@@ -246,9 +246,11 @@ bool TNetworkPort::SendData(const std::string& data)
 {
     if (!m_connection || m_stalled)
         return false;
-    switch (m_connection->Write(data, m_bounds.write)) {
+    switch (m_connection->Write(data, m_bounds.write, StopAsked())) {
     case TTcpConnection::TResult::Done:
         return true;
+    case TTcpConnection::TResult::Stopped:
+        break;
     case TTcpConnection::TResult::TimedOut:
         ShowNotTaken();
         break;
@@ -270,9 +272,13 @@ bool TNetworkPort::EndData()
         connection->Abort();
         return false;
     }
-    switch (connection->Finish(m_bounds.write, m_bounds.linger)) {
+    // A stop asked while the printer still takes the job resets the
+    // connection, so that it prints no more of it.
+    switch (connection->Finish(m_bounds.write, m_bounds.linger, StopAsked())) {
     case TTcpConnection::TResult::Done:
         return true;
+    case TTcpConnection::TResult::Stopped:
+        break;
     case TTcpConnection::TResult::TimedOut:
         ShowNotTaken();
         break;
@@ -283,6 +289,11 @@ bool TNetworkPort::EndData()
     }
     connection->Abort();
     return false;
+}
+
+TStopAsked TNetworkPort::StopAsked() const
+{
+    return [&op = m_operator] { return op.StopAsked(); };
 }
 
 void TNetworkPort::ShowNotTaken()

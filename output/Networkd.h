@@ -85,6 +85,8 @@ public:
 private:
     // "ZEBRA1: (192.168.0.50:9100)", for messages.
     std::string Where() const;
+    // The operator's stop request, for the waits on the printer.
+    TStopAsked StopAsked() const;
     void ShowNotTaken();
     void ShowFailure(const std::string& what);
 

@@ -18,9 +18,9 @@ void TParallelPort::Configure(const QString&)
 bool TParallelPort::SendData(const std::string& data)
 {
     TOutputFile device(m_device, TOutputFile::Mode::Device, m_name, m_writeBound);
-    device.Write(data);
+    const bool taken = device.Write(data, [&op = m_operator] { return op.StopAsked(); });
     device.Close();
-    return true;
+    return taken;
 }
 
 } // namespace zev

@@ -6,7 +6,8 @@
 // again, so between two blocks of a job the device is free. A failure to
 // open, write or close raises EInOutError with the system's text (and, when
 // permission is missing, what to do about it); so does a device that has not
-// taken a block within the bound. There is no false result.
+// taken a block within the bound. SendData is false only when the person
+// asked the job to stop while the device waited.
 
 #include "output/PrinterDriver.h"
 #include "output/SystemPortDriver.h"

@@ -172,9 +172,11 @@ bool TSerialPort::SendData(const std::string& data)
 {
     if (!m_line || m_stalled)
         return false;
-    switch (m_line->Write(data, m_writeBound)) {
+    switch (m_line->Write(data, m_writeBound, [&op = m_operator] { return op.StopAsked(); })) {
     case TSerialLine::TWriteResult::Written:
         return true;
+    case TSerialLine::TWriteResult::Stopped:
+        break;
     case TSerialLine::TWriteResult::TimedOut:
         ShowNotTaken();
         break;
@@ -194,8 +196,10 @@ bool TSerialPort::EndData()
     bool taken = !m_stalled;
     if (m_stalled) {
         m_line->Discard();
-    } else if (!m_line->Drain(m_writeBound)) {
-        ShowNotTaken();
+    } else if (!m_line->Drain(m_writeBound, [&op = m_operator] { return op.StopAsked(); })) {
+        // A stop asked while the line empties drops the rest: nothing to say.
+        if (!m_operator.StopAsked())
+            ShowNotTaken();
         taken = false;
     }
     m_line.reset();

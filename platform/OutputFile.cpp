@@ -1,6 +1,7 @@
 #include "platform/OutputFile.h"
 
 #include "platform/Error.h"
+#include "platform/NoProgressClock.h"
 #include "platform/Regional.h"
 
 #include <QFile>
@@ -69,37 +70,40 @@ TOutputFile::~TOutputFile()
         close(m_fd);
 }
 
-void TOutputFile::Write(std::string_view data)
+bool TOutputFile::Write(std::string_view data, const TStopAsked& stopAsked)
 {
     using namespace std::chrono;
     if (m_fd < 0)
         Fail(EBADF);
     // The bound counts from the last byte the device took: a slow printer
     // is waited for as long as it keeps taking data.
-    auto deadline = steady_clock::now() + m_bound;
+    TNoProgressClock clock(m_bound, stopAsked);
     bool saidReady = false;
     while (!data.empty()) {
         const ssize_t written = write(m_fd, data.data(), data.size());
         if (written > 0) {
             data.remove_prefix(static_cast<std::size_t>(written));
             saidReady = false;
-            deadline = steady_clock::now() + m_bound;
+            clock.Progress();
             continue;
         }
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             Fail(errno);
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
-        if (left <= milliseconds::zero())
+        const int left = clock.Left();
+        if (left == 0) {
+            if (clock.Stopped())
+                return false;
             FailNotTaken();
+        }
         // Some printer drivers always report ready: do not spin on them.
         if (saidReady)
-            std::this_thread::sleep_for(std::min(left, milliseconds(20)));
+            std::this_thread::sleep_for(std::min(milliseconds(left), milliseconds(20)));
         pollfd ready{m_fd, POLLOUT, 0};
-        saidReady =
-            poll(&ready, 1, static_cast<int>(std::min(left, milliseconds(1000)).count())) > 0;
+        saidReady = poll(&ready, 1, std::min(left, 1000)) > 0;
     }
+    return true;
 }
 
 void TOutputFile::Close()

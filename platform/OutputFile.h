@@ -9,6 +9,8 @@
 // pipe nobody reads) makes Write give up once it has taken nothing for as
 // long as the bound, instead of hanging the program; a slow one is waited for.
 
+#include "platform/NoProgressClock.h"
+
 #include <QString>
 
 #include <chrono>
@@ -43,7 +45,8 @@ public:
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;
 
-    void Write(std::string_view data);
+    // False when the person asked to stop before the device took it all.
+    bool Write(std::string_view data, const TStopAsked& stopAsked = {});
     // A close that fails (data the system could not deliver) raises too.
     void Close();
 

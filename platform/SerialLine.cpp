@@ -316,9 +316,10 @@ bool TSerialLine::RaiseDtr()
     return m_modem->RaiseDtr() && m_modem->Dsr().has_value();
 }
 
-TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono::milliseconds bound)
+TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono::milliseconds bound,
+                                             const TStopAsked& stopAsked)
 {
-    TNoProgressClock clock(bound);
+    TNoProgressClock clock(bound, stopAsked);
     return m_dsrFlow ? WritePaced(data, clock) : WriteAll(data, clock);
 }
 
@@ -337,7 +338,7 @@ TSerialLine::TWriteResult TSerialLine::WriteAll(std::string_view data, TNoProgre
         }
         const int left = clock.Left();
         if (left == 0)
-            return TWriteResult::TimedOut;
+            return clock.Stopped() ? TWriteResult::Stopped : TWriteResult::TimedOut;
         pollfd ready{m_fd, POLLOUT, 0};
         if (poll(&ready, 1, left) < 0 && errno != EINTR) {
             m_error = errno;
@@ -360,14 +361,14 @@ TSerialLine::TWriteResult TSerialLine::WritePaced(std::string_view data, TNoProg
             if (*ready)
                 break;
             if (clock.Left() == 0)
-                return TWriteResult::TimedOut;
+                return clock.Stopped() ? TWriteResult::Stopped : TWriteResult::TimedOut;
             std::this_thread::sleep_for(PollStep);
         }
         const std::string_view piece = data.substr(0, DsrPieceSize);
         if (const TWriteResult result = WriteAll(piece, clock); result != TWriteResult::Written)
             return result;
         if (!WaitEmpty(clock))
-            return TWriteResult::TimedOut;
+            return clock.Stopped() ? TWriteResult::Stopped : TWriteResult::TimedOut;
         data.remove_prefix(piece.size());
     }
     return TWriteResult::Written;
@@ -390,9 +391,9 @@ bool TSerialLine::WaitEmpty(TNoProgressClock& clock)
     }
 }
 
-bool TSerialLine::Drain(std::chrono::milliseconds bound)
+bool TSerialLine::Drain(std::chrono::milliseconds bound, const TStopAsked& stopAsked)
 {
-    TNoProgressClock clock(bound);
+    TNoProgressClock clock(bound, stopAsked);
     if (WaitEmpty(clock))
         return true;
     Discard();

@@ -21,6 +21,8 @@
 //
 // One owner, one thread.
 
+#include "platform/NoProgressClock.h"
+
 #include <QString>
 
 #include <chrono>
@@ -33,7 +35,6 @@ struct termios;
 
 namespace zev {
 
-class TNoProgressClock;
 
 // The line's modem signals. DSR/DTR flow control is done by hand with them
 // (termios has none); a seam, because a pseudo-terminal has no modem lines.
@@ -80,15 +81,18 @@ public:
         Written,
         TimedOut, // the device took nothing for as long as the bound
         Failed,   // a system error; see LastError()
+        Stopped,  // the person asked the work to stop
     };
     // Writes all bytes, waiting as long as the device keeps taking them.
     // With DSR/DTR flow control the bytes go in small pieces, each only
     // while DSR is up and sent before the next, so a printer that drops DSR
     // gets at most one piece more.
-    TWriteResult Write(std::string_view data, std::chrono::milliseconds bound);
+    TWriteResult Write(std::string_view data, std::chrono::milliseconds bound,
+                       const TStopAsked& stopAsked = {});
     // Waits until the device has sent what it holds, at most `bound` after
-    // the last progress; false (and what is left discarded) when it did not.
-    bool Drain(std::chrono::milliseconds bound);
+    // the last progress or until the person asks to stop; false (and what
+    // is left discarded) when it did not.
+    bool Drain(std::chrono::milliseconds bound, const TStopAsked& stopAsked = {});
     // Drops what the device has not sent yet, so closing it cannot wait for
     // a device that takes nothing.
     void Discard();

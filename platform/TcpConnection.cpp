@@ -159,9 +159,10 @@ TTcpConnection::~TTcpConnection()
 }
 
 TTcpConnection::TResult TTcpConnection::Write(std::string_view data,
-                                              std::chrono::milliseconds bound)
+                                              std::chrono::milliseconds bound,
+                                              const TStopAsked& stopAsked)
 {
-    TNoProgressClock clock(bound);
+    TNoProgressClock clock(bound, stopAsked);
     while (!data.empty()) {
         const ssize_t sent = send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -175,7 +176,7 @@ TTcpConnection::TResult TTcpConnection::Write(std::string_view data,
         }
         const int left = clock.Left();
         if (left == 0)
-            return TResult::TimedOut;
+            return clock.Stopped() ? TResult::Stopped : TResult::TimedOut;
         pollfd ready{m_fd, POLLOUT, 0};
         if (poll(&ready, 1, left) < 0 && errno != EINTR) {
             m_error = errno;
@@ -206,7 +207,8 @@ bool TTcpConnection::DropInput(bool& closed)
 }
 
 TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
-                                               std::chrono::milliseconds linger)
+                                               std::chrono::milliseconds linger,
+                                               const TStopAsked& stopAsked)
 {
     if (shutdown(m_fd, SHUT_WR) != 0) {
         // A connection the printer reset is no longer connected: its reset
@@ -222,7 +224,7 @@ TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
     }
     // Bytes in our queue are not the printer's yet: only its acknowledgement
     // (of the end of the data too) says it has them.
-    TNoProgressClock clock(bound);
+    TNoProgressClock clock(bound, stopAsked);
     bool closed = false;
     int last = -1;
     for (;;) {
@@ -246,7 +248,7 @@ TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
         last = unacknowledged;
         const int left = clock.Left();
         if (left == 0)
-            return TResult::TimedOut;
+            return clock.Stopped() ? TResult::Stopped : TResult::TimedOut;
         pollfd ready{m_fd, static_cast<short>(closed ? 0 : POLLIN), 0};
         (void)poll(&ready, 1, std::min(left, 5));
     }

@@ -10,6 +10,8 @@
 //
 // One owner, one thread.
 
+#include "platform/NoProgressClock.h"
+
 #include <sys/socket.h>
 
 #include <chrono>
@@ -65,15 +67,18 @@ public:
         Done,
         TimedOut, // the printer took nothing for as long as the bound
         Failed,   // see LastError()
+        Stopped,  // the person asked the work to stop
     };
 
     // Sends all bytes, waiting as long as the printer keeps taking them.
-    TResult Write(std::string_view data, std::chrono::milliseconds bound);
+    TResult Write(std::string_view data, std::chrono::milliseconds bound,
+                  const TStopAsked& stopAsked = {});
     // Ends the sending side and waits until the printer has acknowledged
     // every byte (at most `bound` after the last progress); then gives it
     // up to `linger` to close its side. A printer that resets the
     // connection instead did not read everything: Failed.
-    TResult Finish(std::chrono::milliseconds bound, std::chrono::milliseconds linger);
+    TResult Finish(std::chrono::milliseconds bound, std::chrono::milliseconds linger,
+                   const TStopAsked& stopAsked = {});
     // Drops what was not sent and resets the connection, so a printer
     // never prints the rest of a job given up.
     void Abort();

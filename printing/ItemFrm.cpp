@@ -75,6 +75,11 @@ TItemForm::TItemForm(const TWindows& windows, const TRegistries& registries, TOp
     m_precoLbl->setFont(bold);
     m_qCxLbl = NewValue("QCxLbl");
     m_pCxLbl = NewValue("PCxLbl");
+    m_resultLbl = NewValue("ResultLbl");
+    QFont large = m_resultLbl->font();
+    large.setBold(true);
+    large.setPointSizeF(large.pointSizeF() * 1.25);
+    m_resultLbl->setFont(large);
     m_bitBtn1 = new QPushButton(QStringLiteral("&Busca (F5)"));
     m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     m_bitBtn1->setAutoDefault(false);
@@ -91,6 +96,7 @@ TItemForm::TItemForm(const TWindows& windows, const TRegistries& registries, TOp
     form->addRow(QString::fromUtf8("Preço Cx:"), m_pCxLbl);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(m_resultLbl);
     layout->addWidget(m_bitBtn1, 0, Qt::AlignRight);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -120,6 +126,7 @@ void TItemForm::hideEvent(QHideEvent* event)
 void TItemForm::FormShow()
 {
     m_session.reset();
+    m_sent = 0;
     try {
         m_session = std::make_unique<TItemSession>(m_operator, m_registries, m_labelName, m_modes);
     } catch (const std::exception& error) {
@@ -134,7 +141,7 @@ void TItemForm::FormShow()
 
 void TItemForm::ClearItemInfo()
 {
-    for (QLabel* label : {m_descrLbl, m_precoLbl, m_qCxLbl, m_pCxLbl})
+    for (QLabel* label : {m_descrLbl, m_precoLbl, m_qCxLbl, m_pCxLbl, m_resultLbl})
         label->clear();
 }
 
@@ -181,8 +188,43 @@ void TItemForm::LookupAndPrint()
     m_qCxLbl->setText(info.qtdCx);
     m_pCxLbl->setText(info.precoCx);
     TDialogQuestions questions(m_windows);
-    m_session->Print(questions);
+    try {
+        ShowPrinted(info, m_session->Print(questions));
+    } catch (const EItemStartError& error) {
+        ShowNotPrinted(QString::fromUtf8("Etiqueta NÃO impressa"));
+        m_operator.ShowError(ItemStartMessage(error));
+    }
     m_maskEdit->selectAll();
+}
+
+void TItemForm::ShowPrinted(const TItemInfo& info, const TItemPrinted printed)
+{
+    m_sent += printed.sent;
+    if (printed.refused > 0) {
+        ShowNotPrinted(printed.sent == 0
+                           ? QString::fromUtf8("Etiqueta NÃO impressa")
+                           : QString::fromUtf8("%1 etiqueta(s) enviada(s), %2 NÃO impressa(s)")
+                                 .arg(printed.sent)
+                                 .arg(printed.refused));
+        return;
+    }
+    m_resultLbl->setStyleSheet(QStringLiteral("color: #006400;"));
+    if (printed.sent == 1)
+        m_resultLbl->setText(QStringLiteral("Etiqueta enviada"));
+    else if (printed.sent > 1)
+        m_resultLbl->setText(QStringLiteral("%1 etiquetas enviadas").arg(printed.sent));
+    else if (info.found && !m_modes.askCount && !m_modes.askProcon)
+        m_resultLbl->setText(QStringLiteral("Enter de novo imprime a etiqueta"));
+    else
+        m_resultLbl->clear();
+    if (printed.sent == 0)
+        m_resultLbl->setStyleSheet({});
+}
+
+void TItemForm::ShowNotPrinted(const QString& text)
+{
+    m_resultLbl->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_resultLbl->setText(text);
 }
 
 void TItemForm::SearchProduct()

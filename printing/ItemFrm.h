@@ -34,6 +34,8 @@ public:
 
     // Shows the window modally for the label in the command's modes.
     void Execute(const std::string& labelName, TItemModes modes);
+    // The labels the port took while the window was last shown.
+    int Sent() const { return m_sent; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -46,6 +48,9 @@ private:
     void FormShow();
     void ClearItemInfo();
     void LookupAndPrint();
+    // Whether the label went out, apart from the product shown.
+    void ShowPrinted(const TItemInfo& info, TItemPrinted printed);
+    void ShowNotPrinted(const QString& text);
     void SearchProduct();
     // The application's general error display, for errors of a key.
     void Guarded(void (TItemForm::*step)());
@@ -61,6 +66,8 @@ private:
     QLabel* m_precoLbl = nullptr;
     QLabel* m_qCxLbl = nullptr;
     QLabel* m_pCxLbl = nullptr;
+    QLabel* m_resultLbl = nullptr;
+    int m_sent = 0;
     QPushButton* m_bitBtn1 = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "output/StartedPort.h"
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
+#include "platform/Error.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
 
@@ -45,15 +46,51 @@ TItemSession::TItemSession(TOperator& op, const TRegistries& registries, std::st
     // The label's entry in "Labels" is what is missing, not a port of no name.
     if (m_portName.empty())
         throw EHashFindError(m_labelName);
-    TPrinterPort& port = registries.PortRegistry().Port(m_portName);
+    m_port = &registries.PortRegistry().Port(m_portName);
+    StartPort();
+}
 
-    op.ShowStatus(Text("Inicializando a impressora..."));
-    if (!port.StartData(SettingsPath()))
+void TItemSession::StartPort()
+{
+    m_operator.ShowStatus(Text("Inicializando a impressora..."));
+    if (!m_port->StartData(SettingsPath()))
         throw EItemStartError("(StartData)");
-    // From here the member ends the port, even if this constructor throws.
-    m_started = std::make_unique<TStartedPort>(port);
-    if (!port.SendData(m_label->GetHeader()))
+    // From here the member ends the port, even if the caller throws.
+    m_started = std::make_unique<TStartedPort>(*m_port);
+    bool taken = false;
+    try {
+        taken = m_port->SendData(m_label->GetHeader());
+    } catch (const EInOutError& error) {
+        throw EItemStartError(error.what());
+    }
+    if (!taken)
         throw EItemStartError("(SendData)");
+    m_portFailed = false;
+}
+
+// A port that refused a label (a network printer that reset, a line that
+// stalled) refuses every later one: it is ended and started afresh, header
+// included, before the next label.
+void TItemSession::RestartPortIfFailed()
+{
+    if (m_started && !m_portFailed)
+        return;
+    if (m_started) {
+        const std::unique_ptr<TStartedPort> failed = std::move(m_started);
+        try {
+            (void)failed->End(); // the port told its failure when it refused
+        } catch (const EInOutError&) {
+            // Its device is gone already; the start below says what is wrong.
+        }
+    }
+    StartPort();
+}
+
+bool TItemSession::End()
+{
+    const std::unique_ptr<TStartedPort> started = std::move(m_started);
+    m_port = nullptr;
+    return started && started->End();
 }
 
 TItemSession::~TItemSession()
@@ -109,10 +146,10 @@ TItemInfo TItemSession::Lookup(const std::string& code)
     return info;
 }
 
-int TItemSession::Print(TItemQuestions& questions)
+TItemPrinted TItemSession::Print(TItemQuestions& questions)
 {
-    if (m_shown == nullptr)
-        return 0;
+    if (m_shown == nullptr || m_port == nullptr)
+        return {};
     const TStatusScope status(m_operator);
     TProduto& produto = *m_shown;
     bool autoPrint = m_autoPrint;
@@ -132,13 +169,19 @@ int TItemSession::Print(TItemQuestions& questions)
         autoPrint = true;
     }
 
-    int printed = 0;
+    TItemPrinted printed;
     if (autoPrint || m_lastKey == produto.key) {
         m_operator.ShowStatus(Text("Imprimindo..."));
         if (!autoPrint)
             count = 1;
-        for (; printed < count; ++printed)
-            PrintOne(produto);
+        if (count > 0)
+            RestartPortIfFailed();
+        for (; printed.sent < count; ++printed.sent) {
+            if (!PrintOne(produto)) {
+                printed.refused = count - printed.sent;
+                break;
+            }
+        }
     }
     m_lastKey = produto.key;
     m_shown = nullptr;
@@ -146,20 +189,26 @@ int TItemSession::Print(TItemQuestions& questions)
     return printed;
 }
 
-int TItemSession::Enter(const std::string& code, TItemQuestions& questions)
+TItemPrinted TItemSession::Enter(const std::string& code, TItemQuestions& questions)
 {
     Lookup(code);
     return Print(questions);
 }
 
-void TItemSession::PrintOne(TProduto& produto)
+bool TItemSession::PrintOne(TProduto& produto)
 {
     ReadItemSettings();
     produto.barra = m_code;
     std::string text;
     m_label->RenderSingle(produto, text, Today());
-    // A label the port refuses is lost; the counter goes on with the next.
-    m_started->Port().SendData(text);
+    try {
+        if (m_started->Port().SendData(text))
+            return true;
+    } catch (const EInOutError& error) {
+        m_operator.ShowError(QString::fromUtf8(error.what()));
+    }
+    m_portFailed = true;
+    return false;
 }
 
 } // namespace zev

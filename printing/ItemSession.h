@@ -30,6 +30,7 @@ namespace zev {
 class TConnection;
 class TOperator;
 class TPrinterLabel;
+class TPrinterPort;
 class TProduto;
 class TStartedPort;
 struct TRegistries;
@@ -81,6 +82,14 @@ struct TItemInfo
     QString precoCx;
 };
 
+// What one Enter printed: the labels the port took, and those it did not
+// (the first refusal stops the rest of that Enter's count).
+struct TItemPrinted
+{
+    int sent = 0;
+    int refused = 0;
+};
+
 class TItemSession
 {
 public:
@@ -96,11 +105,17 @@ public:
     TItemInfo Lookup(const std::string& code);
     // The modes' questions, then the labels: with "Imp Autom", a count or
     // Procon data, `count` labels at once; otherwise one only when the same
-    // product was shown by the Enter before. Returns the labels sent to the
-    // port (refused ones included: the counter goes on).
-    int Print(TItemQuestions& questions);
+    // product was shown by the Enter before. Only what the port took counts
+    // as sent. A label the port refused (it said why) or a device that
+    // failed (its error is shown at once) stops the Enter; the next one
+    // that prints starts the port again, and a port that does not start
+    // again throws EItemStartError.
+    TItemPrinted Print(TItemQuestions& questions);
     // Lookup and Print: one Enter.
-    int Enter(const std::string& code, TItemQuestions& questions);
+    TItemPrinted Enter(const std::string& code, TItemQuestions& questions);
+    // Ends the port now; EndData's answer (false too when no port is
+    // started). The session prints no more after it.
+    bool End();
 
     // A product chosen in the search prints at its first Enter's rules.
     void ForgetLastKey() { m_lastKey = 0; }
@@ -108,7 +123,9 @@ public:
 
 private:
     void ReadItemSettings();
-    void PrintOne(TProduto& produto);
+    void StartPort();
+    void RestartPortIfFailed();
+    bool PrintOne(TProduto& produto);
 
     TOperator& m_operator;
     const std::string m_labelName;
@@ -118,7 +135,9 @@ private:
     bool m_atacado = false;
     std::unique_ptr<TConnection> m_connection;
     const TPrinterLabel* m_label = nullptr;
+    TPrinterPort* m_port = nullptr;
     std::unique_ptr<TStartedPort> m_started;
+    bool m_portFailed = false;
     std::int32_t m_lastKey = 0;
     std::unique_ptr<TProduto> m_found; // the record looked up, owning its family
     TProduto* m_shown = nullptr;       // it or its first box

@@ -8,6 +8,7 @@
 #include "catalogue/Produto.h"
 #include "output/StartedPort.h"
 #include "platform/Conversions.h"
+#include "platform/Error.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
 #include "selection/Selecao.h"
@@ -68,8 +69,10 @@ TJobTarget LookUp(const TRegistries& registries, const TIniFile& ini, const std:
     return {label, registries.PortRegistry().Port(portName)};
 }
 
-// One job from the moment its port started: on every way out the progress
-// goes away, the port is ended and the status text cleared.
+// One job from the moment its port started: on every way out the port is
+// ended, then the progress goes away and the status text is cleared. The
+// progress outlives the port's end, so that a stop asked while the printer
+// still takes the job (a network printer acknowledging it) ends it at once.
 class TPrintRun
 {
 public:
@@ -80,10 +83,10 @@ public:
     }
     ~TPrintRun()
     {
-        m_progress.reset();
         if (!m_started)
             return; // ended
         m_started.reset();
+        m_progress.reset();
         try {
             m_operator.ShowStatus({});
         } catch (...) {
@@ -93,35 +96,45 @@ public:
     TPrintRun(const TPrintRun&) = delete;
     TPrintRun& operator=(const TPrintRun&) = delete;
 
-    bool SendHeader(const TPrinterLabel& label)
-    {
-        return m_started->Port().SendData(label.GetHeader());
-    }
+    bool SendHeader(const TPrinterLabel& label) { return SendBlock(label.GetHeader()).value_or(false); }
 
     void SetTotal(std::int64_t total) { m_total = total; }
     // Asked before every label: false once the person asked to stop.
     bool GoOn(std::int64_t done) { return m_progress->Show(done, m_total); }
 
-    // A block the port does not take is counted, not fatal.
-    void Send(const std::string& label)
+    // A block the port does not take is counted, not fatal; false when the
+    // device failed and the job cannot go on.
+    [[nodiscard]] bool Send(const std::string& label)
     {
-        if (m_started->Port().SendData(label))
+        const std::optional<bool> taken = SendBlock(label);
+        if (!taken)
+            return false;
+        if (*taken)
             ++m_result.sent;
-        else
+        else if (!m_progress->StopAsked()) // a block cut short by a stop was not refused
             ++m_result.refused;
+        return true;
     }
 
     // Ends the port and clears the status; then tells the person of a
-    // cancel and of labels the port did not take, in one message.
+    // cancel, of a device that failed and of labels the port did not take,
+    // in one message.
     TPrintResult End(TPrintOutcome outcome)
     {
+        m_result.ended = m_started->End();
+        if (outcome == TPrintOutcome::Printed && m_progress->StopAsked())
+            outcome = TPrintOutcome::Cancelled;
+        if (!m_deviceError.isEmpty())
+            outcome = TPrintOutcome::Failed;
+        m_started.reset();
         m_progress.reset();
         m_result.outcome = outcome;
-        m_result.ended = m_started->End();
-        m_started.reset();
         m_operator.ShowStatus({});
 
         QString text;
+        if (outcome == TPrintOutcome::Failed)
+            text = m_deviceError + u'\r' +
+                   Text("Impressão interrompida: %1 etiqueta(s) enviada(s).").arg(m_result.sent);
         if (outcome == TPrintOutcome::Cancelled)
             text = Text("Impressão cancelada: %1 etiqueta(s) enviada(s).").arg(m_result.sent);
         if (m_result.refused > 0) {
@@ -130,19 +143,24 @@ public:
             text += Text("A porta não aceitou %1 de %2 etiqueta(s).")
                         .arg(m_result.refused)
                         .arg(m_result.sent + m_result.refused);
-            m_operator.ShowError(text);
-        } else if (!text.isEmpty()) {
-            m_operator.ShowNotice(text);
         }
+        if (outcome == TPrintOutcome::Failed || m_result.refused > 0)
+            m_operator.ShowError(text);
+        else if (!text.isEmpty())
+            m_operator.ShowNotice(text);
         return m_result;
     }
 
     // A job that stops before its first label: the port ended, then the
-    // reason.
+    // reason; a device's own error instead of a refused header's.
     TPrintResult Refuse(const char* reason, bool isError)
     {
+        const bool deviceFailed = !m_deviceError.isEmpty();
+        const QString deviceError = std::exchange(m_deviceError, {});
         const TPrintResult result = End(TPrintOutcome::NotPrinted);
-        if (isError)
+        if (deviceFailed)
+            m_operator.ShowError(deviceError);
+        else if (isError)
             m_operator.ShowError(Text(reason));
         else
             m_operator.ShowNotice(Text(reason));
@@ -150,11 +168,24 @@ public:
     }
 
 private:
+    // The port's answer; nothing when the device failed, its error kept
+    // for the job's end.
+    std::optional<bool> SendBlock(const std::string& block)
+    {
+        try {
+            return m_started->Port().SendData(block);
+        } catch (const EInOutError& error) {
+            m_deviceError = QString::fromUtf8(error.what());
+            return std::nullopt;
+        }
+    }
+
     TOperator& m_operator;
     std::optional<TStartedPort> m_started;
     std::optional<TProgressScope> m_progress;
     std::int64_t m_total = 0;
     TPrintResult m_result;
+    QString m_deviceError;
 };
 
 std::string SelecaoSql(bool atacado, int agrupadoPor)
@@ -237,6 +268,11 @@ void Render(const TPrinterLabel& label, bool first, const TProduto& produto, std
 
 } // namespace
 
+QString SentText(std::int64_t sent)
+{
+    return QStringLiteral("%1 etiqueta(s) enviada(s)").arg(sent);
+}
+
 TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
                           const std::string& labelName)
 {
@@ -303,7 +339,8 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
             if (copy > 0 && !run.GoOn(row - 1))
                 return run.End(TPrintOutcome::Cancelled);
             Render(target.label, renderFirst, *produto, text, selecaoData);
-            run.Send(text);
+            if (!run.Send(text))
+                return run.End(TPrintOutcome::Failed);
         }
     }
     return run.End(TPrintOutcome::Printed);
@@ -353,7 +390,8 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
             produto->barras.push_back(line);
         }
         Render(target.label, i == 1, *produto, text, selecaoData);
-        run.Send(text);
+        if (!run.Send(text))
+            return run.End(TPrintOutcome::Failed);
     }
     return run.End(TPrintOutcome::Printed);
 }
@@ -390,7 +428,8 @@ TPrintResult PrintSequencia(TOperator& op, const TRegistries& registries,
             return run.End(TPrintOutcome::Cancelled);
         numero.key = static_cast<std::int32_t>(n);
         target.label.RenderFirst(numero, text, date);
-        run.Send(text);
+        if (!run.Send(text))
+            return run.End(TPrintOutcome::Failed);
     }
     return run.End(TPrintOutcome::Printed);
 }

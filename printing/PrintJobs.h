@@ -17,6 +17,8 @@
 //
 // User-interface thread only.
 
+#include <QString>
+
 #include <cstdint>
 #include <string>
 
@@ -28,7 +30,8 @@ struct TRegistries;
 enum class TPrintOutcome
 {
     NotPrinted, // no file chosen, the port did not start, nothing to print, No, header refused
-    Cancelled,  // the person stopped it
+    Cancelled,  // the person stopped it, before its next label or while the port ended
+    Failed,     // the device failed during the job (the error and the count told)
     Printed,    // it ran to its end
 };
 
@@ -42,6 +45,10 @@ struct TPrintResult
     // The job ran to its end and the port took every label and the end.
     bool Complete() const { return outcome == TPrintOutcome::Printed && refused == 0 && ended; }
 };
+
+// What a job or a counter session says of the labels the port took, once
+// it has ended: "N etiqueta(s) enviada(s)".
+QString SentText(std::int64_t sent);
 
 // "S&eleção": quantidadeEtiquetas labels of every selected product, in
 // description order, grouped first by department, section, group or

@@ -150,4 +150,21 @@ TEST_F(GuiOperatorTest, LongWorkShowsAModalProgressDialogWhoseCancelStopsIt)
     op.EndProgress();
 }
 
+// The box's own delayed show must not bring it back over the message that
+// follows the work, where the first Enter would press "Cancelar".
+TEST_F(GuiOperatorTest, EndedProgressNeverShowsAgain)
+{
+    op.SetProgressDelay(0);
+    for (const qint64 done : {0, 10}) {
+        SCOPED_TRACE(done);
+        EXPECT_TRUE(op.ShowProgress(done, 10));
+        op.EndProgress();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(qobject_cast<QProgressDialog*>(widget) && widget->isVisible());
+    }
+    EXPECT_FALSE(op.StopAsked());
+}
+
 } // namespace

@@ -1,8 +1,15 @@
 #include "catalogue/Database.h"
 #include "tests/cli/RunCli.h"
 #include "tests/printing/PrintTestSupport.h"
+#include "tests/support/LoopbackPrinter.h"
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace zev;
 using namespace zev::test;
@@ -30,7 +37,8 @@ TEST(PrintCommandsTest, PrintsTheSelectionABarcodeFileAndASequenceThroughTheLabe
     const std::tuple<QStringList, int, std::string, std::string, QString, std::string> cases[] = {
         // Without --yes the question is answered No; without --output the
         // port's default file.
-        {{"selection", "--label", "linha"}, 1, "", "etiquetas selecionadas (2) ? Não", padrao, ""},
+        // The answer No leaves the port's file unmade.
+        {{"selection", "--label", "linha"}, 1, "", "etiquetas selecionadas (2) ? Não", padrao, "-"},
         {{"selection", "--label", "linha", "--yes", "--output", home.File("s.prn")},
          0,
          dois,
@@ -69,8 +77,91 @@ TEST(PrintCommandsTest, PrintsTheSelectionABarcodeFileAndASequenceThroughTheLabe
         EXPECT_EQ(result.status, status) << result.err;
         EXPECT_EQ(result.out, out);
         EXPECT_TRUE(Contains(result.err, err)) << result.err;
-        if (!file.isEmpty()) {
+        if (printed == "-") {
+            EXPECT_FALSE(QFile::exists(file));
+        } else if (!file.isEmpty()) {
             EXPECT_EQ(ReadFileBytes(file), printed);
+        }
+    }
+}
+
+// Ctrl+C stops a network job at once, whether the printer has stopped
+// taking data or is still acknowledging the end of the job, and the job
+// says how many labels it sent; the printer gets no more of it.
+TEST(PrintCommandsTest, CtrlCStopsANetworkJobAndCountsWhatWasSent)
+{
+    struct TCase
+    {
+        const char* name;
+        bool reads; // slowly; otherwise never
+    };
+    for (const TCase c : {TCase{"stalled printer", false}, TCase{"printer still reading", true}}) {
+        SCOPED_TRACE(c.name);
+        TProgramDirFixture home;
+        CreateDatabase();
+        TLoopbackPrinter printer(AF_INET, 4096);
+        // About 2 KB a label: the job is far more than the connection holds.
+        std::string label = "[geral]\r\nname=grande\r\ndescription=Grande\r\n"
+                            "[pre_label]\r\n01=H\r\n[normal]\r\n";
+        for (int line = 1; line <= 40; ++line)
+            label += std::to_string(line) + "=" + std::string(50, 'Z') + "\r\n";
+        WriteFileBytes(home.File("grande.lbl"), label);
+        WriteFileBytes(home.File("zev.ini"), "[Geral]\r\nPath Modelos=" +
+                                                 home.Path().toStdString() +
+                                                 "\r\n[Labels]\r\ngrande=ZEBRA1:\r\n[Rede]\r\n"
+                                                 "ZEBRA1:=127.0.0.1:" +
+                                                 std::to_string(printer.Port()) + "\r\n");
+
+        std::atomic<std::size_t> received = 0;
+        std::atomic<bool> reset = false;
+        std::atomic<bool> done = false;
+        std::thread reader([&] {
+            const int fd = printer.Accept();
+            char buffer[1024];
+            for (;;) {
+                pollfd ready{fd, POLLIN, 0};
+                const bool readable = c.reads && poll(&ready, 1, 100) > 0;
+                if (!readable) {
+                    if (done)
+                        return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    continue;
+                }
+                const ssize_t got = read(fd, buffer, sizeof buffer);
+                if (got <= 0) {
+                    reset = got < 0 && errno == ECONNRESET;
+                    return;
+                }
+                received += static_cast<std::size_t>(got);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+
+        QProcess zev;
+        zev.start(qEnvironmentVariable("ZEV_CLI"),
+                  {"--home", home.Path(), "print", "sequence", "1", "500", "--label", "grande"});
+        ASSERT_TRUE(zev.waitForStarted());
+        // Once the printer has the job's start, and then has stopped for a
+        // while or goes on slowly.
+        while (received < (c.reads ? 20000u : 0u) && zev.state() == QProcess::Running)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ASSERT_EQ(zev.state(), QProcess::Running);
+        kill(static_cast<pid_t>(zev.processId()), SIGINT);
+        ASSERT_TRUE(zev.waitForFinished(60000));
+        done = true;
+        reader.join();
+
+        EXPECT_EQ(zev.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(zev.exitCode(), 1);
+        const std::string out = zev.readAllStandardOutput().toStdString();
+        const std::string err = zev.readAllStandardError().toStdString();
+        EXPECT_TRUE(out.starts_with("Impressão cancelada: ")) << out << err;
+        EXPECT_TRUE(Contains(out, " etiqueta(s) enviada(s).")) << out;
+        EXPECT_FALSE(Contains(err, "não recebeu")) << err;
+        EXPECT_LT(received.load(), 500u * 2000u);
+        if (c.reads) {
+            EXPECT_TRUE(reset.load());
         }
     }
 }

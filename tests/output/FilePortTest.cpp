@@ -99,13 +99,32 @@ TEST_F(FilePortTest, InputOutputFailuresAreRaisedWithTheSystemsError)
     EXPECT_EQ(IoErrorOf([&] { port.SendData("^XA"); }).first, EBADF);
     EXPECT_THROW(port.EndData(), EInOutError);
 
+    // The file is made at the first block: that is where it fails.
     const QString unreachable = home.File("nao/existe/etiquetas.prn");
     op.QueueFile(unreachable);
-    const auto [code, text] = IoErrorOf([&] { port.StartData(Ini()); });
+    ASSERT_TRUE(port.StartData(Ini()));
+    const auto [code, text] = IoErrorOf([&] { port.SendData("^XA"); });
     EXPECT_EQ(code, ENOENT);
     EXPECT_TRUE(Contains(text, unreachable.toStdString())) << text;
     EXPECT_TRUE(Contains(text, std::strerror(ENOENT))) << text;
+    EXPECT_TRUE(port.EndData());
     EXPECT_TRUE(op.Messages().empty());
+}
+
+// A job that printed nothing (an empty selection, the answer No) must not
+// cost the store its previous output.
+TEST_F(FilePortTest, AJobThatSendsNothingLeavesTheFileAsItWas)
+{
+    const QString kept = home.File("anterior.prn");
+    WriteFileBytes(kept, "^XA^FDontem^XZ");
+    const QString absent = home.File("nova.prn");
+    for (const QString& path : {kept, absent}) {
+        Job(path, {});
+        EXPECT_EQ(QFile::exists(path), path == kept);
+    }
+    EXPECT_EQ(ReadFileBytes(kept), "^XA^FDontem^XZ");
+    Job(kept, {"hoje"});
+    EXPECT_EQ(ReadFileBytes(kept), "hoje");
 }
 
 // A job's output file may be a named pipe: one nobody opened fails at once,
@@ -124,6 +143,14 @@ TEST_F(FilePortTest, ANamedPipeNobodyReadsNeverHangs)
     EXPECT_EQ(IoErrorOf(job).first, ENXIO);
     const int reader = open(fifo.constData(), O_RDONLY | O_NONBLOCK);
     EXPECT_EQ(IoErrorOf(job).first, ETIMEDOUT);
+
+    // Asked to stop, a write to a device that takes nothing gives up at
+    // once instead of at its bound.
+    TOutputFile stalled(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace, "FILE:", 60s);
+    int asked = 0;
+    EXPECT_FALSE(stalled.Write(std::string(1 << 20, 'Z'), [&] { return ++asked > 1; }));
+    EXPECT_GE(asked, 2);
+    stalled.Close();
     close(reader);
 }
 

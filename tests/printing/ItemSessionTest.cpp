@@ -139,7 +139,7 @@ TEST_F(ItemSessionTest, LabelsCarryTheCodeAsTypedAndTheProconDataToTheFile)
                                    EncodeDate(2026, 2, 27)}};
     {
         TItemSession session(op(), registries(), "campos", {false, true});
-        EXPECT_EQ(session.Enter("0789100", answers), 1);
+        EXPECT_EQ(session.Enter("0789100", answers).sent, 1);
     }
     const std::string today = DateToStr(Today());
     EXPECT_EQ(ReadFileBytes(output),
@@ -214,18 +214,90 @@ TEST_F(ItemSessionTest, AFailedStartSaysWhyAndLeavesNoPortStarted)
 
 TEST_F(ItemSessionTest, AnErrorWhilePrintingStillEndsThePort)
 {
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\nImp Autom=1\r\n");
-    port->failAt = 1;
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     TAnswers answers;
     answers.counts = {"x"};
     {
-        TItemSession session(op(), registries(), "marca", {});
-        EXPECT_THROW(session.Enter("999", answers), EInOutError);
         TItemSession counting(op(), registries(), "marca", {true, false});
         EXPECT_THROW(counting.Enter("999", answers), EConvertError);
     }
-    EXPECT_EQ(port->starts, 2);
-    EXPECT_EQ(port->ends, 2);
+    EXPECT_EQ(port->starts, 1);
+    EXPECT_EQ(port->ends, 1);
+}
+
+// Blocks by position: the header is 0, the first Enter's labels 1 to 3; a
+// port that failed is started again, header first, at the next Enter.
+TEST_F(ItemSessionTest, OnlyLabelsThePortTookCountAndAFailedPortStartsAgain)
+{
+    struct TCase
+    {
+        const char* name;
+        std::set<std::size_t> refused;
+        std::optional<std::size_t> failAt;
+        TItemPrinted first;
+        std::vector<std::string> shown; // errors the session itself showed
+    };
+    const TCase cases[] = {
+        {"all taken", {}, {}, {3, 0}, {}},
+        {"the first refused", {1}, {}, {0, 3}, {}},
+        {"the second refused", {2}, {}, {1, 2}, {}},
+        {"the device failed", {}, 2, {1, 2}, {"Erro de entrada/saída"}},
+    };
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        *port = TTestPort();
+        port->refused = c.refused;
+        port->failAt = c.failAt;
+        op().ClearMessages();
+        TAnswers answers;
+        answers.counts = {"3", "2"};
+        TItemSession session(op(), registries(), "marca", {true, false});
+        const TItemPrinted first = session.Enter("999", answers);
+        EXPECT_EQ(first.sent, c.first.sent);
+        EXPECT_EQ(first.refused, c.first.refused);
+        std::vector<std::string> shown;
+        for (const TOperatorMessage& message : op().Messages())
+            shown.push_back(message.text.toStdString());
+        EXPECT_EQ(shown, c.shown);
+
+        const std::size_t before = port->blocks.size();
+        const TItemPrinted second = session.Enter("999", answers);
+        EXPECT_EQ(second.sent, 2);
+        EXPECT_EQ(second.refused, 0);
+        const bool restarted = first.refused > 0;
+        EXPECT_EQ(port->starts, restarted ? 2 : 1);
+        EXPECT_EQ(port->ends, restarted ? 1 : 0);
+        const std::vector<std::string> sent(port->blocks.begin() + static_cast<long>(before),
+                                            port->blocks.end());
+        std::vector<std::string> expected = {"S9\r\n", "S9\r\n"};
+        if (restarted)
+            expected.insert(expected.begin(), "H\r\n");
+        EXPECT_EQ(sent, expected);
+        EXPECT_TRUE(session.End());
+        EXPECT_EQ(port->ends, restarted ? 2 : 1);
+        EXPECT_EQ(session.Enter("999", answers).sent, 0); // ended: asks and prints no more
+        EXPECT_EQ(answers.asked, 2);
+    }
+}
+
+TEST_F(ItemSessionTest, APortThatDoesNotStartAgainEndsTheSessionsPrinting)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\nImp Autom=1\r\n");
+    port->refused = {1};
+    TAnswers answers;
+    TItemSession session(op(), registries(), "marca", {});
+    EXPECT_EQ(session.Enter("999", answers).refused, 1);
+    port->refuseStart = true;
+    try {
+        session.Enter("999", answers);
+        ADD_FAILURE() << "printed";
+    } catch (const EItemStartError& error) {
+        EXPECT_EQ(ItemStartMessage(error),
+                  QString::fromUtf8("Não foi possível inicializar a impressora (StartData)"));
+    }
+    EXPECT_EQ(port->ends, 1);
+    EXPECT_FALSE(session.End());
 }
 
 TEST_F(ItemSessionTest, SearchIgnoresCaseAndAccentsAndStopsAt500)

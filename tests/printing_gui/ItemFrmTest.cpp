@@ -136,6 +136,52 @@ TEST_F(ItemFrmTest, TheWindowShowsTheProductAndEscapeEndsThePort)
     }
 }
 
+// Whether the label went out shows apart from the product: an Enter that
+// only shows differs from one that prints, and a refusal from both.
+TEST_F(ItemFrmTest, TheWindowSaysWhetherTheLabelWentOut)
+{
+    struct TCase
+    {
+        const char* geral;
+        TItemModes modes;
+        std::set<std::size_t> refused; // the header is block 0
+        std::vector<QString> codes;
+        const char* result;
+        int sent;
+    };
+    const TCase cases[] = {
+        {"", {}, {}, {"00066"}, "Enter de novo imprime a etiqueta", 0},
+        {"", {}, {}, {"00066", "00066"}, "Etiqueta enviada", 1},
+        {"Imp Autom=1", {}, {1}, {"00066"}, "Etiqueta NÃO impressa", 0},
+        {"", {true, false}, {}, {"00066"}, "3 etiquetas enviadas", 3},
+        {"", {true, false}, {2}, {"00066"}, "1 etiqueta(s) enviada(s), 2 NÃO impressa(s)", 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.result);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
+        *port = TTestPort();
+        port->refused = c.refused;
+        AnswerModal<TItemForm>([&c](TItemForm& item) {
+            auto* edit = Child<QLineEdit>(item, "MaskEdit");
+            for (const QString& code : c.codes) {
+                edit->selectAll();
+                QTest::keyClicks(edit, code);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            EXPECT_EQ(Child<QLabel>(item, "ResultLbl")->text(), QString::fromUtf8(c.result));
+            EXPECT_EQ(Child<QLabel>(item, "DescrLbl")->text(), "ERVA");
+            QTest::keyClick(edit, Qt::Key_Escape);
+        });
+        if (c.modes.askCount)
+            AnswerModal<TContadorForm>([](TContadorForm& d) {
+                Child<QLineEdit>(d, "Value")->setText("3");
+                Answer(d, TAnswer::Ok);
+            });
+        windows.ItemForm->Execute("marca", c.modes);
+        EXPECT_EQ(windows.ItemForm->Sent(), c.sent);
+    }
+}
+
 TEST_F(ItemFrmTest, AFailedStartIsToldAndClosesTheWindow)
 {
     const std::pair<const char*, const char*> cases[] = {
