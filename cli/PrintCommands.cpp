@@ -34,8 +34,8 @@ struct TPrintRequest
     std::string label;
     TTerminalAnswers answers;
     std::optional<double> date;
-    std::int32_t count = 1;               // item: labels per code
-    std::optional<TProconData> procon;    // item: the Procon dialog's answer
+    std::int32_t count = 1;            // item: labels per code
+    std::optional<TProconData> procon; // item: the Procon dialog's answer
 };
 
 using TPrintRun =

@@ -47,8 +47,7 @@ class TParallelDriver final : public TSystemPortDriver
 public:
     TParallelDriver(TOperator& op, QString settingsPath, QString systemRoot = {})
         : TSystemPortDriver(op, std::move(settingsPath), std::move(systemRoot), "LPT")
-    {
-    }
+    {}
 
     std::string GetName() const override { return "Parallel Driver"; }
     std::string GetVersion() const override { return "1.0.2"; }

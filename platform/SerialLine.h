@@ -35,7 +35,6 @@ struct termios;
 
 namespace zev {
 
-
 // The line's modem signals. DSR/DTR flow control is done by hand with them
 // (termios has none); a seam, because a pseudo-terminal has no modem lines.
 class TModemLines

@@ -96,7 +96,10 @@ public:
     TPrintRun(const TPrintRun&) = delete;
     TPrintRun& operator=(const TPrintRun&) = delete;
 
-    bool SendHeader(const TPrinterLabel& label) { return SendBlock(label.GetHeader()).value_or(false); }
+    bool SendHeader(const TPrinterLabel& label)
+    {
+        return SendBlock(label.GetHeader()).value_or(false);
+    }
 
     void SetTotal(std::int64_t total) { m_total = total; }
     // Asked before every label: false once the person asked to stop.

@@ -133,7 +133,8 @@ TEST_F(GuiOperatorTest, LongWorkShowsAModalProgressDialogWhoseCancelStopsIt)
     EXPECT_TRUE(op.ShowProgress(100, 1000));
     QPointer<QProgressDialog> dialog;
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* progress = qobject_cast<QProgressDialog*>(widget); progress && progress->isVisible())
+        if (auto* progress = qobject_cast<QProgressDialog*>(widget);
+            progress && progress->isVisible())
             dialog = progress;
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->isModal());

@@ -106,11 +106,11 @@ TEST(PrintCommandsTest, CtrlCStopsANetworkJobAndCountsWhatWasSent)
         for (int line = 1; line <= 40; ++line)
             label += std::to_string(line) + "=" + std::string(50, 'Z') + "\r\n";
         WriteFileBytes(home.File("grande.lbl"), label);
-        WriteFileBytes(home.File("zev.ini"), "[Geral]\r\nPath Modelos=" +
-                                                 home.Path().toStdString() +
-                                                 "\r\n[Labels]\r\ngrande=ZEBRA1:\r\n[Rede]\r\n"
-                                                 "ZEBRA1:=127.0.0.1:" +
-                                                 std::to_string(printer.Port()) + "\r\n");
+        WriteFileBytes(home.File("zev.ini"),
+                       "[Geral]\r\nPath Modelos=" + home.Path().toStdString() +
+                           "\r\n[Labels]\r\ngrande=ZEBRA1:\r\n[Rede]\r\n"
+                           "ZEBRA1:=127.0.0.1:" +
+                           std::to_string(printer.Port()) + "\r\n");
 
         std::atomic<std::size_t> received = 0;
         std::atomic<bool> reset = false;

@@ -63,7 +63,8 @@ public:
 // none; ACUCAR's barcode is kept without its zeros, as the import does.
 const char* const Balcao =
     "insert into produto (produto_key, descricao, caixa, pai, fator_preco, preco_normal) values "
-    "  (2, 'ARROZ', 0, null, null, 5.5), (4, 'CX ARROZ', 1, 2, 6, 30), (9, 'ACUCAR', 0, null, null, 4);"
+    "  (2, 'ARROZ', 0, null, null, 5.5), (4, 'CX ARROZ', 1, 2, 6, 30), (9, 'ACUCAR', 0, null, "
+    "null, 4);"
     "insert into item values ('789100', 2), ('1789100', 4), ('999', 9)";
 
 class ItemSessionTest : public PrintTest
@@ -135,8 +136,8 @@ TEST_F(ItemSessionTest, LabelsCarryTheCodeAsTypedAndTheProconDataToTheFile)
     program.WriteSettings("[Labels]\r\ncampos=FILE:\r\n[Geral]\r\nAtacado=1\r\n");
     const QString output = Output();
     TAnswers answers;
-    answers.procons = {TProconData{QString::fromUtf8("Irmãos"), QStringLiteral("  .   .   /    -  "),
-                                   EncodeDate(2026, 2, 27)}};
+    answers.procons = {TProconData{QString::fromUtf8("Irmãos"),
+                                   QStringLiteral("  .   .   /    -  "), EncodeDate(2026, 2, 27)}};
     {
         TItemSession session(op(), registries(), "campos", {false, true});
         EXPECT_EQ(session.Enter("0789100", answers).sent, 1);
@@ -311,7 +312,8 @@ TEST_F(ItemSessionTest, SearchIgnoresCaseAndAccentsAndStopsAt500)
         const TBuscaResult found = SearchProdutos(*connection, QString::fromUtf8(text), Today());
         ASSERT_EQ(found.count, 2);
         EXPECT_EQ(found.rows[0].key, 2);
-        EXPECT_EQ(found.rows[0].descricao, "A\xE7\xFA" "car mascavo");
+        EXPECT_EQ(found.rows[0].descricao, "A\xE7\xFA"
+                                           "car mascavo");
         EXPECT_EQ(PrecoText(found.rows[0].preco), "2,25");
         EXPECT_EQ(found.rows[1].key, 9);
         EXPECT_EQ(PrecoText(found.rows[1].preco), "4");

@@ -36,20 +36,21 @@ TEST_F(PrintTest, ThePrintingCommandsPrintWithTheLabelChosenAndStartNothingWhenC
     const std::string numero = "   1,00 " + DateToStr(Today()) + " 00000000\r\n.\r\n";
     // The Sequencia window shows only after the chooser's OK; "" prints
     // nothing. A job that printed leaves its count in the status bar.
-    const std::tuple<const char*, TAnswer, std::optional<TAnswer>, std::string, const char*> cases[] = {
-        {"Seleo2",
-         TAnswer::Ok,
-         {},
-         "H\r\n000002 ARROZ 5,50 01/03/2026 07891000000011\r\n.\r\n" + cafe,
-         "2 etiqueta(s) enviada(s)"},
-        {"Seleo2", TAnswer::Cancela, {}, "", ""},
-        {"DoArquivo1", TAnswer::Enter, {}, "H\r\n" + cafe, "1 etiqueta(s) enviada(s)"},
-        {"DoArquivo1", TAnswer::Escape, {}, "", ""},
-        {"Sequencial1", TAnswer::Ok, TAnswer::Ok, "H\r\n000005" + numero + "000006" + numero,
-         "2 etiqueta(s) enviada(s)"},
-        {"Sequencial1", TAnswer::Ok, TAnswer::Cancela, "", ""},
-        {"Sequencial1", TAnswer::CloseBox, {}, "", ""},
-    };
+    const std::tuple<const char*, TAnswer, std::optional<TAnswer>, std::string, const char*>
+        cases[] = {
+            {"Seleo2",
+             TAnswer::Ok,
+             {},
+             "H\r\n000002 ARROZ 5,50 01/03/2026 07891000000011\r\n.\r\n" + cafe,
+             "2 etiqueta(s) enviada(s)"},
+            {"Seleo2", TAnswer::Cancela, {}, "", ""},
+            {"DoArquivo1", TAnswer::Enter, {}, "H\r\n" + cafe, "1 etiqueta(s) enviada(s)"},
+            {"DoArquivo1", TAnswer::Escape, {}, "", ""},
+            {"Sequencial1", TAnswer::Ok, TAnswer::Ok, "H\r\n000005" + numero + "000006" + numero,
+             "2 etiqueta(s) enviada(s)"},
+            {"Sequencial1", TAnswer::Ok, TAnswer::Cancela, "", ""},
+            {"Sequencial1", TAnswer::CloseBox, {}, "", ""},
+        };
     for (const auto& [item, chooser, sequencia, printed, status] : cases) {
         SCOPED_TRACE(testing::Message() << item << " " << static_cast<int>(chooser));
         // Answers only for a job that starts: an unexpected chooser fails.
