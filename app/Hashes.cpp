@@ -10,10 +10,14 @@ constexpr std::size_t CompactionThreshold = 100;
 
 } // namespace
 
-EHashFindError::EHashFindError(std::string_view key)
-    : EHashError("Key \"" + AnsiToUtf8(key) + "\" not found")
+EHashFindError::EHashFindError(std::string_view key) : EHashError(Text(key)) {}
+
+std::string EHashFindError::Text(std::string_view key)
 {
+    return "Key \"" + AnsiToUtf8(key) + "\" not found";
 }
+
+EHashFindError::EHashFindError(TReason reason) : EHashError(reason.text) {}
 
 EHashInvalidKeyError::EHashInvalidKeyError() : EHashError("Key cannot be an empty string") {}
 

@@ -34,6 +34,16 @@ class EHashFindError : public EHashError
 {
 public:
     explicit EHashFindError(std::string_view key);
+    // "Key \"%s\" not found" with the key.
+    static std::string Text(std::string_view key);
+
+protected:
+    // For a registry that can say why the name is missing and what to do.
+    struct TReason
+    {
+        std::string text;
+    };
+    explicit EHashFindError(TReason reason);
 };
 
 class EHashIterateError : public EHashError

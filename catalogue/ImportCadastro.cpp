@@ -45,7 +45,6 @@ constexpr std::size_t ReadChunk = 1024 * 1024;
 constexpr std::size_t WriteChunk = 256 * 1024;
 // The operator hears of the progress once per this many bytes.
 constexpr qint64 ProgressStep = 256 * 1024;
-constexpr std::size_t MaxValueShown = 60;
 
 QString Text(const char* utf8)
 {
@@ -166,14 +165,6 @@ QString StagedFileName(const TTableDef& table)
 {
     return QString::fromLatin1(table.name.data(), static_cast<qsizetype>(table.name.size())) +
            QStringLiteral(".csv");
-}
-
-// A value as a message shows it: UTF-8, and not the whole of a garbage line.
-std::string Shown(std::string_view ansi)
-{
-    if (ansi.size() <= MaxValueShown)
-        return AnsiToUtf8(ansi);
-    return AnsiToUtf8(ansi.substr(0, MaxValueShown)) + "...";
 }
 
 [[noreturn]] void ThrowReadError(const QString& path, const QString& reason)

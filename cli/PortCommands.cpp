@@ -15,6 +15,7 @@
 #include <QFile>
 
 #include <ostream>
+#include <unordered_map>
 
 namespace zev::cli {
 
@@ -26,9 +27,11 @@ bool IsDevicePort(std::string_view name)
 }
 
 // With its port number; an address that is none, as written.
-std::string NetworkAddressListed(const QString& settingsPath, std::string_view name)
+std::string NetworkAddressListed(const std::unordered_map<std::string, std::string>& addresses,
+                                 const std::string& name)
 {
-    const std::string stored = LoadNetworkAddress(settingsPath, name).value_or("");
+    const auto found = addresses.find(name);
+    const std::string stored = found == addresses.end() ? std::string() : found->second;
     std::string error;
     const std::optional<TNetworkAddress> address = ParseNetworkAddress(stored, error);
     return address ? NetworkAddressText(*address) : stored;
@@ -42,12 +45,14 @@ int PortsCommand(TCliContext& context, TArguments arguments)
         return UsageError(context, "ports", "o comando não tem argumentos");
     TTerminalOperator op(context.out, context.err);
     const auto registry = BuildPortRegistry(op);
+    // Read once for every port: "Rede" may hold thousands of them.
     const TIniFile settings(SettingsPath());
+    const auto addresses = NetworkAddresses(settings);
     for (const TPrinterPort* port : registry->PortList()) {
         const std::string name = port->GetName();
         context.out << AnsiToUtf8(name) << '\t' << registry->DriverOf(*port).GetName();
         if (dynamic_cast<const TNetworkPort*>(port) != nullptr)
-            context.out << '\t' << AnsiToUtf8(NetworkAddressListed(SettingsPath(), name));
+            context.out << '\t' << AnsiToUtf8(NetworkAddressListed(addresses, name));
         else if (IsDevicePort(name))
             context.out << '\t' << PortDevicePath(name, settings).toStdString();
         context.out << '\n';

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "labels/FileLabel.h"
 #include "labels/Nulll.h"
+#include "platform/AnsiText.h"
 #include "platform/Profile.h"
 
 #include <QDir>
@@ -11,6 +12,44 @@
 #include <algorithm>
 
 namespace zev {
+
+namespace {
+
+std::string NotFoundText(std::string_view name, const QString& directory, bool directoryFound)
+{
+    if (directory.isEmpty())
+        return EHashFindError::Text(name);
+    const std::string label = "A etiqueta \"" + AnsiToUtf8(name) + "\" não foi encontrada: ";
+    const std::string folder = "\"" + directory.toStdString() + "\"";
+    const std::string reopen =
+        " O programa ZEV lê os modelos ao abrir: depois, feche-o e abra-o de novo.";
+    if (!directoryFound)
+        return label + "a pasta de modelos " + folder +
+               " não existe. Verifique \"Path Modelos\" na seção [Geral] do zev.ini." + reopen;
+    return label + "nenhum modelo (arquivo .lbl) da pasta " + folder +
+           " tem esse nome. Verifique se o arquivo do modelo está nessa pasta e se \"Path "
+           "Modelos\" na seção [Geral] do zev.ini aponta para ela." +
+           reopen;
+}
+
+} // namespace
+
+ELabelNotFound::ELabelNotFound(std::string_view name, const QString& directory, bool directoryFound)
+    : EHashFindError(TReason{NotFoundText(name, directory, directoryFound)})
+{}
+
+void TLabelHash::SetTemplates(QString directory, bool found)
+{
+    m_directory = std::move(directory);
+    m_directoryFound = found;
+}
+
+TPrinterLabel& TLabelHash::Item(std::string_view name) const
+{
+    if (!m_labels.Exists(name))
+        throw ELabelNotFound(name, m_directory, m_directoryFound);
+    return m_labels.Item(name);
+}
 
 QString TemplatesDirectory(const QString& settingsPath)
 {
@@ -44,9 +83,10 @@ std::vector<QString> LabelFiles(const QString& directory)
 
 std::unique_ptr<TLabelRegistry> BuildLabelRegistry(const QString& settingsPath)
 {
+    const QString directory = TemplatesDirectory(settingsPath);
     std::vector<std::unique_ptr<TPrinterLabel>> labels;
     labels.push_back(std::make_unique<TNullLabel>());
-    for (const QString& file : LabelFiles(TemplatesDirectory(settingsPath))) {
+    for (const QString& file : LabelFiles(directory)) {
         labels.push_back(std::make_unique<TFileLabel>(file));
         // The table's own error would not say which of the files it was.
         if (labels.back()->GetName().empty())
@@ -56,6 +96,7 @@ std::unique_ptr<TLabelRegistry> BuildLabelRegistry(const QString& settingsPath)
     }
 
     auto registry = std::make_unique<TLabelRegistry>();
+    registry->LabelHash.SetTemplates(directory, QFileInfo(directory).isDir());
     for (auto& label : labels) {
         const std::string name = label->GetName();
         if (registry->LabelHash.Exists(name)) {

@@ -122,6 +122,14 @@ std::optional<std::string> LoadNetworkAddress(const QString& settingsPath, std::
     return last->second;
 }
 
+std::unordered_map<std::string, std::string> NetworkAddresses(const TIniFile& settings)
+{
+    std::unordered_map<std::string, std::string> addresses;
+    for (auto& [name, address] : settings.ReadSectionEntries(settings::Rede))
+        addresses.insert_or_assign(std::move(name), std::move(address));
+    return addresses;
+}
+
 void SaveNetworkAddress(const QString& settingsPath, std::string_view name,
                         std::string_view address)
 {

@@ -25,11 +25,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace zev {
 
+class TIniFile;
 class TOperator;
 class TPortRegistry;
 
@@ -56,6 +58,9 @@ std::string NetworkAddressText(const TNetworkAddress& address);
 std::vector<std::pair<std::string, std::string>> LoadNetworkPorts(const QString& settingsPath);
 // The address text of the port's last entry; nothing when it has none.
 std::optional<std::string> LoadNetworkAddress(const QString& settingsPath, std::string_view name);
+// The same for every port of "Rede" at once, from settings already read:
+// for listing thousands of ports.
+std::unordered_map<std::string, std::string> NetworkAddresses(const TIniFile& settings);
 // Gives the port one entry with this address: at the place of its last
 // entry, other entries of that name removed; a new name goes at the end.
 void SaveNetworkAddress(const QString& settingsPath, std::string_view name,

@@ -7,11 +7,45 @@
 #include "output/Paralleld.h"
 #include "output/Seriald.h"
 #include "output/Windowsd.h"
+#include "platform/AnsiText.h"
+#include "platform/Ports.h"
 #include "platform/Profile.h"
 
 #include <algorithm>
 
 namespace zev {
+
+namespace {
+
+std::string NotFoundText(std::string_view name, const QString& absentDevice)
+{
+    if (absentDevice.isEmpty())
+        return EHashFindError::Text(name);
+    return "A impressora da porta " + AnsiToUtf8(name) + " não está conectada: o dispositivo \"" +
+           absentDevice.toStdString() +
+           "\", anotado para ela na seção [Portas] do zev.ini, não existe agora. Conecte a "
+           "impressora (ou o adaptador USB), verifique o cabo e tente de novo (o programa ZEV "
+           "procura as portas ao abrir: feche-o e abra-o de novo).";
+}
+
+} // namespace
+
+EPortNotFound::EPortNotFound(std::string_view name, const QString& absentDevice)
+    : EHashFindError(TReason{NotFoundText(name, absentDevice)})
+{}
+
+TPortRegistry::TPortRegistry(QString settingsPath, QString systemRoot)
+    : m_settingsPath(std::move(settingsPath)), m_systemRoot(std::move(systemRoot))
+{}
+
+TPrinterPort& TPortRegistry::Port(std::string_view name) const
+{
+    if (m_portHash.Exists(name))
+        return m_portHash.Item(name);
+    throw EPortNotFound(name, m_settingsPath.isEmpty()
+                                  ? QString()
+                                  : AbsentPortDevice(name, m_settingsPath, m_systemRoot));
+}
 
 void TPortRegistry::AddDriver(std::unique_ptr<TPrinterDriver> driver)
 {
@@ -45,7 +79,7 @@ const TPrinterDriver& TPortRegistry::DriverOf(const TPrinterPort& port) const
 
 std::unique_ptr<TPortRegistry> BuildPortRegistry(TOperator& op, const QString& systemRoot)
 {
-    auto registry = std::make_unique<TPortRegistry>();
+    auto registry = std::make_unique<TPortRegistry>(SettingsPath(), systemRoot);
     registry->AddDriver(std::make_unique<TNullDriver>(op));
     registry->AddDriver(std::make_unique<TFileDriver>(op));
     registry->AddDriver(std::make_unique<TParallelDriver>(op, SettingsPath(), systemRoot));

@@ -32,10 +32,22 @@ using TPortList = std::vector<TPrinterPort*>;
 // Owns the ports.
 using TPortHash = TObjectHash<TPrinterPort>;
 
+// A port name no registered port answers to. When "Portas" of zev.ini maps
+// the name to a device that is absent, the message names the device and
+// says to plug the printer in.
+class EPortNotFound final : public EHashFindError
+{
+public:
+    EPortNotFound(std::string_view name, const QString& absentDevice);
+};
+
 class TPortRegistry final
 {
 public:
     TPortRegistry() = default;
+    // The settings and system root the ports were found with, for saying why
+    // a name is missing.
+    TPortRegistry(QString settingsPath, QString systemRoot);
     TPortRegistry(const TPortRegistry&) = delete;
     TPortRegistry& operator=(const TPortRegistry&) = delete;
 
@@ -49,8 +61,8 @@ public:
     const TPortList& PortList() const { return m_ports; }
     const TPortHash& PortHash() const { return m_portHash; }
 
-    // EHashFindError, naming the port, when no port has that name.
-    TPrinterPort& Port(std::string_view name) const { return m_portHash.Item(name); }
+    // EPortNotFound, naming the port, when no port has that name.
+    TPrinterPort& Port(std::string_view name) const;
     // The driver that made a registered port.
     const TPrinterDriver& DriverOf(const TPrinterPort& port) const;
 
@@ -61,6 +73,8 @@ private:
     TPortHash m_portHash;
     TPortList m_ports;
     std::unordered_map<const TPrinterPort*, const TPrinterDriver*> m_driverOf;
+    QString m_settingsPath;
+    QString m_systemRoot;
 };
 
 // The root of the system's device paths; empty: the machine's own /dev.

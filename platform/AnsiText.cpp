@@ -391,6 +391,14 @@ std::string AnsiToUtf8(std::string_view ansi)
     return utf8;
 }
 
+std::string Shown(std::string_view ansi)
+{
+    constexpr std::size_t MaxShown = 60;
+    if (ansi.size() <= MaxShown)
+        return AnsiToUtf8(ansi);
+    return AnsiToUtf8(ansi.substr(0, MaxShown)) + "...";
+}
+
 std::string Utf8ToAnsi(std::string_view utf8)
 {
     std::string ansi;

@@ -18,6 +18,9 @@ char32_t AnsiCharToUnicode(unsigned char byte);
 int UnicodeToAnsiChar(char32_t codePoint);
 
 std::string AnsiToUtf8(std::string_view ansi);
+// A value from the store's files as a message quotes it: UTF-8, and no more
+// than its first 60 bytes followed by "...", not the whole of a garbage line.
+std::string Shown(std::string_view ansi);
 // Code points without a Windows-1252 byte become '?'. Malformed UTF-8 is
 // taken byte by byte as Windows-1252, so no input is lost silently.
 std::string Utf8ToAnsi(std::string_view utf8);

@@ -209,4 +209,17 @@ QString PortDevicePath(std::string_view portName, const TIniFile& ini, const QSt
     return DefaultDevice(number, systemRoot);
 }
 
+QString AbsentPortDevice(std::string_view portName, const QString& settingsPath,
+                         const QString& systemRoot)
+{
+    const TIniFile ini(settingsPath);
+    if (!ini.ValueExists(PortasSection, portName))
+        return {};
+    const std::string value = ini.ReadString(PortasSection, portName);
+    const QString device = AnsiToQString(value);
+    if (value.find('\0') == std::string::npos && IsPresent(device, systemRoot))
+        return {};
+    return device;
+}
+
 } // namespace zev

@@ -48,4 +48,10 @@ QString PortDevicePath(std::string_view portName, const QString& settingsPath,
 QString PortDevicePath(std::string_view portName, const TIniFile& settings,
                        const QString& systemRoot = {});
 
+// The device "Portas" records for a port name when that device is absent
+// now (a printer or USB adapter unplugged); empty when the name has no entry
+// or its device is there.
+QString AbsentPortDevice(std::string_view portName, const QString& settingsPath,
+                         const QString& systemRoot = {});
+
 } // namespace zev

@@ -3,13 +3,13 @@
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Error.h"
+#include "platform/FileContents.h"
 #include "platform/Regional.h"
 
-#include <QFile>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <map>
 
@@ -55,7 +55,9 @@ QString QuotedPath(const QString& path)
 
 } // namespace
 
-TIniFile::TIniFile(QString path) : m_path(std::move(path))
+TIniFile::TIniFile(QString path) : TIniFile(std::move(path), SystemFileCalls()) {}
+
+TIniFile::TIniFile(QString path, TFileCalls& calls) : m_path(std::move(path)), m_calls(&calls)
 {
     Load();
 }
@@ -64,16 +66,12 @@ void TIniFile::Load()
 {
     m_lines.clear();
     LinesChanged();
-    QFile file(m_path);
-    if (!file.exists())
-        return;
     // A file we cannot read must not pass for an empty one: the next write
     // would replace every setting in it.
-    if (!file.open(QIODevice::ReadOnly))
-        throw EZevError("Não foi possível ler o arquivo " + QuotedPath(m_path).toStdString() +
-                        ": " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::optional<std::string> bytes = ReadFileContents(m_path);
+    if (!bytes)
+        return;
+    const std::string_view content = *bytes;
     // An editor that saved the file as UTF-8 put a mark before the first
     // section; it stays in the file but must not hide that section.
     constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
@@ -124,14 +122,7 @@ void TIniFile::Save() const
         content += line.text;
         content += m_lineBreak;
     }
-    QSaveFile file(m_path);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(content.data(), static_cast<qint64>(content.size())) ==
-                             static_cast<qint64>(content.size()) &&
-                         file.commit();
-    if (!written)
-        throw EZevError("Não foi possível gravar o arquivo " + QuotedPath(m_path).toStdString() +
-                        ": " + file.errorString().toStdString());
+    ReplaceFileContents(m_path, content, *m_calls);
 }
 
 std::string TIniFile::IndexKey(std::string_view section, std::string_view key)
@@ -392,10 +383,20 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view key)
 // same file: the lock keeps one's change from wiping out the other's.
 void TIniFile::Modify(const std::function<bool()>& change)
 {
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs))
-        throw EZevError("O arquivo " + QuotedPath(m_path).toStdString() +
-                        " está sendo alterado por outro programa; tente de novo.");
+    const QString lockPath = m_path + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(LockWaitMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            throw EZevError("O arquivo " + QuotedPath(m_path).toStdString() +
+                            " está sendo alterado por outro programa; tente de novo.");
+        // The lock file could not be made: the folder is the fault. When an
+        // empty file can be made there, it was the lock's contents that did
+        // not fit.
+        const int made = CreationError(lockPath);
+        const int code = made != 0 ? made : ENOSPC;
+        throw EInOutError(
+            code, CannotWriteText(m_path, code, "ao criar " + QuotedPath(lockPath).toStdString()));
+    }
     Load();
     if (change())
         Save();

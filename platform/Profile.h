@@ -16,7 +16,8 @@
 // lost; other sections, keys, comments and their order stay as they were. A
 // value the reader would trim or unquote is written in quotes, so it reads
 // back as written. A missing file reads as empty and is created on the first
-// write.
+// write. A write that fails (a full disk, a folder that cannot be written)
+// says why and leaves the file as it was.
 
 #include <QString>
 
@@ -30,10 +31,14 @@
 
 namespace zev {
 
+class TFileCalls;
+
 class TIniFile
 {
 public:
     explicit TIniFile(QString path);
+    // Writes through `calls`, which must outlive the object.
+    TIniFile(QString path, TFileCalls& calls);
 
     const QString& Path() const { return m_path; }
 
@@ -104,6 +109,7 @@ private:
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
     QString m_path;
+    TFileCalls* m_calls;
     std::vector<Line> m_lines;
     std::string m_lineBreak = "\r\n";
     // Section and key, upper case and joined by a line break (which neither

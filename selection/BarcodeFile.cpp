@@ -47,8 +47,8 @@ void CheckEntries(const std::vector<std::string>& entries)
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].size() > BarraWidth)
             throw EZevError("Linha " + std::to_string(i + 1) + " do arquivo: o código \"" +
-                            AnsiToUtf8(entries[i]) + "\" tem mais de " +
-                            std::to_string(BarraWidth) + " caracteres. Nada foi selecionado.");
+                            Shown(entries[i]) + "\" tem mais de " + std::to_string(BarraWidth) +
+                            " caracteres. Nada foi selecionado.");
     }
 }
 

@@ -168,7 +168,13 @@ TEST_F(CliLabelTest, FailuresAreReportedWithTheirStatus)
         {true, "produto 999", 1, unknown},
         {true, "produto --barra 0000", 1, unknown},
         {true, "produto --barra 7890000000101", 1, unknown},
-        {true, "render --label sumiu --key 200", 1, "zev-cli: Key \"sumiu\" not found\n"},
+        {true, "render --label sumiu --key 200", 1,
+         "zev-cli: A etiqueta \"sumiu\" não foi encontrada: nenhum modelo (arquivo .lbl) da "
+         "pasta \"" +
+             home.File("Preços").toStdString() +
+             "\" tem esse nome. Verifique se o arquivo do modelo está nessa pasta e se \"Path "
+             "Modelos\" na seção [Geral] do zev.ini aponta para ela. O programa ZEV lê os "
+             "modelos ao abrir: depois, feche-o e abra-o de novo.\n"},
         {true, "render --label lata --key 999", 1, unknown},
         {false, "", 2, "uso: zev-cli"},
         {false, "produto", 2, "uso: zev-cli"},

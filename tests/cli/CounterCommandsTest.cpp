@@ -47,8 +47,16 @@ TEST(CounterCommandsTest, PrintItemLooksEachCodeUpAsTheCounterDoes)
          "",
          "H\r\n000004|CX ARROZ|30,00|Irm\xE3os (12.345.678/0001-99)|27/02/2026\r\n"},
         {{"66", "--count", "0"}, 0, "0 etiqueta(s) enviada(s)\n", "", "H\r\n"},
-        {{"1", "--label", "linha"}, 1, "",
-         "Não foi possível inicializar a impressora Key \"linha\" not found\n", ""},
+        {{"1", "--label", "linha"},
+         1,
+         "",
+         "Não foi possível inicializar a impressora A etiqueta \"linha\" não foi encontrada: "
+         "nenhum modelo (arquivo .lbl) da pasta \"" +
+             home.Path().toStdString() +
+             "\" tem esse nome. Verifique se o arquivo do modelo está nessa pasta e se \"Path "
+             "Modelos\" na seção [Geral] do zev.ini aponta para ela. O programa ZEV lê os "
+             "modelos ao abrir: depois, feche-o e abra-o de novo.\n",
+         ""},
         {{"--count", "2"}, 2, "", "informe os códigos", ""},
         {{"1", "--count", "x"}, 2, "", "número inválido: 'x'", ""},
         {{"1", "--procon", "Ana", "1"}, 2, "", "--procon precisa de nome, CNPJ e data", ""},

@@ -62,23 +62,31 @@ TEST_F(PortCommandsTest, PortsListsEveryPortWithItsDriverAndDevice)
 }
 
 // zev.ini opened while `zev-cli ports` lists `count` ports of "Portas",
-// each a plain file.
-int SettingsOpensListing(const TProgramDirFixture& home, int count)
+// each a plain file, or as many network ports of "Rede".
+int SettingsOpensListing(const TProgramDirFixture& home, int count, bool network)
 {
-    std::string portas = "[Portas]\r\n";
+    std::string ini = network ? "[Rede]\r\n" : "[Portas]\r\n";
     for (int i = 0; i < count; ++i) {
+        if (network) {
+            ini += "IMP" + std::to_string(i) + ":=10.0.0." + std::to_string(i + 1) + "\r\n";
+            continue;
+        }
         const QString device = home.File(QString("lpt%1.prn").arg(i));
         WriteFileBytes(device, "");
-        portas += "LPT" + std::to_string(10 + i) + ":=" + device.toStdString() + "\r\n";
+        ini += "LPT" + std::to_string(10 + i) + ":=" + device.toStdString() + "\r\n";
     }
-    WriteFileBytes(home.File("zev.ini"), portas);
+    WriteFileBytes(home.File("zev.ini"), ini);
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     // Closes between the opens keep the kernel from merging them into one event.
     EXPECT_GE(
         inotify_add_watch(watch, home.File("zev.ini").toUtf8().constData(), IN_OPEN | IN_CLOSE), 0);
     const Result result = RunCli({"--home", home.Path(), "ports"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(Contains(result.out, "LPT" + std::to_string(9 + count) + ":")) << result.out;
+    EXPECT_TRUE(Contains(result.out, network ? "IMP" + std::to_string(count - 1) +
+                                                   ":\tNetwork Driver\t10.0.0." +
+                                                   std::to_string(count) + ":9100\n"
+                                             : "LPT" + std::to_string(9 + count) + ":"))
+        << result.out;
     int opens = 0;
     alignas(inotify_event) char events[64 * 1024];
     for (ssize_t size; (size = read(watch, events, sizeof events)) > 0;)
@@ -92,7 +100,9 @@ int SettingsOpensListing(const TProgramDirFixture& home, int count)
 TEST(PortsCommandTest, ReadsTheSettingsAsOftenForFortyPortsAsForOne)
 {
     const TProgramDirFixture home;
-    EXPECT_EQ(SettingsOpensListing(home, 40), SettingsOpensListing(home, 1));
+    for (const bool network : {false, true})
+        EXPECT_EQ(SettingsOpensListing(home, 40, network), SettingsOpensListing(home, 1, network))
+            << (network ? "Rede" : "Portas");
 }
 
 TEST_F(PortCommandsTest, SendCarriesAFileToAPort)

@@ -58,7 +58,12 @@ TEST(PrintCommandsTest, PrintsTheSelectionABarcodeFileAndASequenceThroughTheLabe
          padrao,
          "H\r\n000009   1,00 05/03/2026 00000000\r\n.\r\n000010   1,00 05/03/2026 "
          "00000000\r\n.\r\n"},
-        {{"selection", "--label", "nenhuma", "--yes"}, 1, "", "Key \"nenhuma\" not found", {}, ""},
+        {{"selection", "--label", "nenhuma", "--yes"},
+         1,
+         "",
+         "A etiqueta \"nenhuma\" não foi encontrada: nenhum modelo (arquivo .lbl) da pasta",
+         {},
+         ""},
         {{"file", home.File("NADA.TXT"), "--label", "linha"}, 1, "", "NADA.TXT", {}, ""},
         {{"selection"}, 2, "", "informe a etiqueta com --label", {}, ""},
         {{"selection", "x", "--label", "linha"}, 2, "", "argumento inesperado: x", {}, ""},
@@ -163,6 +168,43 @@ TEST(PrintCommandsTest, CtrlCStopsANetworkJobAndCountsWhatWasSent)
         if (c.reads) {
             EXPECT_TRUE(reset.load());
         }
+    }
+}
+
+// The label's printer is a USB serial adapter that was unplugged, or its
+// templates folder is gone: every path to a printer names what is missing.
+TEST(PrintCommandsTest, AnUnpluggedPrinterOrAMissingTemplatesFolderIsNamed)
+{
+    TProgramDirFixture home;
+    CreateDatabase();
+    OpenDatabase()->Execute(Loja);
+    const std::string adapter = home.File("dev/ttyUSB0").toStdString();
+    const std::string modelos = SourceFile("tests/printing/data").toStdString();
+    const std::string gone = home.File("modelos").toStdString();
+    WriteFileBytes(home.File("etiqueta.zpl"), "^XA^XZ");
+    const std::string unplugged =
+        "A impressora da porta COM3: não está conectada: o dispositivo \"" + adapter + "\"";
+    const std::string noFolder =
+        "A etiqueta \"linha\" não foi encontrada: a pasta de modelos \"" + gone + "\" não existe.";
+
+    // "Path Modelos", the command after --home, and the part of standard
+    // error that names what is missing.
+    const std::tuple<std::string, QStringList, std::string> cases[] = {
+        {modelos, {"print", "selection", "--label", "linha", "--yes"}, unplugged},
+        {modelos, {"print", "item", "1", "--label", "linha"}, unplugged},
+        {modelos, {"send", "COM3:", home.File("etiqueta.zpl")}, unplugged},
+        {gone, {"print", "selection", "--label", "linha", "--yes"}, noFolder},
+        {gone, {"print", "item", "1", "--label", "linha"}, noFolder},
+    };
+    for (const auto& [pathModelos, arguments, told] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString() + " " + pathModelos);
+        WriteFileBytes(home.File("zev.ini"),
+                       "[Geral]\r\nPath Modelos=" + pathModelos +
+                           "\r\n[Labels]\r\nlinha=COM3:\r\n[Portas]\r\nCOM3:=" + adapter + "\r\n");
+        const Result result = RunCli(QStringList{"--home", home.Path()} + arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, told)) << result.err;
+        EXPECT_FALSE(Contains(result.err, "not found")) << result.err;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "tests/cli/RunCli.h"
 #include "tests/support/TestSupport.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace zev;
@@ -71,6 +73,40 @@ TEST(SelectCommandsTest, SelectionsWithTheirCountAndTheEditorsListingAddAndRemov
         EXPECT_EQ(result.status, c.status) << result.err;
         EXPECT_EQ(result.out, c.out);
         EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+    }
+}
+
+// What stops a selection is told in a line that names the file and the
+// reason: a settings file whose folder cannot hold it (a link into a file
+// where the folder should be: root, who runs the tests, passes every
+// permission) and a barcode file with a line of 20 MB of garbage.
+TEST(SelectCommandsTest, AFailureNamesTheFileAndTheReasonInOneShortLine)
+{
+    TProgramDirFixture home;
+    CreateDatabase();
+    OpenDatabase()->Execute("insert into produto (produto_key, descricao) values (1, 'UM');"
+                            "insert into item values ('111', 1)");
+    WriteFileBytes(home.File("PLU.TXT"), "111\r\n");
+    WriteFileBytes(home.File("LIXO.TXT"), "111\r\n" + std::string(20 * 1024 * 1024, 'x') + "\r\n");
+    WriteFileBytes(home.File("loja"), "");
+
+    const std::pair<QStringList, std::string> cases[] = {
+        {{"select", "barcodes", home.File("PLU.TXT")},
+         "Não foi possível gravar o arquivo \"" + home.File("zev.ini").toStdString() +
+             "\": o caminho passa por um arquivo que não é uma pasta"},
+        {{"select", "barcodes", home.File("LIXO.TXT")},
+         "Linha 2 do arquivo: o código \"" + std::string(60, 'x') +
+             "...\" tem mais de 14 caracteres. Nada foi selecionado.\n"},
+    };
+    ASSERT_TRUE(QFile::link(home.File("loja/zev.ini"), home.File("zev.ini")));
+    for (const auto& [arguments, told] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Result result = RunCli(QStringList{"--home", home.Path()} + arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(Contains(result.err, told)) << result.err.substr(0, 1000);
+        EXPECT_LT(result.err.size(), 1000u);
+        QFile::remove(home.File("zev.ini"));
     }
 }
 

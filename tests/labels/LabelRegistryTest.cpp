@@ -9,6 +9,7 @@
 
 #include <QDir>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace zev;
@@ -120,6 +121,34 @@ TEST_F(LabelRegistryTest, DefaultTemplatesDirectoryIsUnderTheCurrentDirectory)
     QDir::setCurrent(previous);
     EXPECT_EQ(directory, QDir::current().absoluteFilePath(home.Path() + "/modelos"));
     EXPECT_TRUE(registry->LabelHash.Exists("atual"));
+}
+
+TEST_F(LabelRegistryTest, AMissingLabelIsToldWithTheFolderItWasLookedForIn)
+{
+    WriteLabel("preco.lbl", "preco", "Pre\xE7o");
+    const std::string folder = "\"" + modelos.toStdString() + "\"";
+    const std::string missing = home.File("sumiu").toStdString();
+    // "Path Modelos", and what the message says of it.
+    const std::pair<std::string, std::string> cases[] = {
+        {modelos.toStdString(), "nenhum modelo (arquivo .lbl) da pasta " + folder +
+                                    " tem esse nome. Verifique se o arquivo do modelo está "
+                                    "nessa pasta e se \"Path Modelos\""},
+        {missing, "a pasta de modelos \"" + missing +
+                      "\" não existe. Verifique \"Path Modelos\" na seção [Geral] do zev.ini."},
+        {modelos.toStdString() + "/preco.lbl",
+         "a pasta de modelos \"" + modelos.toStdString() + "/preco.lbl\" não existe."},
+    };
+    for (const auto& [pathModelos, reason] : cases) {
+        SCOPED_TRACE(pathModelos);
+        TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos, pathModelos);
+        const auto registry = BuildLabelRegistry(SettingsPath());
+        EXPECT_THAT([&] { (void)registry->LabelHash.Item("gondola-zpl"); },
+                    testing::ThrowsMessage<EHashFindError>(testing::HasSubstr(
+                        "A etiqueta \"gondola-zpl\" não foi encontrada: " + reason)));
+    }
+    // Without its templates, as tests build one, the table's own words.
+    EXPECT_THAT([] { (void)TLabelRegistry().LabelHash.Item("x"); },
+                testing::ThrowsMessage<EHashFindError>(testing::StrEq("Key \"x\" not found")));
 }
 
 TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <gmock/gmock.h>
+
 using namespace zev;
 using namespace zev::test;
 
@@ -34,6 +36,32 @@ TEST_F(RegistryTest, WithoutDevicesOnlyTheFileAndNullPortsExistAndOthersAreMissi
         FAIL() << "no error";
     } catch (const EHashFindError& error) {
         EXPECT_STREQ(error.what(), "Key \"COM9:\" not found");
+    }
+}
+
+// The USB adapter and the USB printer that were recorded in "Portas" are
+// unplugged; the recorded parallel port is there.
+TEST_F(RegistryTest, APortWhoseRecordedDeviceIsUnpluggedSaysWhichDeviceToPlugIn)
+{
+    const QString adapter = Root() + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    const QString printer = Root() + "/dev/usb/lp0";
+    SetIni("[Portas]\r\nCOM3:=" + adapter.toStdString() + "\r\nLPT2:=" + printer.toStdString() +
+           "\r\nLPT5:=" + Device("lp4").toStdString() + "\r\n");
+    const auto registry = BuildPortRegistry(op, Root());
+    EXPECT_EQ(registry->Port("LPT5:").GetName(), "LPT5:");
+    for (const auto& [name, device] : {std::pair("COM3:", adapter), std::pair("LPT2:", printer)}) {
+        EXPECT_THAT(
+            [&] { (void)registry->Port(name); },
+            testing::ThrowsMessage<EHashFindError>(testing::StrEq(
+                "A impressora da porta " + std::string(name) +
+                " não está conectada: o "
+                "dispositivo \"" +
+                device.toStdString() +
+                "\", anotado para ela na seção [Portas] "
+                "do zev.ini, não existe agora. Conecte a impressora (ou o adaptador USB), "
+                "verifique "
+                "o cabo e tente de novo (o programa ZEV procura as portas ao abrir: feche-o e "
+                "abra-o de novo).")));
     }
 }
 

@@ -85,7 +85,8 @@ TEST_F(SelectLabelFrmTest, AConfiguredLabelWhoseFileIsGoneIsReported)
 {
     program.WriteSettings("[Labels]\r\nnull=NULL:\r\nsumiu=FILE:\r\n");
     EXPECT_THAT([&] { form.FillLabels(); },
-                testing::ThrowsMessage<EHashFindError>(testing::StrEq("Key \"sumiu\" not found")));
+                testing::ThrowsMessage<EHashFindError>(
+                    testing::HasSubstr("A etiqueta \"sumiu\" não foi encontrada")));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/AnsiText.h"
 #include "platform/Error.h"
 #include "platform/Regional.h"
 #include "selection/Selecao.h"
@@ -94,6 +95,12 @@ TEST_F(BarcodeFileTest, AFileThatCannotBeUsedChangesNothing)
                 testing::ThrowsMessage<EZevError>(
                     testing::StrEq("Linha 2 do arquivo: o código \"123456789012345\" tem mais de "
                                    "14 caracteres. Nada foi selecionado.")));
+    // A line of garbage is quoted by its start only.
+    const std::string garbage = "7890" + std::string(20 * 1024 * 1024, '\xC7');
+    EXPECT_THAT([&] { Select("12345\n" + garbage + "\n", Barras); },
+                testing::ThrowsMessage<EZevError>(testing::StrEq(
+                    "Linha 2 do arquivo: o código \"" + AnsiToUtf8(garbage.substr(0, 60)) +
+                    "...\" tem mais de 14 caracteres. Nada foi selecionado.")));
     EXPECT_EQ(Selected(), std::vector<int>{3});
     EXPECT_EQ(Setting(settings::SelecaoData), "01/01/2020");
     EXPECT_TRUE(op.Messages().empty());
