@@ -148,7 +148,7 @@ bool TGuiOperator::EditSerialLine(const QString& portName, const QString& device
 }
 
 // A fresh dialog every time: it opens on the port's stored address.
-bool TGuiOperator::EditNetworkPort(TNetworkPortChoice& choice)
+TNetworkPortAnswer TGuiOperator::EditNetworkPort(TNetworkPortChoice& choice)
 {
     TNetworkConfigForm form(DialogParent(m_windows));
     return form.Execute(choice);

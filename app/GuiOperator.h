@@ -39,7 +39,7 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
-    bool EditNetworkPort(TNetworkPortChoice& choice) override;
+    TNetworkPortAnswer EditNetworkPort(TNetworkPortChoice& choice) override;
     int ChooseTipo() override;
     std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;

@@ -41,16 +41,37 @@ struct TSerialLineChoice
     bool operator==(const TSerialLineChoice&) const = default;
 };
 
+// The network port dialog's fields, for the one a refusal is about.
+enum class TNetworkPortField
+{
+    None,
+    Name,
+    Host,
+    Port
+};
+
 // The network port dialog: the port's name (typed only for a new port),
-// the printer's host name or address and its TCP port number.
+// the printer's host name or address and its TCP port number. After a
+// refusal the dialog opens again with the cursor in `fault`. A port that can
+// be removed from where the dialog was opened gets "Remover".
 struct TNetworkPortChoice
 {
     QString name;
     bool newPort = false;
     QString host;
     int port = 9100;
+    TNetworkPortField fault = TNetworkPortField::None;
+    bool removable = false;
 
     bool operator==(const TNetworkPortChoice&) const = default;
+};
+
+// How the operator left the network port dialog.
+enum class TNetworkPortAnswer
+{
+    Cancelled,
+    Confirmed, // with what was typed
+    Remove     // asked to remove the port; nothing typed counts
 };
 
 // A branch of the department tree confirmed in its dialog: the level
@@ -85,13 +106,13 @@ public:
     virtual bool EditSerialLine(const QString& portName, const QString& devicePath,
                                 TSerialLineChoice& choice) = 0;
 
-    // The network port's dialog, opened on `choice`; true when the operator
-    // confirms, with what was typed in `choice`. An operator without
-    // dialogs (the command line) never confirms.
-    virtual bool EditNetworkPort(TNetworkPortChoice& choice)
+    // The network port's dialog, opened on `choice`; when the operator
+    // confirms, what was typed is in `choice`. An operator without dialogs
+    // (the command line) never confirms.
+    virtual TNetworkPortAnswer EditNetworkPort(TNetworkPortChoice& choice)
     {
         (void)choice;
-        return false;
+        return TNetworkPortAnswer::Cancelled;
     }
 
     // The type dialog of a date selection: 1 "Todos", 2 "Preços Normais",

@@ -17,11 +17,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace zev {
 
@@ -82,8 +84,19 @@ TConfigForm::TConfigForm(const TRegistries& registries, QWidget* parent)
     setWindowTitle(Text("Configuração"));
 
     m_pageControl = Named(new QTabWidget, "PageControl1");
-    m_pageControl->addTab(CreateGeralTab(), QStringLiteral("Geral"));
-    m_pageControl->addTab(CreateEtiquetasTab(), QStringLiteral("Etiquetas"));
+    m_pageControl->addTab(CreateGeralTab(), QStringLiteral("&Geral"));
+    m_pageControl->addTab(CreateEtiquetasTab(), QStringLiteral("&Etiquetas"));
+    // The tab widget gets these keys only from children that leave them
+    // alone; the lists do not.
+    const std::pair<QKeyCombination, int> turns[] = {
+        {Qt::CTRL | Qt::Key_Tab, +1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+    };
+    for (const auto& [keys, step] : turns) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { TurnTab(step); });
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pageControl);
@@ -401,10 +414,21 @@ void TConfigForm::Button1Click()
     const int selected = m_portCmb->currentIndex();
     if (selected < 0)
         return;
-    m_registries.PortRegistry()
-        .PortList()
-        .at(static_cast<std::size_t>(selected))
-        ->Configure(SettingsPath());
+    const std::string name =
+        m_registries.PortRegistry().PortList().at(static_cast<std::size_t>(selected))->GetName();
+    const bool removed = ConfigureListedPort(
+        *m_registries.Ports, name, SettingsPath(), m_configuredLabels,
+        [this](const TConfiguredLabel& entry) { return ConfiguredLabelText(entry); });
+    if (!removed)
+        return;
+    FillLists();
+    FillDefaultLabels();
+}
+
+void TConfigForm::TurnTab(const int step)
+{
+    const int count = m_pageControl->count();
+    m_pageControl->setCurrentIndex((m_pageControl->currentIndex() + step + count) % count);
 }
 
 void TConfigForm::NovaRedeBtnClick()

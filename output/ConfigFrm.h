@@ -59,7 +59,10 @@ private:
     void LabelLstClick();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    // A removed network port leaves the lists, and its labels with it.
     void Button1Click();
+    // Ctrl+Tab and Ctrl+Shift+Tab, from wherever the focus is.
+    void TurnTab(int step);
     // "Nova impressora de rede…": a network port made and selected.
     void NovaRedeBtnClick();
     void BitBtn1Click();

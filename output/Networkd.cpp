@@ -7,6 +7,8 @@
 #include "platform/OutputFile.h"
 #include "platform/Profile.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <charconv>
 
@@ -154,21 +156,26 @@ void SaveNetworkAddress(const QString& settingsPath, std::string_view name,
 namespace {
 
 // The address typed in the dialog as "Rede" keeps it; nothing, after a
-// warning saying what is wrong, when it is no address.
-std::optional<std::string> TypedAddress(TOperator& op, const TNetworkPortChoice& choice)
+// warning saying what is wrong and with the field at fault marked, when it
+// is no address.
+std::optional<std::string> TypedAddress(TOperator& op, TNetworkPortChoice& choice)
 {
     std::string host(Trimmed(QStringToAnsi(choice.host)));
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
     std::string error;
     std::optional<TNetworkAddress> address;
-    if (PortNumber(std::to_string(choice.port), error))
+    choice.fault = TNetworkPortField::Port;
+    if (PortNumber(std::to_string(choice.port), error)) {
+        choice.fault = TNetworkPortField::Host;
         address = ParseNetworkAddress(
             NetworkAddressText({host, static_cast<std::uint16_t>(choice.port)}), error);
+    }
     if (!address) {
         op.ShowWarning(Utf8("Endereço inválido: " + error + "."));
         return std::nullopt;
     }
+    choice.fault = TNetworkPortField::None;
     return NetworkAddressText(*address);
 }
 
@@ -186,14 +193,15 @@ TNetworkPort::~TNetworkPort()
         m_connection->Abort();
 }
 
-void TNetworkPort::Configure(const QString& settingsPath)
+TNetworkPortAnswer TNetworkPort::EditAddress(const QString& settingsPath, const bool removable)
 {
     if (m_connection) {
         m_operator.ShowWarning(QStringLiteral("Porta de rede em uso !!!"));
-        return;
+        return TNetworkPortAnswer::Cancelled;
     }
     TNetworkPortChoice choice;
     choice.name = AnsiToQString(m_name);
+    choice.removable = removable;
     const std::string stored = LoadNetworkAddress(settingsPath, m_name).value_or("");
     std::string error;
     if (const std::optional<TNetworkAddress> address = ParseNetworkAddress(stored, error)) {
@@ -203,10 +211,13 @@ void TNetworkPort::Configure(const QString& settingsPath)
         choice.host = AnsiToQString(stored);
     }
     // A wrong address opens the dialog again on what was typed.
-    while (m_operator.EditNetworkPort(choice)) {
+    for (;;) {
+        const TNetworkPortAnswer answer = m_operator.EditNetworkPort(choice);
+        if (answer != TNetworkPortAnswer::Confirmed)
+            return answer;
         if (const std::optional<std::string> address = TypedAddress(m_operator, choice)) {
             SaveNetworkAddress(settingsPath, m_name, *address);
-            return;
+            return answer;
         }
     }
 }
@@ -345,7 +356,7 @@ std::optional<std::string> AddNetworkPort(TPortRegistry& registry, const QString
     TOperator& op = driver->Operator();
     TNetworkPortChoice choice;
     choice.newPort = true;
-    while (op.EditNetworkPort(choice)) {
+    while (op.EditNetworkPort(choice) == TNetworkPortAnswer::Confirmed) {
         const std::string name(Trimmed(QStringToAnsi(choice.name)));
         std::string refusal;
         if (name.empty())
@@ -356,6 +367,7 @@ std::optional<std::string> AddNetworkPort(TPortRegistry& registry, const QString
             refusal = "Já existe uma porta " + AnsiToUtf8(name) + ". Escolha outro nome.";
         if (!refusal.empty()) {
             op.ShowWarning(Utf8(refusal));
+            choice.fault = TNetworkPortField::Name;
             continue;
         }
         const std::optional<std::string> address = TypedAddress(op, choice);
@@ -366,6 +378,91 @@ std::optional<std::string> AddNetworkPort(TPortRegistry& registry, const QString
         return name;
     }
     return std::nullopt;
+}
+
+namespace {
+
+bool AssignedTo(const TConfiguredLabel& entry, const std::string& port)
+{
+    return entry.PortName == port;
+}
+
+// The question before a removal: the port with its address, and every label
+// whose assignment goes with it.
+QString RemovalQuestion(const std::string& name, const QString& settingsPath,
+                        const std::vector<QString>& labels)
+{
+    const QString port = AnsiToQString(name);
+    const std::optional<std::string> address = LoadNetworkAddress(settingsPath, name);
+    const QString where =
+        address ? port + QStringLiteral(" (") + AnsiToQString(*address) + u')' : port;
+    if (labels.empty())
+        return QStringLiteral("Remover a impressora de rede ") + where + u'?';
+    QStringList quoted;
+    for (const QString& label : labels)
+        quoted << u'"' + label + u'"';
+    const bool one = labels.size() == 1;
+    return QString::fromUtf8(one ? "A impressora de rede %1 ainda está atribuída à etiqueta %2."
+                                 : "A impressora de rede %1 ainda está atribuída às etiquetas %2.")
+               .arg(where, quoted.join(QStringLiteral(", "))) +
+           u'\n' +
+           QString::fromUtf8(one ? "Remover a impressora e essa atribuição? A etiqueta fica sem "
+                                   "porta até receber outra."
+                                 : "Remover a impressora e essas atribuições? As etiquetas ficam "
+                                   "sem porta até receberem outra.");
+}
+
+} // namespace
+
+bool ConfigureListedPort(TPortRegistry& registry, const std::string& name,
+                         const QString& settingsPath, TConfiguredLabelList& assignments,
+                         const TLabelText& labelText)
+{
+    TPrinterPort& port = registry.Port(name);
+    auto* network = dynamic_cast<TNetworkPort*>(&port);
+    if (network == nullptr) {
+        port.Configure(settingsPath);
+        return false;
+    }
+    if (network->EditAddress(settingsPath, true) != TNetworkPortAnswer::Remove)
+        return false;
+    return RemoveNetworkPort(registry, name, settingsPath, assignments, labelText);
+}
+
+bool RemoveNetworkPort(TPortRegistry& registry, const std::string& name,
+                       const QString& settingsPath, TConfiguredLabelList& assignments,
+                       const TLabelText& labelText)
+{
+    if (!registry.PortHash().Exists(name))
+        return false;
+    const auto* port = dynamic_cast<const TNetworkPort*>(&registry.Port(name));
+    if (port == nullptr)
+        return false;
+    const auto& driver = static_cast<const TNetworkDriver&>(registry.DriverOf(*port));
+    TConfiguredLabelList saved = LoadConfiguredLabels(settingsPath);
+    std::vector<std::string> labelNames;
+    std::vector<QString> labels;
+    for (const TConfiguredLabelList* list : {&saved, &assignments})
+        for (const TConfiguredLabel& entry : *list)
+            if (AssignedTo(entry, name) && std::find(labelNames.begin(), labelNames.end(),
+                                                     entry.LabelName) == labelNames.end()) {
+                labelNames.push_back(entry.LabelName);
+                labels.push_back(labelText(entry));
+            }
+    if (!driver.Operator().AskYesNo(RemovalQuestion(name, settingsPath, labels)))
+        return false;
+
+    const auto assigned = [&](const TConfiguredLabel& entry) { return AssignedTo(entry, name); };
+    if (std::erase_if(saved, assigned) > 0)
+        SaveConfiguredLabels(settingsPath, saved);
+    std::erase_if(assignments, assigned);
+    TIniFile ini(settingsPath);
+    auto entries = ini.ReadSectionEntries(settings::Rede);
+    // Keys are matched without regard to case in zev.ini.
+    std::erase_if(entries, [&](const auto& entry) { return AnsiSameText(entry.first, name); });
+    ini.ReplaceSection(settings::Rede, entries);
+    registry.RemovePort(name);
+    return true;
 }
 
 } // namespace zev

@@ -16,11 +16,14 @@
 // port, its address and the reason, and a false result; after a failed
 // SendData the rest of the job is refused at once.
 
+#include "app/Operator.h"
+#include "output/PortRegistry.h"
 #include "output/PrinterDriver.h"
 #include "platform/TcpConnection.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,8 +35,6 @@
 namespace zev {
 
 class TIniFile;
-class TOperator;
-class TPortRegistry;
 
 inline constexpr std::uint16_t DefaultNetworkPort = 9100;
 
@@ -82,7 +83,11 @@ public:
 
     std::string GetName() const override { return m_name; }
     // The address dialog; refused with a warning while a job runs.
-    void Configure(const QString& settingsPath) override;
+    void Configure(const QString& settingsPath) override { EditAddress(settingsPath, false); }
+    // The address dialog, with "Remover" when `removable`: Confirmed once
+    // an address was saved, Remove when the operator asked for that (the
+    // caller removes), Cancelled otherwise.
+    TNetworkPortAnswer EditAddress(const QString& settingsPath, bool removable);
     bool StartData(const QString& settingsPath) override;
     bool EndData() override;
     bool SendData(const std::string& data) override;
@@ -130,5 +135,26 @@ private:
 // new port's name; nothing when the operator cancelled or the entry was
 // refused (with a warning saying why).
 std::optional<std::string> AddNetworkPort(TPortRegistry& registry, const QString& settingsPath);
+
+// How a question names a label: its description, as the lists show it.
+using TLabelText = std::function<QString(const TConfiguredLabel&)>;
+
+// The settings dialog's "&Configura": the port's own settings; a network
+// port's dialog offers "Remover" too, which RemoveNetworkPort carries out.
+// `assignments` are the dialog's labels, not yet saved. True when the port
+// is gone.
+bool ConfigureListedPort(TPortRegistry& registry, const std::string& name,
+                         const QString& settingsPath, TConfiguredLabelList& assignments,
+                         const TLabelText& labelText);
+
+// Removes a network port once the operator says Yes to a question that names
+// the labels still assigned to it, in section "Labels" or in `assignments`:
+// first those assignments, in the file and in the list, then the port's
+// entry of "Rede", then the port itself from the registry. A failure halfway
+// leaves a port without labels, never labels without their port. True when
+// the port is gone; false for No, and for a port that is no network port.
+bool RemoveNetworkPort(TPortRegistry& registry, const std::string& name,
+                       const QString& settingsPath, TConfiguredLabelList& assignments,
+                       const TLabelText& labelText);
 
 } // namespace zev

@@ -72,6 +72,16 @@ void TPortRegistry::AddPort(const TPrinterDriver& owner, std::unique_ptr<TPrinte
     m_portHash.SetItem(name, std::move(port));
 }
 
+void TPortRegistry::RemovePort(const std::string_view name)
+{
+    if (!m_portHash.Exists(name))
+        return;
+    const TPrinterPort* port = &m_portHash.Item(name);
+    std::erase(m_ports, port);
+    m_driverOf.erase(port);
+    m_portHash.Delete(name);
+}
+
 const TPrinterDriver& TPortRegistry::DriverOf(const TPrinterPort& port) const
 {
     return *m_driverOf.at(&port);

@@ -56,6 +56,9 @@ public:
     // A port a registered driver made after start-up (a network port the
     // operator added); it replaces a port of the same name.
     void AddPort(const TPrinterDriver& owner, std::unique_ptr<TPrinterPort> port);
+    // Releases the port: references to it end here. Nothing without one of
+    // that name.
+    void RemovePort(std::string_view name);
 
     const TDriverList& DriverList() const { return m_drivers; }
     const TPortList& PortList() const { return m_ports; }

@@ -6,6 +6,7 @@
 #include "platform/AnsiText.h"
 #include "printing/BuscaFrm.h"
 #include "printing/ContadorFrm.h"
+#include "printing/DialogPlacement.h"
 #include "printing/ProconForm.h"
 
 #include <QFormLayout>
@@ -32,15 +33,19 @@ QLabel* NewValue(const char* name)
 
 } // namespace
 
-// The modes' questions as the small dialogs ask them.
+// The modes' questions as the small dialogs ask them, clear of the product
+// the counter shows.
 class TItemForm::TDialogQuestions final : public TItemQuestions
 {
 public:
-    explicit TDialogQuestions(const TWindows& windows) : m_windows(windows) {}
+    TDialogQuestions(const TWindows& windows, const TItemForm& counter)
+        : m_windows(windows), m_counter(counter)
+    {}
 
     std::optional<TProconData> AskProcon() override
     {
         TProconFrm& procon = *m_windows.ProconFrm;
+        MoveClearOf(procon, m_counter, ProductFields());
         if (!procon.Execute())
             return std::nullopt;
         return TProconData{procon.NomeText(), procon.CnpjText(), procon.DataValue()};
@@ -48,13 +53,22 @@ public:
     std::optional<QString> AskCount() override
     {
         TContadorForm& contador = *m_windows.ContadorForm;
+        MoveClearOf(contador, m_counter, ProductFields());
         if (!contador.Execute())
             return std::nullopt;
         return contador.ValueText();
     }
 
 private:
+    // From the code to the box price, captions included.
+    QRect ProductFields() const
+    {
+        return {QPoint(0, m_counter.m_maskEdit->y()),
+                QPoint(m_counter.width() - 1, m_counter.m_pCxLbl->geometry().bottom())};
+    }
+
     const TWindows& m_windows;
+    const TItemForm& m_counter;
 };
 
 TItemForm::TItemForm(const TWindows& windows, const TRegistries& registries, TOperator& op,
@@ -187,7 +201,7 @@ void TItemForm::LookupAndPrint()
     m_precoLbl->setText(info.preco);
     m_qCxLbl->setText(info.qtdCx);
     m_pCxLbl->setText(info.precoCx);
-    TDialogQuestions questions(m_windows);
+    TDialogQuestions questions(m_windows, *this);
     try {
         ShowPrinted(info, m_session->Print(questions));
     } catch (const EItemStartError& error) {

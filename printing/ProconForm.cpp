@@ -10,6 +10,8 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -20,6 +22,24 @@ namespace {
 
 // '_' marks a digit still to type.
 constexpr QChar CnpjBlank = u'_';
+// A supplier's name as wide as the clerk usually types it.
+constexpr const char* NomeTipico = "DISTRIBUIDORA DE ALIMENTOS SAO PAULO LTDA";
+
+// Wide enough to show `sample` whole, in the edit's font and style.
+int WidthToShow(const QLineEdit& edit, const QString& sample)
+{
+    QStyleOptionFrame option;
+    option.initFrom(&edit);
+    option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+    // QLineEdit keeps two pixels clear on each side of its text, and the
+    // cursor after it.
+    constexpr int TextMargins = 2 * 2 + 1;
+    const QMargins text = edit.textMargins() + edit.contentsMargins();
+    const QSize contents(edit.fontMetrics().horizontalAdvance(sample) + TextMargins + text.left() +
+                             text.right(),
+                         edit.fontMetrics().height());
+    return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, &edit).width();
+}
 
 } // namespace
 
@@ -34,6 +54,8 @@ TProconFrm::TProconFrm(QWidget* parent) : QDialog(parent)
     m_cnpj->setObjectName(QStringLiteral("CNPJ"));
     // Fourteen digits with their separators.
     m_cnpj->setInputMask(QStringLiteral("99.999.999/9999-99;") + CnpjBlank);
+    m_cnpj->setMinimumWidth(WidthToShow(*m_cnpj, QStringLiteral("00.000.000/0000-00")));
+    m_nome->setMinimumWidth(WidthToShow(*m_nome, QString::fromLatin1(NomeTipico)));
     m_data = NewDatePicker(QStringLiteral("Data"));
     m_data->setDate(DayNumberToQDate(Today()));
 

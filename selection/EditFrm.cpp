@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -21,6 +22,8 @@ namespace zev {
 namespace {
 
 constexpr int ColumnWidths[] = {73, 206, 56, 46};
+// Takes what the window gives beyond the other columns' widths.
+constexpr int DescricaoColumn = 1;
 
 QPushButton* NewButton(const char* name, const char* caption, const char* hint)
 {
@@ -59,8 +62,10 @@ TEditForm::TEditForm(TOperator& op, QWidget* parent) : QDialog(parent), m_operat
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setMinimumSize(420, 300);
+    m_grid->setMinimumHeight(300);
+    m_grid->horizontalHeader()->setStretchLastSection(false);
     m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
 
     auto* code = new QHBoxLayout;
     code->addWidget(label);
@@ -92,6 +97,8 @@ void TEditForm::hideEvent(QHideEvent* event)
 
 bool TEditForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
+        FitDescricao();
     if (watched == m_grid && event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete && !key->isAutoRepeat()) {
@@ -120,8 +127,42 @@ void TEditForm::FillGrid()
         m_grid->resizeColumnToContents(column);
         m_grid->setColumnWidth(column, std::max(m_grid->columnWidth(column), ColumnWidths[column]));
     }
+    // Wide enough for every column at its own width, the scroll bar beside.
+    m_grid->setMinimumWidth(OtherColumnsWidth() + ColumnWidths[DescricaoColumn] +
+                            2 * m_grid->frameWidth() +
+                            m_grid->verticalScrollBar()->sizeHint().width());
+    FitDescricao();
     if (m_grid->rowCount() > 0)
         m_grid->setCurrentCell(0, 0);
+}
+
+int TEditForm::OtherColumnsWidth() const
+{
+    int width = 0;
+    for (int column = 0; column < m_grid->columnCount(); ++column)
+        if (column != DescricaoColumn)
+            width += m_grid->columnWidth(column);
+    return width;
+}
+
+// A wider window gives the description room, so it stays on one line.
+void TEditForm::FitDescricao()
+{
+    m_grid->setColumnWidth(
+        DescricaoColumn,
+        std::max(ColumnWidths[DescricaoColumn], m_grid->viewport()->width() - OtherColumnsWidth()));
+}
+
+void TEditForm::ShowAdded(const std::int32_t key)
+{
+    const QString code = QString::number(key);
+    for (int row = 0; row < m_grid->rowCount(); ++row) {
+        if (m_grid->item(row, 0)->text() == code) {
+            m_grid->setCurrentCell(row, 0);
+            m_grid->scrollToItem(m_grid->item(row, 0));
+            return;
+        }
+    }
 }
 
 // Slots run inside the dialog's event loop, which no exception may cross.
@@ -140,9 +181,16 @@ void TEditForm::BtnMaisClick()
         std::vector<std::string> listed;
         for (int row = 0; row < m_grid->rowCount(); ++row)
             listed.push_back(QStringToAnsi(m_grid->item(row, 0)->text()));
-        if (!AddCodeToSelection(m_operator, QStringToAnsi(m_codEdit->text()), listed))
+        const std::optional<std::int32_t> added =
+            AddCodeToSelection(m_operator, QStringToAnsi(m_codEdit->text()), listed);
+        if (!added) {
+            // The next scan replaces the refused code instead of joining it.
+            m_codEdit->setFocus();
+            m_codEdit->selectAll();
             return;
+        }
         FillGrid();
+        ShowAdded(*added);
         m_codEdit->clear();
     });
 }

@@ -11,6 +11,7 @@
 
 #include <QDialog>
 
+#include <cstdint>
 #include <functional>
 
 class QLineEdit;
@@ -38,6 +39,10 @@ protected:
 
 private:
     void FillGrid();
+    int OtherColumnsWidth() const;
+    void FitDescricao();
+    // Scrolls to the product's row and makes it the current one.
+    void ShowAdded(std::int32_t key);
     void BtnMaisClick();
     void BtnMenosClick();
     void Run(const std::function<void()>& action);

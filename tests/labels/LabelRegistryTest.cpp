@@ -169,15 +169,26 @@ TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)
     }
 }
 
+// What Procom gives a product: the supplier with its CNPJ and the
+// manufacture date; the validity comes from the catalogue.
+void SetProcon(TProduto& produto)
+{
+    produto.fornecedorDescricao = "DISTRIBUIDORA ANA (12.345.678/0001-95)";
+    produto.fabricacao = EncodeDate(2026, 11, 30);
+    produto.diasValidade = 180;
+}
+
 // The templates shipped for stores load and fill every placeholder they use
-// for the products they are meant for.
+// for the products they are meant for, Procom's included.
 TEST(ExampleTemplatesTest, LoadAndRenderEveryBody)
 {
     const QString directory = QStringLiteral(ZEV_EXAMPLES "/modelos");
     const std::vector<QString> files = LabelFiles(directory);
-    ASSERT_GE(files.size(), 2u);
+    ASSERT_GE(files.size(), 3u);
     const auto unit = Arroz();
     const auto caixa = CaixaDeLeite(*unit);
+    SetProcon(*unit);
+    SetProcon(*caixa);
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
         const TFileLabel label(file);
@@ -192,6 +203,41 @@ TEST(ExampleTemplatesTest, LoadAndRenderEveryBody)
                 EXPECT_EQ(text.find('{'), std::string::npos) << text;
             }
         }
+    }
+}
+
+// The Procon template prints what the clerk typed at Procom in each of its
+// bodies: unit and box, on offer and not.
+TEST(ExampleTemplatesTest, TheProconTemplatePrintsTheSupplierAndItsDates)
+{
+    const TFileLabel label(QStringLiteral(ZEV_EXAMPLES "/modelos/gondola-procon-zpl.lbl"));
+    EXPECT_EQ(label.GetName(), "gondola-procon-zpl");
+    const auto unit = Arroz();
+    const auto caixa = CaixaDeLeite(*unit);
+    SetProcon(*unit);
+    SetProcon(*caixa);
+    struct TCase
+    {
+        const char* body;
+        const TProduto* produto;
+        double date;
+        const char* price;
+    };
+    const TCase cases[] = {
+        {"normal", unit.get(), EncodeDate(2026, 12, 20), "21,90"},
+        {"oferta", unit.get(), EncodeDate(2026, 12, 3), "19,50"},
+        {"multiplo", caixa.get(), EncodeDate(2026, 12, 20), "59,90"},
+        {"oferta_multiplo", caixa.get(), EncodeDate(2026, 12, 3), "54,00"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.body);
+        std::string text;
+        label.RenderSingle(*c.produto, text, c.date);
+        for (const std::string& field :
+             {std::string("^FDForn.: DISTRIBUIDORA ANA (12.345.678/0001-95)^FS"),
+              std::string("^FDFab.: 30/11/2026^FS"), std::string("^FDVal.: 29/05/2027^FS"),
+              std::string(c.price)})
+            EXPECT_NE(text.find(field), std::string::npos) << field << "\n" << text;
     }
 }
 

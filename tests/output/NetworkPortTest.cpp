@@ -248,9 +248,10 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
     op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", false, "[fe80::2]", 9101});
     port.Configure(Ini());
     EXPECT_EQ(op.NetworkPortRequests(),
-              (std::vector<TNetworkPortChoice>{{"ZEBRA1:", false, "::1", 9200},
-                                               {"ZEBRA1:", false, "::1", 9200},
-                                               {"ZEBRA1:", false, "minha impressora", 9100}}));
+              (std::vector<TNetworkPortChoice>{
+                  {"ZEBRA1:", false, "::1", 9200},
+                  {"ZEBRA1:", false, "::1", 9200},
+                  {"ZEBRA1:", false, "minha impressora", 9100, TNetworkPortField::Host}}));
     EXPECT_EQ(
         op.Messages(),
         (std::vector<TOperatorMessage>{
@@ -261,6 +262,8 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
     op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", true, "10.0.0.6", 9100});
     op.QueueNetworkPort(TNetworkPortChoice{" BALCAO: ", true, "etiquetas.loja", 9102});
     EXPECT_EQ(AddNetworkPort(*registry, Ini()), "BALCAO:");
+    // The refused field is the one the dialog opens on again.
+    EXPECT_EQ(op.NetworkPortRequests().back().fault, TNetworkPortField::Name);
     EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
                                  {"warning", "Já existe uma porta ZEBRA1:. Escolha outro nome."}}));
     EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\nBALCAO:=etiquetas.loja:9102\r\n");
@@ -270,6 +273,81 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
 
     op.QueueNetworkPort(std::nullopt);
     EXPECT_EQ(AddNetworkPort(*registry, Ini()), std::nullopt);
+}
+
+// Yes removes the labels' assignments, saved and not yet saved, then the
+// port's entry of "Rede", then the port; No, or a port that is no network
+// port, changes nothing.
+TEST_F(NetworkPortTest, RemovingAPortTakesItsAssignmentsWithIt)
+{
+    const std::string ini = "[Labels]\r\ngondola=ZEBRA1:\r\nlinha=FILE:\r\n\r\n"
+                            "[Rede]\r\nZEBRA1:=10.0.0.5:9100\r\nZEBRA2:=10.0.0.6\r\n";
+    const TConfiguredLabelList shown = {{"gondola", "ZEBRA1:"}, {"linha", "FILE:"}};
+    struct TCase
+    {
+        std::string port;
+        TConfiguredLabelList pending; // the settings dialog's, not saved
+        bool yes;
+        const char* question; // nullptr: none asked
+        bool removed;
+        std::string iniAfter;
+        TConfiguredLabelList pendingAfter;
+    };
+    const std::vector<TCase> cases = {
+        {"ZEBRA1:",
+         shown,
+         true,
+         "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída à etiqueta "
+         "\"Etiqueta gondola\".\nRemover a impressora e essa atribuição? A etiqueta fica sem "
+         "porta até receber outra.",
+         true,
+         "[Labels]\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA2:=10.0.0.6\r\n",
+         {{"linha", "FILE:"}}},
+        {"ZEBRA1:",
+         {{"linha", "FILE:"}, {"preco", "ZEBRA1:"}},
+         true,
+         "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída às etiquetas "
+         "\"Etiqueta gondola\", \"Etiqueta preco\".\nRemover a impressora e essas atribuições? As "
+         "etiquetas ficam sem porta até receberem outra.",
+         true,
+         "[Labels]\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA2:=10.0.0.6\r\n",
+         {{"linha", "FILE:"}}},
+        {"ZEBRA2:", shown, true, "Remover a impressora de rede ZEBRA2: (10.0.0.6)?", true,
+         "[Labels]\r\ngondola=ZEBRA1:\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA1:=10.0.0.5:9100\r\n",
+         shown},
+        {"ZEBRA1:", shown, false,
+         "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída à etiqueta "
+         "\"Etiqueta gondola\".\nRemover a impressora e essa atribuição? A etiqueta fica sem "
+         "porta até receber outra.",
+         false, ini, shown},
+        {"FILE:", shown, true, nullptr, false, ini, shown},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.port + (c.yes ? " Sim" : " Não"));
+        SetIni(ini);
+        const auto registry = BuildPortRegistry(op, Root());
+        op.ClearMessages();
+        if (c.question)
+            op.QueueYesNo(c.yes);
+        TConfiguredLabelList pending = c.pending;
+        EXPECT_EQ(RemoveNetworkPort(*registry, c.port, Ini(), pending,
+                                    [](const TConfiguredLabel& entry) {
+                                        return QString::fromStdString("Etiqueta " +
+                                                                      entry.LabelName);
+                                    }),
+                  c.removed);
+        std::vector<TOperatorMessage> asked;
+        if (c.question)
+            asked.push_back({"question", QString::fromUtf8(c.question)});
+        EXPECT_EQ(op.Messages(), asked);
+        EXPECT_EQ(IniContent(), c.iniAfter);
+        EXPECT_EQ(pending, c.pendingAfter);
+        EXPECT_EQ(registry->PortHash().Exists(c.port), !c.removed);
+        const auto& listed = registry->PortList();
+        EXPECT_EQ(std::count_if(listed.begin(), listed.end(),
+                                [&](const TPrinterPort* p) { return p->GetName() == c.port; }),
+                  c.removed ? 0 : 1);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "output/ConfigFrm.h"
 
 #include "app/Settings.h"
+#include "output/Networkd.h"
 #include "platform/Profile.h"
 #include "tests/support/DialogAnswers.h"
 #include "tests/support/ProgramFixture.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -288,11 +290,99 @@ TEST_F(ConfigFrmTest, ANewNetworkPortIsListedChosenAndConfigurable)
         },
         "BitBtn1");
     EXPECT_TRUE(op.Messages().empty());
-    EXPECT_EQ(op.NetworkPortRequests().back(),
-              (TNetworkPortChoice{"ZEBRA1:", false, "127.0.0.1", 9100}));
+    EXPECT_EQ(
+        op.NetworkPortRequests().back(),
+        (TNetworkPortChoice{"ZEBRA1:", false, "127.0.0.1", 9100, TNetworkPortField::None, true}));
     const TIniFile ini(SettingsPath());
     EXPECT_EQ(ini.ReadString(settings::Rede, "ZEBRA1:"), "[::1]:9101");
     EXPECT_EQ(ini.ReadString(settings::Labels, "gondola-zpl"), "ZEBRA1:");
+}
+
+// "Remover" in a network port's own dialog: the question names the label
+// still assigned to it; No keeps everything, Yes takes the port out of the
+// lists and the assignment with it.
+TEST_F(ConfigFrmTest, ARemovedNetworkPortLeavesTheListsWithItsAssignments)
+{
+    TScriptedOperator& op = program.Operator();
+    program.WriteSettings("[Labels]\r\ngondola-zpl=FILE:\r\nnull=NULL:\r\n");
+    op.QueueNetworkPort(TNetworkPortChoice{"ZEBRA1:", true, "127.0.0.1", 9100});
+    ASSERT_EQ(AddNetworkPort(*program.Registries().Ports, SettingsPath()), "ZEBRA1:");
+    constexpr int ZebraPort = 2;
+    for (const bool yes : {false, true}) {
+        op.QueueNetworkPortRemove();
+        op.QueueYesNo(yes);
+    }
+    Visit(
+        [&] {
+            Assign(GondolaLabel, ZebraPort);
+            for (const bool yes : {false, true}) {
+                SCOPED_TRACE(yes ? "Sim" : "Não");
+                Choose(Combo("PortCmb"), ZebraPort);
+                Find<QPushButton>("Button1")->click();
+                EXPECT_EQ(ItemTexts(Combo("PortCmb")),
+                          yes ? QStringList({"FILE:", "NULL:"})
+                              : QStringList({"FILE:", "NULL:", "ZEBRA1:"}));
+                EXPECT_EQ(ItemTexts(LabelLst()),
+                          yes ? QStringList({Null}) : QStringList({Gondola, Null}));
+                EXPECT_EQ(ItemTexts(Combo("LabelDefaultCmb")), ItemTexts(LabelLst()));
+            }
+        },
+        "BitBtn1");
+    ASSERT_EQ(op.Messages().size(), 2u);
+    EXPECT_EQ(op.Messages()[0], op.Messages()[1]);
+    EXPECT_EQ(op.Messages()[1].text,
+              "A impressora de rede ZEBRA1: (127.0.0.1:9100) ainda está atribuída à etiqueta \"" +
+                  Gondola +
+                  "\".\nRemover a impressora e essa atribuição? A etiqueta fica sem porta até "
+                  "receber outra.");
+    EXPECT_EQ(op.NetworkPortRequests().back().removable, true);
+    const TIniFile ini(SettingsPath());
+    EXPECT_FALSE(ini.SectionExists(settings::Rede));
+    EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
+    EXPECT_FALSE(program.Registries().PortRegistry().PortHash().Exists("ZEBRA1:"));
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab turn the tabs from whatever has the focus;
+// Alt and a tab's letter open that tab.
+TEST_F(ConfigFrmTest, TabsTurnWithCtrlTabFromAnyFieldAndOpenWithTheirLetters)
+{
+    constexpr int GeralTab = 0, EtiquetasTab = 1;
+    struct TCase
+    {
+        int tab;
+        const char* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int expected;
+    };
+    const TCase cases[] = {
+        {EtiquetasTab, "PortCmb", Qt::Key_Tab, Qt::ControlModifier, GeralTab},
+        {EtiquetasTab, "LabelLst", Qt::Key_Tab, Qt::ControlModifier, GeralTab},
+        {GeralTab, "MinBalancaEdt", Qt::Key_Tab, Qt::ControlModifier, EtiquetasTab},
+        {EtiquetasTab, "LabelLst", Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier,
+         GeralTab},
+        {GeralTab, "LabelDefaultCmb", Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier,
+         EtiquetasTab},
+        {GeralTab, "AgrupadoChk", Qt::Key_E, Qt::AltModifier, EtiquetasTab},
+        {EtiquetasTab, "LabelLst", Qt::Key_G, Qt::AltModifier, GeralTab},
+    };
+    Visit(
+        [&] {
+            // Shortcuts answer in the active window only.
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+            auto* tabs = Find<QTabWidget>("PageControl1");
+            EXPECT_EQ(tabs->tabText(GeralTab), "&Geral");
+            EXPECT_EQ(tabs->tabText(EtiquetasTab), "&Etiquetas");
+            for (const TCase& c : cases) {
+                SCOPED_TRACE(c.focus);
+                tabs->setCurrentIndex(c.tab);
+                auto* focus = Find<QWidget>(c.focus);
+                focus->setFocus();
+                QTest::keyClick(focus, c.key, c.modifiers);
+                EXPECT_EQ(tabs->currentIndex(), c.expected);
+            }
+        },
+        "BitBtn2");
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "output/info.h"
 #include "tests/support/ProgramFixture.h"
 
-#include <QLabel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTimer>
 

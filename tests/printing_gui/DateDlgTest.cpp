@@ -2,8 +2,11 @@
 #include "platform/Regional.h"
 #include "tests/support/DialogAnswers.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +57,41 @@ TEST(DateDlgTest, OpensOnTodayEveryTimeAndOkHandsBackTheDayChosen)
         if (c.accepted) {
             EXPECT_EQ(dialog.GetDate(), c.day);
         }
+    }
+}
+
+// The calendar opens from the keyboard as a drop-down list does; closed
+// with Escape it leaves the date as it was and the keys go on to the date.
+TEST(DateDlgTest, AltDownOrF4OpensTheCalendarAndTypingGoesOnAfterEscape)
+{
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> opening[] = {
+        {Qt::Key_Down, Qt::AltModifier},
+        {Qt::Key_F4, Qt::NoModifier},
+    };
+    TDateDialog dialog;
+    for (const auto& [key, modifiers] : opening) {
+        SCOPED_TRACE(QKeySequence(key | modifiers).toString().toStdString());
+        WhenShown(
+            dialog,
+            [&] {
+                // The keys reach the active window only.
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+                auto* picker = Child<QDateEdit>(dialog, "DateTimePicker");
+                QWidget* calendar = picker->calendarWidget()->window();
+                EXPECT_FALSE(calendar->isVisible());
+                QTest::keyClick(picker, key, modifiers);
+                ASSERT_TRUE(calendar->isVisible());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                EXPECT_FALSE(calendar->isVisible());
+                EXPECT_EQ(picker->date(), DayNumberToQDate(Today()));
+                EXPECT_EQ(dialog.focusWidget(), picker);
+                QTest::keyClicks(QApplication::focusWidget(), "15");
+            },
+            TAnswer::Ok);
+        ASSERT_TRUE(dialog.Execute());
+        QDate expected = DayNumberToQDate(Today());
+        expected.setDate(expected.year(), expected.month(), 15);
+        EXPECT_EQ(DayNumberToQDate(dialog.GetDate()), expected);
     }
 }
 

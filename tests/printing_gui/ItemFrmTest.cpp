@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTableWidget>
 
 using namespace zev;
@@ -180,6 +181,41 @@ TEST_F(ItemFrmTest, TheWindowSaysWhetherTheLabelWentOut)
         windows.ItemForm->Execute("marca", c.modes);
         EXPECT_EQ(windows.ItemForm->Sent(), c.sent);
     }
+}
+
+// Whatever the screen (the area runs on 1024 x 768 and 1366 x 768), the
+// count and the supplier are typed with the product in sight.
+TEST_F(ItemFrmTest, TheCountAndProconWindowsOpenClearOfTheProduct)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    const auto checkPlace = [this](QDialog& dialog) {
+        const TItemForm& item = *windows.ItemForm;
+        const QRect fields(
+            item.mapToGlobal(QPoint(0, Child<QLineEdit>(item, "MaskEdit")->y())),
+            item.mapToGlobal(
+                QPoint(item.width() - 1, Child<QLabel>(item, "PCxLbl")->geometry().bottom())));
+        EXPECT_FALSE(dialog.frameGeometry().intersects(fields))
+            << dialog.objectName().toStdString();
+        EXPECT_TRUE(item.screen()->availableGeometry().contains(dialog.frameGeometry()))
+            << dialog.objectName().toStdString();
+        Answer(dialog, TAnswer::Ok);
+    };
+    // Procom after Multipla asks both, then Procom alone.
+    for (const TItemModes modes : {TItemModes{true, true}, TItemModes{false, true}}) {
+        AnswerModal<TItemForm>([&](TItemForm& item) {
+            auto* edit = Child<QLineEdit>(item, "MaskEdit");
+            AnswerModal<TProconFrm>(checkPlace);
+            if (modes.askCount)
+                AnswerModal<TContadorForm>(checkPlace);
+            QTest::keyClicks(edit, "66");
+            QTest::keyClick(edit, Qt::Key_Return);
+            QTest::keyClick(edit, Qt::Key_Escape);
+        });
+        windows.ItemForm->Execute("marca", modes);
+    }
+    // Each time the header and the one label.
+    EXPECT_EQ(port->blocks.size(), 4u);
+    EXPECT_TRUE(op().Messages().empty());
 }
 
 TEST_F(ItemFrmTest, AFailedStartIsToldAndClosesTheWindow)

@@ -123,4 +123,32 @@ TEST_F(ProconFormTest, OffersWhatWasTypedAgainAtTheNextShowingWithTheFocusOnNome
     }
 }
 
+// A full CNPJ and a supplier's usual name show whole: with the cursor at
+// the end the text has not scrolled.
+TEST_F(ProconFormTest, TheCnpjAndTheSuppliersNameShowWhole)
+{
+    const std::pair<QLineEdit*, const char*> cases[] = {
+        {Cnpj(), "12345678000195"},
+        {Nome(), "DISTRIBUIDORA DE ALIMENTOS SAO PAULO LTDA"},
+    };
+    form.show();
+    for (const auto& [edit, typed] : cases) {
+        SCOPED_TRACE(typed);
+        edit->setFocus();
+        edit->home(false);
+        QTest::keyClicks(edit, typed);
+        // The line edit scrolls its text when it paints.
+        edit->home(false);
+        edit->repaint();
+        const int home = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        edit->end(false);
+        edit->repaint();
+        const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        EXPECT_GE(end - home, edit->fontMetrics().horizontalAdvance(edit->displayText()) - 1)
+            << edit->displayText().toStdString();
+    }
+    EXPECT_EQ(form.CnpjText(), "12.345.678/0001-95");
+    form.hide();
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/selection/SelectionTestSupport.h"
 #include "tests/support/DialogAnswers.h"
 
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -92,6 +93,104 @@ TEST_F(EditFrmTest, EnterAddsDeleteRemovesTheProductAndDropsOnlyTheCurrentRowEsc
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(Texts(), (std::vector<QString>{"Produto ja cadastrado",
                                              "Somente cóidogo interno ou de barra"}));
+}
+
+// A wider window widens the description alone; at the start every column
+// has at least its own width and the row fits.
+TEST_F(EditFrmTest, TheDescriptionTakesTheWidthOfAWiderWindow)
+{
+    Sql("insert into produto (produto_key, descricao, preco_normal) values "
+        "(7, 'BISCOITO RECHEADO CHOCOLATE COM MORANGO 140G', 3.5);"
+        "insert into selecao values (7)");
+    WhenShown(
+        form,
+        [&] {
+            QList<int> widths;
+            int total = 0;
+            for (int column = 0; column < Grid()->columnCount(); ++column) {
+                widths << Grid()->columnWidth(column);
+                total += widths.back();
+            }
+            EXPECT_GE(widths[0], 73);
+            EXPECT_GE(widths[1], 206);
+            EXPECT_GE(widths[2], 56);
+            EXPECT_GE(widths[3], 46);
+            EXPECT_LE(total, Grid()->viewport()->width());
+
+            form.resize(form.width() + 300, form.height());
+            QList<int> wider;
+            for (int column = 0; column < Grid()->columnCount(); ++column)
+                wider << Grid()->columnWidth(column);
+            widths[1] += 300;
+            EXPECT_EQ(wider, widths);
+        },
+        TAnswer::Escape);
+    form.Execute();
+}
+
+// The product added is brought into view and made the current row; the
+// code field is ready for the next one.
+TEST_F(EditFrmTest, AProductAddedIsScrolledToAndSelected)
+{
+    std::string sql = "insert into produto (produto_key, descricao, preco_normal) values "
+                      "(900, 'MMM MEIO', 1), (901, 'ZZZ FIM', 1)";
+    for (int key = 1; key <= 80; ++key)
+        sql += ", (" + std::to_string(key) + ", 'PRODUTO " + std::to_string(100 + key) + "', 1)";
+    Sql(sql + "; insert into selecao select produto_key from produto where produto_key < 900");
+    WhenShown(
+        form,
+        [&] {
+            for (const char* code : {"901", "900"}) {
+                SCOPED_TRACE(code);
+                Grid()->scrollToTop();
+                Type(code, Qt::Key_Return);
+                const int row = Grid()->currentRow();
+                ASSERT_GE(row, 0);
+                EXPECT_EQ(Grid()->item(row, 0)->text(), code);
+                EXPECT_TRUE(Grid()->selectionModel()->isRowSelected(row, {}));
+                const QRect shown = Grid()->visualItemRect(Grid()->item(row, 1));
+                EXPECT_TRUE(Grid()->viewport()->rect().contains(shown));
+                EXPECT_TRUE(CodEdit()->text().isEmpty());
+                EXPECT_EQ(form.focusWidget(), CodEdit());
+            }
+        },
+        TAnswer::Escape);
+    form.Execute();
+    EXPECT_TRUE(op.Messages().empty());
+}
+
+// After a warning the refused code is selected: the next scan replaces it
+// instead of being appended to it.
+TEST_F(EditFrmTest, AfterAWarningTheNextScanReplacesTheRefusedCode)
+{
+    Sql("insert into produto (produto_key, descricao, preco_normal) values "
+        "(12, 'ABACAXI', 5), (13, 'BANANA', 3);"
+        "insert into item values ('7891000100103', 13); insert into selecao values (12)");
+    WhenShown(
+        form,
+        [&] {
+            for (const char* refused : {"59", "12", "abc"}) {
+                SCOPED_TRACE(refused);
+                QTest::keyClicks(CodEdit(), refused);
+                QTest::keyClick(CodEdit(), Qt::Key_Return);
+                EXPECT_EQ(CodEdit()->selectedText(), refused);
+                QTest::keyClicks(CodEdit(), "99");
+                EXPECT_EQ(CodEdit()->text(), "99");
+                CodEdit()->clear();
+            }
+            Child<QPushButton>(form, "BtnMais")->setFocus();
+            CodEdit()->setText("59");
+            Child<QPushButton>(form, "BtnMais")->click();
+            EXPECT_EQ(form.focusWidget(), CodEdit());
+            QTest::keyClicks(CodEdit(), "7891000100103");
+            QTest::keyClick(CodEdit(), Qt::Key_Return);
+            EXPECT_EQ(Selected(), (std::vector<int>{12, 13}));
+        },
+        TAnswer::Escape);
+    form.Execute();
+    EXPECT_EQ(Texts(), (std::vector<QString>{"Produto não cadastrado", "Produto ja cadastrado",
+                                             "Somente cóidogo interno ou de barra",
+                                             "Produto não cadastrado"}));
 }
 
 } // namespace

@@ -70,18 +70,18 @@ bool TScriptedOperator::EditSerialLine(const QString& portName, const QString& d
     return answer.confirmed;
 }
 
-bool TScriptedOperator::EditNetworkPort(TNetworkPortChoice& choice)
+TNetworkPortAnswer TScriptedOperator::EditNetworkPort(TNetworkPortChoice& choice)
 {
     m_networkRequests.push_back(choice);
     if (m_networkPorts.empty()) {
         ADD_FAILURE() << "unexpected network port dialog: " << choice.name.toStdString();
-        return false;
+        return TNetworkPortAnswer::Cancelled;
     }
-    const std::optional<TNetworkPortChoice> answer = m_networkPorts.front();
+    const TNetworkPortReply reply = m_networkPorts.front();
     m_networkPorts.pop_front();
-    if (answer)
-        choice = *answer;
-    return answer.has_value();
+    if (reply.answer == TNetworkPortAnswer::Confirmed)
+        choice = reply.choice;
+    return reply.answer;
 }
 
 int TScriptedOperator::ChooseTipo()

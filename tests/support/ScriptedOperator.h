@@ -39,7 +39,7 @@ public:
     std::optional<QString> ChooseSaveFile(const TFileRequest& request) override;
     bool EditSerialLine(const QString& portName, const QString& devicePath,
                         TSerialLineChoice& choice) override;
-    bool EditNetworkPort(TNetworkPortChoice& choice) override;
+    TNetworkPortAnswer EditNetworkPort(TNetworkPortChoice& choice) override;
     int ChooseTipo() override;
     std::optional<TArvoreChoice> ChooseArvore() override;
     void ShowStatus(const QString& text) override;
@@ -61,8 +61,12 @@ public:
     // The network port dialog: what it is left at on OK; nothing: Cancela.
     void QueueNetworkPort(const std::optional<TNetworkPortChoice>& answer)
     {
-        m_networkPorts.push_back(answer);
+        m_networkPorts.push_back(
+            {answer ? TNetworkPortAnswer::Confirmed : TNetworkPortAnswer::Cancelled,
+             answer.value_or(TNetworkPortChoice{})});
     }
+    // The network port dialog left with "Remover".
+    void QueueNetworkPortRemove() { m_networkPorts.push_back({TNetworkPortAnswer::Remove, {}}); }
     // What each network port dialog was opened with.
     const std::vector<TNetworkPortChoice>& NetworkPortRequests() const { return m_networkRequests; }
     // The type dialog's result (-1: cancelled); the tree dialog's branch
@@ -115,7 +119,12 @@ private:
     };
     std::deque<TSerialLineAnswer> m_serialLines;
     std::vector<TSerialLineRequest> m_serialRequests;
-    std::deque<std::optional<TNetworkPortChoice>> m_networkPorts;
+    struct TNetworkPortReply
+    {
+        TNetworkPortAnswer answer;
+        TNetworkPortChoice choice;
+    };
+    std::deque<TNetworkPortReply> m_networkPorts;
     std::vector<TNetworkPortChoice> m_networkRequests;
     std::deque<int> m_tipos;
     std::deque<std::optional<TArvoreChoice>> m_arvores;
