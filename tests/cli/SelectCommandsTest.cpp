@@ -3,7 +3,15 @@
 #include "tests/cli/RunCli.h"
 #include "tests/support/TestSupport.h"
 
+#include "app/Settings.h"
+#include "platform/Profile.h"
+
+#include <QProcess>
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace zev;
 using namespace zev::test;
@@ -72,6 +80,86 @@ TEST(SelectCommandsTest, SelectionsWithTheirCountAndTheEditorsListingAddAndRemov
         EXPECT_EQ(result.out, c.out);
         EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
     }
+}
+
+// Product 1 changes price on the 5th and starts an offer on the 7th,
+// product 2 changes on the 7th.
+const char* const TwoDays =
+    "insert into produto (produto_key, descricao, data_alteracao, preco_normal, preco_oferta, "
+    "data_inicial, data_final) values (1, 'UM', '2026-03-05', 5, 4, '2026-03-07', '2026-03-10'), "
+    "(2, 'DOIS', '2026-03-07', 3, null, null, null);"
+    "insert into item values ('111', 1), ('222', 2)";
+
+TEST(SelectCommandsTest, TheSelectionAndItsDateChangeTogetherWhereverTheProgramIsKilled)
+{
+    const std::string header = "Código\tDescrição\tData Alt.\tPreço\n";
+    const std::string before = header + "1\tUM\t05/03/2026\t5,00\n";
+    const std::string after = header + "2\tDOIS\t07/03/2026\t3,00\n1\tUM\t05/03/2026\t4,00\n";
+    const struct
+    {
+        const char* point;
+        const std::string& listing;
+        const char* date;
+    } cases[] = {
+        {"selecao-antes-do-commit", before, "05/03/2026"},
+        {"selecao-gravada", after, "07/03/2026"},
+        {"selecao-data-no-ini", after, "07/03/2026"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.point);
+        TProgramDirFixture home;
+        CreateDatabase();
+        OpenDatabase()->Execute(TwoDays);
+        const QStringList select = {"--home", home.Path(), "select", "date"};
+        ASSERT_EQ(RunCli(select + QStringList{"2026-03-05"}).status, 0);
+
+        const Result killed = RunCli(select + QStringList{"2026-03-07"}, {},
+                                     {QStringLiteral("ZEV_FAULT_POINT=") + c.point});
+        EXPECT_EQ(killed.status, -1) << "not killed: " << killed.out << killed.err;
+
+        const Result listing = RunCli({"--home", home.Path(), "selection"});
+        EXPECT_EQ(listing.out, c.listing) << listing.err;
+        EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::SelecaoData),
+                  c.date);
+    }
+}
+
+TEST(SelectCommandsTest, WritersAreToldOfABusyCatalogueInPortugueseAndReadersGoOn)
+{
+    TProgramDirFixture home;
+    CreateDatabase();
+    OpenDatabase()->Execute(std::string(TwoDays) + "; insert into selecao values (1)");
+    WriteFileBytes(home.File("ZEV.TXT"), "0;5\r\n1;1;D\r\n");
+    const QString path = home.File("zev.mdb");
+    TConnection holder(path, TConnection::OpenMode::ExistingFile);
+    holder.Execute("begin immediate; insert into selecao_barra values ('1')");
+
+    // Each writer waits out the busy timeout: all at once.
+    const QList<QStringList> writers = {{"select", "date", "2026-03-05"},
+                                        {"select", "changed"},
+                                        {"selection", "add", "222"},
+                                        {"selection", "remove", "1"},
+                                        {"import", home.File("ZEV.TXT")}};
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (const QStringList& arguments : writers) {
+        running.push_back(std::make_unique<QProcess>());
+        running.back()->start(qEnvironmentVariable("ZEV_CLI"),
+                              QStringList{"--home", home.Path()} + arguments);
+    }
+    const Result listing = RunCli({"--home", home.Path(), "selection"});
+    EXPECT_EQ(listing.status, 0) << listing.err;
+    EXPECT_TRUE(Contains(listing.out, "1\tUM\t05/03/2026")) << listing.out;
+    for (std::size_t i = 0; i < running.size(); ++i) {
+        SCOPED_TRACE(writers[static_cast<qsizetype>(i)].join(' ').toStdString());
+        ASSERT_TRUE(running[i]->waitForFinished(60000));
+        const std::string err = running[i]->readAllStandardError().toStdString();
+        EXPECT_EQ(running[i]->exitCode(), 1) << err;
+        EXPECT_TRUE(Contains(err, "O banco de dados \"" + path.toStdString() +
+                                      "\" está em uso por outro programa"))
+            << err;
+        EXPECT_TRUE(Contains(err, "Tente de novo quando ele terminar")) << err;
+    }
+    holder.Execute("rollback");
 }
 
 } // namespace
