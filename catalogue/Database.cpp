@@ -889,7 +889,14 @@ void CreateDatabase()
 {
     const QString path = DatabaseConnectionString();
     if (QFile::exists(path)) {
-        OpenDatabase(); // checks it; a file that is no catalogue is reported
+        // Checks it: a file that is no catalogue is reported. A damaged one
+        // is left for the import to replace, which start-up must reach.
+        try {
+            OpenDatabase();
+        } catch (const EDatabaseError& error) {
+            if (!IsDamaged(error))
+                throw;
+        }
         return;
     }
 

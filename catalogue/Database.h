@@ -226,7 +226,8 @@ int SchemaVersionOf(TConnection& connection);
 // Creates the file and its schema when the file is missing. The schema is
 // built in a temporary file in one transaction and renamed into place only
 // when complete. An existing file is checked, never changed: one that is not
-// a catalogue database is reported, not overwritten.
+// a catalogue database is reported, not overwritten; a damaged one passes,
+// for the import to replace.
 void CreateDatabase();
 
 // An empty catalogue of the current schema in a new file at `path` (an old
