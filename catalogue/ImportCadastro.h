@@ -70,7 +70,9 @@ TImportResult ImportCadastro(TOperator& op);
 // on success writes the package's folder to "Path Cadastro" and tells
 // "Arquivo importado com sucesso". A package that cannot be read raises
 // EInOutError with the system's reason, a refused one EImportError, both
-// before anything changed.
+// before anything changed; a failure of the disk or the database
+// (EInOutError, EDatabaseError: a full disk names its folder) adds that the
+// catalogue was not changed.
 TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath);
 
 // A package as the import reads it, without the database: the version and
