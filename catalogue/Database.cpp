@@ -1,19 +1,26 @@
 #include "catalogue/Database.h"
 
 #include "platform/AnsiText.h"
+#include "platform/OutputFile.h"
 #include "platform/ProgramDir.h"
 #include "platform/Regional.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 
 #include <sqlite3.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -95,7 +102,18 @@ const char* const SchemaStatements[] = {
     "create index pr_pai on produto(pai)",
     "create index it_pro on item(produto_key)",
 };
+
+// What each schema version adds to the one before; Migrations[v] brings a
+// file of version v to v + 1. A new file gets the base schema and all of them.
+const char* const Migrations[] = {
+    // 1: the selection's date, written in the selection's own transaction
+    // (zev.ini's "Selecao Data" follows the commit), and what zev.ini said
+    // before: finding that still there tells a change that never reached it.
+    "create table selecao_data (id integer primary key check (id = 1), "
+    "data text not null " ZEV_ISO_DATE("data") ", anterior text) strict",
+};
 // clang-format on
+static_assert(static_cast<int>(std::size(Migrations)) == SchemaVersion);
 
 #undef ZEV_ISO_DATE
 #undef ZEV_INT32
@@ -103,6 +121,143 @@ const char* const SchemaStatements[] = {
 QString Quoted(const QString& path)
 {
     return QStringLiteral("\"") + path + QStringLiteral("\"");
+}
+
+std::string QuotedText(const QString& path)
+{
+    return Quoted(QDir::toNativeSeparators(path)).toStdString();
+}
+
+QString FolderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+bool Writable(const QString& path)
+{
+    return access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+bool OnReadOnlyDisk(const QString& path)
+{
+    struct statvfs disk = {};
+    return statvfs(QFile::encodeName(path).constData(), &disk) == 0 &&
+           (disk.f_flag & ST_RDONLY) != 0;
+}
+
+// The engine's write-ahead log or its index, when one is there and may not be written.
+QString UnwritableCompanion(const QString& path)
+{
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString companion = path + QLatin1String(suffix);
+        if (QFile::exists(companion) && !Writable(companion))
+            return companion;
+    }
+    return {};
+}
+
+std::string ReadOnlyText(const QString& path, int extendedCode, const std::string& engineText)
+{
+    const QString folder = FolderOf(path);
+    std::string why;
+    std::string todo;
+    if (extendedCode == SQLITE_READONLY_DBMOVED) {
+        why = "o arquivo foi movido ou apagado enquanto o ZEV o usava";
+        todo = "Tente de novo.";
+    } else if (OnReadOnlyDisk(folder)) {
+        why = "o disco da pasta " + QuotedText(folder) + " está montado somente para leitura";
+        todo = "Monte-o para leitura e gravação, ou use o ZEV numa pasta em que se possa gravar.";
+    } else if (QFile::exists(path) && !Writable(path)) {
+        why = "o arquivo não tem permissão de gravação";
+        todo = "Dê ao usuário da loja permissão de gravar no arquivo.";
+    } else if (const QString companion = UnwritableCompanion(path); !companion.isEmpty()) {
+        // Left by a program that could only read the catalogue.
+        why = "o arquivo " + QuotedText(companion) +
+              ", que o acompanha, não tem permissão de gravação";
+        todo = "Dê ao usuário da loja permissão de gravar nele (não o apague).";
+    } else if (!Writable(folder)) {
+        why = "a pasta " + QuotedText(folder) +
+              " não tem permissão de gravação, e o ZEV grava nela os arquivos " +
+              QFileInfo(path).fileName().toStdString() + "-wal e " +
+              QFileInfo(path).fileName().toStdString() + "-shm";
+        todo = "Dê ao usuário da loja permissão de gravar na pasta.";
+    } else {
+        why = "o arquivo foi aberto somente para leitura";
+        todo = "Verifique as permissões do arquivo e da pasta e tente de novo.";
+    }
+    return "Não foi possível gravar no banco de dados " + QuotedText(path) + ": " + why + " (" +
+           engineText + "). " + todo;
+}
+
+std::string DiskFullText(const QString& path, const std::string& engineText)
+{
+    return "O disco da pasta " + QuotedText(FolderOf(path)) +
+           " está cheio: não foi possível gravar no banco de dados " + QuotedText(path) + " (" +
+           engineText + "). Libere espaço no disco e tente de novo.";
+}
+
+std::string BusyText(const QString& path, const std::string& engineText)
+{
+    return "O banco de dados " + QuotedText(path) + " está em uso por outro programa (" +
+           engineText + "). Tente de novo quando ele terminar.";
+}
+
+std::string DamagedText(const QString& path, const std::string& engineText)
+{
+    return "O banco de dados " + QuotedText(path) + " está danificado (" + engineText +
+           "). Importe o cadastro de novo (Ferramentas › Importar, ou zev-cli import): a "
+           "importação cria um banco novo e guarda o danificado na mesma pasta, para análise.";
+}
+
+std::string NotADatabaseText(const QString& path, const std::string& engineText)
+{
+    const std::string name = QFileInfo(path).fileName().toStdString();
+    return "O arquivo " + QuotedText(path) + " não é um banco de dados válido (" + engineText +
+           "). Ele não foi alterado: mova-o para outra pasta, com os arquivos " + name + "-wal e " +
+           name + "-shm se houver, para que o ZEV crie um banco novo.";
+}
+
+// The one translation of the engine's failures.
+EDatabaseError Translate(const QString& path, int extendedCode, int systemError,
+                         const std::string& engineText)
+{
+    int code = extendedCode & 0xff;
+    // Input/output failures whose cause the system named.
+    if (code == SQLITE_IOERR && systemError == ENOSPC)
+        code = SQLITE_FULL;
+    else if (code == SQLITE_IOERR && (systemError == EROFS || systemError == EACCES))
+        code = SQLITE_READONLY;
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return EDatabaseError(BusyText(path, engineText), code);
+    case SQLITE_READONLY:
+        return EDatabaseError(ReadOnlyText(path, extendedCode, engineText), code);
+    case SQLITE_FULL:
+        return EDatabaseError(DiskFullText(path, engineText), code);
+    case SQLITE_CORRUPT:
+        return EDatabaseError(DamagedText(path, engineText), code);
+    case SQLITE_NOTADB:
+        return EDatabaseError(NotADatabaseText(path, engineText), code);
+    case SQLITE_IOERR:
+        return EDatabaseError("Erro de leitura ou gravação no banco de dados " + QuotedText(path) +
+                                  " (" + engineText + "). Verifique o disco e tente de novo.",
+                              code);
+    case SQLITE_CANTOPEN:
+        if (!Writable(FolderOf(path)))
+            return EDatabaseError(ReadOnlyText(path, extendedCode, engineText), SQLITE_READONLY);
+        return EDatabaseError("Não foi possível abrir o banco de dados " + QuotedText(path) + " (" +
+                                  engineText + ").",
+                              code);
+    default:
+        return EDatabaseError(engineText, code);
+    }
+}
+
+QString PathOf(sqlite3* handle)
+{
+    const char* file = sqlite3_db_filename(handle, "main");
+    return file != nullptr ? QFile::decodeName(file) : QString();
 }
 
 std::string EngineText(const QSqlError& error)
@@ -137,12 +292,29 @@ QString NewConnectionName()
     return QStringLiteral("zev-%1").arg(++counter);
 }
 
+// No program can change a file in a folder where none can create its
+// write-ahead log or journal, and the engine cannot read a write-ahead-log
+// file without creating its index beside it: such a file is read as it is.
+bool ReadAsItIs(const QString& path)
+{
+    return !Writable(FolderOf(path)) && !QFile::exists(path + QStringLiteral("-wal")) &&
+           !QFile::exists(path + QStringLiteral("-journal"));
+}
+
 // SQLite's URI form lets us refuse to create a missing file ("mode=rw").
 QString DatabaseUri(const QString& path, TConnection::OpenMode mode)
 {
     const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-    return url + (mode == TConnection::OpenMode::CreateFile ? QStringLiteral("?mode=rwc")
-                                                            : QStringLiteral("?mode=rw"));
+    switch (mode) {
+    case TConnection::OpenMode::CreateFile:
+        return url + QStringLiteral("?mode=rwc");
+    case TConnection::OpenMode::ReadDamaged:
+        return url + QStringLiteral("?mode=ro");
+    case TConnection::OpenMode::ExistingFile:
+        break;
+    }
+    return url +
+           (ReadAsItIs(path) ? QStringLiteral("?mode=ro&immutable=1") : QStringLiteral("?mode=rw"));
 }
 
 // For destructors, which end transactions and must not throw.
@@ -175,7 +347,139 @@ void CheckCatalogueTables(TConnection& connection)
                              "ZEV crie um banco novo.");
 }
 
+// Readers never wait for writers in this mode. The switch needs the file to
+// itself: when another program has it open, a later opening makes it.
+void UseWriteAheadLog(TConnection& connection)
+{
+    TQuery& mode = connection.Query("pragma journal_mode");
+    mode.Exec();
+    const bool inWal = mode.Next() && mode.Text(0) == "wal";
+    mode.Finish();
+    if (inWal)
+        return;
+    sqlite3_busy_timeout(connection.Handle(), 0);
+    ExecuteQuietly(connection, "pragma journal_mode = wal");
+    sqlite3_busy_timeout(connection.Handle(), BusyTimeoutMs);
+}
+
+void ApplyMigrations(TConnection& connection, int from)
+{
+    for (int version = from; version < SchemaVersion; ++version)
+        connection.Execute(Migrations[version]);
+    connection.Execute("pragma user_version = " + std::to_string(SchemaVersion));
+}
+
+void UpgradeSchema(TConnection& connection)
+{
+    const int version = SchemaVersionOf(connection);
+    if (version > SchemaVersion)
+        throw EDatabaseError("O banco de dados " + QuotedText(connection.Path()) +
+                             " foi gravado por uma versão mais nova do ZEV (esquema " +
+                             std::to_string(version) + "; esta versão conhece até o " +
+                             std::to_string(SchemaVersion) +
+                             "). Ele não foi alterado: atualize o ZEV.");
+    if (version == SchemaVersion)
+        return;
+    try {
+        TTransaction transaction(connection);
+        // Read again under the write lock: another program may have done it.
+        ApplyMigrations(connection, std::min(SchemaVersionOf(connection), SchemaVersion));
+        transaction.Commit();
+    } catch (const EDatabaseError& error) {
+        // A catalogue nobody may write is read as it stands.
+        if (error.Code() != SQLITE_READONLY)
+            throw;
+    }
+}
+
+struct THandleCloser
+{
+    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
+};
+using THandle = std::unique_ptr<sqlite3, THandleCloser>;
+
+THandle OpenHandle(const QString& path, int flags)
+{
+    sqlite3* handle = nullptr;
+    const int result =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, flags, nullptr);
+    THandle owned(handle);
+    if (result != SQLITE_OK)
+        throw Translate(path, result, 0, handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
+    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    return owned;
+}
+
+struct TBackupFinisher
+{
+    void operator()(sqlite3_backup* backup) const { sqlite3_backup_finish(backup); }
+};
+
+// Copies a file's bytes to a new file; the copy goes on failure.
+void CopyFileBytes(const QString& from, const QString& to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw EInOutError(0, "Não foi possível ler o arquivo " + QuotedText(from) + ": " +
+                                 source.errorString().toStdString());
+    try {
+        TOutputFile copy(to, TOutputFile::Mode::Replace, "cópia do banco de dados danificado");
+        QByteArray chunk;
+        while (!(chunk = source.read(1 << 20)).isEmpty())
+            copy.Write(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+        if (source.error() != QFileDevice::NoError)
+            throw EInOutError(0, "Não foi possível ler o arquivo " + QuotedText(from) + ": " +
+                                     source.errorString().toStdString());
+        copy.Close();
+    } catch (...) {
+        QFile::remove(to);
+        throw;
+    }
+}
+
+// "zev.mdb.danificado-YYYYMMDD-HHMMSS", with its write-ahead log when it has one.
+QString KeepDamagedAside(const QString& path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path + QStringLiteral(".danificado-") + stamp;
+    for (int n = 2; QFile::exists(aside) || QFile::exists(aside + QStringLiteral("-wal")); ++n)
+        aside = path + QStringLiteral(".danificado-") + stamp + QStringLiteral("-%1").arg(n);
+    CopyFileBytes(path, aside);
+    const QString wal = path + QStringLiteral("-wal");
+    if (QFileInfo(wal).size() > 0) {
+        try {
+            CopyFileBytes(wal, aside + QStringLiteral("-wal"));
+        } catch (...) {
+            QFile::remove(aside);
+            throw;
+        }
+    }
+    return aside;
+}
+
 } // namespace
+
+void RemoveDatabaseFiles(const QString& path) noexcept
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+EDatabaseError EngineError(sqlite3* handle)
+{
+    return EngineError(handle, sqlite3_errmsg(handle));
+}
+
+EDatabaseError EngineError(sqlite3* handle, const std::string& engineText)
+{
+    return Translate(PathOf(handle), sqlite3_extended_errcode(handle), sqlite3_system_errno(handle),
+                     engineText);
+}
+
+bool IsDamaged(const EDatabaseError& error)
+{
+    return error.Code() == SQLITE_CORRUPT;
+}
 
 std::string IsoDate(double day)
 {
@@ -237,7 +541,7 @@ TQuery::TQuery(sqlite3* handle, std::string_view sql) : m_handle(handle), m_sql(
 
 void TQuery::ThrowError() const
 {
-    throw EDatabaseError(sqlite3_errmsg(m_handle));
+    throw EngineError(m_handle);
 }
 
 // The engine takes new bindings only between runs.
@@ -306,9 +610,9 @@ void TQuery::Step()
         sqlite3_reset(m_statement.get());
         return;
     }
-    const std::string message = sqlite3_errmsg(m_handle);
+    EDatabaseError error = EngineError(m_handle);
     sqlite3_reset(m_statement.get());
-    throw EDatabaseError(message);
+    throw error;
 }
 
 void TQuery::Exec()
@@ -429,34 +733,14 @@ TConnection::TConnection(const QString& path, OpenMode mode)
             sqlite3_create_function_v2(m_handle, "ptbr_fold", 1,
                                        SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &FoldPtBr,
                                        nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw EDatabaseError(sqlite3_errmsg(m_handle));
-        // The first statements are the first real look at the file.
-        try {
-            // Outside any transaction: the engine ignores it inside one.
-            Execute("pragma foreign_keys = on");
-            Execute("pragma cache_size = -16000");
+            throw EngineError(m_handle);
+        // Outside any transaction: the engine ignores it inside one.
+        Execute("pragma foreign_keys = on");
+        Execute("pragma cache_size = -16000");
+        // The first real look at the file; a damaged one is read as far as
+        // it goes.
+        if (mode != OpenMode::ReadDamaged)
             Execute("select count(*) from sqlite_master");
-        } catch (const EDatabaseError& error) {
-            // Only a file that is really no database gets the advice to
-            // move it: following it with a busy catalogue would throw the
-            // store's catalogue away.
-            switch (sqlite3_errcode(m_handle)) {
-            case SQLITE_NOTADB:
-            case SQLITE_CORRUPT:
-                throw EDatabaseError("O arquivo " + Quoted(path).toStdString() +
-                                     " não é um banco de dados válido (" + error.what() +
-                                     "). Ele não foi alterado: mova-o para outra pasta para "
-                                     "que o ZEV crie um banco novo.");
-            case SQLITE_BUSY:
-            case SQLITE_LOCKED:
-                throw EDatabaseError("O banco de dados " + Quoted(path).toStdString() +
-                                     " está em uso por outro programa (" + error.what() +
-                                     "). Tente de novo quando ele terminar.");
-            default:
-                throw EDatabaseError("Não foi possível abrir o banco de dados " +
-                                     Quoted(path).toStdString() + " (" + error.what() + ").");
-            }
-        }
     } catch (...) {
         m_queries.clear();
         m_database.close();
@@ -482,7 +766,7 @@ void TConnection::Execute(std::string_view sql)
         return;
     const std::string text = message != nullptr ? message : sqlite3_errmsg(m_handle);
     sqlite3_free(message);
-    throw EDatabaseError(text);
+    throw EngineError(m_handle, text);
 }
 
 TQuery& TConnection::Query(std::string_view sql)
@@ -526,6 +810,11 @@ TReadTransaction::TReadTransaction(TConnection& connection) : m_connection(conne
     m_began = true;
 }
 
+bool TReadTransaction::Held() const
+{
+    return sqlite3_get_autocommit(m_connection.Handle()) == 0;
+}
+
 TReadTransaction::~TReadTransaction()
 {
     // Commit, not rollback: a write made meanwhile by the caller is kept.
@@ -556,38 +845,106 @@ std::unique_ptr<TConnection> OpenDatabase()
                              " não existe.");
     auto connection = std::make_unique<TConnection>(path, TConnection::OpenMode::ExistingFile);
     CheckCatalogueTables(*connection);
+    UseWriteAheadLog(*connection);
+    UpgradeSchema(*connection);
     return connection;
+}
+
+int SchemaVersionOf(TConnection& connection)
+{
+    TQuery& query = connection.Query("pragma user_version");
+    const TQueryScope scope(query);
+    query.Exec();
+    return query.Next() ? query.Int(0) : 0;
+}
+
+void CreateCatalogueFile(const QString& path, int pageSize)
+{
+    RemoveDatabaseFiles(path);
+    TConnection connection(path, TConnection::OpenMode::CreateFile);
+    if (pageSize > 0)
+        connection.Execute("pragma page_size = " + std::to_string(pageSize));
+    TTransaction transaction(connection);
+    for (const char* statement : SchemaStatements)
+        connection.Execute(statement);
+    ApplyMigrations(connection, 0);
+    transaction.Commit();
+    connection.Execute("pragma journal_mode = wal");
+}
+
+int PageSizeOfFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return 0;
+    const int size =
+        (static_cast<unsigned char>(header[16]) << 8) | static_cast<unsigned char>(header[17]);
+    return size == 1 ? 65536 : size;
 }
 
 void CreateDatabase()
 {
     const QString path = DatabaseConnectionString();
     if (QFile::exists(path)) {
-        OpenDatabase(); // checks it; a file that is no catalogue is reported
+        // Checks it: a file that is no catalogue is reported. A damaged one
+        // is left for the import to replace, which start-up must reach.
+        try {
+            OpenDatabase();
+        } catch (const EDatabaseError& error) {
+            if (!IsDamaged(error))
+                throw;
+        }
         return;
     }
 
     const QString buildPath =
         path + QStringLiteral(".%1.new").arg(QCoreApplication::applicationPid());
-    QFile::remove(buildPath);
     try {
-        {
-            TConnection connection(buildPath, TConnection::OpenMode::CreateFile);
-            TTransaction transaction(connection);
-            for (const char* statement : SchemaStatements)
-                connection.Execute(statement);
-            transaction.Commit();
-        }
+        CreateCatalogueFile(buildPath);
         // No-replace rename: a file another start created meanwhile wins.
         if (!QFile::rename(buildPath, path) && !QFile::exists(path))
             throw EDatabaseError("Não foi possível criar o banco de dados " +
                                  Quoted(path).toStdString());
     } catch (...) {
-        QFile::remove(buildPath);
-        QFile::remove(buildPath + QStringLiteral("-journal"));
+        RemoveDatabaseFiles(buildPath);
         throw;
     }
-    QFile::remove(buildPath);
+    RemoveDatabaseFiles(buildPath);
+}
+
+QString ReplaceDamagedDatabase(const QString& replacementPath)
+{
+    const QString path = DatabaseConnectionString();
+    // Handles of their own: the damaged file fails an ordinary opening.
+    const THandle source = OpenHandle(replacementPath, SQLITE_OPEN_READWRITE);
+    const THandle target = OpenHandle(path, SQLITE_OPEN_READWRITE);
+    std::unique_ptr<sqlite3_backup, TBackupFinisher> backup(
+        sqlite3_backup_init(target.get(), "main", source.get(), "main"));
+    if (!backup)
+        throw EngineError(target.get());
+    const auto fail = [&](int result) {
+        backup.reset();
+        const int code = sqlite3_errcode(target.get()) != SQLITE_OK
+                             ? sqlite3_extended_errcode(target.get())
+                             : result;
+        return Translate(path, code, sqlite3_system_errno(target.get()), sqlite3_errstr(code));
+    };
+    // The first step takes the write lock and copies nothing: the damaged
+    // bytes stand still while they are copied aside.
+    const int locked = sqlite3_backup_step(backup.get(), 0);
+    if (locked != SQLITE_OK && locked != SQLITE_DONE)
+        throw fail(locked);
+    const QString aside = KeepDamagedAside(path);
+    const int copied = sqlite3_backup_step(backup.get(), -1);
+    if (copied != SQLITE_DONE) {
+        QFile::remove(aside);
+        QFile::remove(aside + QStringLiteral("-wal"));
+        throw fail(copied);
+    }
+    return aside;
 }
 
 } // namespace zev

@@ -34,12 +34,30 @@ struct sqlite3_stmt;
 
 namespace zev {
 
-// An engine error; the message carries the engine's own text.
+// A database failure. Code() is the engine's primary result code (SQLITE_BUSY,
+// SQLITE_FULL, ...), 0 for a failure found by the program itself.
 class EDatabaseError : public EZevError
 {
 public:
-    using EZevError::EZevError;
+    explicit EDatabaseError(const std::string& message, int code = 0)
+        : EZevError(message), m_code(code)
+    {}
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
 };
+
+// The last failure on `handle` as the operator reads it. The engine's
+// failures that are no fault of the data (busy, read-only, disk full,
+// damaged file, input/output) name the file and say what to do, the
+// engine's own text in parentheses; the others (a constraint, a type) carry
+// the engine's text alone. Every engine failure is raised through here.
+EDatabaseError EngineError(sqlite3* handle);
+EDatabaseError EngineError(sqlite3* handle, const std::string& engineText);
+
+// A file whose pages the engine cannot read as a database.
+bool IsDamaged(const EDatabaseError& error);
 
 // A prepared statement with positional parameters (0-based), run straight
 // on the engine's handle: lookups and bulk loads run it thousands of times,
@@ -122,7 +140,12 @@ public:
     TConnection(const TConnection&) = delete;
     TConnection& operator=(const TConnection&) = delete;
 
-    enum class OpenMode { ExistingFile, CreateFile };
+    enum class OpenMode
+    {
+        ExistingFile,
+        CreateFile,
+        ReadDamaged, // read only, without the first look at the schema
+    };
     TConnection(const QString& path, OpenMode mode);
 
     const QString& Path() const { return m_path; }
@@ -163,8 +186,10 @@ private:
     bool m_open = true;
 };
 
-// Several reads under one lock and one consistent view of the file, when no
-// transaction is open on the connection yet (otherwise it adds nothing).
+// Several reads under one consistent view of the file, when no transaction
+// is open on the connection yet (otherwise it adds nothing). The file is in
+// write-ahead-log mode: the view holds no writer back, however long it
+// lasts, and a writer's commit meanwhile stays out of it.
 class TReadTransaction
 {
 public:
@@ -172,6 +197,10 @@ public:
     ~TReadTransaction();
     TReadTransaction(const TReadTransaction&) = delete;
     TReadTransaction& operator=(const TReadTransaction&) = delete;
+
+    // False once the engine ended the transaction on its own (after an
+    // input/output failure): reads would then see the file as it is now.
+    bool Held() const;
 
 private:
     TConnection& m_connection;
@@ -181,15 +210,46 @@ private:
 // The database file: "zev.mdb" in the program's directory.
 QString DatabaseConnectionString();
 
+// The schema's version, the engine's user_version: 1 added selecao_data.
+inline constexpr int SchemaVersion = 1;
+
 // A new connection to the catalogue. Throws EDatabaseError naming the file
-// when it is missing, is not an SQLite database or lacks the catalogue tables.
+// when it is missing, is not an SQLite database or lacks the catalogue tables,
+// or was made by a newer program (its schema version is above ours). An older
+// schema is brought up to ours in one transaction, and a file still in the
+// rollback-journal mode is put in write-ahead-log mode; when the file cannot
+// be written, both wait for a later opening (SchemaVersionOf tells).
 std::unique_ptr<TConnection> OpenDatabase();
+
+int SchemaVersionOf(TConnection& connection);
 
 // Creates the file and its schema when the file is missing. The schema is
 // built in a temporary file in one transaction and renamed into place only
 // when complete. An existing file is checked, never changed: one that is not
-// a catalogue database is reported, not overwritten.
+// a catalogue database is reported, not overwritten; a damaged one passes,
+// for the import to replace.
 void CreateDatabase();
+
+// An empty catalogue of the current schema in a new file at `path` (an old
+// file of that name is replaced), in write-ahead-log mode, with pages of
+// `pageSize` bytes (0: the engine's default).
+void CreateCatalogueFile(const QString& path, int pageSize = 0);
+
+// Removes a database file the program built, with the engine's files beside
+// it (journal, write-ahead log and its index). Never for the catalogue.
+void RemoveDatabaseFiles(const QString& path) noexcept;
+
+// The page size written in a database file's header; 0 when it has none.
+int PageSizeOfFile(const QString& path);
+
+// Replaces the content of the damaged catalogue file with the complete
+// catalogue at `replacementPath`, through the engine, under the catalogue's
+// write lock, so a program reading the old catalogue meanwhile keeps its
+// view and the next reader sees the new one. Before that, the damaged file's
+// bytes (with its write-ahead log) are copied beside it, as
+// "zev.mdb.danificado-YYYYMMDD-HHMMSS", for inspection. Returns the copy's
+// path. A failure leaves the catalogue file as it was, without the copy.
+QString ReplaceDamagedDatabase(const QString& replacementPath);
 
 // Dates as the database holds them: ISO text "YYYY-MM-DD". Throw
 // EDatabaseError for a year outside 1..9999 / a text that is no such date.

@@ -11,6 +11,7 @@
 #include "platform/Regional.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,9 +19,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -635,9 +638,12 @@ public:
         }
         const int code = sqlite3_extended_errcode(m_handle);
         const std::string message = sqlite3_errmsg(m_handle);
+        EDatabaseError failure = EngineError(m_handle);
         sqlite3_reset(statement);
         if (code == SQLITE_CONSTRAINT_PRIMARYKEY)
             m_row.Refuse(0, "chave repetida");
+        if (!RowsFault(code))
+            throw failure; // the database's, not the row's: a full disk, a lock
         throw TRefusal{"", message, ""};
     }
 
@@ -667,11 +673,25 @@ private:
         }
     };
 
+    // What the row itself is refused for.
+    static bool RowsFault(int code)
+    {
+        switch (code & 0xff) {
+        case SQLITE_CONSTRAINT:
+        case SQLITE_MISMATCH:
+        case SQLITE_TOOBIG:
+        case SQLITE_RANGE:
+            return true;
+        default:
+            return false;
+        }
+    }
+
     TStatement Prepare(const char* sql) const
     {
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(m_handle, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw EDatabaseError(sqlite3_errmsg(m_handle));
+            throw EngineError(m_handle);
         return TStatement(statement);
     }
 
@@ -682,7 +702,7 @@ private:
         const int result = sqlite3_step(lookup);
         sqlite3_reset(lookup);
         if (result != SQLITE_ROW && result != SQLITE_DONE)
-            throw EDatabaseError(sqlite3_errmsg(m_handle));
+            throw EngineError(m_handle);
         return result == SQLITE_ROW;
     }
 
@@ -768,6 +788,117 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// A damaged catalogue.
+
+struct TSalvage
+{
+    qint64 prices = 0;
+    bool complete = false;
+};
+
+struct TRebuilt
+{
+    QString damagedCopy;
+    TSalvage oldPrices;
+};
+
+// A database file being built, gone with its companions on every way out.
+class TBuildFile
+{
+public:
+    explicit TBuildFile(QString path) : m_path(std::move(path)) { RemoveDatabaseFiles(m_path); }
+    ~TBuildFile() { RemoveDatabaseFiles(m_path); }
+    TBuildFile(const TBuildFile&) = delete;
+    TBuildFile& operator=(const TBuildFile&) = delete;
+
+    const QString& Path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
+struct TOldPrice
+{
+    std::int32_t key = 0;
+    std::optional<double> normal;
+    std::optional<double> oferta;
+};
+
+std::optional<double> PriceOf(const TQuery& row, int column)
+{
+    return row.IsNull(column) ? std::nullopt : std::optional<double>(row.Double(column));
+}
+
+void BindPrice(TQuery& insert, int position, const std::optional<double>& price)
+{
+    if (price)
+        insert.Bind(position, *price);
+    else
+        insert.BindNull(position);
+}
+
+// The prices before this import, as far as the damaged file still gives
+// them, with the selection's date record; the rows before the first
+// unreadable page when not all.
+TSalvage SalvageOldPrices(TConnection& build, const QString& damagedPath)
+{
+    TSalvage salvage;
+    std::vector<TOldPrice> prices;
+    std::optional<std::pair<std::string, std::optional<std::string>>> selecaoData;
+    try {
+        TConnection damaged(damagedPath, TConnection::OpenMode::ReadDamaged);
+        TQuery& rows = damaged.Query("select produto_key, preco_normal, preco_oferta from produto");
+        const TQueryScope scope(rows);
+        rows.Exec();
+        while (rows.Next())
+            prices.push_back({rows.Int(0), PriceOf(rows, 1), PriceOf(rows, 2)});
+        salvage.complete = true;
+        if (SchemaVersionOf(damaged) >= 1) {
+            TQuery& record = damaged.Query("select data, anterior from selecao_data");
+            const TQueryScope recordScope(record);
+            record.Exec();
+            if (record.Next())
+                selecaoData.emplace(record.Text(0), record.IsNull(1)
+                                                        ? std::nullopt
+                                                        : std::optional(record.Text(1)));
+        }
+    } catch (const EDatabaseError&) {
+        // Whatever the damage let through is kept.
+    }
+    TQuery& insert = build.Query("insert or ignore into produto_antigo values (?, ?, ?)");
+    for (const TOldPrice& price : prices) {
+        insert.Bind(0, price.key);
+        BindPrice(insert, 1, price.normal);
+        BindPrice(insert, 2, price.oferta);
+        insert.Exec();
+    }
+    salvage.prices = static_cast<qint64>(prices.size());
+    if (selecaoData) {
+        TQuery& record = build.Query("insert into selecao_data values (1, ?, ?)");
+        record.BindText(0, selecaoData->first);
+        if (selecaoData->second)
+            record.BindText(1, *selecaoData->second);
+        else
+            record.BindNull(1);
+        record.Exec();
+    }
+    return salvage;
+}
+
+QString RebuiltText(const QString& damagedPath, const TRebuilt& rebuilt)
+{
+    QString text = Text("O banco de dados \"%1\" estava danificado. O cadastro foi importado num "
+                        "banco novo, e o arquivo danificado foi guardado em \"%2\", para análise.")
+                       .arg(QDir::toNativeSeparators(damagedPath),
+                            QDir::toNativeSeparators(rebuilt.damagedCopy));
+    if (!rebuilt.oldPrices.complete)
+        text += Text(" Dos preços anteriores à importação, só os de %1 produto(s) puderam ser "
+                     "lidos: \"Ultima Importação\" compara só esses.")
+                    .arg(rebuilt.oldPrices.prices);
+    return text;
+}
+
+// ---------------------------------------------------------------------------
 // The import.
 
 class TImport
@@ -785,8 +916,29 @@ public:
         m_total = std::max<qint64>(1, 2 * m_packageSize);
         if (!m_progress.Show(0, m_total))
             return false;
+        try {
+            const auto connection = OpenDatabase();
+            return Replace(*connection, [](TConnection& c) {
+                c.Execute("delete from produto_antigo");
+                c.Execute("insert into produto_antigo "
+                          "select produto_key, preco_normal, preco_oferta from produto");
+            });
+        } catch (const EDatabaseError& error) {
+            if (!IsDamaged(error))
+                throw;
+        }
+        return RebuildDamaged();
+    }
 
-        const auto connection = OpenDatabase();
+    // When the catalogue was damaged: where its file was kept, and how many
+    // of its prices could be kept as the ones before the import.
+    const std::optional<TRebuilt>& Rebuilt() const { return m_rebuilt; }
+
+private:
+    // Replaces the catalogue on `connection` in one transaction; the rest
+    // stays as it was when anything fails or the person stops it.
+    bool Replace(TConnection& connection, const std::function<void(TConnection&)>& saveOldPrices)
+    {
         // The import checks every foreign key itself, naming the line,
         // column and value of a dangling one. The engine's own check is off
         // for this connection alone (it can only be switched outside a
@@ -794,20 +946,18 @@ public:
         // once instead of deleting it row by row, in time and memory growing
         // with the old catalogue. Every table holding a foreign key is
         // emptied and loaded here, so none is left dangling.
-        connection->Execute("pragma foreign_keys = off");
-        TTransaction transaction(*connection);
+        connection.Execute("pragma foreign_keys = off");
+        TTransaction transaction(connection);
 
         m_operator.ShowStatus(Text("Gravando importação antiga"));
-        connection->Execute("delete from produto_antigo");
-        connection->Execute("insert into produto_antigo "
-                            "select produto_key, preco_normal, preco_oferta from produto");
+        saveOldPrices(connection);
 
         m_operator.ShowStatus(Text("Limpando o Cadastro"));
         for (const char* statement :
              {"delete from selecao", "delete from item", "delete from produto",
               "delete from sub_grupo", "delete from grupo", "delete from secao",
               "delete from depto"})
-            connection->Execute(statement);
+            connection.Execute(statement);
 
         m_operator.ShowStatus(Text("Carregando o arquivo"));
         TStagingFolder staging;
@@ -818,7 +968,7 @@ public:
             m_operator.ShowStatus(Text("Carregando o arquivo - ") +
                                   QString::fromLatin1(table.name.data(),
                                                       static_cast<qsizetype>(table.name.size())));
-            if (!Load(*connection, table, staging.File(StagedFileName(table))))
+            if (!Load(connection, table, staging.File(StagedFileName(table))))
                 return false;
         }
 
@@ -826,9 +976,9 @@ public:
         // One level: the values of the join are taken before any row
         // changes, so a box whose parent gets its subgroup here does not
         // pass it on to its own children.
-        connection->Execute("update produto as p1 set sub_grupo_key = p2.sub_grupo_key "
-                            "from produto as p2 "
-                            "where p1.pai = p2.produto_key and p1.sub_grupo_key is null");
+        connection.Execute("update produto as p1 set sub_grupo_key = p2.sub_grupo_key "
+                           "from produto as p2 "
+                           "where p1.pai = p2.produto_key and p1.sub_grupo_key is null");
         // The last moment to stop.
         if (!m_progress.Show(m_total, m_total))
             return false;
@@ -837,6 +987,32 @@ public:
         // The catalogue is in: what follows cannot undo it.
         m_operator.ShowStatus(Text("Limpando..."));
         staging.Remove();
+        return true;
+    }
+
+    // A damaged file cannot be emptied page by page: the package is loaded
+    // into a new file, which then replaces the damaged one's content (kept
+    // aside first).
+    bool RebuildDamaged()
+    {
+        const QString damaged = DatabaseConnectionString();
+        m_operator.ShowStatus(Text("Banco de dados danificado: importando num banco novo"));
+        const TBuildFile build(damaged +
+                               QStringLiteral(".%1.novo").arg(QCoreApplication::applicationPid()));
+        CreateCatalogueFile(build.Path(), PageSizeOfFile(damaged));
+        TRebuilt rebuilt;
+        {
+            TConnection connection(build.Path(), TConnection::OpenMode::ExistingFile);
+            m_reported = 0;
+            const bool replaced = Replace(connection, [&](TConnection& c) {
+                rebuilt.oldPrices = SalvageOldPrices(c, damaged);
+            });
+            if (!replaced)
+                return false;
+        }
+        m_operator.ShowStatus(Text("Substituindo o banco de dados danificado"));
+        rebuilt.damagedCopy = ReplaceDamagedDatabase(build.Path());
+        m_rebuilt = rebuilt;
         return true;
     }
 
@@ -904,6 +1080,7 @@ private:
     TOperator& m_operator;
     QString m_packagePath;
     TProgressScope m_progress;
+    std::optional<TRebuilt> m_rebuilt;
     qint64 m_packageSize = 0;
     qint64 m_total = 1;
     qint64 m_reported = 0;
@@ -981,12 +1158,28 @@ TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath)
     }
     // The folder of the package, with its trailing separator.
     const QString folder = QDir::toNativeSeparators(QFileInfo(packagePath).absolutePath() + u'/');
+    std::optional<TRebuilt> rebuilt;
     {
         TStatusScope status(op);
         TImport import(op, packagePath);
-        if (!import.Run())
-            return TImportResult::Cancelled;
+        const char* const unchanged = " O cadastro não foi alterado.";
+        try {
+            if (!import.Run())
+                return TImportResult::Cancelled;
+        } catch (const EDatabaseError& error) {
+            throw EDatabaseError(error.what() + std::string(unchanged), error.Code());
+        } catch (const EInOutError& error) {
+            if (error.Code() != ENOSPC)
+                throw EInOutError(error.Code(), error.what() + std::string(unchanged));
+            throw EInOutError(ENOSPC, "O disco da pasta \"" +
+                                          QDir::toNativeSeparators(ProgramDir()).toStdString() +
+                                          "\" está cheio (" + error.what() +
+                                          "). Libere espaço no disco e tente de novo." + unchanged);
+        }
+        rebuilt = import.Rebuilt();
     }
+    if (rebuilt)
+        op.ShowWarning(RebuiltText(DatabaseConnectionString(), *rebuilt));
     try {
         TIniFile(SettingsPath()).WriteText(settings::Geral, settings::PathCadastro, folder);
     } catch (const EZevError& error) {

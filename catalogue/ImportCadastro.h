@@ -14,6 +14,13 @@
 // produto_antigo exactly as they were. The staged files are removed on every
 // way out; the folder too, unless it holds files of someone else.
 //
+// A catalogue file damaged inside cannot be emptied: the package is then
+// loaded into a new file, the damaged one's bytes are copied beside it
+// ("zev.mdb.danificado-YYYYMMDD-HHMMSS") and the new catalogue replaces its
+// content (ReplaceDamagedDatabase); a warning says where the copy went. The
+// prices before the import come from the damaged file as far as it can be
+// read.
+//
 // Reading the staged files follows the schema file: keys and integers must
 // fit 32 bits; numbers use "." as decimal symbol; dates are in the regional
 // short date format (a time after the date is ignored) or ISO yyyy-mm-dd;
@@ -63,7 +70,9 @@ TImportResult ImportCadastro(TOperator& op);
 // on success writes the package's folder to "Path Cadastro" and tells
 // "Arquivo importado com sucesso". A package that cannot be read raises
 // EInOutError with the system's reason, a refused one EImportError, both
-// before anything changed.
+// before anything changed; a failure of the disk or the database
+// (EInOutError, EDatabaseError: a full disk names its folder) adds that the
+// catalogue was not changed.
 TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath);
 
 // A package as the import reads it, without the database: the version and

@@ -102,6 +102,7 @@ public:
     }
 
     void SetTotal(std::int64_t total) { m_total = total; }
+    std::int64_t Sent() const { return m_result.sent; }
     // Asked before every label: false once the person asked to stop.
     bool GoOn(std::int64_t done) { return m_progress->Show(done, m_total); }
 
@@ -216,40 +217,50 @@ std::vector<std::int32_t> SelectedKeys(TConnection& connection, bool atacado, in
     return keys;
 }
 
-// Looks the products up a batch of rows ahead, each batch under one read
-// transaction: a lookup of its own would take and release the lock every
-// time (half the job's time on a fast port), and no lock is held while the
-// labels go to the port, however slow the printer.
-template <typename TKey, typename TLoader> class TLookAhead
+// The catalogue as it stood when the job began, read through one
+// transaction for the whole job: every label comes from that one catalogue,
+// however long the printer takes. The file's write-ahead log lets an import
+// commit meanwhile without waiting for the job. A job that cannot read its
+// catalogue to the end stops and says how far it got, rather than print
+// the rest from another catalogue or leave products out.
+class TJobCatalogue
 {
 public:
-    TLookAhead(TConnection& connection, const std::vector<TKey>& keys, TLoader loader)
-        : m_connection(connection), m_keys(keys), m_loader(loader)
+    explicit TJobCatalogue(TConnection& connection) : m_connection(connection), m_view(connection)
     {}
 
-    // The record of the next key, null when there is none; in key order.
-    std::unique_ptr<TProduto> Next()
+    // The loader's record for the key, read in the job's view. `sent`: the
+    // labels the port took so far, for the message of a job that stops.
+    template <typename TLoader, typename TKey>
+    std::unique_ptr<TProduto> Find(TLoader loader, const TKey& key, std::int64_t sent)
     {
-        if (m_ready == m_batch.size()) {
-            m_batch.clear();
-            m_ready = 0;
-            const TReadTransaction snapshot(m_connection);
-            const std::size_t end = std::min(m_position + BatchSize, m_keys.size());
-            for (; m_position < end; ++m_position)
-                m_batch.push_back(m_loader(m_connection, m_keys[m_position]));
+        try {
+            if (!m_view.Held())
+                throw EDatabaseError("A leitura do banco de dados \"" +
+                                     m_connection.Path().toStdString() + "\" foi interrompida.");
+            return loader(m_connection, key);
+        } catch (const EDatabaseError& error) {
+            throw Stopped(error.what(), error.Code(), sent);
         }
-        return std::move(m_batch[m_ready++]);
+    }
+
+    [[noreturn]] void ThrowMissing(std::int32_t key, std::int64_t sent) const
+    {
+        throw Stopped("O produto " + std::to_string(key) +
+                          " da seleção não foi encontrado no cadastro que a impressão leu.",
+                      0, sent);
     }
 
 private:
-    static constexpr std::size_t BatchSize = 32;
+    static EDatabaseError Stopped(const std::string& reason, int code, std::int64_t sent)
+    {
+        return EDatabaseError(reason + " A impressão parou: " + std::to_string(sent) +
+                                  " etiqueta(s) enviada(s).",
+                              code);
+    }
 
     TConnection& m_connection;
-    const std::vector<TKey>& m_keys;
-    TLoader m_loader;
-    std::vector<std::unique_ptr<TProduto>> m_batch;
-    std::size_t m_ready = 0;
-    std::size_t m_position = 0;
+    const TReadTransaction m_view;
 };
 
 // A scale code below "Min Balanca" is not printed. A first barcode that is
@@ -283,7 +294,6 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
     const bool agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
     const int agrupadoPor =
         agrupado ? ini.ReadInteger(settings::Geral, settings::AgrupadoPor, -1) : -1;
-    const double selecaoData = ini.ReadDate(settings::Geral, settings::SelecaoData, Today());
     // Up to 14 digits, as the settings dialog takes them.
     const std::int64_t minBalanca =
         TryStrToInt64(ini.ReadString(settings::Geral, settings::MinBalanca)).value_or(0);
@@ -297,22 +307,21 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
     TPrintRun run(op, target.port);
 
     const std::unique_ptr<TConnection> connection = OpenDatabase();
+    TJobCatalogue catalogue(*connection);
     std::int64_t selected = 0;
-    std::vector<std::int32_t> keys;
     {
-        // The count and the rows from one view of the catalogue. The rows
-        // are taken before the question: the person waits for the sort of a
-        // large selection before answering, not after; and no lock is held
-        // while the question waits.
-        const TReadTransaction snapshot(*connection);
         TQuery& count = connection->Query("select count(*) from selecao");
         const TQueryScope countScope(count);
         count.Exec();
         count.Next();
         selected = count.Int(0);
-        if (selected > 0)
-            keys = SelectedKeys(*connection, atacado, agrupadoPor);
     }
+    const double selecaoData = SelecaoDataOf(*connection, ini);
+    // The rows are taken before the question: the person waits for the sort
+    // of a large selection before answering, not after.
+    const std::vector<std::int32_t> keys = selected > 0
+                                               ? SelectedKeys(*connection, atacado, agrupadoPor)
+                                               : std::vector<std::int32_t>();
     if (selected == 0)
         return run.Refuse(NothingSelected, false);
     if (!op.AskYesNo(Text("Confirma impressão das etiquetas selecionadas (%1) ?").arg(selected)))
@@ -325,7 +334,6 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
 
     op.ShowStatus(Text("Imprimindo..."));
     run.SetTotal(static_cast<std::int64_t>(keys.size()));
-    TLookAhead produtos(*connection, keys, &FindProdutoByKey);
     std::string text;
     bool first = true;
     for (std::int64_t row = 1; row <= static_cast<std::int64_t>(keys.size()); ++row) {
@@ -333,8 +341,13 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
             op.ShowStatus(Imprimindo(row));
         if (!run.GoOn(row - 1))
             return run.End(TPrintOutcome::Cancelled);
-        const std::unique_ptr<TProduto> produto = produtos.Next();
-        if (!produto || produto->barras.empty() || BelowMinBalanca(*produto, minBalanca))
+        const std::int32_t key = keys[static_cast<std::size_t>(row - 1)];
+        const std::unique_ptr<TProduto> produto =
+            catalogue.Find(&FindProdutoByKey, key, run.Sent());
+        // The key came from the same view: a product gone would be another catalogue.
+        if (!produto)
+            catalogue.ThrowMissing(key, run.Sent());
+        if (produto->barras.empty() || BelowMinBalanca(*produto, minBalanca))
             continue;
         // Every copy of the first product that gets here renders as the first.
         const bool renderFirst = std::exchange(first, false);
@@ -357,7 +370,6 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
     if (!lines)
         return {};
     const TIniFile ini(SettingsPath());
-    const double selecaoData = ini.ReadDate(settings::Geral, settings::SelecaoData, Today());
     const TJobTarget target = LookUp(registries, ini, labelName);
 
     if (!target.port.StartData(SettingsPath())) {
@@ -374,10 +386,12 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
 
     op.ShowStatus(Text("Imprimindo..."));
     const std::unique_ptr<TConnection> connection = OpenDatabase();
+    TJobCatalogue catalogue(*connection);
+    const double selecaoData = SelecaoDataOf(*connection, ini);
     run.SetTotal(static_cast<std::int64_t>(lines->size()));
-    TLookAhead produtos(*connection, *lines, [](TConnection& c, const std::string& barcode) {
+    const auto byBarra = [](TConnection& c, const std::string& barcode) {
         return FindProdutoByBarra(c, barcode);
-    });
+    };
     std::string text;
     for (std::size_t i = 1; i <= lines->size(); ++i) {
         // The position of the line being printed, counted from 0.
@@ -386,7 +400,7 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
         if (!run.GoOn(static_cast<std::int64_t>(i - 1)))
             return run.End(TPrintOutcome::Cancelled);
         const std::string& line = (*lines)[i - 1];
-        std::unique_ptr<TProduto> produto = produtos.Next();
+        std::unique_ptr<TProduto> produto = catalogue.Find(byBarra, line, run.Sent());
         if (!produto) {
             produto = std::make_unique<TProduto>();
             produto->descricao = NaoCadastrado;

@@ -5,6 +5,11 @@
 // label in section "Labels" and opens no window: the person is asked and
 // told through the operator.
 //
+// A job reads the catalogue as it stood when the job began, to its last
+// label: an import meanwhile neither waits for it nor changes what it
+// prints. A job that cannot read it to the end stops and says how many
+// labels were sent.
+//
 // A job reads its settings once, at its start, and looks the label and the
 // port up before the port starts: a label or port not registered raises
 // "Key \"%s\" not found" with its name, a label without an entry in

@@ -54,9 +54,11 @@ void SelectChangedPrices(TOperator& op)
 
 TSelectedItems ListSelection()
 {
-    const double selecaoData =
-        TIniFile(SettingsPath()).ReadDate(settings::Geral, settings::SelecaoData, Today());
+    const TIniFile ini(SettingsPath());
     const auto connection = OpenDatabase();
+    // The rows and the date from one view of the selection.
+    const TReadTransaction snapshot(*connection);
+    const double selecaoData = SelecaoDataOf(*connection, ini);
     TQuery& query = connection->Query(SelectListing);
     const TQueryScope scope(query);
     query.Exec();

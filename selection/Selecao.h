@@ -22,7 +22,19 @@
 
 namespace zev {
 
+class TConnection;
+class TIniFile;
 class TOperator;
+
+// "Selecao Data" for the selection as `connection` reads it: zev.ini's date,
+// unless the database's record of the selection's last date shows that
+// zev.ini never got it (the program stopped between the commit and the
+// write); then the recorded date, which is written to zev.ini again. Dates a
+// person wrote into zev.ini by hand are taken as they are. `ini` is read
+// before the connection's read transaction takes its first look: a
+// selection committed in between then shows as not yet in zev.ini, and its
+// own date goes with it.
+double SelecaoDataOf(TConnection& connection, const TIniFile& ini);
 
 // "Hoje", "Amanhã", "Data": the products whose price changes on the day (a
 // price change, an offer that starts, an offer that ended the day before),

@@ -2,50 +2,99 @@
 
 #include "app/Operator.h"
 #include "app/Settings.h"
+#include "platform/FaultPoint.h"
 #include "platform/Profile.h"
+#include "platform/Regional.h"
+#include "selection/Selecao.h"
 
 namespace zev {
 
 namespace {
 
-// "Selecao Data" written ahead of the commit, and put back unless kept: the
-// selection and its date change together or not at all.
-class TSelecaoDataChange
+struct TSelecaoDataRecord
 {
-public:
-    explicit TSelecaoDataChange(double day) : m_ini(SettingsPath())
-    {
-        m_existed = m_ini.ValueExists(settings::Geral, settings::SelecaoData);
-        if (m_existed)
-            m_previous = m_ini.ReadString(settings::Geral, settings::SelecaoData);
-        m_ini.WriteDate(settings::Geral, settings::SelecaoData, day);
-    }
-    ~TSelecaoDataChange()
-    {
-        if (m_kept)
-            return;
-        try {
-            if (m_existed)
-                m_ini.WriteString(settings::Geral, settings::SelecaoData, m_previous);
-            else
-                m_ini.DeleteKey(settings::Geral, settings::SelecaoData);
-        } catch (...) {
-            // The commit's error is the one to report.
-        }
-    }
-    TSelecaoDataChange(const TSelecaoDataChange&) = delete;
-    TSelecaoDataChange& operator=(const TSelecaoDataChange&) = delete;
-
-    void Keep() { m_kept = true; }
-
-private:
-    TIniFile m_ini;
-    bool m_existed = false;
-    std::string m_previous;
-    bool m_kept = false;
+    double data = 0;
+    std::optional<std::string> anterior; // zev.ini's text before the change; none: no key
 };
 
+std::optional<std::string> IniText(const TIniFile& ini)
+{
+    if (!ini.ValueExists(settings::Geral, settings::SelecaoData))
+        return std::nullopt;
+    return ini.ReadString(settings::Geral, settings::SelecaoData);
+}
+
+std::optional<TSelecaoDataRecord> ReadRecord(TConnection& connection)
+{
+    // A catalogue nobody could bring up to date has no record.
+    if (SchemaVersionOf(connection) < 1)
+        return std::nullopt;
+    TQuery& query = connection.Query("select data, anterior from selecao_data where id = 1");
+    const TQueryScope scope(query);
+    query.Exec();
+    if (!query.Next())
+        return std::nullopt;
+    TSelecaoDataRecord record;
+    record.data = query.Date(0);
+    if (!query.IsNull(1))
+        record.anterior = query.Text(1);
+    return record;
+}
+
+// Inside the selection's transaction: the date commits with the selection.
+void RecordSelecaoData(TConnection& connection, double day)
+{
+    const std::optional<std::string> anterior = IniText(TIniFile(SettingsPath()));
+    TQuery& insert = connection.Query(
+        "insert or replace into selecao_data (id, data, anterior) values (1, ?, ?)");
+    insert.BindDate(0, day);
+    if (anterior)
+        insert.BindText(1, *anterior);
+    else
+        insert.BindNull(1);
+    insert.Exec();
+}
+
+// After the commit. Once zev.ini holds the date, the record says so, and a
+// later hand edit back to the old date is not taken for a lost write.
+void WriteSelecaoDataToIni(TConnection& connection, double day)
+{
+    TIniFile(SettingsPath()).WriteDate(settings::Geral, settings::SelecaoData, day);
+    FaultPoint("selecao-data-no-ini");
+    const std::optional<std::string> written = IniText(TIniFile(SettingsPath()));
+    try {
+        TTransaction transaction(connection);
+        TQuery& update =
+            connection.Query("update selecao_data set anterior = ? where id = 1 and data = ?");
+        update.BindText(0, written.value_or(std::string())).BindDate(1, day).Exec();
+        transaction.Commit();
+    } catch (const EDatabaseError&) {
+        // Only a hand edit back to the old date could be misread now.
+    }
+}
+
 } // namespace
+
+double SelecaoDataOf(TConnection& connection, const TIniFile& ini)
+{
+    const double iniDate = ini.ReadDate(settings::Geral, settings::SelecaoData, Today());
+    const std::optional<TSelecaoDataRecord> record = ReadRecord(connection);
+    // zev.ini changed since the selection did: the program's own write, or
+    // someone's hand, which zev.ini is there for.
+    if (!record || IniText(ini) != record->anterior)
+        return iniDate;
+    // zev.ini still says what it said before the selection's commit: the
+    // program stopped before writing it.
+    if (iniDate != record->data || !IniText(ini)) {
+        try {
+            TIniFile(SettingsPath())
+                .WriteDate(settings::Geral, settings::SelecaoData, record->data);
+        } catch (const EZevError&) {
+            // The next reading tries again; this one has the right date.
+        }
+    }
+    return record->data;
+}
 
 TSelecaoCommand::TSelecaoCommand(TOperator& op, const QString& status) : m_operator(op)
 {
@@ -78,16 +127,29 @@ void TSelecaoCommand::Finish(std::optional<double> selecaoData)
     const std::int32_t selected = count.Int(0);
     count.Finish();
 
-    std::optional<TSelecaoDataChange> date;
     if (selecaoData)
-        date.emplace(*selecaoData);
+        RecordSelecaoData(*m_connection, *selecaoData);
+    FaultPoint("selecao-antes-do-commit");
     m_transaction->Commit();
-    if (date)
-        date->Keep();
-
     m_transaction.reset();
+    FaultPoint("selecao-gravada");
+
+    std::optional<QString> iniFailure;
+    if (selecaoData) {
+        try {
+            WriteSelecaoDataToIni(*m_connection, *selecaoData);
+        } catch (const EZevError& error) {
+            iniFailure = QString::fromUtf8(error.what());
+        }
+    }
     m_connection.reset();
     m_operator.ShowStatus({});
+    if (iniFailure)
+        m_operator.ShowWarning(
+            QStringLiteral("A seleção foi gravada com a data %1, mas \"Selecao Data\" não pôde ser "
+                           "gravada no zev.ini (%2). O ZEV usa a data gravada no banco de dados "
+                           "até que o zev.ini possa ser gravado.")
+                .arg(QString::fromLatin1(DateToStr(*selecaoData)), *iniFailure));
     m_operator.ShowNotice(QStringLiteral("Selecionado %1 item(s)").arg(selected));
 }
 

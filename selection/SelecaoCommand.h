@@ -30,8 +30,10 @@ public:
     TConnection& Connection() { return *m_connection; }
     TQuery& Query(std::string_view sql) { return m_connection->Query(sql); }
 
-    // Commits, with "Selecao Data" set to `selecaoData` when given; the
-    // setting goes back to what it was if the commit fails. Then releases
+    // Commits, with the selection's date `selecaoData` when given recorded
+    // in the same transaction, then writes it to zev.ini's "Selecao Data"
+    // (SelecaoDataOf reads the two). A zev.ini that cannot be written is
+    // told as a warning: the selection and its date are in. Then releases
     // the connection, clears the status and shows the count.
     void Finish(std::optional<double> selecaoData);
 

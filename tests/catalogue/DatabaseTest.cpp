@@ -7,8 +7,10 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,9 +61,10 @@ TEST_F(DatabaseTest, FirstStartCreatesTheWholeEmptySchemaAndLaterStartsKeepIt)
     EXPECT_EQ(QDir(home.Path()).entryList(QDir::Files), QStringList{"zev.mdb"});
 
     auto connection = OpenDatabase();
-    EXPECT_EQ(Names(*connection, "table"),
-              (std::vector<std::string>{"depto", "grupo", "item", "produto", "produto_antigo",
-                                        "secao", "selecao", "selecao_barra", "sub_grupo"}));
+    EXPECT_EQ(
+        Names(*connection, "table"),
+        (std::vector<std::string>{"depto", "grupo", "item", "produto", "produto_antigo", "secao",
+                                  "selecao", "selecao_barra", "selecao_data", "sub_grupo"}));
     EXPECT_EQ(Names(*connection, "index"),
               (std::vector<std::string>{"it_pro", "pr_alt", "pr_fin", "pr_ini", "pr_pai"}));
     for (const std::string_view table : CatalogueTables())
@@ -114,23 +117,104 @@ TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)
     }
 }
 
-TEST_F(DatabaseTest, ACatalogueLockedByAnotherProgramIsReportedAsBusyNotAsForeign)
+TEST_F(DatabaseTest, EngineFailuresNameTheFileAndSayWhatHappenedInPortuguese)
 {
     CreateDatabase();
-    TConnection holder(home.File("zev.mdb"), TConnection::OpenMode::ExistingFile);
-    holder.Execute("begin exclusive");
-
-    try {
-        (void)OpenDatabase(); // waits the busy timeout out
-        ADD_FAILURE() << "opened a catalogue another program holds";
-    } catch (const EDatabaseError& error) {
-        const std::string message = error.what();
-        EXPECT_TRUE(Contains(message, "em uso por outro programa")) << message;
-        EXPECT_TRUE(Contains(message, home.File("zev.mdb").toStdString())) << message;
-        EXPECT_FALSE(Contains(message, "mova-o")) << message;
+    const QString path = home.File("zev.mdb");
+    TConnection holder(path, TConnection::OpenMode::ExistingFile);
+    struct Case
+    {
+        const char* name;
+        std::function<void(TConnection&)> arrange; // on the writer's connection
+        int code;
+        std::vector<std::string> said;
+    };
+    const std::vector<Case> cases = {
+        {"another program writes",
+         [&](TConnection&) { holder.Execute("begin immediate"); },
+         SQLITE_BUSY,
+         {"está em uso por outro programa", "Tente de novo quando ele terminar"}},
+        {"read only",
+         [](TConnection& c) { c.Execute("pragma query_only = 1"); },
+         SQLITE_READONLY,
+         {"Não foi possível gravar no banco de dados", "somente para leitura"}},
+        {"disk full",
+         [](TConnection& c) {
+             TQuery& pages = c.Query("pragma page_count");
+             pages.Exec();
+             pages.Next();
+             c.Execute("pragma max_page_count = " + std::to_string(pages.Int(0)));
+             pages.Finish();
+         },
+         SQLITE_FULL,
+         {"O disco da pasta \"" + home.Path().toStdString() + "\" está cheio",
+          "Libere espaço no disco"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto writer = OpenDatabase();
+        c.arrange(*writer);
+        try {
+            TTransaction transaction(*writer);
+            writer->Execute("insert into depto values (1, '" + std::string(30, 'D') +
+                            "');"
+                            "insert into depto select depto_key + 1, nome from depto;"
+                            "insert into depto select depto_key + 2, nome from depto;"
+                            "insert into depto select depto_key + 4, nome from depto;"
+                            "insert into depto select depto_key + 8, nome from depto;"
+                            "insert into depto select depto_key + 16, nome from depto;"
+                            "insert into depto select depto_key + 32, nome from depto;"
+                            "insert into depto select depto_key + 64, nome from depto;"
+                            "insert into depto select depto_key + 128, nome from depto;");
+            transaction.Commit();
+            ADD_FAILURE() << "the write went through";
+        } catch (const EDatabaseError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(error.Code(), c.code) << message;
+            EXPECT_TRUE(Contains(message, "\"" + path.toStdString() + "\"")) << message;
+            for (const std::string& part : c.said)
+                EXPECT_TRUE(Contains(message, part)) << message;
+        }
+        // Readers never wait for a writer.
+        EXPECT_EQ(Count(*OpenDatabase(), "depto"), 0);
+        if (sqlite3_get_autocommit(holder.Handle()) == 0)
+            holder.Execute("rollback");
     }
-    holder.Execute("commit");
-    EXPECT_NO_THROW(OpenDatabase());
+}
+
+TEST_F(DatabaseTest, AnOlderCatalogueIsBroughtUpToDateAndANewerOneIsRefusedUntouched)
+{
+    CreateDatabase();
+    const QString path = home.File("zev.mdb");
+    {
+        // A catalogue as the version before wrote it.
+        TConnection old(path, TConnection::OpenMode::ExistingFile);
+        old.Execute("pragma journal_mode = delete; drop table selecao_data; "
+                    "pragma user_version = 0; insert into depto values (10, 'MERCEARIA')");
+    }
+    {
+        auto connection = OpenDatabase();
+        EXPECT_EQ(SchemaVersionOf(*connection), SchemaVersion);
+        EXPECT_EQ(Count(*connection, "selecao_data"), 0);
+        EXPECT_EQ(Count(*connection, "depto"), 1);
+        TQuery& mode = connection->Query("pragma journal_mode");
+        mode.Exec();
+        ASSERT_TRUE(mode.Next());
+        EXPECT_EQ(mode.Text(0), "wal");
+        mode.Finish();
+        connection->Execute("pragma user_version = " + std::to_string(SchemaVersion + 1));
+    }
+    const std::string newer = ReadFileBytes(path);
+    for (const auto& attempt : {+[] { CreateDatabase(); }, +[] { (void)OpenDatabase(); }}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "opened a catalogue of a newer program";
+        } catch (const EDatabaseError& error) {
+            EXPECT_TRUE(Contains(error.what(), "versão mais nova do ZEV")) << error.what();
+            EXPECT_TRUE(Contains(error.what(), path.toStdString())) << error.what();
+        }
+        EXPECT_EQ(ReadFileBytes(path), newer);
+    }
 }
 
 TEST_F(DatabaseTest, AFailedCreationLeavesNoCatalogueThatALaterStartWouldAccept)

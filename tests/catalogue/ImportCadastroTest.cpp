@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -426,3 +427,126 @@ TEST_F(ImportCadastroTest, TheMenuCommandAsksForZevTxtInTheLastFolder)
 }
 
 } // namespace
+
+namespace {
+
+std::vector<std::string> Produtos(int count)
+{
+    std::vector<std::string> lines;
+    for (int key = 1; key <= count; ++key)
+        lines.push_back(Produto(std::to_string(key), "PRODUTO " + std::to_string(key)));
+    return lines;
+}
+
+// The engine's own "disk full" for every connection the test opens from now
+// on: each may not grow the file beyond the pages it found.
+int NoRoomToGrow(sqlite3* handle, char**, const sqlite3_api_routines*)
+{
+    return sqlite3_exec(handle, "pragma max_page_count = 1", nullptr, nullptr, nullptr);
+}
+
+class TDiskFull
+{
+public:
+    TDiskFull() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(&NoRoomToGrow)); }
+    ~TDiskFull() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&NoRoomToGrow)); }
+    TDiskFull(const TDiskFull&) = delete;
+    TDiskFull& operator=(const TDiskFull&) = delete;
+};
+
+} // namespace
+
+TEST_F(ImportCadastroTest, AFullDiskIsToldAsSuchAndTheCatalogueStaysAsItWas)
+{
+    ImportFirstCatalogue();
+    const std::string database = ReadFileBytes(home.File("zev.mdb"));
+    try {
+        const TDiskFull full;
+        Import(Package(Produtos(2000)));
+        ADD_FAILURE() << "imported on a full disk";
+    } catch (const EDatabaseError& error) {
+        const std::string message = error.what();
+        EXPECT_TRUE(
+            Contains(message, "O disco da pasta \"" + home.Path().toStdString() + "\" está cheio"))
+            << message;
+        EXPECT_TRUE(Contains(message, "O cadastro não foi alterado.")) << message;
+        EXPECT_FALSE(Contains(message, "Linha")) << message;
+    }
+    EXPECT_TRUE(ReadFileBytes(home.File("zev.mdb")) == database);
+    EXPECT_EQ(Value("select group_concat(produto_key) from produto"), "'1,2'");
+    EXPECT_FALSE(StagingLeft());
+}
+
+TEST_F(ImportCadastroTest, ADamagedCatalogueIsReplacedByTheImportAndKeptAsideForInspection)
+{
+    const struct
+    {
+        const char* damaged; // whose first page is overwritten; null: the schema's
+        const char* oldPrices;
+        bool toldOfLostPrices;
+    } cases[] = {{"produto", "0", true}, {"pr_alt", "300", false}, {nullptr, "0", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damaged ? c.damaged : "schema");
+        const QString path = home.File("zev.mdb");
+        for (const QString& name : QDir(home.Path()).entryList({"zev.mdb*"}, QDir::Files))
+            QFile::remove(home.File(name));
+        CreateDatabase();
+        ASSERT_EQ(Import(Package(Produtos(300))), TImportResult::Imported);
+        int page = 1;
+        int pageSize = 0;
+        {
+            const auto connection = OpenDatabase();
+            TQuery& root = connection->Query("select rootpage from sqlite_master where name = ?");
+            root.BindText(0, c.damaged ? c.damaged : "").Exec();
+            if (root.Next())
+                page = root.Int(0);
+            root.Finish();
+            TQuery& size = connection->Query("pragma page_size");
+            size.Exec();
+            ASSERT_TRUE(size.Next());
+            pageSize = size.Int(0);
+        }
+        {
+            // The schema's page begins with the file's header, which stays.
+            const int kept = page == 1 ? 100 : 0;
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.seek(qint64(page - 1) * pageSize + kept));
+            ASSERT_EQ(file.write(QByteArray(pageSize - kept, '\xAA')), pageSize - kept);
+        }
+        EXPECT_NO_THROW(CreateDatabase()) << "start-up refused to start";
+        const std::string damaged = ReadFileBytes(path);
+        try {
+            OpenDatabase()->Execute("update produto set data_alteracao = '2026-01-02'");
+            ADD_FAILURE() << "wrote into a damaged catalogue";
+        } catch (const EDatabaseError& error) {
+            EXPECT_TRUE(Contains(error.what(), path.toStdString() + "\" está danificado"))
+                << error.what();
+            EXPECT_TRUE(Contains(error.what(), "Importe o cadastro de novo")) << error.what();
+        }
+        op = {};
+
+        ASSERT_EQ(Import(Package({Produto("7", "NOVO"), "6;789;7"})), TImportResult::Imported);
+
+        const QStringList aside = QDir(home.Path()).entryList({"zev.mdb.danificado-*"});
+        ASSERT_EQ(aside.size(), 1) << aside.join(' ').toStdString();
+        EXPECT_TRUE(ReadFileBytes(home.File(aside[0])) == damaged);
+        ASSERT_EQ(op.Messages().size(), 2u);
+        const std::string warning = op.Messages()[0].text.toStdString();
+        EXPECT_EQ(op.Messages()[0].kind, "warning");
+        EXPECT_TRUE(Contains(warning, path.toStdString() + "\" estava danificado")) << warning;
+        EXPECT_TRUE(Contains(warning, home.File(aside[0]).toStdString())) << warning;
+        EXPECT_EQ(Contains(warning, "só os de 0 produto(s)"), c.toldOfLostPrices) << warning;
+        EXPECT_EQ(op.Messages()[1],
+                  (test::TOperatorMessage{"notice", "Arquivo importado com sucesso"}));
+
+        EXPECT_EQ(Value("select group_concat(produto_key || '=' || descricao) from produto"),
+                  "'7=NOVO'");
+        EXPECT_EQ(Value("select count(*) from produto_antigo"), c.oldPrices);
+        EXPECT_EQ(Value("select group_concat(integrity_check) from pragma_integrity_check"),
+                  "'ok'");
+        EXPECT_EQ(QDir(home.Path()).entryList({"zev.mdb*"}, QDir::Files),
+                  (QStringList{"zev.mdb", aside[0]}));
+        EXPECT_FALSE(StagingLeft());
+    }
+}

@@ -18,7 +18,9 @@ struct Result
     std::string err;
 };
 
-inline Result RunCli(const QStringList& arguments, const QString& outputFile = {})
+// `extra`: "NAME=value" entries added to the program's environment.
+inline Result RunCli(const QStringList& arguments, const QString& outputFile = {},
+                     const QStringList& extra = {})
 {
     const QString program = qEnvironmentVariable("ZEV_CLI");
     if (program.isEmpty())
@@ -26,6 +28,8 @@ inline Result RunCli(const QStringList& arguments, const QString& outputFile = {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C"); // a machine without regional settings
+    for (const QString& entry : extra)
+        environment.insert(entry.section('=', 0, 0), entry.section('=', 1));
     process.setProcessEnvironment(environment);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
