@@ -163,7 +163,15 @@ int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& r
     TItemPrinted total;
     bool allFound = true;
     bool portLost = false;
+    bool cancelled = false;
+    // Ctrl+C stops before the next code, or while the printer waits.
+    TProgressScope progress(op);
+    qint64 done = 0;
     for (const std::string& code : request.values) {
+        if (!progress.Show(done++, static_cast<qint64>(request.values.size()))) {
+            cancelled = true;
+            break;
+        }
         const TItemInfo info = session->Lookup(Utf8ToAnsi(code));
         if (!info.found) {
             op.ShowError(info.descricao);
@@ -180,7 +188,13 @@ int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& r
         }
     }
     const bool ended = session->End();
+    cancelled = cancelled || (!ended && progress.StopAsked());
     session.reset();
+    if (cancelled) {
+        op.ShowNotice(
+            QString::fromUtf8("Impressão cancelada: %1 etiqueta(s) enviada(s).").arg(total.sent));
+        return Failed;
+    }
     if (total.refused > 0)
         op.ShowError(QString::fromUtf8("A porta não aceitou %1 de %2 etiqueta(s).")
                          .arg(total.refused)

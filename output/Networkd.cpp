@@ -190,7 +190,7 @@ TNetworkPort::~TNetworkPort()
 {
     // A port released in the middle of a job: the printer gets no rest of it.
     if (m_connection)
-        m_connection->Abort();
+        Abort(*m_connection);
 }
 
 TNetworkPortAnswer TNetworkPort::EditAddress(const QString& settingsPath, const bool removable)
@@ -258,6 +258,7 @@ bool TNetworkPort::StartData(const QString& settingsPath)
         return false;
     }
     m_stalled = false;
+    m_delivered.reset();
     return true;
 }
 
@@ -282,13 +283,34 @@ bool TNetworkPort::SendData(const std::string& data)
     return false;
 }
 
+bool TNetworkPort::Confirm()
+{
+    if (!m_connection || m_stalled)
+        return false;
+    switch (m_connection->Confirm(m_bounds.write, StopAsked())) {
+    case TTcpConnection::TResult::Done:
+        return true;
+    case TTcpConnection::TResult::Stopped:
+        break;
+    case TTcpConnection::TResult::TimedOut:
+        ShowNotTaken();
+        break;
+    case TTcpConnection::TResult::Failed:
+        ShowFailure("A impressora da porta " + Where() +
+                    " não recebeu a etiqueta: " + m_connection->LastError());
+        break;
+    }
+    m_stalled = true;
+    return false;
+}
+
 bool TNetworkPort::EndData()
 {
     if (!m_connection)
         return false;
     const std::unique_ptr<TTcpConnection> connection = std::move(m_connection);
     if (m_stalled) {
-        connection->Abort();
+        Abort(*connection);
         return false;
     }
     // A stop asked while the printer still takes the job resets the
@@ -306,8 +328,17 @@ bool TNetworkPort::EndData()
                     " não recebeu todos os dados: " + connection->LastError());
         break;
     }
-    connection->Abort();
+    Abort(*connection);
     return false;
+}
+
+// What the printer acknowledged is what it has; the rest it never gets.
+void TNetworkPort::Abort(TTcpConnection& connection)
+{
+    const int unacknowledged = connection.Unacknowledged();
+    if (unacknowledged >= 0)
+        m_delivered = connection.Written() - unacknowledged;
+    connection.Abort();
 }
 
 TStopAsked TNetworkPort::StopAsked() const

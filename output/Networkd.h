@@ -91,10 +91,15 @@ public:
     bool StartData(const QString& settingsPath) override;
     bool EndData() override;
     bool SendData(const std::string& data) override;
+    // Waits for the printer's acknowledgement of what was sent.
+    bool Confirm() override;
+    std::optional<std::int64_t> DeliveredBytes() const override { return m_delivered; }
 
 private:
     // "ZEBRA1: (192.168.0.50:9100)", for messages.
     std::string Where() const;
+    // Resets the connection, keeping how much of the job had arrived.
+    void Abort(TTcpConnection& connection);
     // The operator's stop request, for the waits on the printer.
     TStopAsked StopAsked() const;
     void ShowNotTaken();
@@ -107,6 +112,7 @@ private:
     std::string m_address;                        // of the running job
     std::unique_ptr<TTcpConnection> m_connection; // open during a job
     bool m_stalled = false;                       // a block of this job was not taken
+    std::optional<std::int64_t> m_delivered;      // of a job given up, what had arrived
 };
 
 class TNetworkDriver final : public TPrinterDriver

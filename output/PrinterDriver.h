@@ -14,7 +14,9 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,16 @@ public:
     // One block of printer bytes, sent unchanged: no conversion, no
     // terminator added.
     virtual bool SendData(const std::string& data) = 0;
+
+    // Waits until the device has taken every block sent so far, for a
+    // caller that must know a label reached the printer (the counter);
+    // false, the failure told, when it did not. A port whose system takes
+    // the bytes for good when SendData returns has nothing to wait for.
+    virtual bool Confirm() { return true; }
+    // After a job given up (cancelled, stalled): how many of the bytes
+    // SendData took the printer is known to have received; nothing when
+    // the port cannot tell otherwise than by SendData's answers.
+    virtual std::optional<std::int64_t> DeliveredBytes() const { return std::nullopt; }
 };
 
 // New port objects; whoever receives them owns them.

@@ -167,6 +167,7 @@ TTcpConnection::TResult TTcpConnection::Write(std::string_view data,
         const ssize_t sent = send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent > 0) {
             data.remove_prefix(static_cast<std::size_t>(sent));
+            m_written += sent;
             clock.Progress();
             continue;
         }
@@ -222,36 +223,10 @@ TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
             m_error = ECONNRESET;
         return TResult::Failed;
     }
-    // Bytes in our queue are not the printer's yet: only its acknowledgement
-    // (of the end of the data too) says it has them.
-    TNoProgressClock clock(bound, stopAsked);
     bool closed = false;
-    int last = -1;
-    for (;;) {
-        int unacknowledged = 0;
-        if (ioctl(m_fd, SIOCOUTQ, &unacknowledged) != 0) {
-            m_error = errno;
-            return TResult::Failed;
-        }
-        int failure = 0;
-        socklen_t length = sizeof failure;
-        if (getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &failure, &length) == 0 && failure != 0) {
-            m_error = failure;
-            return TResult::Failed;
-        }
-        if (!closed && !DropInput(closed))
-            return TResult::Failed;
-        if (unacknowledged <= 0)
-            break;
-        if (last >= 0 && unacknowledged < last)
-            clock.Progress();
-        last = unacknowledged;
-        const int left = clock.Left();
-        if (left == 0)
-            return clock.Stopped() ? TResult::Stopped : TResult::TimedOut;
-        pollfd ready{m_fd, static_cast<short>(closed ? 0 : POLLIN), 0};
-        (void)poll(&ready, 1, std::min(left, 5));
-    }
+    if (const TResult acknowledged = WaitAcknowledged(bound, stopAsked, closed);
+        acknowledged != TResult::Done)
+        return acknowledged;
     // A printer that closes with data left unread resets the connection:
     // that shows here as a failure rather than a job reported done.
     const Clock::time_point until = Clock::now() + linger;
@@ -265,6 +240,61 @@ TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
             return TResult::Failed;
     }
     return TResult::Done;
+}
+
+TTcpConnection::TResult TTcpConnection::WaitAcknowledged(std::chrono::milliseconds bound,
+                                                         const TStopAsked& stopAsked, bool& closed)
+{
+    // Bytes in our queue are not the printer's yet: only its acknowledgement
+    // (of the end of the data too) says it has them.
+    TNoProgressClock clock(bound, stopAsked);
+    int last = -1;
+    for (;;) {
+        const int unacknowledged = Unacknowledged();
+        if (unacknowledged < 0)
+            return TResult::Failed;
+        int failure = 0;
+        socklen_t length = sizeof failure;
+        if (getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &failure, &length) == 0 && failure != 0) {
+            m_error = failure;
+            return TResult::Failed;
+        }
+        if (!closed && !DropInput(closed))
+            return TResult::Failed;
+        if (unacknowledged == 0)
+            return TResult::Done;
+        if (last >= 0 && unacknowledged < last)
+            clock.Progress();
+        last = unacknowledged;
+        const int left = clock.Left();
+        if (left == 0)
+            return clock.Stopped() ? TResult::Stopped : TResult::TimedOut;
+        pollfd ready{m_fd, static_cast<short>(closed ? 0 : POLLIN), 0};
+        (void)poll(&ready, 1, std::min(left, 5));
+    }
+}
+
+TTcpConnection::TResult TTcpConnection::Confirm(std::chrono::milliseconds bound,
+                                                const TStopAsked& stopAsked)
+{
+    bool closed = false;
+    const TResult acknowledged = WaitAcknowledged(bound, stopAsked, closed);
+    // A printer that closed its side takes no more of the session.
+    if (acknowledged == TResult::Done && closed) {
+        m_error = ECONNRESET;
+        return TResult::Failed;
+    }
+    return acknowledged;
+}
+
+int TTcpConnection::Unacknowledged()
+{
+    int unacknowledged = 0;
+    if (ioctl(m_fd, SIOCOUTQ, &unacknowledged) != 0) {
+        m_error = errno;
+        return -1;
+    }
+    return std::max(unacknowledged, 0);
 }
 
 void TTcpConnection::Abort()

@@ -79,9 +79,18 @@ public:
     // connection instead did not read everything: Failed.
     TResult Finish(std::chrono::milliseconds bound, std::chrono::milliseconds linger,
                    const TStopAsked& stopAsked = {});
+    // Waits, as Finish does but keeping the connection open, until the
+    // printer has acknowledged every byte written so far. A printer that
+    // closed its side meanwhile takes no more: Failed.
+    TResult Confirm(std::chrono::milliseconds bound, const TStopAsked& stopAsked = {});
     // Drops what was not sent and resets the connection, so a printer
     // never prints the rest of a job given up.
     void Abort();
+
+    // Bytes Write has handed to the system, and those of them the printer
+    // has not acknowledged yet (-1 when the system cannot tell).
+    std::int64_t Written() const { return m_written; }
+    int Unacknowledged();
 
     std::string LastError() const { return NetworkErrorText(m_error); }
 
@@ -90,9 +99,12 @@ private:
     // Reads and drops what the printer sends (status bytes); false once it
     // closed its side (`closed`) or failed.
     bool DropInput(bool& closed);
+    TResult WaitAcknowledged(std::chrono::milliseconds bound, const TStopAsked& stopAsked,
+                             bool& closed);
 
     int m_fd;
     int m_error = 0;
+    std::int64_t m_written = 0;
 };
 
 } // namespace zev

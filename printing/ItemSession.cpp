@@ -90,7 +90,12 @@ bool TItemSession::End()
 {
     const std::unique_ptr<TStartedPort> started = std::move(m_started);
     m_port = nullptr;
-    return started && started->End();
+    try {
+        return started && started->End();
+    } catch (const EInOutError& error) {
+        m_operator.ShowError(QString::fromUtf8(error.what()));
+        return false;
+    }
 }
 
 TItemSession::~TItemSession()
@@ -201,13 +206,18 @@ bool TItemSession::PrintOne(TProduto& produto)
     produto.barra = m_code;
     std::string text;
     m_label->RenderSingle(produto, text, Today());
+    // A label counts once the printer has it, not once it is queued for it.
+    TPrinterPort& port = m_started->Port();
     try {
-        if (m_started->Port().SendData(text))
+        if (port.SendData(text) && port.Confirm())
             return true;
+        // Told by the port; it refuses all that follows until started again.
+        m_portFailed = true;
     } catch (const EInOutError& error) {
+        // The same device is tried again at the next label: starting the
+        // port again would ask for a file, and empty it, once more.
         m_operator.ShowError(QString::fromUtf8(error.what()));
     }
-    m_portFailed = true;
     return false;
 }
 

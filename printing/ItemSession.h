@@ -105,11 +105,11 @@ public:
     TItemInfo Lookup(const std::string& code);
     // The modes' questions, then the labels: with "Imp Autom", a count or
     // Procon data, `count` labels at once; otherwise one only when the same
-    // product was shown by the Enter before. Only what the port took counts
-    // as sent. A label the port refused (it said why) or a device that
-    // failed (its error is shown at once) stops the Enter; the next one
-    // that prints starts the port again, and a port that does not start
-    // again throws EItemStartError.
+    // product was shown by the Enter before. Only what the printer took
+    // (the port's Confirm) counts as sent. A label the port refused (it said
+    // why) or a device that failed (its error is shown at once) stops the
+    // Enter; after a refusal the next Enter that prints starts the port
+    // again, and a port that does not start again throws EItemStartError.
     TItemPrinted Print(TItemQuestions& questions);
     // Lookup and Print: one Enter.
     TItemPrinted Enter(const std::string& code, TItemQuestions& questions);

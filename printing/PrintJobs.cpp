@@ -98,7 +98,9 @@ public:
 
     bool SendHeader(const TPrinterLabel& label)
     {
-        return SendBlock(label.GetHeader()).value_or(false);
+        const std::string& header = label.GetHeader();
+        m_bytes = static_cast<std::int64_t>(header.size());
+        return SendBlock(header).value_or(false);
     }
 
     void SetTotal(std::int64_t total) { m_total = total; }
@@ -113,9 +115,11 @@ public:
         const std::optional<bool> taken = SendBlock(label);
         if (!taken)
             return false;
-        if (*taken)
+        if (*taken) {
             ++m_result.sent;
-        else if (!m_progress->StopAsked()) // a block cut short by a stop was not refused
+            m_bytes += static_cast<std::int64_t>(label.size());
+            m_labelEnds.push_back(m_bytes);
+        } else if (!m_progress->StopAsked()) // a block cut short by a stop was not refused
             ++m_result.refused;
         return true;
     }
@@ -125,9 +129,15 @@ public:
     // in one message.
     TPrintResult End(TPrintOutcome outcome)
     {
-        m_result.ended = m_started->End();
-        if (outcome == TPrintOutcome::Printed && m_progress->StopAsked())
+        try {
+            m_result.ended = m_started->End();
+        } catch (const EInOutError& error) {
+            m_deviceError = QString::fromUtf8(error.what());
+        }
+        // A stop that came once the printer had everything cancels nothing.
+        if (outcome == TPrintOutcome::Printed && !m_result.ended && m_progress->StopAsked())
             outcome = TPrintOutcome::Cancelled;
+        CountDelivered(outcome);
         if (!m_deviceError.isEmpty())
             outcome = TPrintOutcome::Failed;
         m_started.reset();
@@ -172,6 +182,21 @@ public:
     }
 
 private:
+    // Labels the port took but the printer never got (a network job reset
+    // on a cancel or a stall) were not sent: a cancel drops them, a stall
+    // refused them.
+    void CountDelivered(TPrintOutcome outcome)
+    {
+        const std::optional<std::int64_t> delivered = m_started->Port().DeliveredBytes();
+        if (!delivered)
+            return;
+        const auto arrived = std::upper_bound(m_labelEnds.begin(), m_labelEnds.end(), *delivered);
+        const std::int64_t confirmed = arrived - m_labelEnds.begin();
+        if (outcome != TPrintOutcome::Cancelled)
+            m_result.refused += m_result.sent - confirmed;
+        m_result.sent = confirmed;
+    }
+
     // The port's answer; nothing when the device failed, its error kept
     // for the job's end.
     std::optional<bool> SendBlock(const std::string& block)
@@ -190,6 +215,8 @@ private:
     std::int64_t m_total = 0;
     TPrintResult m_result;
     QString m_deviceError;
+    std::int64_t m_bytes = 0;              // taken by the port, header included
+    std::vector<std::int64_t> m_labelEnds; // where each label taken ends in them
 };
 
 std::string SelecaoSql(bool atacado, int agrupadoPor)

@@ -237,12 +237,13 @@ TEST_F(ItemSessionTest, OnlyLabelsThePortTookCountAndAFailedPortStartsAgain)
         std::optional<std::size_t> failAt;
         TItemPrinted first;
         std::vector<std::string> shown; // errors the session itself showed
+        bool restarted;                 // a refusing port starts again, a failed device not
     };
     const TCase cases[] = {
-        {"all taken", {}, {}, {3, 0}, {}},
-        {"the first refused", {1}, {}, {0, 3}, {}},
-        {"the second refused", {2}, {}, {1, 2}, {}},
-        {"the device failed", {}, 2, {1, 2}, {"Erro de entrada/saída"}},
+        {"all taken", {}, {}, {3, 0}, {}, false},
+        {"the first refused", {1}, {}, {0, 3}, {}, true},
+        {"the second refused", {2}, {}, {1, 2}, {}, true},
+        {"the device failed", {}, 2, {1, 2}, {"Erro de entrada/saída"}, false},
     };
     program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     for (const TCase& c : cases) {
@@ -266,7 +267,7 @@ TEST_F(ItemSessionTest, OnlyLabelsThePortTookCountAndAFailedPortStartsAgain)
         const TItemPrinted second = session.Enter("999", answers);
         EXPECT_EQ(second.sent, 2);
         EXPECT_EQ(second.refused, 0);
-        const bool restarted = first.refused > 0;
+        const bool restarted = c.restarted;
         EXPECT_EQ(port->starts, restarted ? 2 : 1);
         EXPECT_EQ(port->ends, restarted ? 1 : 0);
         const std::vector<std::string> sent(port->blocks.begin() + static_cast<long>(before),

@@ -1,4 +1,5 @@
 #include "output/Networkd.h"
+#include "printing/ItemSession.h"
 #include "printing/PrintJobs.h"
 #include "tests/printing/PrintTestSupport.h"
 #include "tests/support/LoopbackPrinter.h"
@@ -46,6 +47,45 @@ TEST_F(PrintTest, TheSelectionReachesANetworkPrinter)
                                             std::to_string(refusing.Port()) +
                                             "): conexão recusada. Verifique se a impressora "
                                             "está ligada e na rede e se o endereço está certo.")}));
+}
+
+// At the counter a label counts once the printer has it: one that resets
+// the connection after the header gets the label refused at that Enter,
+// and the next Enter connects again and prints.
+TEST_F(PrintTest, TheCounterCountsOnlyWhatANetworkPrinterTookAndConnectsAgain)
+{
+    Sql(Loja);
+    TLoopbackPrinter printer;
+    program.WriteSettings("[Labels]\r\nmarca=ZEBRA1:\r\n[Geral]\r\nImp Autom=1\r\n[Rede]\r\n"
+                          "ZEBRA1:=127.0.0.1:" +
+                          std::to_string(printer.Port()) + "\r\n");
+    program.Registries().Ports->AddDriver(std::make_unique<TNetworkDriver>(op(), SettingsPath()));
+    TItemSession session(op(), registries(), "marca", {});
+    const int first = printer.Accept();
+    char header[3];
+    ASSERT_EQ(read(first, header, sizeof header), 3);
+    const linger reset{1, 0};
+    setsockopt(first, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    printer.Close(first);
+
+    struct TNoQuestions final : TItemQuestions
+    {
+        std::optional<TProconData> AskProcon() override { return std::nullopt; }
+        std::optional<QString> AskCount() override { return std::nullopt; }
+    } questions;
+    const TItemPrinted refused = session.Enter("1000", questions);
+    EXPECT_EQ(refused.sent, 0);
+    EXPECT_EQ(refused.refused, 1);
+    ASSERT_FALSE(op().Messages().empty());
+    EXPECT_TRUE(op().Messages().back().text.contains("ZEBRA1:"))
+        << op().Messages().back().text.toStdString();
+
+    std::future<std::string> again = printer.ReadJob();
+    const TItemPrinted printed = session.Enter("1000", questions);
+    EXPECT_EQ(printed.sent, 1);
+    EXPECT_EQ(printed.refused, 0);
+    EXPECT_TRUE(session.End());
+    EXPECT_EQ(again.get(), "H\r\nS1\r\n");
 }
 
 } // namespace
