@@ -266,42 +266,19 @@ bool TNetworkPort::SendData(const std::string& data)
 {
     if (!m_connection || m_stalled)
         return false;
-    switch (m_connection->Write(data, m_bounds.write, StopAsked())) {
-    case TTcpConnection::TResult::Done:
-        return true;
-    case TTcpConnection::TResult::Stopped:
-        break;
-    case TTcpConnection::TResult::TimedOut:
-        ShowNotTaken();
-        break;
-    case TTcpConnection::TResult::Failed:
-        ShowFailure("Erro ao enviar dados para a porta " + Where() + ": " +
-                    m_connection->LastError());
-        break;
-    }
-    m_stalled = true;
-    return false;
+    const TTcpConnection::TResult result = m_connection->Write(data, m_bounds.write, StopAsked());
+    m_stalled = !Told(result, "Erro ao enviar dados para a porta " + Where() + ": ", *m_connection);
+    return !m_stalled;
 }
 
 bool TNetworkPort::Confirm()
 {
     if (!m_connection || m_stalled)
         return false;
-    switch (m_connection->Confirm(m_bounds.write, StopAsked())) {
-    case TTcpConnection::TResult::Done:
-        return true;
-    case TTcpConnection::TResult::Stopped:
-        break;
-    case TTcpConnection::TResult::TimedOut:
-        ShowNotTaken();
-        break;
-    case TTcpConnection::TResult::Failed:
-        ShowFailure("A impressora da porta " + Where() +
-                    " não recebeu a etiqueta: " + m_connection->LastError());
-        break;
-    }
-    m_stalled = true;
-    return false;
+    const TTcpConnection::TResult result = m_connection->Confirm(m_bounds.write, StopAsked());
+    m_stalled = !Told(
+        result, "A impressora da porta " + Where() + " não recebeu a etiqueta: ", *m_connection);
+    return !m_stalled;
 }
 
 bool TNetworkPort::EndData()
@@ -309,13 +286,21 @@ bool TNetworkPort::EndData()
     if (!m_connection)
         return false;
     const std::unique_ptr<TTcpConnection> connection = std::move(m_connection);
-    if (m_stalled) {
-        Abort(*connection);
-        return false;
-    }
     // A stop asked while the printer still takes the job resets the
     // connection, so that it prints no more of it.
-    switch (connection->Finish(m_bounds.write, m_bounds.linger, StopAsked())) {
+    if (!m_stalled &&
+        Told(connection->Finish(m_bounds.write, m_bounds.linger, StopAsked()),
+             "A impressora da porta " + Where() + " não recebeu todos os dados: ", *connection))
+        return true;
+    Abort(*connection);
+    return false;
+}
+
+// True when done; otherwise tells why, but for a stop the person asked.
+bool TNetworkPort::Told(const TTcpConnection::TResult result, const std::string& failure,
+                        const TTcpConnection& connection)
+{
+    switch (result) {
     case TTcpConnection::TResult::Done:
         return true;
     case TTcpConnection::TResult::Stopped:
@@ -324,11 +309,9 @@ bool TNetworkPort::EndData()
         ShowNotTaken();
         break;
     case TTcpConnection::TResult::Failed:
-        ShowFailure("A impressora da porta " + Where() +
-                    " não recebeu todos os dados: " + connection->LastError());
+        ShowFailure(failure + connection.LastError());
         break;
     }
-    Abort(*connection);
     return false;
 }
 

@@ -100,6 +100,8 @@ private:
     std::string Where() const;
     // Resets the connection, keeping how much of the job had arrived.
     void Abort(TTcpConnection& connection);
+    bool Told(TTcpConnection::TResult result, const std::string& failure,
+              const TTcpConnection& connection);
     // The operator's stop request, for the waits on the printer.
     TStopAsked StopAsked() const;
     void ShowNotTaken();
