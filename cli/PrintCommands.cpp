@@ -191,14 +191,11 @@ int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& r
     cancelled = cancelled || (!ended && progress.StopAsked());
     session.reset();
     if (cancelled) {
-        op.ShowNotice(
-            QString::fromUtf8("Impressão cancelada: %1 etiqueta(s) enviada(s).").arg(total.sent));
+        op.ShowNotice(CancelledText(total.sent));
         return Failed;
     }
     if (total.refused > 0)
-        op.ShowError(QString::fromUtf8("A porta não aceitou %1 de %2 etiqueta(s).")
-                         .arg(total.refused)
-                         .arg(total.sent + total.refused));
+        op.ShowError(RefusedText(total.refused, total.sent + total.refused));
     context.out << SentText(total.sent).toStdString() << '\n';
     return allFound && total.refused == 0 && !portLost && ended ? Done : Failed;
 }

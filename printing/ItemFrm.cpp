@@ -31,6 +31,11 @@ QLabel* NewValue(const char* name)
     return label;
 }
 
+QString NotPrintedText()
+{
+    return QString::fromUtf8("Etiqueta NÃO impressa");
+}
+
 } // namespace
 
 // The modes' questions as the small dialogs ask them, clear of the product
@@ -205,7 +210,7 @@ void TItemForm::LookupAndPrint()
     try {
         ShowPrinted(info, m_session->Print(questions));
     } catch (const EItemStartError& error) {
-        ShowNotPrinted(QString::fromUtf8("Etiqueta NÃO impressa"));
+        ShowNotPrinted(NotPrintedText());
         m_operator.ShowError(ItemStartMessage(error));
     }
     m_maskEdit->selectAll();
@@ -216,23 +221,21 @@ void TItemForm::ShowPrinted(const TItemInfo& info, const TItemPrinted printed)
     m_sent += printed.sent;
     if (printed.refused > 0) {
         ShowNotPrinted(printed.sent == 0
-                           ? QString::fromUtf8("Etiqueta NÃO impressa")
+                           ? NotPrintedText()
                            : QString::fromUtf8("%1 etiqueta(s) enviada(s), %2 NÃO impressa(s)")
                                  .arg(printed.sent)
                                  .arg(printed.refused));
         return;
     }
-    m_resultLbl->setStyleSheet(QStringLiteral("color: #006400;"));
+    QString text;
     if (printed.sent == 1)
-        m_resultLbl->setText(QStringLiteral("Etiqueta enviada"));
+        text = QStringLiteral("Etiqueta enviada");
     else if (printed.sent > 1)
-        m_resultLbl->setText(QStringLiteral("%1 etiquetas enviadas").arg(printed.sent));
+        text = QStringLiteral("%1 etiquetas enviadas").arg(printed.sent);
     else if (info.found && !m_modes.askCount && !m_modes.askProcon)
-        m_resultLbl->setText(QStringLiteral("Enter de novo imprime a etiqueta"));
-    else
-        m_resultLbl->clear();
-    if (printed.sent == 0)
-        m_resultLbl->setStyleSheet({});
+        text = QStringLiteral("Enter de novo imprime a etiqueta");
+    m_resultLbl->setStyleSheet(printed.sent > 0 ? QStringLiteral("color: #006400;") : QString());
+    m_resultLbl->setText(text);
 }
 
 void TItemForm::ShowNotPrinted(const QString& text)

@@ -150,13 +150,11 @@ public:
             text = m_deviceError + u'\r' +
                    Text("Impressão interrompida: %1 etiqueta(s) enviada(s).").arg(m_result.sent);
         if (outcome == TPrintOutcome::Cancelled)
-            text = Text("Impressão cancelada: %1 etiqueta(s) enviada(s).").arg(m_result.sent);
+            text = CancelledText(m_result.sent);
         if (m_result.refused > 0) {
             if (!text.isEmpty())
                 text += u'\r';
-            text += Text("A porta não aceitou %1 de %2 etiqueta(s).")
-                        .arg(m_result.refused)
-                        .arg(m_result.sent + m_result.refused);
+            text += RefusedText(m_result.refused, m_result.sent + m_result.refused);
         }
         if (outcome == TPrintOutcome::Failed || m_result.refused > 0)
             m_operator.ShowError(text);
@@ -312,6 +310,16 @@ void Render(const TPrinterLabel& label, bool first, const TProduto& produto, std
 QString SentText(std::int64_t sent)
 {
     return QStringLiteral("%1 etiqueta(s) enviada(s)").arg(sent);
+}
+
+QString CancelledText(std::int64_t sent)
+{
+    return Text("Impressão cancelada: %1.").arg(SentText(sent));
+}
+
+QString RefusedText(std::int64_t refused, std::int64_t total)
+{
+    return Text("A porta não aceitou %1 de %2 etiqueta(s).").arg(refused).arg(total);
 }
 
 TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,

@@ -54,6 +54,10 @@ struct TPrintResult
 // What a job or a counter session says of the labels the port took, once
 // it has ended: "N etiqueta(s) enviada(s)".
 QString SentText(std::int64_t sent);
+// "Impressão cancelada: N etiqueta(s) enviada(s).", and the labels a port did
+// not take of all it was given: the texts every job ends with.
+QString CancelledText(std::int64_t sent);
+QString RefusedText(std::int64_t refused, std::int64_t total);
 
 // "S&eleção": quantidadeEtiquetas labels of every selected product, in
 // description order, grouped first by department, section, group or
