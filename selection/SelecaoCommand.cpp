@@ -61,12 +61,11 @@ void WriteSelecaoDataToIni(TConnection& connection, double day)
 {
     TIniFile(SettingsPath()).WriteDate(settings::Geral, settings::SelecaoData, day);
     FaultPoint("selecao-data-no-ini");
-    const std::optional<std::string> written = IniText(TIniFile(SettingsPath()));
     try {
         TTransaction transaction(connection);
         TQuery& update =
             connection.Query("update selecao_data set anterior = ? where id = 1 and data = ?");
-        update.BindText(0, written.value_or(std::string())).BindDate(1, day).Exec();
+        update.BindText(0, DateToStr(day)).BindDate(1, day).Exec();
         transaction.Commit();
     } catch (const EDatabaseError&) {
         // Only a hand edit back to the old date could be misread now.
