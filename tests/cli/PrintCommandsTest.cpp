@@ -207,9 +207,7 @@ TEST(PrintCommandsTest, AnUnpluggedPrinterOrAMissingTemplatesFolderIsNamed)
     // error that names what is missing.
     const std::tuple<std::string, QStringList, std::string> cases[] = {
         {modelos, {"print", "selection", "--label", "linha", "--yes"}, unplugged},
-        {modelos, {"print", "item", "1", "--label", "linha"}, unplugged},
         {modelos, {"send", "COM3:", home.File("etiqueta.zpl")}, unplugged},
-        {gone, {"print", "selection", "--label", "linha", "--yes"}, noFolder},
         {gone, {"print", "item", "1", "--label", "linha"}, noFolder},
     };
     for (const auto& [pathModelos, arguments, told] : cases) {
