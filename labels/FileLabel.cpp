@@ -164,6 +164,40 @@ std::string FormatKey(std::int32_t key)
 
 } // namespace
 
+namespace {
+
+// Millimetres as people write them, "60", "60.5" or "60,5"; 0 when it is none.
+double Millimetres(const std::string& text)
+{
+    bool ok = false;
+    const double value = QString::fromStdString(text).trimmed().replace(u',', u'.').toDouble(&ok);
+    return ok && value > 0 && value < 10000 ? value : 0;
+}
+
+} // namespace
+
+TPreviewHints ReadPreviewHints(const std::string& language, const std::string& width,
+                               const std::string& height, const std::string& dpi)
+{
+    TPreviewHints hints;
+    const QString name = QString::fromStdString(language).trimmed().toLower();
+    if (name == u"zpl")
+        hints.language = TPreviewLanguage::Zpl;
+    else if (name == u"dpl")
+        hints.language = TPreviewLanguage::Dpl;
+    else if (name == u"none")
+        hints.language = TPreviewLanguage::None;
+    else if (!name.isEmpty()) {
+        hints.language = TPreviewLanguage::None;
+        hints.unknownLanguage = language;
+    }
+    hints.widthMm = Millimetres(width);
+    hints.heightMm = Millimetres(height);
+    const int resolution = QString::fromStdString(dpi).trimmed().toInt();
+    hints.dpi = resolution >= 100 && resolution <= 1200 ? resolution : 0;
+    return hints;
+}
+
 struct TFileLabel::TDefinition
 {
     std::string name;
@@ -171,6 +205,7 @@ struct TFileLabel::TDefinition
     std::string version;
     std::string printer;
     int lineLength = 0;
+    TPreviewHints previewHints;
     QImage image;
     std::string header;
     std::string normal;
@@ -188,6 +223,9 @@ struct TFileLabel::TDefinition
         version = file.ReadString("geral", "version");
         printer = file.ReadString("geral", "printer");
         lineLength = file.ReadInteger("geral", "line length", 0);
+        previewHints = ReadPreviewHints(
+            file.ReadString("geral", "preview"), file.ReadString("geral", "preview width"),
+            file.ReadString("geral", "preview height"), file.ReadString("geral", "preview dpi"));
         header = WithEscapes(SectionText(file, "pre_label"));
         normal = SectionText(file, "normal");
         oferta = SectionText(file, "oferta");
@@ -212,6 +250,7 @@ TFileLabel::TFileLabel(TDefinition definition)
     , m_bottomMiddle(std::move(definition.bottomMiddle))
     , m_bottomLast(std::move(definition.bottomLast))
     , m_lineLength(definition.lineLength)
+    , m_previewHints(std::move(definition.previewHints))
 {
 }
 

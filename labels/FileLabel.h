@@ -7,7 +7,9 @@
 // closing text.
 //
 // Sections of a file:
-//   [geral]            name, description, version, printer, line length
+//   [geral]            name, description, version, printer, line length;
+//                      for the preview: preview (zpl, dpl or none), preview
+//                      width and preview height (mm), preview dpi
 //   [pre_label]        header sent once per job
 //   [normal] [oferta] [multiplo] [oferta_multiplo]   bodies
 //   [bottom_middle]    closing text when more labels follow
@@ -59,6 +61,7 @@ public:
     void RenderLast(const TProduto& produto, std::string& text, double date) const override;
 
     int LineLength() const { return m_lineLength; }
+    TPreviewHints PreviewHints() const override { return m_previewHints; }
 
 private:
     struct TDefinition;
@@ -76,6 +79,7 @@ private:
     std::string m_bottomMiddle; // escapes already replaced
     std::string m_bottomLast;   // escapes already replaced
     int m_lineLength = 0;
+    TPreviewHints m_previewHints;
 };
 
 // Replaces every occurrence of each name by its value, entry after entry,
@@ -95,6 +99,11 @@ std::vector<std::string> DescriptionLines(std::string_view descricao, int lineLe
 // odd lengths get a leading zero, at most 99 characters, trimmed, padded
 // with zeros to 8. Throws ELabelError when the product has no barcode.
 std::string BarcodeValue(const TProduto& produto);
+
+// The preview keys of a "geral" section's values; an unknown language is
+// kept by name, so the preview can say why it has no picture.
+TPreviewHints ReadPreviewHints(const std::string& language, const std::string& width,
+                               const std::string& height, const std::string& dpi);
 
 // Standard Base64; "=" ends the data, blanks and line breaks are skipped.
 // Throws ELabelError for other characters outside the alphabet.

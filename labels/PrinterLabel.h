@@ -7,6 +7,8 @@
 // Texts are Windows-1252 bytes and are never converted: a template's bytes
 // reach the printer as written.
 
+#include "preview/LabelPreview.h"
+
 #include <QImage>
 
 #include <string>
@@ -30,6 +32,9 @@ public:
     virtual std::string GetVersion() const = 0;
     // Sent once after the port starts, before the first label.
     virtual std::string GetHeader() const = 0;
+    // How the label's printer data is previewed; by default its language is
+    // recognised from the data.
+    virtual TPreviewHints PreviewHints() const { return {}; }
 
     // The printer data of one label, replacing `text`. `date` (a day number)
     // decides offers and prices and is the printed date. An empty result

@@ -1,0 +1,351 @@
+#include "Scan.h"
+
+#include "catalogue/Produto.h"
+#include "labels/FileLabel.h"
+#include "platform/Regional.h"
+#include "preview/LabelPreview.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include <string>
+
+namespace zev::test {
+namespace {
+
+TLabelPicture Zpl(const std::string& label, const std::string& header = {})
+{
+    return RenderPreview(header, label, {});
+}
+
+TLabelPicture Format(const std::string& fields, const std::string& header = {})
+{
+    return Zpl("^XA^PW400^LL300" + fields + "^XZ", header);
+}
+
+// A text's ink lies within a few dots of where the printer puts it; the
+// font's own side bearings are all that may differ.
+constexpr int Slack = 4;
+
+TEST(ZplPreview, BoxesAndGraphicsLandWhereTheirCommandsPutThem)
+{
+    const struct
+    {
+        const char* fields;
+        QRect ink;
+    } cases[] = {
+        {"^FO50,60^GB100,40,40^FS", {50, 60, 100, 40}},
+        {"^FO50,60^GB100,40,3^FS", {50, 60, 100, 40}},
+        {"^LH30,20^FO10,10^GB10,10,10^FS", {40, 30, 10, 10}},
+        {"^LT-5^FO10,10^GB10,10,10^FS", {10, 5, 10, 10}},
+        {"^FO20,20^GC50,2^FS", {20, 20, 50, 50}},
+        {"^FO20,20^GE80,40,40^FS", {20, 20, 80, 40}},
+        {"^FO20,20^GB30,30,30,B,8^FS", {20, 20, 30, 30}},
+        // The anchor of ^FT is the bottom left.
+        {"^FT50,100^GB20,40,20^FS", {50, 60, 20, 40}},
+        // Two bytes a row: FFFF, the row repeated, a row of zeros.
+        {"^FO10,10^GFA,6,6,2,JF:,^FS", {10, 10, 16, 2}},
+        {"^FO10,10^GFA,4,4,2,F0F0\r\n0F0F^FS", {10, 10, 16, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields);
+        const TLabelPicture picture = Format(c.fields);
+        ASSERT_TRUE(picture.HasPicture());
+        EXPECT_TRUE(picture.gaps.empty());
+        EXPECT_EQ(InkBox(picture.image), c.ink);
+    }
+}
+
+TEST(ZplPreview, BordersAndRoundingLeaveTheInsideBlank)
+{
+    // A diagonal's sharp ends may lose their last dot.
+    for (const char* lean : {"L", "R"}) {
+        const QRect diagonal = InkBox(Format(std::string("^FO20,20^GD60,30,4,B,") + lean + "^FS").image);
+        EXPECT_LE((diagonal.topLeft() - QPoint(20, 20)).manhattanLength(), 2);
+        EXPECT_LE((diagonal.bottomRight() - QPoint(79, 49)).manhattanLength(), 2);
+        // Left-leaning starts at the top left, right-leaning at the bottom left.
+        const int corner = InkCount(Format(std::string("^FO20,20^GD60,30,4,B,") + lean + "^FS").image,
+                                    {20, 20, 6, 4});
+        EXPECT_EQ(corner > 0, *lean == 'L') << lean;
+    }
+    const TLabelPicture frame = Format("^FO50,60^GB100,40,3^FS");
+    EXPECT_EQ(InkCount(frame.image), 100 * 40 - 94 * 34);
+    const TLabelPicture square = Format("^FO20,20^GB40,40,40^FS");
+    const TLabelPicture round = Format("^FO20,20^GB40,40,40,B,8^FS");
+    EXPECT_EQ(InkCount(square.image, {20, 20, 3, 3}), 9);
+    EXPECT_EQ(InkCount(round.image, {20, 20, 3, 3}), 0);
+    const TLabelPicture ring = Format("^FO20,20^GC60,5^FS");
+    EXPECT_EQ(InkCount(ring.image, {40, 40, 20, 20}), 0);
+}
+
+TEST(ZplPreview, AReverseFieldTurnsTheDotsItCovers)
+{
+    const TLabelPicture picture =
+        Format("^FO0,0^GB100,50,50^FS^FO50,0^FR^GB100,50,50^FS^FO0,100^LRY^GB10,10,10^FS");
+    EXPECT_EQ(InkBox(picture.image, {0, 0, 400, 60}), QRect(0, 0, 50, 50) | QRect(100, 0, 50, 50));
+    EXPECT_EQ(InkCount(picture.image, {50, 0, 50, 50}), 0);
+    // Under ^LR every field reverses: on white paper that is still ink.
+    EXPECT_EQ(InkBox(picture.image, {0, 90, 400, 30}), QRect(0, 100, 10, 10));
+    const TLabelPicture white = Format("^FO0,0^GB100,50,50^FS^FO10,10^GB20,20,20,W^FS");
+    EXPECT_EQ(InkCount(white.image, {10, 10, 20, 20}), 0);
+}
+
+TEST(ZplPreview, TextStartsAtItsOriginAndSitsOnItsBaseline)
+{
+    const TLabelPicture top = Format("^FO100,50^A0N,40,40^FDHELLO^FS");
+    const QRect at = InkBox(top.image);
+    EXPECT_NEAR(at.left(), 100, Slack);
+    EXPECT_GE(at.top(), 50);
+    EXPECT_LE(at.bottom(), 90);
+    EXPECT_GT(at.height(), 20); // capitals fill most of the height
+
+    const TLabelPicture baseline = Format("^FT100,100^A0N,40,40^FDHELLO^FS");
+    EXPECT_NEAR(InkBox(baseline.image).bottom(), 99, 2);
+
+    // Width follows the font's width parameter.
+    const int narrow = InkBox(Format("^FO0,0^A0N,40,20^FDHELLO^FS").image).width();
+    const int wide = InkBox(Format("^FO0,0^A0N,40,40^FDHELLO^FS").image).width();
+    EXPECT_NEAR(wide, 2 * narrow, Slack);
+}
+
+TEST(ZplPreview, BitmapFontsGrowByWholeCells)
+{
+    // Font D is 18 dots high: 30 is one cell, 40 two.
+    const int one = InkBox(Format("^FO0,0^ADN,30,10^FDHH^FS").image).height();
+    const int two = InkBox(Format("^FO0,0^ADN,40,10^FDHH^FS").image).height();
+    EXPECT_LE(one, 18);
+    EXPECT_NEAR(two, 2 * one, 2);
+    // Cells are fixed: every character takes the same width.
+    const int ii = InkBox(Format("^FO0,0^AE^FDI.I^FS").image).width();
+    const int mm = InkBox(Format("^FO0,0^AE^FDM.M^FS").image).width();
+    EXPECT_NEAR(ii, mm, 15);
+}
+
+TEST(ZplPreview, FieldBlocksJustifyAndWrap)
+{
+    const struct
+    {
+        const char* justify;
+        int left;
+        int right;
+    } cases[] = {{"L", 0, -1}, {"R", -1, 300}, {"C", -1, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.justify);
+        const TLabelPicture picture =
+            Format(std::string("^FO0,0^A0N,30,30^FB300,1,0,") + c.justify + "^FDAB^FS");
+        const QRect ink = InkBox(picture.image);
+        if (c.left >= 0) {
+            EXPECT_NEAR(ink.left(), c.left, Slack);
+        }
+        if (c.right >= 0) {
+            EXPECT_NEAR(ink.right(), c.right, Slack);
+        }
+        if (c.left < 0 && c.right < 0) {
+            EXPECT_NEAR(ink.center().x(), 150, Slack);
+        }
+    }
+    // Three lines of 30 dots, 10 between them: the words fill them in order.
+    const QRect wrapped = InkBox(Format("^FO0,0^A0N,30,30^FB120,3,10,L^FDAAAA BBBB CCCC^FS").image);
+    EXPECT_GT(wrapped.bottom(), 80);
+    EXPECT_LE(wrapped.bottom(), 110);
+    EXPECT_LE(wrapped.right(), 120);
+    const QRect forced = InkBox(Format("^FO0,0^A0N,30,30^FB400,2,0,L^FDA\\&B^FS").image);
+    EXPECT_GT(forced.height(), 40);
+    // A hanging indent moves every line but the first.
+    const QRect indented =
+        InkBox(Format("^FO0,0^A0N,30,30^FB120,3,0,L,50^FDAAAA BBBB^FS").image, {0, 35, 400, 30});
+    EXPECT_NEAR(indented.left(), 50, Slack);
+}
+
+TEST(ZplPreview, RotatedFieldsTurnClockwise)
+{
+    const QRect normal = InkBox(Format("^FO50,50^A0N,40,40^FDHELLO^FS").image);
+    for (const char* turn : {"R", "B"}) {
+        SCOPED_TRACE(turn);
+        const QRect turned =
+            InkBox(Format(std::string("^FO50,50^A0") + turn + ",40,40^FDHELLO^FS").image);
+        EXPECT_NEAR(turned.width(), normal.height(), 2);
+        EXPECT_NEAR(turned.height(), normal.width(), 2);
+        EXPECT_GE(turned.left(), 50);
+        EXPECT_GE(turned.top(), 50);
+    }
+    // ^FW sets the turn of the fields that do not name their own.
+    const QRect byDefault = InkBox(Format("^FWR^FO50,50^A0,40,40^FDHELLO^FS").image);
+    EXPECT_GT(byDefault.height(), byDefault.width());
+}
+
+TEST(ZplPreview, CharacterSetsGiveThePrintersCharacters)
+{
+    // The same letter written three ways draws the same dots.
+    const QImage utf8 = Format("^CI28^FO10,10^A0N,40,40^FD\xC3\x87\xC3\xA3^FS").image;
+    const QImage windows1252 = Format("^CI27^FO10,10^A0N,40,40^FD\xC7\xE3^FS").image;
+    const QImage cp850 = Format("^CI0^FO10,10^A0N,40,40^FD\x80\xC6^FS").image;
+    const QImage hex = Format("^CI27^FO10,10^A0N,40,40^FH^FD_C7_e3^FS").image;
+    EXPECT_EQ(windows1252, utf8);
+    EXPECT_EQ(cp850, utf8);
+    EXPECT_EQ(hex, utf8);
+    EXPECT_NE(Format("^CI0^FO10,10^A0N,40,40^FD\xC7\xE3^FS").image, utf8);
+}
+
+TEST(ZplPreview, TheHeadersStateHoldsForTheLabel)
+{
+    const std::string header = "^XA^CI27^PW300^LL200^LH5,5^BY3^CF0,60^XZ";
+    const TLabelPicture picture = Zpl("^XA^FO0,0^GB10,10,10^FS^XZ", header);
+    EXPECT_EQ(picture.image.size(), QSize(300, 200));
+    EXPECT_EQ(InkBox(picture.image), QRect(5, 5, 10, 10));
+
+    const QImage inherited = Zpl("^XA^FO0,0^FD\xC9^FS^XZ", header).image;
+    const QImage named = Zpl("^XA^CI28^PW300^LL200^FO5,5^A0N,60,60^FD\xC3\x89^FS^XZ").image;
+    EXPECT_EQ(inherited, named);
+}
+
+TEST(ZplPreview, UnknownCommandsAreNamedAndTheRestIsDrawn)
+{
+    const std::string label = "^XA^PQ1^MNY~JA^FO10,10^GB10,10,10^FS^ZZ1,2^FO50,50^GB10,10,10^FS^XZ";
+    const TLabelPicture picture = Zpl(label);
+    ASSERT_EQ(picture.gaps.size(), 1U);
+    EXPECT_EQ(picture.gaps[0].command, "^ZZ");
+    EXPECT_EQ(picture.gaps[0].offset, label.find("^ZZ"));
+    EXPECT_FALSE(picture.gaps[0].inHeader);
+    EXPECT_EQ(InkBox(picture.image), QRect(10, 10, 50, 50));
+
+    const TLabelPicture unknownFont = Format("^FO10,10^AQN,30,30^FDX^FS");
+    ASSERT_EQ(unknownFont.gaps.size(), 1U);
+    EXPECT_EQ(unknownFont.gaps[0].command, "^A");
+    EXPECT_FALSE(InkBox(unknownFont.image).isNull());
+}
+
+TEST(ZplPreview, OnlyTheFirstFormatOfTheLabelIsItsPicture)
+{
+    const TLabelPicture picture =
+        Zpl("^XA^PW100^LL100^FO0,0^GB10,10,10^FS^XZ^XA^FO50,50^GB10,10,10^FS^XZ");
+    EXPECT_EQ(InkBox(picture.image), QRect(0, 0, 10, 10));
+}
+
+TEST(ZplPreview, BarcodesScanBackToTheirData)
+{
+    const struct
+    {
+        const char* field;
+        const char* format;
+        const char* text;
+    } cases[] = {
+        {"^BY2^BCN,60,Y,N,N,A^FD78912345678950", "Code128", "78912345678950"},
+        {"^BY2^BCN,60,Y,N,N,A^FD7891234567895", "Code128", "7891234567895"},
+        {"^BY2^BCN,60,Y,N,N,N^FDABC-123", "Code128", "ABC-123"},
+        {"^BY2^BCN,60,Y,N,N,N^FD>;123456>6AB", "Code128", "123456AB"},
+        {"^BY2^BEN,60,Y,N^FD789123456789", "EAN-13", "7891234567895"},
+        {"^BY2^B2N,60,Y,N,N^FD12345678", "ITF", "12345678"},
+        {"^BY2^B3N,N,60,Y,N^FDZEV 42", "Code39", "ZEV 42"},
+        {"^BQN,2,5^FDQA,https://zev.example/42", "QRCode", "https://zev.example/42"},
+        {"^BY2^BCR,60,Y,N,N,A^FD12345678", "Code128", "12345678"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        const TLabelPicture picture = Format(std::string("^FO40,40") + c.field + "^FS");
+        EXPECT_TRUE(picture.gaps.empty()) << (picture.gaps.empty() ? "" : picture.gaps[0].reason);
+        const std::vector<TScanned> found = ScanBarcodes(picture.image);
+        ASSERT_EQ(found.size(), 1U);
+        EXPECT_EQ(found[0].format, c.format);
+        EXPECT_EQ(found[0].text, c.text);
+    }
+}
+
+TEST(ZplPreview, BarcodeHeightAndInterpretationLineFollowTheCommand)
+{
+    const QRect bare = InkBox(Format("^FO40,40^BY2^BCN,60,N,N,N,A^FD12345678^FS").image);
+    EXPECT_EQ(bare.top(), 40);
+    EXPECT_EQ(bare.height(), 60);
+    const QRect below = InkBox(Format("^FO40,40^BY2^BCN,60,Y,N,N,A^FD12345678^FS").image);
+    EXPECT_EQ(below.top(), 40);
+    EXPECT_GT(below.height(), 70);
+    // Twice the module, twice the width.
+    const QRect wide = InkBox(Format("^FO40,40^BY4^BCN,60,N,N,N,A^FD12345678^FS").image);
+    EXPECT_EQ(wide.width(), 2 * bare.width());
+    const TLabelPicture bad = Format("^FO40,40^BEN,60^FDABC^FS");
+    ASSERT_EQ(bad.gaps.size(), 1U);
+    EXPECT_EQ(bad.gaps[0].command, "^BE");
+}
+
+// ---------------------------------------------------------------------------
+// The shipped templates, filled with a store's products
+
+void FillUnit(TProduto& produto)
+{
+    produto.key = 42;
+    produto.descricao = "FEIJ\xC3O CARIOCA TIPO 1 PACOTE COM 1 KG";
+    produto.precoNormal = 8.79;
+    produto.precoOferta = 7.49;
+    produto.dataInicial = EncodeDate(2026, 12, 1);
+    produto.dataFinal = EncodeDate(2026, 12, 10);
+    produto.barras = {"7896006716112"};
+    produto.embalagem = "UN";
+    produto.embalagemPadrao = "KG";
+    produto.embalagemPadraoFator = 1;
+}
+
+TEST(ZplPreview, TheShippedTemplatesDrawEveryBodyWithAScanningBarcode)
+{
+    TProduto unit;
+    FillUnit(unit);
+    TProduto box;
+    FillUnit(box);
+    box.key = 43;
+    box.descricao = "CX FEIJ\xC3O CARIOCA 10 UN";
+    box.precoNormal = 84.90;
+    box.precoOferta = 79.90;
+    box.fatorPreco = 10;
+    box.barras = {"17896006716119"};
+    box.embalagem = "CX";
+    box.pai = &unit;
+    const double offerDay = EncodeDate(2026, 12, 5);
+    const double normalDay = EncodeDate(2026, 12, 20);
+    const struct
+    {
+        const TProduto& produto;
+        double date;
+    } bodies[] = {{unit, normalDay}, {unit, offerDay}, {box, normalDay}, {box, offerDay}};
+    for (const char* file : {"gondola-zpl.lbl", "gondola-procon-zpl.lbl"}) {
+        const TFileLabel label(QStringLiteral(ZEV_EXAMPLES "/modelos/") + QString::fromLatin1(file));
+        for (const auto& body : bodies) {
+            SCOPED_TRACE(std::string(file) + " " + std::to_string(body.produto.key) + " " +
+                         std::to_string(body.date));
+            const TLabelPicture picture = PreviewProduto(label, body.produto, body.date);
+            ASSERT_TRUE(picture.HasPicture()) << picture.noPreview.toStdString();
+            EXPECT_EQ(picture.image.size(), QSize(480, 320));
+            EXPECT_EQ(picture.dpi, 203);
+            EXPECT_TRUE(picture.gaps.empty()) << GapText(picture.gaps.front()).toStdString();
+            const std::vector<TScanned> found = ScanBarcodes(picture.image);
+            ASSERT_EQ(found.size(), 1U);
+            EXPECT_EQ(found[0].text, BarcodeValue(body.produto));
+            // The description's lines are there, left at 16 dots.
+            if (&body.produto == &unit) {
+                EXPECT_NEAR(InkBox(picture.image, {0, 40, 200, 22}).left(), 16, Slack);
+            }
+        }
+    }
+}
+
+TEST(ZplPreview, DataWithoutAFormatHasNoPicture)
+{
+    const struct
+    {
+        const char* label;
+        TPreviewHints hints;
+    } cases[] = {
+        {"N\r\nA50,0,0,1,1,1,N,\"EPL\"\r\nP1\r\n", {}},
+        {"", {}},
+        {"^XA^FDX^FS^XZ", {TPreviewLanguage::None, 0, 0, 0, {}}},
+        {"^XA^FDX^FS^XZ", {TPreviewLanguage::None, 0, 0, 0, "epl"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const TLabelPicture picture = RenderPreview({}, c.label, c.hints);
+        EXPECT_FALSE(picture.HasPicture());
+        EXPECT_FALSE(picture.noPreview.isEmpty());
+    }
+}
+
+} // namespace
+} // namespace zev::test
