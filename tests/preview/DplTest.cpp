@@ -1,0 +1,330 @@
+#include "Scan.h"
+
+#include "catalogue/Produto.h"
+#include "labels/FileLabel.h"
+#include "platform/Regional.h"
+#include "preview/DplInterpreter.h"
+#include "preview/LabelPreview.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zev {
+namespace {
+
+using test::InkBox;
+using test::InkCount;
+using test::ScanBarcodes;
+
+const std::string Metric = "\x02m\r\n";
+const std::string Inch = "\x02n\r\n";
+
+// 60 x 40 mm at 203 dpi: 480 x 320 dots.
+TPreviewHints Hints(double widthMm = 60, double heightMm = 40, int dpi = 203)
+{
+    TPreviewHints hints;
+    hints.language = TPreviewLanguage::Dpl;
+    hints.widthMm = widthMm;
+    hints.heightMm = heightMm;
+    hints.dpi = dpi;
+    return hints;
+}
+
+// A label format around `lines`, each ended by CR LF as label files send them.
+std::string Format(const std::vector<std::string>& lines)
+{
+    std::string text = "\x02L\r\n";
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text + "E\r\n";
+}
+
+int MetricDots(int tenthsOfMm)
+{
+    return static_cast<int>(std::lround(tenthsOfMm * 203 / 254.0));
+}
+
+int InchDots(int hundredths)
+{
+    return static_cast<int>(std::lround(hundredths * 203 / 100.0));
+}
+
+bool Decodes(const TLabelPicture& picture, const std::string& format, const std::string& text)
+{
+    for (const test::TScanned& found : ScanBarcodes(picture.image))
+        if (found.format == format && found.text == text)
+            return true;
+    return false;
+}
+
+bool HasGap(const TLabelPicture& picture, const std::string& command, std::size_t offset)
+{
+    for (const TPreviewGap& gap : picture.gaps)
+        if (gap.command == command && gap.offset == offset)
+            return true;
+    return false;
+}
+
+std::unique_ptr<TProduto> Feijao()
+{
+    auto produto = std::make_unique<TProduto>();
+    produto->key = 42;
+    produto->descricao = "FEIJAO CARIOCA TIPO 1 PACOTE 1KG";
+    produto->precoNormal = 8.49;
+    produto->precoOferta = 7.99;
+    produto->dataInicial = EncodeDate(2026, 12, 1);
+    produto->dataFinal = EncodeDate(2026, 12, 5);
+    produto->barras = {"7891234567895"};
+    produto->embalagem = "UN";
+    produto->embalagemPadrao = "KG";
+    produto->embalagemPadraoFator = 1;
+    return produto;
+}
+
+std::unique_ptr<TProduto> Fardo(TProduto& unit)
+{
+    auto caixa = std::make_unique<TProduto>();
+    caixa->key = 4243;
+    caixa->descricao = "FARDO FEIJAO CARIOCA 10 UN";
+    caixa->precoNormal = 79.90;
+    caixa->fatorPreco = 10;
+    caixa->barras = {"17891234567892"};
+    caixa->embalagem = "FD";
+    caixa->pai = &unit;
+    return caixa;
+}
+
+TEST(DplTest, ShippedTemplateDrawsEverySectionWithABarcodeThatReadsBack)
+{
+    const TFileLabel label(QStringLiteral(ZEV_EXAMPLES "/modelos/datamax-dpl.lbl"));
+    auto feijao = Feijao();
+    auto fardo = Fardo(*feijao);
+    struct TCase
+    {
+        const char* section;
+        const TProduto& produto;
+        double date;
+    };
+    const TCase cases[] = {{"normal", *feijao, EncodeDate(2026, 12, 6)},
+                           {"oferta", *feijao, EncodeDate(2026, 12, 3)},
+                           {"multiplo", *fardo, EncodeDate(2026, 12, 6)}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.section);
+        std::string text;
+        label.RenderSingle(c.produto, text, c.date);
+        const TLabelPicture picture = RenderPreview(label.GetHeader(), text, label.PreviewHints());
+        ASSERT_TRUE(picture.HasPicture()) << picture.noPreview.toStdString();
+        EXPECT_EQ(picture.image.size(), QSize(480, 320));
+        EXPECT_EQ(picture.dpi, 203);
+        for (const TPreviewGap& gap : picture.gaps)
+            ADD_FAILURE() << GapText(gap).toStdString();
+        EXPECT_TRUE(Decodes(picture, "Code128", BarcodeValue(c.produto)));
+        // Every section's first line: font 4 at row 34.0 mm, column 2.0 mm.
+        const QRect first = InkBox(picture.image, QRect(0, 0, 480, 50));
+        ASSERT_FALSE(first.isNull());
+        EXPECT_NEAR(first.left(), MetricDots(20), 4);
+        EXPECT_NEAR(first.bottom() + 1, 320 - MetricDots(340), 1);
+        EXPECT_NEAR(first.height(), 36, 2);
+    }
+}
+
+TEST(DplTest, TextStandsAtItsRowAboveTheBottomEdgeAndItsColumn)
+{
+    struct TCase
+    {
+        std::string units;
+        std::string record;
+        int column;
+        int row;
+    };
+    // Font 4 is capitals only: its ink reaches the bottom of its cell.
+    const TCase cases[] = {{Metric, "141100001000100HELLO", MetricDots(100), MetricDots(100)},
+                           {Metric, "141100000000000HELLO", 0, 0},
+                           {Metric, "141100003000250HELLO", MetricDots(250), MetricDots(300)},
+                           {Inch, "141100000500100HELLO", InchDots(100), InchDots(50)},
+                           {Inch, "141100001000020HELLO", InchDots(20), InchDots(100)}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.record);
+        const TLabelPicture picture = RenderDpl(c.units, Format({c.record}), Hints());
+        const QRect ink = InkBox(picture.image);
+        ASSERT_FALSE(ink.isNull());
+        EXPECT_NEAR(ink.left(), c.column, 3);
+        EXPECT_NEAR(ink.bottom() + 1, 320 - c.row, 1);
+        EXPECT_TRUE(picture.gaps.empty());
+    }
+}
+
+TEST(DplTest, RotationTurnsTheFieldClockwiseAboutItsCorner)
+{
+    // Row 20 mm, column 30 mm: the dot (240, 160) in the picture.
+    const int x = MetricDots(300);
+    const int y = 320 - MetricDots(200);
+    struct TCase
+    {
+        char rotation;
+        bool right;
+        bool below;
+        bool upright;
+    };
+    const TCase cases[] = {{'1', true, false, true},
+                           {'2', true, true, false},
+                           {'3', false, true, true},
+                           {'4', false, false, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.rotation);
+        const std::string record = std::string(1, c.rotation) + "41100002000300HELLO";
+        const QRect ink = InkBox(RenderDpl(Metric, Format({record}), Hints()).image);
+        ASSERT_FALSE(ink.isNull());
+        EXPECT_EQ(ink.center().x() > x, c.right);
+        EXPECT_EQ(ink.center().y() > y, c.below);
+        EXPECT_EQ(ink.width() > ink.height(), c.upright);
+        // The corner stays where the record put it.
+        EXPECT_NEAR(c.right ? ink.left() : ink.right() + 1, x, 3);
+        EXPECT_NEAR(c.below ? ink.top() : ink.bottom() + 1, y, 3);
+    }
+}
+
+TEST(DplTest, DotSizeAndMultipliersEnlargeTheCharacters)
+{
+    struct TCase
+    {
+        std::string dotSize;
+        std::string record;
+        double across;
+        double up;
+    };
+    const TCase cases[] = {{"D22", "141100001000100HELLO", 2, 2},
+                           {"D11", "142100001000100HELLO", 2, 1},
+                           {"D11", "141300001000100HELLO", 1, 3},
+                           {"D21", "141100001000100HELLO", 2, 1}};
+    const QRect single =
+        InkBox(RenderDpl(Metric, Format({"D11", "141100001000100HELLO"}), Hints()).image);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.dotSize + " " + c.record);
+        const QRect ink = InkBox(RenderDpl(Metric, Format({c.dotSize, c.record}), Hints()).image);
+        EXPECT_NEAR(ink.width(), single.width() * c.across, 2 * c.across);
+        EXPECT_NEAR(ink.height(), single.height() * c.up, 2 * c.up);
+        EXPECT_EQ(ink.bottom(), single.bottom());
+    }
+}
+
+TEST(DplTest, UnknownCommandsAreListedWhereTheyStandAndTheRestIsDrawn)
+{
+    const std::string header = Metric + "\x02" "!\r\n";
+    const std::string label = Format({"D11", "J123", "141100001000100HELLO", "1Z1100000000000XX"});
+    const TLabelPicture picture = RenderDpl(header, label, Hints());
+    ASSERT_TRUE(picture.HasPicture());
+    EXPECT_GT(InkCount(picture.image), 100);
+    EXPECT_TRUE(HasGap(picture, "<STX>!", Metric.size()));
+    EXPECT_TRUE(picture.gaps.front().inHeader);
+    EXPECT_TRUE(HasGap(picture, "J", label.find("J123")));
+    EXPECT_TRUE(HasGap(picture, "1Z", label.find("1Z11")));
+    EXPECT_EQ(picture.gaps.size(), 3u);
+}
+
+TEST(DplTest, PictureTakesItsSizeFromTheHintsTheLengthOrWhatIsDrawn)
+{
+    struct TCase
+    {
+        std::string header;
+        TPreviewHints hints;
+        QSize size;
+    };
+    const std::string record = "141100001000100HELLO";
+    // HELLO in font 4 at column 10 mm: 5 cells of 21 dots from dot 80.
+    const QSize drawn(MetricDots(100) + 5 * 21, MetricDots(100) + 36);
+    const TCase cases[] = {{Metric, Hints(60, 40), QSize(480, 320)},
+                           {Metric, Hints(100, 50, 300), QSize(1181, 591)},
+                           {Metric + "\x02" "c0500\r\n", Hints(60, 0), QSize(480, MetricDots(500))},
+                           {Metric, Hints(0, 0, 0), drawn}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.size.width());
+        const TLabelPicture picture = RenderDpl(c.header, Format({record}), c.hints);
+        EXPECT_EQ(picture.image.size(), c.size);
+        EXPECT_EQ(picture.image.format(), QImage::Format_Grayscale8);
+    }
+}
+
+TEST(DplTest, BarcodesReadBackAsTheirData)
+{
+    struct TCase
+    {
+        std::string record;
+        std::string format;
+        std::string text;
+    };
+    const TCase cases[] = {
+        {"1F3300001000100789123456789", "EAN-13", "7891234567895"},
+        {"1G33000010001001234567", "EAN-8", "12345670"},
+        {"1B330000100010003600029145", "UPC-A", "036000291452"},
+        {"1D62000010001001234567890", "ITF", "1234567890"},
+        {"1A6200001000100ZEV-39", "Code39", "ZEV-39"},
+        {"1E3200001000100Zev-128", "Code128", "Zev-128"},
+        {"1E3200001000100C123456", "Code128", "123456"},
+        {"1W1J3200001000100AB12345678", "Code128", "AB12345678"},
+        {"4E3200000500400ZEV 7", "Code128", "ZEV 7"},
+        {"1W1d5500000100010https://zev.example/7\r\n", "QRCode", "https://zev.example/7"},
+        {"1W1D5500000100010QM,AMANUAL", "QRCode", "MANUAL"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.record);
+        const TLabelPicture picture = RenderDpl(Metric, Format({c.record}), Hints());
+        for (const TPreviewGap& gap : picture.gaps)
+            ADD_FAILURE() << GapText(gap).toStdString();
+        EXPECT_TRUE(Decodes(picture, c.format, c.text));
+    }
+}
+
+TEST(DplTest, LinesAndBoxesCoverTheirArea)
+{
+    // Box 20 x 10 mm with 1 mm walls from row 5 mm, column 5 mm; a line
+    // 30 x 0.5 mm at row 30 mm.
+    const TLabelPicture picture =
+        RenderDpl(Metric, Format({"1X1100000500050b0200010000100010", "1X1100003000050L300005"}),
+                  Hints());
+    const QRect box = InkBox(picture.image, QRect(0, 320 - MetricDots(200), 480, MetricDots(200)));
+    EXPECT_EQ(box, QRect(MetricDots(50), 320 - MetricDots(50) - MetricDots(100), MetricDots(200),
+                         MetricDots(100)));
+    // Hollow: the middle of the box is paper.
+    EXPECT_EQ(InkCount(picture.image, box.adjusted(10, 10, -10, -10)), 0);
+    const QRect line = InkBox(picture.image, QRect(0, 0, 480, 320 - MetricDots(200)));
+    EXPECT_EQ(line, QRect(MetricDots(50), 320 - MetricDots(300) - MetricDots(5), MetricDots(300),
+                          MetricDots(5)));
+}
+
+TEST(DplTest, CharactersOutsideABitmapFontAreNamedAndTheSmoothFontShowsLatin1)
+{
+    // "AÇÚCAR" in Windows-1252.
+    const std::string acucar = "A\xc7\xda" "CAR";
+    const TLabelPicture bitmap = RenderDpl(Metric, Format({"121100001000100" + acucar}), Hints());
+    ASSERT_EQ(bitmap.gaps.size(), 1u);
+    EXPECT_NE(bitmap.gaps[0].reason.find("0xC7"), std::string::npos);
+    EXPECT_NE(bitmap.gaps[0].reason.find("0xDA"), std::string::npos);
+    const TLabelPicture smooth = RenderDpl(Metric, Format({"1911A1201000100" + acucar}), Hints());
+    EXPECT_TRUE(smooth.gaps.empty());
+    EXPECT_GT(InkCount(smooth.image), 100);
+}
+
+TEST(DplTest, DamagedDataNeverThrowsAndIsListed)
+{
+    const std::string inputs[] = {
+        "\x02",         "\x02L",          "\x02L\r1",         "\x02L\r1911A",
+        "\x02L\r19zz",  "\x02L\r1X11000", "\x02L\r1W1D440",   "\x02L\r1E32100abcd0020X\rE\r",
+        "\x02L\rD00\rE", "\x02L\r1X1100000000000B99",         "\x02L\rT\rA9\rC\rE",
+        "\x02L\r14zz00000000000" + std::string(255, 'W') + "\rE\r",
+        "\x02L\r1W1D4400000000000QM,B9999\rE\r", "\x02L\r1E00000" + std::string(300, '9')};
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(input);
+        TLabelPicture picture;
+        EXPECT_NO_THROW(picture = RenderDpl(Metric, input, Hints()));
+        EXPECT_TRUE(picture.HasPicture());
+        EXPECT_FALSE(picture.gaps.empty());
+    }
+}
+
+} // namespace
+} // namespace zev
