@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/GuiOperator.h"
+#include "app/Registries.h"
 #include "app/Windows.h"
 #include "catalogue/ImportCadastro.h"
 #include "output/ConfigFrm.h"
@@ -8,7 +9,10 @@
 #include "output/SobreFrm.h"
 #include "platform/Regional.h"
 #include "printing/DateDlg.h"
+#include "labels/PrinterLabel.h"
 #include "printing/ItemFrm.h"
+#include "printing/JobLabels.h"
+#include "printing/PreviewFrm.h"
 #include "printing/PrintJobs.h"
 #include "printing/SequenciaFrm.h"
 #include "selection/EditFrm.h"
@@ -267,19 +271,41 @@ void TMainForm::Edita1Click()
     m_windows.EditForm->Execute();
 }
 
-std::optional<std::string> TMainForm::ChooseLabel()
+std::optional<std::string> TMainForm::ChooseLabel(const TJobLabelsOf& jobLabels)
 {
     TSelectLabelForm& chooser = *m_windows.SelectLabelForm;
     chooser.FillLabels();
+    if (jobLabels)
+        chooser.SetJobPreview(
+            [this, &jobLabels](const std::string& name) { return PreviewJob(name, jobLabels); });
+    const int result = chooser.exec();
+    chooser.SetJobPreview({});
     // OK on an empty list chooses no label: there is nothing to print with.
-    if (chooser.exec() != QDialog::Accepted || chooser.SelectedLabel().empty())
+    if (result != QDialog::Accepted || chooser.SelectedLabel().empty())
         return std::nullopt;
     return chooser.SelectedLabel();
 }
 
+bool TMainForm::PreviewJob(const std::string& labelName, const TJobLabelsOf& jobLabels)
+{
+    // Inside the chooser's event loop: nothing may leave it.
+    try {
+        const TPrinterLabel& label = m_registries.LabelRegistry().LabelHash.Item(labelName);
+        const std::unique_ptr<TJobLabelList> labels = jobLabels(label);
+        if (!labels)
+            return false;
+        TPreviewFrm preview(*labels, m_windows.SelectLabelForm);
+        return preview.Execute();
+    } catch (const std::exception& error) {
+        m_operator.ShowError(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
 void TMainForm::Seleo2Click()
 {
-    if (const std::optional<std::string> label = ChooseLabel())
+    const auto selecao = [](const TPrinterLabel& label) { return SelecaoJobLabels(label); };
+    if (const std::optional<std::string> label = ChooseLabel(selecao))
         ShowJobEnd(PrintSelecao(m_operator, m_registries, *label));
 }
 
@@ -314,18 +340,37 @@ void TMainForm::ShowJobEnd(const TPrintResult& result)
         ShowStatus(SentText(result.sent));
 }
 
+// The file is asked for once: by the first preview, or else by the job.
 void TMainForm::DoArquivo1Click()
 {
-    if (const std::optional<std::string> label = ChooseLabel())
-        ShowJobEnd(PrintArquivo(m_operator, m_registries, *label));
+    std::optional<std::vector<std::string>> lines;
+    const auto arquivo = [this, &lines](const TPrinterLabel& label) {
+        if (!lines)
+            lines = ReadBarcodeFile(m_operator, TBarcodeFileFormat::Barras);
+        return lines ? ArquivoJobLabels(label, *lines) : nullptr;
+    };
+    const std::optional<std::string> label = ChooseLabel(arquivo);
+    if (!label)
+        return;
+    ShowJobEnd(lines ? PrintArquivo(m_operator, m_registries, *label, std::move(*lines))
+                     : PrintArquivo(m_operator, m_registries, *label));
 }
 
+// Each preview asks for the range, as the job does after the chooser; the
+// window keeps what was typed. A range confirmed for a preview is the job's.
 void TMainForm::Sequencial1Click()
 {
-    const std::optional<std::string> label = ChooseLabel();
-    if (!label || !m_windows.SequenciaForm->Execute())
-        return;
     TSequenciaForm& sequencia = *m_windows.SequenciaForm;
+    bool ranged = false;
+    const auto numeros = [&sequencia, &ranged](const TPrinterLabel& label) {
+        ranged = sequencia.Execute() || ranged;
+        return ranged ? SequenciaJobLabels(label, sequencia.Inicial(), sequencia.Final(),
+                                           sequencia.GetDate())
+                      : nullptr;
+    };
+    const std::optional<std::string> label = ChooseLabel(numeros);
+    if (!label || (!ranged && !sequencia.Execute()))
+        return;
     ShowJobEnd(PrintSequencia(m_operator, m_registries, *label, sequencia.Inicial(),
                               sequencia.Final(), sequencia.GetDate()));
 }

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,8 +18,10 @@ class QTimer;
 
 namespace zev {
 
+class TJobLabelList;
 class TOperator;
 class TMainForm;
+class TPrinterLabel;
 struct TItemModes;
 struct TPrintResult;
 struct TRegistries;
@@ -85,9 +89,17 @@ private:
     // The one place where an error leaving a command is shown; the program
     // goes on.
     void RunCommand(void (TMainForm::*handler)());
+    // What a job would print with a label; nothing when the person
+    // cancelled a question it asked.
+    using TJobLabelsOf = std::function<std::unique_ptr<TJobLabelList>(const TPrinterLabel&)>;
+
     // The label chooser step of the printing commands: the chosen label's
-    // name, or nothing when the person cancelled or chose none.
-    std::optional<std::string> ChooseLabel();
+    // name, or nothing when the person cancelled or chose none. With
+    // `jobLabels` the chooser can show the job's labels first.
+    std::optional<std::string> ChooseLabel(const TJobLabelsOf& jobLabels = {});
+    // The preview window for the label named; true when the person asked to
+    // print. Errors are told here.
+    bool PreviewJob(const std::string& labelName, const TJobLabelsOf& jobLabels);
     void RunCounter(const std::string& label, TItemModes modes);
     // "N etiqueta(s) enviada(s)" in the status bar until the next command.
     void ShowJobEnd(const TPrintResult& result);

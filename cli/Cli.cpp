@@ -28,6 +28,12 @@ constexpr std::array CommandTable = {
                 "[--first | --next | --single] [--header]",
                 "escreve na saída os dados de impressão de uma etiqueta, sem conversão",
                 &RenderCommand},
+    TCliCommand{"preview",
+                "--label NOME (--key CHAVE | --barra CODIGO) [--date DATA] (--png | --pdf) "
+                "ARQUIVO | preview --label NOME --selection [--date DATA] --pdf ARQUIVO",
+                "desenha o que a etiqueta imprime: um produto num PNG (um pixel por ponto da "
+                "impressora) ou a seleção num PDF, uma etiqueta por página no tamanho real",
+                &PreviewCommand},
     TCliCommand{"ports", "", "lista as portas de impressão com o driver e o dispositivo",
                 &PortsCommand},
     TCliCommand{"send", "PORTA ARQUIVO [--output CAMINHO]",

@@ -46,6 +46,10 @@ int RunCli(TCliContext& context, TArguments arguments);
 // Shared by the commands: reports wrong usage of one command.
 int UsageError(TCliContext& context, std::string_view command, std::string_view problem);
 
+// Whether the command line's command draws pictures, which needs the GUI
+// application rather than the core one.
+bool NeedsGuiApplication(TArguments arguments);
+
 // A date given as YYYY-MM-DD or in the regional short date format.
 std::optional<double> ParseDate(std::string_view text);
 
@@ -60,5 +64,6 @@ int SelectCommand(TCliContext& context, TArguments arguments);
 int SelectionCommand(TCliContext& context, TArguments arguments);
 int PrintCommand(TCliContext& context, TArguments arguments);
 int SearchCommand(TCliContext& context, TArguments arguments);
+int PreviewCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli

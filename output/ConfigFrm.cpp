@@ -3,9 +3,13 @@
 #include "app/DialogButtons.h"
 #include "app/Registries.h"
 #include "app/Settings.h"
+#include "catalogue/Produto.h"
+#include "labels/PrinterLabel.h"
+#include "output/LabelPreviewView.h"
 #include "output/Networkd.h"
 #include "platform/AnsiText.h"
 #include "platform/Profile.h"
+#include "printing/JobLabels.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace zev {
@@ -31,6 +36,8 @@ namespace {
 
 constexpr int MinBalancaDigits = 14;
 constexpr QSize PreviewSize(213, 41);
+// A 60 x 40 mm label at half its dots.
+constexpr QSize LivePreviewSize(240, 160);
 
 QString Text(const char* utf8)
 {
@@ -105,6 +112,8 @@ TConfigForm::TConfigForm(const TRegistries& registries, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+TConfigForm::~TConfigForm() = default;
+
 QWidget* TConfigForm::CreateGeralTab()
 {
     m_labelDefaultCmb = NewDropDownList("LabelDefaultCmb");
@@ -168,6 +177,8 @@ QWidget* TConfigForm::CreateEtiquetasTab()
     m_labelImg = Named(new QLabel, "LabelImg");
     m_labelImg->setFixedSize(PreviewSize);
     m_labelImg->setScaledContents(true);
+    m_livePreview = Named(new TLabelPreviewView(LivePreviewSize), "LivePreview");
+    m_livePreview->setFixedSize(LivePreviewSize);
     m_portCmb = NewDropDownList("PortCmb");
     m_button1 = Named(new QPushButton(QStringLiteral("&Configura")), "Button1");
     m_novaRedeBtn = Named(new QPushButton(Text("&Nova impressora de rede…")), "NovaRedeBtn");
@@ -191,6 +202,7 @@ QWidget* TConfigForm::CreateEtiquetasTab()
     grid->addWidget(m_portCmb, 3, 1);
     grid->addWidget(m_button1, 3, 2);
     grid->addWidget(m_novaRedeBtn, 4, 1, 1, 2, Qt::AlignRight);
+    grid->addWidget(m_livePreview, 0, 3, 5, 1, Qt::AlignTop);
 
     connect(m_labelLst, &QListWidget::itemSelectionChanged, this, &TConfigForm::LabelLstClick);
     connect(m_labelLst, &QListWidget::itemClicked, this, &TConfigForm::LabelLstClick);
@@ -218,6 +230,9 @@ void TConfigForm::LoadFromSettings()
     m_atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
     m_minBalanca = ini.ReadString(settings::Geral, settings::MinBalanca, "999999");
     m_configuredLabels = LoadConfiguredLabels(SettingsPath());
+    // The catalogue and the selection may have changed since the last showing.
+    m_sample.reset();
+    m_noSample.clear();
     ShowSettings();
 }
 
@@ -282,6 +297,7 @@ void TConfigForm::FillLists()
     ClearSelection(m_labelLst);
 
     m_labelImg->clear();
+    m_livePreview->Clear();
 }
 
 void TConfigForm::FillDefaultLabels()
@@ -303,10 +319,12 @@ void TConfigForm::ShowLabelPreview()
     const int selected = m_labelCmb->currentIndex();
     if (selected < 0) {
         m_labelImg->clear();
+        ShowLivePreview(nullptr);
         return;
     }
     const TPrinterLabel& label =
         *m_registries.LabelRegistry().LabelList.at(static_cast<std::size_t>(selected));
+    ShowLivePreview(&label);
     if (label.GetImage().isNull()) {
         m_labelImg->clear();
         m_printerLbl->clear();
@@ -314,6 +332,34 @@ void TConfigForm::ShowLabelPreview()
     }
     m_labelImg->setPixmap(QPixmap::fromImage(label.GetImage()));
     m_printerLbl->setText(AnsiToQString(label.GetPrinter()));
+}
+
+void TConfigForm::ShowLivePreview(const TPrinterLabel* label)
+{
+    if (label == nullptr) {
+        m_livePreview->Clear();
+        return;
+    }
+    if (!m_sample && m_noSample.isEmpty()) {
+        // A catalogue that cannot be read takes nothing from the dialog but this picture.
+        try {
+            if (std::optional<TSampleProduto> sample = SampleProduto())
+                m_sample = std::make_unique<TSampleProduto>(std::move(*sample));
+            else
+                m_noSample = Text("O cadastro não tem produtos para o exemplo.");
+        } catch (const std::exception& error) {
+            m_noSample = QString::fromUtf8(error.what());
+        }
+    }
+    if (!m_sample) {
+        m_livePreview->SetReason(m_noSample);
+        return;
+    }
+    try {
+        m_livePreview->SetPicture(PreviewProduto(*label, *m_sample->produto, m_sample->date));
+    } catch (const std::exception& error) {
+        m_livePreview->SetReason(QString::fromUtf8(error.what()));
+    }
 }
 
 void TConfigForm::AgrupadoChkClick()

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -23,7 +24,10 @@ class QToolButton;
 
 namespace zev {
 
+class TLabelPreviewView;
+class TPrinterLabel;
 struct TRegistries;
+struct TSampleProduto;
 
 class TConfigForm final : public QDialog
 {
@@ -31,6 +35,7 @@ class TConfigForm final : public QDialog
 
 public:
     explicit TConfigForm(const TRegistries& registries, QWidget* parent = nullptr);
+    ~TConfigForm() override;
 
     // Called right before the dialog is shown.
     void LoadFromSettings();
@@ -45,6 +50,10 @@ private:
     void FillLists();
     void FillDefaultLabels();
     void ShowLabelPreview();
+    // Beside the label's own picture, the label as it prints for a product
+    // of the store: the first the selection prints, else the catalogue's
+    // first; read once a showing.
+    void ShowLivePreview(const TPrinterLabel* label);
     // What the lists show for an entry of "Labels": its label's description,
     // or its name when the label's file is gone, so it can still be removed.
     QString ConfiguredLabelText(const TConfiguredLabel& entry) const;
@@ -90,6 +99,9 @@ private:
     QComboBox* m_labelCmb = nullptr;
     QLabel* m_printerLbl = nullptr;
     QLabel* m_labelImg = nullptr;
+    TLabelPreviewView* m_livePreview = nullptr;
+    std::unique_ptr<TSampleProduto> m_sample;
+    QString m_noSample; // why there is no sample product, once looked for
     QComboBox* m_portCmb = nullptr;
     QPushButton* m_button1 = nullptr;
     QPushButton* m_novaRedeBtn = nullptr;

@@ -7,7 +7,9 @@
 #include "platform/Profile.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace zev {
@@ -30,10 +32,28 @@ TSelectLabelForm::TSelectLabelForm(const TRegistries& registries, QWidget* paren
     // At the counter a double click is the quickest way to print.
     connect(m_selectLst, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 
+    m_visualizarBtn = new QPushButton(QStringLiteral("&Visualizar"));
+    m_visualizarBtn->setObjectName(QStringLiteral("VisualizarBtn"));
+    m_visualizarBtn->setAutoDefault(false);
+    m_visualizarBtn->setVisible(false);
+    connect(m_visualizarBtn, &QPushButton::clicked, this, &TSelectLabelForm::VisualizarClick);
+    connect(m_selectLst, &QListWidget::itemSelectionChanged, this,
+            [this] { m_visualizarBtn->setEnabled(!m_selectLst->selectedItems().isEmpty()); });
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+    auto* previewRow = new QHBoxLayout;
+    previewRow->addWidget(m_visualizarBtn);
+    previewRow->addStretch();
+    layout->addLayout(previewRow);
     AddDialogButtons(*this, *layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TSelectLabelForm::SetJobPreview(TJobPreview preview)
+{
+    m_jobPreview = std::move(preview);
+    m_visualizarBtn->setVisible(static_cast<bool>(m_jobPreview));
 }
 
 void TSelectLabelForm::FillLabels()
@@ -53,6 +73,7 @@ void TSelectLabelForm::FillLabels()
     m_selectLst->setCurrentRow(selected);
     if (selected < 0)
         m_selectLst->clearSelection();
+    m_visualizarBtn->setEnabled(selected >= 0);
 }
 
 void TSelectLabelForm::done(const int result)
@@ -63,12 +84,26 @@ void TSelectLabelForm::done(const int result)
 
 void TSelectLabelForm::FormClose()
 {
+    m_selectedLabel = LabelAtSelection();
+}
+
+std::string TSelectLabelForm::LabelAtSelection() const
+{
     const TConfiguredLabelList configured = LoadConfiguredLabels(SettingsPath());
     const QListWidgetItem* item = m_selectLst->currentItem();
     const int selected = item != nullptr && item->isSelected() ? m_selectLst->currentRow() : -1;
-    m_selectedLabel = selected >= 0 && static_cast<std::size_t>(selected) < configured.size()
-                          ? configured[static_cast<std::size_t>(selected)].LabelName
-                          : std::string();
+    return selected >= 0 && static_cast<std::size_t>(selected) < configured.size()
+               ? configured[static_cast<std::size_t>(selected)].LabelName
+               : std::string();
+}
+
+void TSelectLabelForm::VisualizarClick()
+{
+    const std::string label = LabelAtSelection();
+    if (label.empty() || !m_jobPreview)
+        return;
+    if (m_jobPreview(label))
+        accept();
 }
 
 } // namespace zev

@@ -1,13 +1,18 @@
 #pragma once
 
 // "Seleção": which of the configured labels a print job uses, the default
-// label proposed. Only labels with a port assigned can be chosen.
+// label proposed. Only labels with a port assigned can be chosen. A job
+// that can show its labels first gives the chooser its preview: then
+// "&Visualizar" shows them for the label selected, and a preview that asked
+// to print closes the chooser with OK.
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 
 class QListWidget;
+class QPushButton;
 
 namespace zev {
 
@@ -20,6 +25,14 @@ class TSelectLabelForm final : public QDialog
 public:
     explicit TSelectLabelForm(const TRegistries& registries, QWidget* parent = nullptr);
 
+    // Shows the job's labels with the label named; true when the person
+    // asked to print them. It tells its own errors and never throws.
+    using TJobPreview = std::function<bool(const std::string& labelName)>;
+
+    // The preview of the job the chooser is shown for; none hides
+    // "&Visualizar". Set before each showing.
+    void SetJobPreview(TJobPreview preview);
+
     // Called right before the dialog is shown. A configured label whose
     // definition file is gone raises the registry's not-found error.
     void FillLabels();
@@ -31,10 +44,15 @@ public:
 
 private:
     void FormClose();
+    // The configured label at the selected row; empty when none.
+    std::string LabelAtSelection() const;
+    void VisualizarClick();
 
     const TRegistries& m_registries;
     std::string m_selectedLabel;
+    TJobPreview m_jobPreview;
     QListWidget* m_selectLst = nullptr;
+    QPushButton* m_visualizarBtn = nullptr;
 };
 
 } // namespace zev

@@ -3,6 +3,7 @@
 #include "app/Operator.h"
 #include "app/Windows.h"
 #include "catalogue/Produto.h"
+#include "output/LabelPreviewView.h"
 #include "platform/AnsiText.h"
 #include "printing/BuscaFrm.h"
 #include "printing/ContadorFrm.h"
@@ -10,6 +11,7 @@
 #include "printing/ProconForm.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +32,9 @@ QLabel* NewValue(const char* name)
     label->setMinimumWidth(280);
     return label;
 }
+
+// A 60 x 40 mm label at about the size of the fields beside it.
+constexpr QSize PreviewRoom(300, 200);
 
 QString NotPrintedText()
 {
@@ -113,9 +118,18 @@ TItemForm::TItemForm(const TWindows& windows, const TRegistries& registries, TOp
     form->addRow(QString::fromUtf8("Preço:"), m_precoLbl);
     form->addRow(QStringLiteral("Qtd/Cx:"), m_qCxLbl);
     form->addRow(QString::fromUtf8("Preço Cx:"), m_pCxLbl);
+    m_previewView = new TLabelPreviewView(PreviewRoom);
+    m_previewView->setObjectName(QStringLiteral("PreviewView"));
+    m_previewView->setFixedSize(PreviewRoom);
+    auto* fields = new QVBoxLayout;
+    fields->addLayout(form);
+    fields->addWidget(m_resultLbl);
+    fields->addStretch();
+    auto* product = new QHBoxLayout;
+    product->addLayout(fields);
+    product->addWidget(m_previewView, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(m_resultLbl);
+    layout->addLayout(product);
     layout->addWidget(m_bitBtn1, 0, Qt::AlignRight);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -162,6 +176,7 @@ void TItemForm::ClearItemInfo()
 {
     for (QLabel* label : {m_descrLbl, m_precoLbl, m_qCxLbl, m_pCxLbl, m_resultLbl})
         label->clear();
+    m_previewView->Clear();
 }
 
 bool TItemForm::eventFilter(QObject* watched, QEvent* event)
@@ -213,7 +228,23 @@ void TItemForm::LookupAndPrint()
         ShowNotPrinted(NotPrintedText());
         m_operator.ShowError(ItemStartMessage(error));
     }
+    // The label is at the port already: the picture only follows it.
+    ShowPreview(info);
     m_maskEdit->selectAll();
+}
+
+void TItemForm::ShowPreview(const TItemInfo& info)
+{
+    if (!info.found) {
+        m_previewView->Clear();
+        return;
+    }
+    try {
+        m_previewView->SetPicture(m_session->Preview());
+    } catch (const std::exception& error) {
+        // A picture that fails is no failure of the printing.
+        m_previewView->SetReason(QString::fromUtf8(error.what()));
+    }
 }
 
 void TItemForm::ShowPrinted(const TItemInfo& info, const TItemPrinted printed)

@@ -1,8 +1,9 @@
 #pragma once
 
 // "Impressão": the counter window. The clerk types or scans a code, sees the
-// product and its price and prints its label, keyboard only: Enter looks up
-// and prints, F5 searches, Escape closes. The rules are TItemSession's; the
+// product, its price and the picture of its label, and prints the label,
+// keyboard only: Enter looks up and prints, F5 searches, Escape closes. The
+// picture is drawn once the label went to the port, never before. The rules are TItemSession's; the
 // session, and with it the started port, lives exactly while the window is
 // shown.
 
@@ -19,6 +20,7 @@ class QPushButton;
 
 namespace zev {
 
+class TLabelPreviewView;
 class TOperator;
 struct TRegistries;
 struct TWindows;
@@ -51,6 +53,9 @@ private:
     // Whether the label went out, apart from the product shown.
     void ShowPrinted(const TItemInfo& info, TItemPrinted printed);
     void ShowNotPrinted(const QString& text);
+    // The picture of the label the code shown prints; its reason in place of
+    // it when it cannot be drawn.
+    void ShowPreview(const TItemInfo& info);
     void SearchProduct();
     // The application's general error display, for errors of a key.
     void Guarded(void (TItemForm::*step)());
@@ -67,6 +72,7 @@ private:
     QLabel* m_qCxLbl = nullptr;
     QLabel* m_pCxLbl = nullptr;
     QLabel* m_resultLbl = nullptr;
+    TLabelPreviewView* m_previewView = nullptr;
     int m_sent = 0;
     QPushButton* m_bitBtn1 = nullptr;
 };

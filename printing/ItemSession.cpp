@@ -107,6 +107,7 @@ TItemSession::~TItemSession()
         // Ending the port matters more than the status line.
     }
     m_found.reset();
+    m_previewFamily.reset();
     m_connection.reset();
     m_started.reset();
 }
@@ -124,6 +125,8 @@ TItemInfo TItemSession::Lookup(const std::string& code)
     const TStatusScope status(m_operator);
     m_operator.ShowStatus(Text("Buscando..."));
     m_shown = nullptr;
+    m_previewed = nullptr;
+    m_previewFamily.reset();
     m_found = FindProdutoByBarra(*m_connection, code);
     m_code = code;
     ReadItemSettings();
@@ -137,6 +140,9 @@ TItemInfo TItemSession::Lookup(const std::string& code)
     m_shown = m_found.get();
     if (m_atacado && !m_found->filhos.empty())
         m_shown = m_found->filhos.front().get();
+    // The label prints the code as typed, from the first Enter on.
+    m_shown->barra = m_code;
+    m_previewed = m_shown;
 
     const double today = Today();
     info.found = true;
@@ -190,7 +196,7 @@ TItemPrinted TItemSession::Print(TItemQuestions& questions)
     }
     m_lastKey = produto.key;
     m_shown = nullptr;
-    m_found.reset();
+    m_previewFamily = std::move(m_found);
     return printed;
 }
 
@@ -198,6 +204,13 @@ TItemPrinted TItemSession::Enter(const std::string& code, TItemQuestions& questi
 {
     Lookup(code);
     return Print(questions);
+}
+
+TLabelPicture TItemSession::Preview() const
+{
+    if (m_previewed == nullptr || m_label == nullptr)
+        return {};
+    return PreviewProduto(*m_label, *m_previewed, Today());
 }
 
 bool TItemSession::PrintOne(TProduto& produto)

@@ -17,6 +17,7 @@
 // User-interface thread only.
 
 #include "platform/Error.h"
+#include "preview/LabelPreview.h"
 
 #include <QString>
 
@@ -117,6 +118,13 @@ public:
     // started). The session prints no more after it.
     bool End();
 
+    // The picture of the label the last code found prints, as its Enter
+    // prints it: the code as typed, today's prices, the Procon data once
+    // given. No picture and no reason when no product is shown; a label that
+    // cannot be drawn gives its reason. Only what the label holds is drawn:
+    // the port is not involved.
+    TLabelPicture Preview() const;
+
     // A product chosen in the search prints at its first Enter's rules.
     void ForgetLastKey() { m_lastKey = 0; }
     TConnection& Connection() const { return *m_connection; }
@@ -141,6 +149,9 @@ private:
     std::int32_t m_lastKey = 0;
     std::unique_ptr<TProduto> m_found; // the record looked up, owning its family
     TProduto* m_shown = nullptr;       // it or its first box
+    // The record the last Enter printed, kept for its picture.
+    std::unique_ptr<TProduto> m_previewFamily;
+    const TProduto* m_previewed = nullptr;
     std::string m_code;                // as typed
 };
 

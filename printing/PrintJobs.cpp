@@ -11,6 +11,7 @@
 #include "platform/Error.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
+#include "printing/JobLabels.h"
 #include "selection/Selecao.h"
 
 #include <algorithm>
@@ -24,24 +25,6 @@ namespace {
 
 const char* const CannotSend = "Não foi possível enviar dados";
 const char* const NothingSelected = "Não há etiquetas selecionadas !!!";
-const char* const NaoCadastrado = "PRODUTO NAO CADASTRADO";
-
-// The selected products that print, grouped by a key of the department tree
-// when asked, then by description; products whose tree rows are missing
-// drop out with the inner joins.
-const char* const SelecaoFrom =
-    "select  p.*                                                                 \n"
-    "from   (((((produto p inner join selecao se on p.produto_key = se.produto_key)\n"
-    "inner join sub_grupo sg on p.sub_grupo_key = sg.sub_grupo_key)              \n"
-    "inner join grupo g on sg.grupo_key = g.grupo_key)                           \n"
-    "inner join secao s on g.secao_key = s.secao_key)                            \n"
-    "inner join depto d on s.depto_key = d.depto_key)                            \n";
-const char* const SemCaixas = "where p.caixa = False                                    \n";
-const char* const OrderBy = "order  by ";
-const char* const GroupKeys[] = {"d.depto_key, ", "s.secao_key, ", "g.grupo_key, ",
-                                 "sg.sub_grupo_key, "};
-const char* const ByDescricao = "p.descricao";
-
 QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
@@ -217,31 +200,6 @@ private:
     std::vector<std::int64_t> m_labelEnds; // where each label taken ends in them
 };
 
-std::string SelecaoSql(bool atacado, int agrupadoPor)
-{
-    std::string sql = SelecaoFrom;
-    if (!atacado)
-        sql += SemCaixas;
-    sql += OrderBy;
-    if (agrupadoPor >= 0 && agrupadoPor < static_cast<int>(std::size(GroupKeys)))
-        sql += GroupKeys[agrupadoPor];
-    sql += ByDescricao;
-    return sql;
-}
-
-// The keys of the selected products that print, in print order.
-std::vector<std::int32_t> SelectedKeys(TConnection& connection, bool atacado, int agrupadoPor)
-{
-    TQuery& query = connection.Query(SelecaoSql(atacado, agrupadoPor));
-    const TQueryScope scope(query);
-    query.Exec();
-    const int keyColumn = query.ColumnIndex("produto_key");
-    std::vector<std::int32_t> keys;
-    while (query.Next())
-        keys.push_back(query.Int(keyColumn));
-    return keys;
-}
-
 // The catalogue as it stood when the job began, read through one
 // transaction for the whole job: every label comes from that one catalogue,
 // however long the printer takes. The file's write-ahead log lets an import
@@ -254,26 +212,18 @@ public:
     explicit TJobCatalogue(TConnection& connection) : m_connection(connection), m_view(connection)
     {}
 
-    // The loader's record for the key, read in the job's view. `sent`: the
-    // labels the port took so far, for the message of a job that stops.
-    template <typename TLoader, typename TKey>
-    std::unique_ptr<TProduto> Find(TLoader loader, const TKey& key, std::int64_t sent)
+    // What row `row` prints, read in the job's view. `sent`: the labels the
+    // port took so far, for the message of a job that stops.
+    TJobRow Row(const TJobLabels& labels, std::int64_t row, std::int64_t sent)
     {
         try {
             if (!m_view.Held())
                 throw EDatabaseError("A leitura do banco de dados \"" +
                                      m_connection.Path().toStdString() + "\" foi interrompida.");
-            return loader(m_connection, key);
+            return labels.Row(row);
         } catch (const EDatabaseError& error) {
             throw Stopped(error.what(), error.Code(), sent);
         }
-    }
-
-    [[noreturn]] void ThrowMissing(std::int32_t key, std::int64_t sent) const
-    {
-        throw Stopped("O produto " + std::to_string(key) +
-                          " da seleção não foi encontrado no cadastro que a impressão leu.",
-                      0, sent);
     }
 
 private:
@@ -288,21 +238,36 @@ private:
     const TReadTransaction m_view;
 };
 
-// A scale code below "Min Balanca" is not printed. A first barcode that is
-// no number is no scale code: it prints like any other.
-bool BelowMinBalanca(const TProduto& produto, std::int64_t minBalanca)
+// Sends the labels of every row after the header, in order: the progress
+// counts rows, a stop is asked before every label. `catalogue`: where rows
+// are read, none for rows without products of the catalogue. `statusAt`:
+// the number "Imprimindo..." shows at a row, nothing for none.
+template <typename TStatusAt>
+TPrintResult SendRows(TOperator& op, TPrintRun& run, const TPrinterLabel& label,
+                      const TJobLabels& labels, TJobCatalogue* catalogue, TStatusAt statusAt)
 {
-    const std::optional<std::int64_t> value = TryStrToInt64(TrimView(produto.barras.front()));
-    return value && *value < minBalanca;
-}
-
-void Render(const TPrinterLabel& label, bool first, const TProduto& produto, std::string& text,
-            double date)
-{
-    if (first)
-        label.RenderFirst(produto, text, date);
-    else
-        label.RenderNext(produto, text, date);
+    run.SetTotal(labels.RowCount());
+    std::string text;
+    bool printed = false;
+    for (std::int64_t row = 0; row < labels.RowCount(); ++row) {
+        if (const std::optional<std::int64_t> number = statusAt(row))
+            op.ShowStatus(Imprimindo(*number));
+        if (!run.GoOn(row))
+            return run.End(TPrintOutcome::Cancelled);
+        const TJobRow jobRow =
+            catalogue != nullptr ? catalogue->Row(labels, row, run.Sent()) : labels.Row(row);
+        if (!jobRow.produto)
+            continue;
+        const bool first = labels.RendersFirst(std::exchange(printed, true));
+        for (std::int32_t copy = 0; copy < jobRow.copies; ++copy) {
+            if (copy > 0 && !run.GoOn(row))
+                return run.End(TPrintOutcome::Cancelled);
+            labels.Render(label, *jobRow.produto, first, text);
+            if (!run.Send(text))
+                return run.End(TPrintOutcome::Failed);
+        }
+    }
+    return run.End(TPrintOutcome::Printed);
 }
 
 } // namespace
@@ -326,13 +291,7 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
                           const std::string& labelName)
 {
     const TIniFile ini(SettingsPath());
-    const bool agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
-    const int agrupadoPor =
-        agrupado ? ini.ReadInteger(settings::Geral, settings::AgrupadoPor, -1) : -1;
-    // Up to 14 digits, as the settings dialog takes them.
-    const std::int64_t minBalanca =
-        TryStrToInt64(ini.ReadString(settings::Geral, settings::MinBalanca)).value_or(0);
-    const bool atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
+    const TSelecaoRules rules = ReadSelecaoRules(ini);
     const TJobTarget target = LookUp(registries, ini, labelName);
 
     if (!target.port.StartData(SettingsPath())) {
@@ -352,13 +311,11 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
         selected = count.Int(0);
     }
     const double selecaoData = SelecaoDataOf(*connection, ini);
-    // The rows are taken before the question: the person waits for the sort
-    // of a large selection before answering, not after.
-    const std::vector<std::int32_t> keys = selected > 0
-                                               ? SelectedKeys(*connection, atacado, agrupadoPor)
-                                               : std::vector<std::int32_t>();
     if (selected == 0)
         return run.Refuse(NothingSelected, false);
+    // The rows are taken before the question: the person waits for the sort
+    // of a large selection before answering, not after.
+    const std::unique_ptr<TJobLabels> labels = SelecaoLabels(*connection, rules, selecaoData);
     if (!op.AskYesNo(Text("Confirma impressão das etiquetas selecionadas (%1) ?").arg(selected)))
         return run.End(TPrintOutcome::NotPrinted);
 
@@ -368,42 +325,27 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
     op.ShowStatus(Text("Selecionando..."));
 
     op.ShowStatus(Text("Imprimindo..."));
-    run.SetTotal(static_cast<std::int64_t>(keys.size()));
-    std::string text;
-    bool first = true;
-    for (std::int64_t row = 1; row <= static_cast<std::int64_t>(keys.size()); ++row) {
-        if (row % 10 == 0)
-            op.ShowStatus(Imprimindo(row));
-        if (!run.GoOn(row - 1))
-            return run.End(TPrintOutcome::Cancelled);
-        const std::int32_t key = keys[static_cast<std::size_t>(row - 1)];
-        const std::unique_ptr<TProduto> produto =
-            catalogue.Find(&FindProdutoByKey, key, run.Sent());
-        // The key came from the same view: a product gone would be another catalogue.
-        if (!produto)
-            catalogue.ThrowMissing(key, run.Sent());
-        if (produto->barras.empty() || BelowMinBalanca(*produto, minBalanca))
-            continue;
-        // Every copy of the first product that gets here renders as the first.
-        const bool renderFirst = std::exchange(first, false);
-        for (std::int32_t copy = 0; copy < produto->quantidadeEtiquetas; ++copy) {
-            if (copy > 0 && !run.GoOn(row - 1))
-                return run.End(TPrintOutcome::Cancelled);
-            Render(target.label, renderFirst, *produto, text, selecaoData);
-            if (!run.Send(text))
-                return run.End(TPrintOutcome::Failed);
-        }
-    }
-    return run.End(TPrintOutcome::Printed);
+    return SendRows(op, run, target.label, *labels, &catalogue,
+                    [](std::int64_t row) -> std::optional<std::int64_t> {
+                        if ((row + 1) % 10 != 0)
+                            return std::nullopt;
+                        return row + 1;
+                    });
 }
 
 TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
                           const std::string& labelName)
 {
-    const std::optional<std::vector<std::string>> lines =
+    std::optional<std::vector<std::string>> lines =
         ReadBarcodeFile(op, TBarcodeFileFormat::Barras);
     if (!lines)
         return {};
+    return PrintArquivo(op, registries, labelName, std::move(*lines));
+}
+
+TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
+                          const std::string& labelName, std::vector<std::string> lines)
+{
     const TIniFile ini(SettingsPath());
     const TJobTarget target = LookUp(registries, ini, labelName);
 
@@ -412,7 +354,7 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
         return {};
     }
     TPrintRun run(op, target.port);
-    if (lines->empty())
+    if (lines.empty())
         return run.Refuse(NothingSelected, false);
 
     op.ShowStatus(Text("Preparando..."));
@@ -423,29 +365,15 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
     const std::unique_ptr<TConnection> connection = OpenDatabase();
     TJobCatalogue catalogue(*connection);
     const double selecaoData = SelecaoDataOf(*connection, ini);
-    run.SetTotal(static_cast<std::int64_t>(lines->size()));
-    const auto byBarra = [](TConnection& c, const std::string& barcode) {
-        return FindProdutoByBarra(c, barcode);
-    };
-    std::string text;
-    for (std::size_t i = 1; i <= lines->size(); ++i) {
-        // The position of the line being printed, counted from 0.
-        if (i % 10 == 0)
-            op.ShowStatus(Imprimindo(static_cast<std::int64_t>(i - 1)));
-        if (!run.GoOn(static_cast<std::int64_t>(i - 1)))
-            return run.End(TPrintOutcome::Cancelled);
-        const std::string& line = (*lines)[i - 1];
-        std::unique_ptr<TProduto> produto = catalogue.Find(byBarra, line, run.Sent());
-        if (!produto) {
-            produto = std::make_unique<TProduto>();
-            produto->descricao = NaoCadastrado;
-            produto->barras.push_back(line);
-        }
-        Render(target.label, i == 1, *produto, text, selecaoData);
-        if (!run.Send(text))
-            return run.End(TPrintOutcome::Failed);
-    }
-    return run.End(TPrintOutcome::Printed);
+    const std::unique_ptr<TJobLabels> labels =
+        ArquivoLabels(*connection, std::move(lines), selecaoData);
+    // At every tenth line, the position of the line being printed, counted from 0.
+    return SendRows(op, run, target.label, *labels, &catalogue,
+                    [](std::int64_t row) -> std::optional<std::int64_t> {
+                        if ((row + 1) % 10 != 0)
+                            return std::nullopt;
+                        return row;
+                    });
 }
 
 TPrintResult PrintSequencia(TOperator& op, const TRegistries& registries,
@@ -464,26 +392,14 @@ TPrintResult PrintSequencia(TOperator& op, const TRegistries& registries,
     if (!run.SendHeader(target.label))
         return run.Refuse(CannotSend, true);
 
-    TProduto numero;
-    numero.descricao = " ";
-    numero.precoNormal = 1.0;
-    numero.barra = "0";
-    // Wide enough for a range that ends at the largest key.
-    const std::int64_t from = first;
-    const std::int64_t to = last;
-    run.SetTotal(to >= from ? to - from + 1 : 0);
-    std::string text;
-    for (std::int64_t n = from; n <= to; ++n) {
-        if (n % 10 == 0)
-            op.ShowStatus(Imprimindo(n));
-        if (!run.GoOn(n - from))
-            return run.End(TPrintOutcome::Cancelled);
-        numero.key = static_cast<std::int32_t>(n);
-        target.label.RenderFirst(numero, text, date);
-        if (!run.Send(text))
-            return run.End(TPrintOutcome::Failed);
-    }
-    return run.End(TPrintOutcome::Printed);
+    const std::unique_ptr<TJobLabels> labels = SequenciaLabels(first, last, date);
+    return SendRows(op, run, target.label, *labels, nullptr,
+                    [first](std::int64_t row) -> std::optional<std::int64_t> {
+                        const std::int64_t number = first + row;
+                        if (number % 10 != 0)
+                            return std::nullopt;
+                        return number;
+                    });
 }
 
 } // namespace zev

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zev {
 
@@ -75,6 +76,9 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
 // CADASTRADO" with that code. Prices and date of "Selecao Data".
 TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
                           const std::string& labelName);
+// The same with the file's lines read already: the file is not asked for.
+TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
+                          const std::string& labelName, std::vector<std::string> lines);
 
 // "Sequencial": one label for each number from `first` to `last`, the
 // number as the product key of an otherwise empty product (price 1.0,

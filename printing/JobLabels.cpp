@@ -1,0 +1,289 @@
+#include "printing/JobLabels.h"
+
+#include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "catalogue/Produto.h"
+#include "labels/PrinterLabel.h"
+#include "platform/Conversions.h"
+#include "platform/Profile.h"
+#include "platform/Regional.h"
+#include "selection/Selecao.h"
+
+#include <iterator>
+#include <utility>
+
+namespace zev {
+
+namespace {
+
+const char* const NaoCadastrado = "PRODUTO NAO CADASTRADO";
+
+// The selected products that print, grouped by a key of the department tree
+// when asked, then by description; products whose tree rows are missing
+// drop out with the inner joins.
+const char* const SelecaoFrom =
+    "select  p.*                                                                 \n"
+    "from   (((((produto p inner join selecao se on p.produto_key = se.produto_key)\n"
+    "inner join sub_grupo sg on p.sub_grupo_key = sg.sub_grupo_key)              \n"
+    "inner join grupo g on sg.grupo_key = g.grupo_key)                           \n"
+    "inner join secao s on g.secao_key = s.secao_key)                            \n"
+    "inner join depto d on s.depto_key = d.depto_key)                            \n";
+const char* const SemCaixas = "where p.caixa = False                                    \n";
+const char* const OrderBy = "order  by ";
+const char* const GroupKeys[] = {"d.depto_key, ", "s.secao_key, ", "g.grupo_key, ",
+                                 "sg.sub_grupo_key, "};
+const char* const ByDescricao = "p.descricao";
+
+std::string SelecaoSql(const TSelecaoRules& rules)
+{
+    std::string sql = SelecaoFrom;
+    if (!rules.atacado)
+        sql += SemCaixas;
+    sql += OrderBy;
+    if (rules.agrupadoPor >= 0 && rules.agrupadoPor < static_cast<int>(std::size(GroupKeys)))
+        sql += GroupKeys[rules.agrupadoPor];
+    sql += ByDescricao;
+    return sql;
+}
+
+// The keys of the selected products that print, in print order.
+std::vector<std::int32_t> SelectedKeys(TConnection& connection, const TSelecaoRules& rules)
+{
+    TQuery& query = connection.Query(SelecaoSql(rules));
+    const TQueryScope scope(query);
+    query.Exec();
+    const int keyColumn = query.ColumnIndex("produto_key");
+    std::vector<std::int32_t> keys;
+    while (query.Next())
+        keys.push_back(query.Int(keyColumn));
+    return keys;
+}
+
+// A scale code below "Min Balanca" is not printed. A first barcode that is
+// no number is no scale code: it prints like any other.
+bool BelowMinBalanca(const TProduto& produto, std::int64_t minBalanca)
+{
+    const std::optional<std::int64_t> value = TryStrToInt64(TrimView(produto.barras.front()));
+    return value && *value < minBalanca;
+}
+
+class TSelecaoLabels final : public TJobLabels
+{
+public:
+    TSelecaoLabels(TConnection& connection, const TSelecaoRules& rules, double date)
+        : TJobLabels(date)
+        , m_connection(connection)
+        , m_minBalanca(rules.minBalanca)
+        , m_keys(SelectedKeys(connection, rules))
+    {}
+
+    std::int64_t RowCount() const override { return static_cast<std::int64_t>(m_keys.size()); }
+
+    TJobRow Row(std::int64_t row) const override
+    {
+        const std::int32_t key = m_keys.at(static_cast<std::size_t>(row));
+        std::unique_ptr<TProduto> produto = FindProdutoByKey(m_connection, key);
+        // The key came from the same view: a product gone would be another catalogue.
+        if (!produto)
+            throw EDatabaseError("O produto " + std::to_string(key) +
+                                 " da seleção não foi encontrado no cadastro que a impressão leu.");
+        if (produto->barras.empty() || BelowMinBalanca(*produto, m_minBalanca))
+            return {};
+        const std::int32_t copies = produto->quantidadeEtiquetas;
+        return {std::move(produto), copies};
+    }
+
+private:
+    TConnection& m_connection;
+    const std::int64_t m_minBalanca;
+    const std::vector<std::int32_t> m_keys;
+};
+
+class TArquivoLabels final : public TJobLabels
+{
+public:
+    TArquivoLabels(TConnection& connection, std::vector<std::string> lines, double date)
+        : TJobLabels(date), m_connection(connection), m_lines(std::move(lines))
+    {}
+
+    std::int64_t RowCount() const override { return static_cast<std::int64_t>(m_lines.size()); }
+
+    TJobRow Row(std::int64_t row) const override
+    {
+        const std::string& line = m_lines.at(static_cast<std::size_t>(row));
+        std::unique_ptr<TProduto> produto = FindProdutoByBarra(m_connection, line);
+        if (!produto) {
+            produto = std::make_unique<TProduto>();
+            produto->descricao = NaoCadastrado;
+            produto->barras.push_back(line);
+        }
+        return {std::move(produto), 1};
+    }
+
+private:
+    TConnection& m_connection;
+    const std::vector<std::string> m_lines;
+};
+
+class TSequenciaLabels final : public TJobLabels
+{
+public:
+    TSequenciaLabels(std::int32_t first, std::int32_t last, double date)
+        : TJobLabels(date), m_first(first), m_last(last)
+    {}
+
+    // Wide enough for a range that ends at the largest key.
+    std::int64_t RowCount() const override
+    {
+        const std::int64_t from = m_first;
+        const std::int64_t to = m_last;
+        return to >= from ? to - from + 1 : 0;
+    }
+
+    // The number is the key of an otherwise empty product.
+    TJobRow Row(std::int64_t row) const override
+    {
+        auto numero = std::make_unique<TProduto>();
+        numero->descricao = " ";
+        numero->precoNormal = 1.0;
+        numero->barra = "0";
+        numero->key = static_cast<std::int32_t>(m_first + row);
+        return {std::move(numero), 1};
+    }
+
+    bool RendersFirst(bool) const override { return true; }
+
+private:
+    const std::int32_t m_first;
+    const std::int32_t m_last;
+};
+
+} // namespace
+
+TSelecaoRules ReadSelecaoRules(const TIniFile& ini)
+{
+    TSelecaoRules rules;
+    const bool agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
+    rules.agrupadoPor = agrupado ? ini.ReadInteger(settings::Geral, settings::AgrupadoPor, -1) : -1;
+    // Up to 14 digits, as the settings dialog takes them.
+    rules.minBalanca =
+        TryStrToInt64(ini.ReadString(settings::Geral, settings::MinBalanca)).value_or(0);
+    rules.atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
+    return rules;
+}
+
+void TJobLabels::Render(const TPrinterLabel& label, const TProduto& produto, bool first,
+                        std::string& text) const
+{
+    if (first)
+        label.RenderFirst(produto, text, m_date);
+    else
+        label.RenderNext(produto, text, m_date);
+}
+
+std::unique_ptr<TJobLabels> SelecaoLabels(TConnection& connection, const TSelecaoRules& rules,
+                                          double date)
+{
+    return std::make_unique<TSelecaoLabels>(connection, rules, date);
+}
+
+std::unique_ptr<TJobLabels> ArquivoLabels(TConnection& connection, std::vector<std::string> lines,
+                                          double date)
+{
+    return std::make_unique<TArquivoLabels>(connection, std::move(lines), date);
+}
+
+std::unique_ptr<TJobLabels> SequenciaLabels(std::int32_t first, std::int32_t last, double date)
+{
+    return std::make_unique<TSequenciaLabels>(first, last, date);
+}
+
+TJobLabelList::TJobLabelList(const TPrinterLabel& label, std::unique_ptr<TJobLabels> labels,
+                             std::unique_ptr<TConnection> connection)
+    : m_label(label), m_connection(std::move(connection)), m_labels(std::move(labels))
+{
+    bool printed = false;
+    for (std::int64_t row = 0; row < m_labels->RowCount(); ++row) {
+        const TJobRow jobRow = m_labels->Row(row);
+        if (!jobRow.produto)
+            continue;
+        const bool first = m_labels->RendersFirst(std::exchange(printed, true));
+        for (std::int32_t copy = 0; copy < jobRow.copies; ++copy)
+            m_entries.push_back({row, first});
+    }
+}
+
+TJobLabelList::~TJobLabelList() = default;
+
+TJobLabel TJobLabelList::At(std::int64_t index) const
+{
+    const TEntry& entry = m_entries.at(static_cast<std::size_t>(index));
+    TJobRow row = m_labels->Row(entry.row);
+    if (!row.produto)
+        throw EDatabaseError("O produto da etiqueta " + std::to_string(index + 1) +
+                             " mudou no cadastro desde que a visualização o leu.");
+    TJobLabel label{std::move(row.produto), {}};
+    m_labels->Render(m_label, *label.produto, entry.first, label.text);
+    return label;
+}
+
+std::optional<TSampleProduto> SampleProduto()
+{
+    const TIniFile ini(SettingsPath());
+    const std::unique_ptr<TConnection> connection = OpenDatabase();
+    const TReadTransaction view(*connection);
+    const double selecaoData = SelecaoDataOf(*connection, ini);
+    const std::unique_ptr<TJobLabels> selecao =
+        SelecaoLabels(*connection, ReadSelecaoRules(ini), selecaoData);
+    for (std::int64_t row = 0; row < selecao->RowCount(); ++row) {
+        TJobRow jobRow = selecao->Row(row);
+        if (jobRow.produto && jobRow.copies > 0)
+            return TSampleProduto{std::move(jobRow.produto), selecaoData};
+    }
+    TQuery& first = connection->Query("select produto_key from produto order by descricao limit 1");
+    std::optional<std::int32_t> key;
+    {
+        const TQueryScope scope(first);
+        first.Exec();
+        if (first.Next())
+            key = first.Int(0);
+    }
+    if (!key)
+        return std::nullopt;
+    std::unique_ptr<TProduto> produto = FindProdutoByKey(*connection, *key);
+    if (!produto)
+        return std::nullopt;
+    return TSampleProduto{std::move(produto), Today()};
+}
+
+std::unique_ptr<TJobLabelList> SelecaoJobLabels(const TPrinterLabel& label,
+                                                std::optional<double> date)
+{
+    const TIniFile ini(SettingsPath());
+    const TSelecaoRules rules = ReadSelecaoRules(ini);
+    std::unique_ptr<TConnection> connection = OpenDatabase();
+    // Every row from one catalogue, as the job reads them.
+    const TReadTransaction view(*connection);
+    const double day = date ? *date : SelecaoDataOf(*connection, ini);
+    std::unique_ptr<TJobLabels> labels = SelecaoLabels(*connection, rules, day);
+    return std::make_unique<TJobLabelList>(label, std::move(labels), std::move(connection));
+}
+
+std::unique_ptr<TJobLabelList> ArquivoJobLabels(const TPrinterLabel& label,
+                                                std::vector<std::string> lines)
+{
+    const TIniFile ini(SettingsPath());
+    std::unique_ptr<TConnection> connection = OpenDatabase();
+    const TReadTransaction view(*connection);
+    const double day = SelecaoDataOf(*connection, ini);
+    std::unique_ptr<TJobLabels> labels = ArquivoLabels(*connection, std::move(lines), day);
+    return std::make_unique<TJobLabelList>(label, std::move(labels), std::move(connection));
+}
+
+std::unique_ptr<TJobLabelList> SequenciaJobLabels(const TPrinterLabel& label, std::int32_t first,
+                                                  std::int32_t last, double date)
+{
+    return std::make_unique<TJobLabelList>(label, SequenciaLabels(first, last, date));
+}
+
+} // namespace zev
