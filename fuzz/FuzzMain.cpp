@@ -2,7 +2,7 @@
 
 #include "fuzz/FuzzTarget.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +10,10 @@
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication application(*argc, *argv);
+    // The preview draws text: the font database needs a QGuiApplication.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QGuiApplication application(*argc, *argv);
     zev::fuzz::PrepareProcess([](const QString& warning) {
         std::fprintf(stderr, "toolkit warning: %s\n", qPrintable(warning));
         std::abort();

@@ -27,7 +27,8 @@ void Mark(uchar& dot, TInk ink)
 } // namespace
 
 TLabelCanvas::TLabelCanvas(int widthDots, int heightDots)
-    : m_dots(std::max(widthDots, 1), std::max(heightDots, 1), QImage::Format_Grayscale8)
+    : m_dots(std::clamp(widthDots, 1, MaxLabelWidth), std::clamp(heightDots, 1, MaxLabelLength),
+             QImage::Format_Grayscale8)
 {
     m_dots.fill(Paper);
 }
@@ -59,7 +60,10 @@ void TLabelCanvas::Place(const QImage& mask, QPoint topLeft, TTurn turn, TInk in
 
 QImage TLabelCanvas::NewMask(int width, int height)
 {
-    QImage mask(std::max(width, 1), std::max(height, 1), QImage::Format_Alpha8);
+    // No field shows beyond a label's edge; this bounds what absurd sizes cost.
+    constexpr int largest = std::max(MaxLabelWidth, MaxLabelLength);
+    QImage mask(std::clamp(width, 1, largest), std::clamp(height, 1, MaxLabelWidth),
+                QImage::Format_Alpha8);
     mask.fill(0);
     return mask;
 }

@@ -28,9 +28,15 @@ enum class TTurn
     ThreeQuarters = 3,
 };
 
+// The largest label drawn: wider than any printer's head and longer than
+// any shelf label, so a picture never takes more than 32 MB.
+inline constexpr int MaxLabelWidth = 4096;
+inline constexpr int MaxLabelLength = 8192;
+
 class TLabelCanvas
 {
 public:
+    // Sizes beyond the largest label are cut to it.
     TLabelCanvas(int widthDots, int heightDots);
 
     int Width() const { return m_dots.width(); }

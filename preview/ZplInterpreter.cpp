@@ -235,6 +235,10 @@ const TBitmapFont* BitmapFont(char name)
     return nullptr;
 }
 
+// Characters larger than this fill no shelf label; the printer takes up to
+// 32,000 dots, which only costs the preview time.
+constexpr int MaxCharacter = 2000;
+
 struct TFont
 {
     char name = 'A';
@@ -354,14 +358,17 @@ public:
             EndField();
     }
 
-    TLabelCanvas& Canvas(const std::vector<TCommand>& label)
+    void Open(const std::vector<TCommand>& label)
     {
-        if (!m_canvas)
-            m_canvas.emplace(LabelWidth(label), LabelLength(label));
-        return *m_canvas;
+        const int width = LabelWidth(label);
+        const int length = LabelLength(label);
+        m_canvas.emplace(width, length);
+        if (width > MaxLabelWidth || length > MaxLabelLength)
+            m_result.gaps.push_back({"^PW", 0, false,
+                                     "etiqueta maior que " + std::to_string(MaxLabelWidth) + " x " +
+                                         std::to_string(MaxLabelLength) +
+                                         " pontos: só o começo é mostrado"});
     }
-
-    void Open(const std::vector<TCommand>& label) { Canvas(label); }
 
     QImage Picture() const { return m_canvas ? m_canvas->Picture() : QImage(); }
     bool Drew() const { return m_drew; }
@@ -524,8 +531,8 @@ private:
     {
         TFont font;
         font.name = KnownFont(command, Letter(p, 0, m_state.font.name));
-        font.height = Dots(p, 1, 0, 1, 32000);
-        font.width = Dots(p, 2, 0, 1, 32000);
+        font.height = Dots(p, 1, 0, 1, MaxCharacter);
+        font.width = Dots(p, 2, 0, 1, MaxCharacter);
         if (font.height == 0 && font.width == 0 && font.name == m_state.font.name) {
             font.height = m_state.font.height;
             font.width = m_state.font.width;
@@ -544,8 +551,8 @@ private:
         const std::vector<std::string_view> p = Split(std::string_view(params).substr(std::min<std::size_t>(params.size(), 1)));
         if (const std::optional<TTurn> turn = TurnOf(Letter(p, 0, ' ')))
             m_field.turn = *turn;
-        font.height = Dots(p, 1, 0, 1, 32000);
-        font.width = Dots(p, 2, 0, 1, 32000);
+        font.height = Dots(p, 1, 0, 1, MaxCharacter);
+        font.width = Dots(p, 2, 0, 1, MaxCharacter);
         if (font.height == 0 && font.width == 0) {
             font.height = m_state.font.height;
             font.width = font.name == '0' ? 0 : m_state.font.width;
