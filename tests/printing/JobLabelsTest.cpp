@@ -1,0 +1,110 @@
+#include "printing/JobLabels.h"
+
+#include "catalogue/Produto.h"
+#include "platform/Regional.h"
+#include "printing/PrintJobs.h"
+#include "tests/printing/PrintTestSupport.h"
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+// "F9 N2" and the keys of the products, as the list gives them.
+std::pair<std::string, std::vector<std::int32_t>> Listed(const TJobLabelList& list)
+{
+    std::string texts;
+    std::vector<std::int32_t> keys;
+    for (std::int64_t i = 0; i < list.Count(); ++i) {
+        const TJobLabel label = list.At(i);
+        texts += (texts.empty() ? "" : " ") + label.text.substr(0, label.text.size() - 2);
+        keys.push_back(label.produto->key);
+    }
+    return {texts, keys};
+}
+
+std::vector<std::int32_t> KeysOf(const std::string& marks)
+{
+    std::vector<std::int32_t> keys;
+    std::size_t at = 0;
+    while (at < marks.size()) {
+        const std::size_t end = std::min(marks.find(' ', at), marks.size());
+        keys.push_back(std::stoi(marks.substr(at + 1, end - at - 1)));
+        at = end + 1;
+    }
+    return keys;
+}
+
+// The list shows what the job sends, label for label, for every setting
+// that decides it.
+TEST_F(PrintTest, TheSelectionsListHasTheLabelsTheJobSends)
+{
+    Sql(Loja);
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "F9 N2 N3 N3 N3 N1 N7"},
+        {"Agrupado=1\r\nAgrupado Por=1", "F2 N3 N3 N3 N7 N9 N1"},
+        {"Agrupado=1\r\nAgrupado Por=2", "F3 F3 F3 N7 N9 N1 N2"},
+        {"Atacado=1", "F9 N2 N3 N3 N3 N1 N4 N7"},
+        {"Min Balanca=1501", "F2 N7"},
+        {"Agrupado=1\r\nAgrupado Por=0\r\nMin Balanca=1001", "N2 N3 N3 N3 N7"},
+    };
+    const TPrinterLabel& marca = registries().LabelRegistry().LabelHash.Item("marca");
+    for (const auto& [geral, labels] : cases) {
+        SCOPED_TRACE(geral);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + geral);
+        const auto [texts, keys] = Listed(*SelecaoJobLabels(marca));
+        EXPECT_EQ(texts, labels);
+        EXPECT_EQ(keys, KeysOf(labels));
+
+        *port = TTestPort();
+        op().QueueYesNo(true);
+        PrintSelecao(op(), registries(), "marca");
+        std::string sent;
+        for (const std::string& block : port->blocks)
+            sent += block;
+        EXPECT_EQ(sent, Marks(labels));
+    }
+}
+
+TEST_F(PrintTest, TheFilesAndTheSequencesListsHaveALabelPerLineAndNumber)
+{
+    Sql(Loja);
+    program.WriteSettings("[Geral]\r\nSelecao Data=01/03/2026\r\n");
+    const TPrinterLabel& marca = registries().LabelRegistry().LabelHash.Item("marca");
+    const auto arquivo = ArquivoJobLabels(marca, {"1000", "555", "", "0099999"});
+    EXPECT_EQ(Listed(*arquivo).first, "F1 N0 N0 N1");
+    const TJobLabel naoCadastrado = arquivo->At(1);
+    EXPECT_EQ(naoCadastrado.produto->descricao, "PRODUTO NAO CADASTRADO");
+    EXPECT_EQ(naoCadastrado.produto->barras, std::vector<std::string>{"555"});
+
+    // The line label renders the job's date: "Selecao Data" for a file.
+    const TPrinterLabel& linha = registries().LabelRegistry().LabelHash.Item("linha");
+    EXPECT_EQ(ArquivoJobLabels(linha, {"1000"})->At(0).text,
+              "000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n");
+
+    EXPECT_EQ(Listed(*SequenciaJobLabels(marca, 8, 11, Today())).first, "F8 F9 F10 F11");
+    EXPECT_EQ(SequenciaJobLabels(marca, 3, 2, Today())->Count(), 0);
+}
+
+TEST_F(PrintTest, TheSampleProductIsTheSelectionsFirstLabelElseTheCataloguesFirst)
+{
+    program.WriteSettings("[Geral]\r\nSelecao Data=01/03/2026\r\n");
+    EXPECT_FALSE(SampleProduto().has_value());
+    Sql(Loja);
+    const double selecaoData = *TryStrToDate("01/03/2026");
+    // DOCE has no barcode and GOMA prints no copy: FARINHA prints first.
+    const std::tuple<const char*, std::int32_t, double> cases[] = {
+        {"delete from selecao where produto_key not in (5, 7, 8)", 7, selecaoData},
+        {"delete from selecao", 9, Today()},
+    };
+    for (const auto& [sql, key, date] : cases) {
+        SCOPED_TRACE(sql);
+        Sql(sql);
+        const std::optional<TSampleProduto> sample = SampleProduto();
+        ASSERT_TRUE(sample.has_value());
+        EXPECT_EQ(sample->produto->key, key);
+        EXPECT_EQ(sample->date, date);
+    }
+}
+
+} // namespace
