@@ -10,6 +10,8 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 #include <string>
 
 namespace zev::test {
@@ -29,21 +31,24 @@ public:
         return hints;
     }
     // clang-format off
-    void RenderFirst(const TProduto& p, std::string& t, double) const override { t = Box(p, 50); }
-    void RenderNext(const TProduto& p, std::string& t, double) const override { t = Box(p, 30); }
-    void RenderSingle(const TProduto& p, std::string& t, double) const override { t = Box(p, 50); }
-    void RenderLast(const TProduto& p, std::string& t, double) const override { t = Box(p, 30); }
+    void RenderFirst(const TProduto& p, std::string& t, double) const override { t = Text(p.key, true); }
+    void RenderNext(const TProduto& p, std::string& t, double) const override { t = Text(p.key, false); }
+    void RenderSingle(const TProduto& p, std::string& t, double) const override { t = Text(p.key, true); }
+    void RenderLast(const TProduto& p, std::string& t, double) const override { t = Text(p.key, false); }
     // clang-format on
 
     static int WidthOf(std::int32_t key) { return 10 * (key % 40 + 1); }
 
-private:
-    static std::string Box(const TProduto& p, int height)
+    static std::string Text(std::int32_t key, bool first)
     {
-        if (p.key == UndrawableKey)
-            return "CAIXA " + std::to_string(p.key) + "\r\n";
-        const std::string h = std::to_string(height);
-        return "^XA^FO10,10^GB" + std::to_string(WidthOf(p.key)) + "," + h + "," + h + "^FS^XZ";
+        if (key == UndrawableKey)
+            return "CAIXA " + std::to_string(key) + "\r\n";
+        const int width = WidthOf(key);
+        const int height = first ? 50 : 30;
+        // A line as thick as the box is narrow fills it.
+        const int thickness = std::min(width, height);
+        return "^XA^FO10,10^GB" + std::to_string(width) + "," + std::to_string(height) + "," +
+               std::to_string(thickness) + "^FS^XZ";
     }
 };
 
