@@ -356,23 +356,32 @@ void TMainForm::DoArquivo1Click()
                      : PrintArquivo(m_operator, m_registries, *label));
 }
 
-// Each preview asks for the range, as the job does after the chooser; the
-// window keeps what was typed. A range confirmed for a preview is the job's.
+// Each preview asks for the numbers, as the job does after the chooser (the
+// window keeps what was typed); the job prints the last ones confirmed.
 void TMainForm::Sequencial1Click()
 {
+    struct TRange
+    {
+        std::int32_t first;
+        std::int32_t last;
+        double date;
+    };
     TSequenciaForm& sequencia = *m_windows.SequenciaForm;
-    bool ranged = false;
-    const auto numeros = [&sequencia, &ranged](const TPrinterLabel& label) {
-        ranged = sequencia.Execute() || ranged;
-        return ranged ? SequenciaJobLabels(label, sequencia.Inicial(), sequencia.Final(),
-                                           sequencia.GetDate())
-                      : nullptr;
+    std::optional<TRange> range;
+    const auto ask = [&sequencia, &range] {
+        if (!sequencia.Execute())
+            return false;
+        range = TRange{sequencia.Inicial(), sequencia.Final(), sequencia.GetDate()};
+        return true;
+    };
+    const auto numeros = [&ask, &range](const TPrinterLabel& label) {
+        return ask() ? SequenciaJobLabels(label, range->first, range->last, range->date) : nullptr;
     };
     const std::optional<std::string> label = ChooseLabel(numeros);
-    if (!label || (!ranged && !sequencia.Execute()))
+    if (!label || (!range && !ask()))
         return;
-    ShowJobEnd(PrintSequencia(m_operator, m_registries, *label, sequencia.Inicial(),
-                              sequencia.Final(), sequencia.GetDate()));
+    ShowJobEnd(PrintSequencia(m_operator, m_registries, *label, range->first, range->last,
+                              range->date));
 }
 
 void TMainForm::Configurao1Click()
