@@ -93,6 +93,8 @@ void TLabelPreviewView::SetPicture(TLabelPicture picture)
     m_reasonLbl->setVisible(!shown);
     m_reasonLbl->setText(shown ? QString() : m_picture.noPreview);
     ShowGaps();
+    // The picture takes the reason's room now, not at the next event.
+    layout()->activate();
     m_area->update();
 }
 

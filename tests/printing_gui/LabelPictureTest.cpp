@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 
 using namespace zev;
 using namespace zev::test;
@@ -122,6 +123,8 @@ TEST_F(LabelPictureTest, TheCounterDrawsTheLabelOnceItWentToThePort)
         EXPECT_FALSE(shown.isEmpty());
         EXPECT_NEAR(shown.width() * 2.0 / shown.height(), 3.0, 0.05);
         EXPECT_TRUE(view.ReasonText().isEmpty());
+        // Picture and product fit the smallest screen a store has.
+        EXPECT_TRUE(item.screen()->availableGeometry().contains(item.frameGeometry()));
 
         // A picture that cannot be drawn says why, and the label still went out.
         enter("1313");
