@@ -10,6 +10,7 @@
 #include "selection/Selecao.h"
 
 #include <iterator>
+#include <stdexcept>
 #include <utility>
 
 namespace zev {
@@ -152,6 +153,7 @@ public:
     }
 
     bool RendersFirst(bool) const override { return true; }
+    bool OneLabelPerRow() const override { return true; }
 
 private:
     const std::int32_t m_first;
@@ -202,6 +204,8 @@ TJobLabelList::TJobLabelList(const TPrinterLabel& label, std::unique_ptr<TJobLab
                              std::unique_ptr<TConnection> connection)
     : m_label(label), m_connection(std::move(connection)), m_labels(std::move(labels))
 {
+    if (m_labels->OneLabelPerRow())
+        return;
     bool printed = false;
     for (std::int64_t row = 0; row < m_labels->RowCount(); ++row) {
         const TJobRow jobRow = m_labels->Row(row);
@@ -215,9 +219,19 @@ TJobLabelList::TJobLabelList(const TPrinterLabel& label, std::unique_ptr<TJobLab
 
 TJobLabelList::~TJobLabelList() = default;
 
+std::int64_t TJobLabelList::Count() const
+{
+    return m_labels->OneLabelPerRow() ? m_labels->RowCount()
+                                      : static_cast<std::int64_t>(m_entries.size());
+}
+
 TJobLabel TJobLabelList::At(std::int64_t index) const
 {
-    const TEntry& entry = m_entries.at(static_cast<std::size_t>(index));
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("etiqueta fora do trabalho");
+    const TEntry entry = m_labels->OneLabelPerRow()
+                             ? TEntry{index, m_labels->RendersFirst(index > 0)}
+                             : m_entries[static_cast<std::size_t>(index)];
     TJobRow row = m_labels->Row(entry.row);
     if (!row.produto)
         throw EDatabaseError("O produto da etiqueta " + std::to_string(index + 1) +

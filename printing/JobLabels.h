@@ -55,6 +55,9 @@ public:
     // Whether a row's labels render with RenderFirst; `earlierRowPrinted`:
     // a row before it had a product.
     virtual bool RendersFirst(bool earlierRowPrinted) const { return !earlierRowPrinted; }
+    // Every row prints one label, so label i is row i: a list of them needs
+    // no reading ahead, however many there are.
+    virtual bool OneLabelPerRow() const { return false; }
 
     double Date() const { return m_date; }
     void Render(const TPrinterLabel& label, const TProduto& produto, bool first,
@@ -89,8 +92,9 @@ struct TJobLabel
 };
 
 // A job's labels one by one, numbered from 0, for its preview. Every row is
-// read once when the list is made, to count the labels; a label's product
-// is read again and rendered when it is asked for.
+// read once when the list is made, to count the labels (not for jobs of one
+// label a row, a sequence of any length); a label's product is read again
+// and rendered when it is asked for.
 class TJobLabelList
 {
 public:
@@ -101,7 +105,7 @@ public:
     TJobLabelList& operator=(const TJobLabelList&) = delete;
 
     const TPrinterLabel& Label() const { return m_label; }
-    std::int64_t Count() const { return static_cast<std::int64_t>(m_entries.size()); }
+    std::int64_t Count() const;
     // Throws EDatabaseError when its product can no longer be read.
     TJobLabel At(std::int64_t index) const;
 

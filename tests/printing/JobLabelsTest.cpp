@@ -70,6 +70,11 @@ TEST_F(PrintTest, TheFilesAndTheSequencesListsHaveALabelPerLineAndNumber)
 
     EXPECT_EQ(Listed(*SequenciaJobLabels(marca, 8, 11, Today())), "F8 F9 F10 F11");
     EXPECT_EQ(SequenciaJobLabels(marca, 3, 2, Today())->Count(), 0);
+    // The widest sequence is listed without reading its numbers ahead.
+    const auto widest = SequenciaJobLabels(marca, 0, std::numeric_limits<std::int32_t>::max(), Today());
+    EXPECT_EQ(widest->Count(), std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1);
+    EXPECT_EQ(widest->At(widest->Count() - 1).produto->key, std::numeric_limits<std::int32_t>::max());
+    EXPECT_THROW(widest->At(widest->Count()), std::out_of_range);
 }
 
 TEST_F(PrintTest, TheSampleProductIsTheSelectionsFirstLabelElseTheCataloguesFirst)
