@@ -1,5 +1,7 @@
 #include "preview/Barcodes.h"
 
+#include "preview/LabelCanvas.h"
+
 #include <zint.h>
 
 #include <QFont>
@@ -7,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <numeric>
@@ -129,7 +132,8 @@ int TextAdvance(int module) { return QFontMetrics(InterpretationFont(module)).ho
 // Dots of each element, in order.
 std::vector<int> ElementDots(const TLinearSymbol& symbol, const TLinearStyle& style)
 {
-    const int wide = static_cast<int>(style.ratio * style.module + 0.5);
+    // The printer drops the fraction: 2.5 x 3 dots prints 7-dot wide bars.
+    const int wide = static_cast<int>(std::floor(style.ratio * style.module + 1e-6));
     std::vector<int> dots;
     for (const int element : symbol.elements)
         dots.push_back(symbol.twoWidths ? (element > 1 ? wide : style.module) : element * style.module);
@@ -255,8 +259,8 @@ QImage DrawLinear(const TLinearSymbol& symbol, const TLinearStyle& style)
     const int barsTop = style.text && style.textAbove ? textHeight + gap : 0;
     const int longBars = style.text && !style.textAbove && eanUpc ? textHeight / 2 + gap : 0;
 
-    QImage mask(width, std::max(1, style.height + textHeight + gap), QImage::Format_Alpha8);
-    mask.fill(0);
+    // Bars beyond the largest label are cut: the painter clips them.
+    QImage mask = TLabelCanvas::NewMask(width, style.height + textHeight + gap);
     QPainter painter(&mask);
     for (std::size_t i = 0; i < dots.size(); i += 2) {
         const bool reaches = eanUpc && IsLongElement(symbol.symbology, i, dots.size());

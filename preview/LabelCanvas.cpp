@@ -60,10 +60,13 @@ void TLabelCanvas::Place(const QImage& mask, QPoint topLeft, TTurn turn, TInk in
 
 QImage TLabelCanvas::NewMask(int width, int height)
 {
-    // No field shows beyond a label's edge; this bounds what absurd sizes cost.
+    // No field shows beyond a label's edge, turned or not: either side may be
+    // as long as a label, and the whole no larger than the largest label.
     constexpr int largest = std::max(MaxLabelWidth, MaxLabelLength);
-    QImage mask(std::clamp(width, 1, largest), std::clamp(height, 1, MaxLabelWidth),
-                QImage::Format_Alpha8);
+    constexpr qint64 area = qint64{MaxLabelWidth} * MaxLabelLength;
+    const int columns = std::clamp(width, 1, largest);
+    const int rows = static_cast<int>(std::min<qint64>(std::clamp(height, 1, largest), area / columns));
+    QImage mask(columns, std::max(rows, 1), QImage::Format_Alpha8);
     mask.fill(0);
     return mask;
 }

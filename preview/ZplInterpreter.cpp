@@ -238,6 +238,10 @@ const TBitmapFont* BitmapFont(char name)
 // Characters larger than this fill no shelf label; the printer takes up to
 // 32,000 dots, which only costs the preview time.
 constexpr int MaxCharacter = 2000;
+// The longest field data the printer takes.
+constexpr std::size_t MaxFieldData = 3072;
+// Lines past a block's last print over it; past this many it is all ink.
+constexpr std::size_t MaxBlockLines = 200;
 
 struct TFont
 {
@@ -247,12 +251,17 @@ struct TFont
 };
 
 // Bitmap fonts grow by whole multiples of their cell, the size asked for
-// rounded down; a width not given follows the height.
+// rounded to the nearest; a size not given follows the other.
+int Multiple(int size, int base)
+{
+    return std::clamp((size + base / 2) / base, 1, 10);
+}
+
 std::pair<int, int> Magnification(const TFont& font, const TBitmapFont& bitmap)
 {
-    const int high = std::clamp(font.height / bitmap.height, 1, 10);
-    const int wide = font.width > 0 ? std::clamp(font.width / bitmap.width, 1, 10) : high;
-    return {high, wide};
+    const int high = font.height > 0 ? Multiple(font.height, bitmap.height) : 0;
+    const int wide = font.width > 0 ? Multiple(font.width, bitmap.width) : 0;
+    return {high > 0 ? high : std::max(wide, 1), wide > 0 ? wide : std::max(high, 1)};
 }
 
 TTextMask DrawText(const QString& text, const TFont& font)
@@ -297,6 +306,8 @@ struct TPrinterState
     TFont font; // ^CF
     TTurn turn = TTurn::None; // ^FW
     bool reverseLabel = false; // ^LR
+    bool inverted = false;     // ^POI: the label printed upside down
+    bool mirrored = false;     // ^PMY
 };
 
 struct TBlock // ^FB
@@ -370,7 +381,17 @@ public:
                                          " pontos: só o começo é mostrado"});
     }
 
-    QImage Picture() const { return m_canvas ? m_canvas->Picture() : QImage(); }
+    QImage Picture() const
+    {
+        if (!m_canvas)
+            return {};
+        QImage picture = m_canvas->Picture();
+        if (m_state.inverted)
+            picture = picture.mirrored(true, true);
+        if (m_state.mirrored)
+            picture = picture.mirrored(true, false);
+        return picture;
+    }
     bool Drew() const { return m_drew; }
 
 private:
@@ -428,6 +449,18 @@ private:
             m_state.top = Dots(p, 0, 0, -120, 120);
         } else if (code == "LS") {
             m_state.shift = Dots(p, 0, 0, -9999, 9999);
+        } else if (code == "PO") {
+            m_state.inverted = Letter(p, 0, 'N') == 'I';
+        } else if (code == "PM") {
+            m_state.mirrored = YesNo(p, 0, false);
+        } else if (code == "MU") {
+            if (Letter(p, 0, 'D') != 'D')
+                Gap(command, "medidas em milímetros ou polegadas não visualizadas");
+        } else if (code == "SN") {
+            // A serial number prints its first value.
+            m_field.hasData = true;
+            m_field.data = std::string(Trimmed(p.empty() ? std::string_view() : p[0]));
+            m_field.dataOffset = command.offset;
         } else if (code == "LR") {
             m_state.reverseLabel = YesNo(p, 0, false);
         } else if (code == "CI") {
@@ -465,12 +498,17 @@ private:
             m_field.hasData = true;
             m_field.data = command.params;
             m_field.dataOffset = command.offset;
+            if (m_field.data.size() > MaxFieldData) {
+                m_field.data.resize(MaxFieldData);
+                Gap(command, "dados além de " + std::to_string(MaxFieldData) + " bytes não são impressos");
+            }
         } else if (code == "FS") {
             EndField();
         } else if (code == "FX") {
             // a comment
-        } else if (code == "BC" || code == "BE" || code == "B8" || code == "BU" || code == "B2" ||
-                   code == "B3" || code == "BQ") {
+        } else if (code.size() == 2 && code[0] == 'B' && code != "BY") {
+            // An unknown symbology still takes the field's data: it draws
+            // nothing, its data is no text.
             m_field.barcode = command;
         } else if (code == "GB" || code == "GC" || code == "GD" || code == "GE" || code == "GF") {
             m_field.graphic = DrawGraphic(command, p);
@@ -483,9 +521,9 @@ private:
     {
         // Media, speed, darkness and job settings: nothing they do shows on
         // the label's picture.
-        static constexpr std::array<const char*, 26> silent = {
-            "PQ", "MN", "MM", "PR", "MD", "MT", "MU", "JM", "JU", "JZ", "JS", "JT", "SD",
-            "SS", "ST", "SZ", "PF", "PH", "PP", "PA", "KL", "KN", "KP", "JJ", "ML", "MF"};
+        static constexpr std::array<const char*, 28> silent = {
+            "PQ", "MN", "MM", "PR", "MD", "MT", "MP", "XB", "MC", "JM", "JU", "JZ", "JS", "JT",
+            "SD", "SS", "ST", "SZ", "PF", "PH", "PP", "PA", "KL", "KN", "KP", "JJ", "ML", "MF"};
         return std::any_of(silent.begin(), silent.end(), [&](const char* name) { return code == name; });
     }
 
@@ -514,12 +552,12 @@ private:
 
     static void Complete(TFont& font)
     {
-        if (font.height <= 0 && font.width > 0)
-            font.height = font.width;
         if (const TBitmapFont* bitmap = BitmapFont(font.name)) {
             if (font.height <= 0)
-                font.height = bitmap->height;
+                font.height = bitmap->height * Multiple(std::max(font.width, 1), bitmap->width);
         } else {
+            if (font.height <= 0 && font.width > 0)
+                font.height = font.width;
             if (font.height <= 0)
                 font.height = 9;
             if (font.width <= 0)
@@ -555,7 +593,7 @@ private:
         font.width = Dots(p, 2, 0, 1, MaxCharacter);
         if (font.height == 0 && font.width == 0) {
             font.height = m_state.font.height;
-            font.width = font.name == '0' ? 0 : m_state.font.width;
+            font.width = m_state.font.width;
         }
         Complete(font);
         m_field.font = font;
@@ -581,11 +619,11 @@ private:
         case TTurn::None:
             return at - anchor;
         case TTurn::Quarter:
-            return at - QPoint(h - 1 - anchor.y(), anchor.x());
+            return at - QPoint(h - anchor.y(), anchor.x());
         case TTurn::Half:
-            return at - QPoint(w - 1 - anchor.x(), h - 1 - anchor.y());
+            return at - QPoint(w - anchor.x(), h - anchor.y());
         case TTurn::ThreeQuarters:
-            return at - QPoint(anchor.y(), w - 1 - anchor.x());
+            return at - QPoint(anchor.y(), w - anchor.x());
         }
         return at;
     }
@@ -601,7 +639,7 @@ private:
             at.ry() -= above;
         if (!m_field.typeset && turn == TTurn::ThreeQuarters)
             at.rx() -= above;
-        if (m_field.rightAligned && !m_field.typeset)
+        if (m_field.rightAligned)
             at.rx() -= turn == TTurn::Quarter || turn == TTurn::ThreeQuarters ? mask.height() : mask.width();
         m_canvas->Place(mask, at, turn, FieldInk(ink));
         m_drew = true;
@@ -613,7 +651,8 @@ private:
             m_result.gaps.push_back({"^FS", m_field.dataOffset, true,
                                      "campo do cabeçalho: sai numa etiqueta à parte"});
         } else if (!m_field.graphic.isNull()) {
-            Put(m_field.graphic, QPoint(0, m_field.graphic.height()), FieldTurn(), m_graphicInk);
+            // Graphics have no orientation: ^FW does not turn them.
+            Put(m_field.graphic, QPoint(0, m_field.graphic.height()), TTurn::None, m_graphicInk);
         } else if (m_field.barcode && m_field.hasData) {
             DrawBarcode(*m_field.barcode);
         } else if (m_field.hasData) {
@@ -654,7 +693,8 @@ private:
     {
         std::vector<QString> lines;
         const QStringList paragraphs = text.split(QStringLiteral("\\&"));
-        for (const QString& paragraph : paragraphs) {
+        for (QString paragraph : paragraphs) {
+            paragraph.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
             QString line;
             for (const QString& word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
                 const int indent = lines.empty() ? 0 : block.indent;
@@ -673,7 +713,12 @@ private:
 
     void DrawBlock(const QString& text, const TFont& font, const TBlock& block)
     {
-        const std::vector<QString> lines = BlockLines(text, font, block);
+        // A block narrower than a character prints nothing.
+        if (block.width < (BitmapFont(font.name) ? TextWidth(QStringLiteral("W"), font) : font.width))
+            return;
+        std::vector<QString> lines = BlockLines(text, font, block);
+        if (lines.size() > MaxBlockLines)
+            lines.resize(MaxBlockLines);
         const TTextMask cell = DrawText(QString(), font);
         const int above = cell.above;
         const int lineHeight = cell.mask.height() - above;
@@ -681,7 +726,6 @@ private:
         const int shown = std::max(block.lines, 1);
         const int height = lineHeight + (shown - 1) * pitch;
         QImage mask = TLabelCanvas::NewMask(std::max(block.width, 1), std::max(above + height, 1));
-        int baseline = 0;
         {
             QPainter painter(&mask);
             // Over the block's last line: ink adds, as on paper.
@@ -697,13 +741,16 @@ private:
                 else if (block.justify == 'C')
                     x += room / 2;
                 const int y = row * pitch; // the line's cell top, below the headroom
-                baseline = above + y + cell.baseline - cell.above;
+                if (y >= mask.height())
+                    break; // below the largest label: no line after shows
                 if (block.justify == 'J' && i + 1 < lines.size() && room > 0)
                     DrawJustified(painter, lines[i], font, QPoint(x, y), block.width - indent);
                 else
                     painter.drawImage(x, y, DrawText(lines[i], font).mask);
             }
         }
+        // ^FT stands on the baseline of the block's last line, drawn or not.
+        const int baseline = above + (shown - 1) * pitch + cell.baseline - cell.above;
         Put(mask, QPoint(0, baseline), FieldTurn(), TInk::Black, above);
     }
 
@@ -731,6 +778,11 @@ private:
         const std::optional<TTurn> turn = TurnOf(Letter(p, 0, ' '));
         if (turn)
             m_field.turn = *turn;
+        static constexpr std::array<const char*, 7> drawn = {"BC", "BE", "B8", "BU", "B2", "B3", "BQ"};
+        if (std::none_of(drawn.begin(), drawn.end(), [&](const char* name) { return code == name; })) {
+            Gap(command, "código de barras sem visualização");
+            return;
+        }
         try {
             if (code == "BQ") {
                 DrawQr(p);
@@ -784,7 +836,8 @@ private:
     // correction and how the data is given.
     void DrawQr(const std::vector<std::string_view>& p)
     {
-        const int magnification = Dots(p, 2, Dpi() > 300 ? 3 : 2, 1, 10);
+        const int dpi = Dpi();
+        const int magnification = Dots(p, 2, dpi >= 600 ? 6 : dpi >= 300 ? 3 : dpi >= 200 ? 2 : 1, 1, 10);
         char correction = Letter(p, 3, 'Q');
         std::string bytes = FieldBytes();
         const std::size_t comma = bytes.find(',');
@@ -802,6 +855,9 @@ private:
         const QString text = Decode(bytes, m_state.characters);
         const TMatrixSymbol symbol = EncodeQr(text.toStdString(), correction);
         const QImage mask = DrawMatrix(symbol, magnification);
+        // The printer sets a QR code the ^BY height lower than its ^FO.
+        if (!m_field.typeset)
+            m_field.origin.ry() += m_state.barHeight;
         Put(mask, QPoint(0, mask.height()), TTurn::None, TInk::Black);
     }
 
@@ -822,8 +878,10 @@ private:
             const int diameter = Dots(p, 0, 3, 3, 4095);
             return DrawEllipse(diameter, diameter, Dots(p, 1, 1, 1, 4095));
         }
-        if (code == "GE")
-            return DrawEllipse(Dots(p, 0, 1, 3, 4095), Dots(p, 1, 1, 3, 4095), Dots(p, 2, 1, 1, 4095));
+        if (code == "GE") {
+            const int thickness = Dots(p, 2, 1, 1, 4095);
+            return DrawEllipse(Dots(p, 0, thickness, 3, 4095), Dots(p, 1, thickness, 3, 4095), thickness);
+        }
         return DrawDiagonal(p);
     }
 
@@ -902,87 +960,124 @@ private:
         return mask;
     }
 
-    // "^GFA,total,total,row,hex": ASCII hex with the printer's compression:
-    // G-Y and g-z repeat the next digit, "," ends a row with zeros, "!" with
-    // ones, ":" repeats the row before.
+    // "^GFA,total,total,row,data": the data in ASCII hex with the printer's
+    // compression (G-Y and g-z repeat the next digit, "," ends a row with
+    // zeros, "!" with ones, ":" repeats the row before), or as ":B64:" or
+    // ":Z64:" (deflated) Base64 followed by its CRC.
     QImage DrawBitmap(const TCommand& command, const std::vector<std::string_view>& p)
     {
         const char format = Letter(p, 0, 'A');
-        const int total = Dots(p, 2, 0, 0, 4 * 1024 * 1024);
-        const int perRow = Dots(p, 3, 0, 0, 32000);
+        const int total = Dots(p, 2, 0, 0, MaxLabelWidth / 8 * MaxLabelLength);
+        const int perRow = Dots(p, 3, 0, 0, MaxLabelWidth / 8);
         if (format != 'A' || perRow <= 0 || total <= 0) {
-            Gap(command, format != 'A' ? "gráfico binário ou comprimido não visualizado"
+            Gap(command, format != 'A' ? "gráfico binário ou comprimido em binário não visualizado"
                                        : "gráfico sem tamanho");
             return {};
         }
-        std::string_view data;
-        const std::size_t fourth = [&] {
-            std::size_t at = 0;
-            for (int commas = 0; commas < 4 && at != std::string::npos; ++commas)
-                at = command.params.find(',', at == 0 && commas == 0 ? 0 : at + 1);
-            return at;
-        }();
-        if (fourth != std::string::npos)
-            data = std::string_view(command.params).substr(fourth + 1);
-        if (data.rfind(":Z64:", 0) == 0 || data.rfind(":B64:", 0) == 0) {
-            Gap(command, "gráfico em Base64 não visualizado");
-            return {};
-        }
-        const int rows = (total + perRow - 1) / perRow;
-        std::vector<std::string> hexRows;
-        std::string row;
-        std::string previous;
-        const std::size_t rowDigits = static_cast<std::size_t>(perRow) * 2;
-        auto finishRow = [&](char fill) {
-            row.resize(rowDigits, fill);
-            hexRows.push_back(row);
-            previous = std::exchange(row, {});
-        };
-        int repeat = 0;
-        for (const char c : data) {
-            if (static_cast<int>(hexRows.size()) >= rows)
-                break;
-            if (c >= 'G' && c <= 'Y')
-                repeat += c - 'G' + 1;
-            else if (c >= 'g' && c <= 'z')
-                repeat += (c - 'g' + 1) * 20;
-            else if (c == ',')
-                finishRow('0');
-            else if (c == '!')
-                finishRow('F');
-            else if (c == ':') {
-                if (!row.empty())
-                    finishRow('0');
-                hexRows.push_back(previous.empty() ? std::string(rowDigits, '0') : previous);
-            }
-            else if (std::isxdigit(static_cast<unsigned char>(c))) {
-                row.append(static_cast<std::size_t>(std::max(repeat, 1)), c);
-                repeat = 0;
-                while (row.size() >= rowDigits) {
-                    const std::string rest = row.substr(rowDigits);
-                    row.resize(rowDigits);
-                    hexRows.push_back(row);
-                    previous = row;
-                    row = rest;
-                }
-            }
-        }
-        if (!row.empty())
-            finishRow('0');
+        std::size_t at = 0;
+        for (int commas = 0; commas < 4 && at != std::string::npos; ++commas)
+            at = command.params.find(',', commas == 0 ? 0 : at + 1);
+        const std::string_view data =
+            at == std::string::npos ? std::string_view() : std::string_view(command.params).substr(at + 1);
+        const int rows = std::min((total + perRow - 1) / perRow, MaxLabelLength);
         QImage mask = TLabelCanvas::NewMask(perRow * 8, rows);
-        for (int y = 0; y < rows && y < static_cast<int>(hexRows.size()); ++y) {
+        if (data.rfind(":Z64:", 0) == 0 || data.rfind(":B64:", 0) == 0) {
+            const std::optional<QByteArray> bytes = Base64Bitmap(data, total);
+            if (!bytes)
+                Gap(command, "gráfico em Base64 danificado");
+            else
+                PutBytes(mask, *bytes, perRow);
+            return mask;
+        }
+        PutHex(mask, data, perRow);
+        return mask;
+    }
+
+    static std::optional<QByteArray> Base64Bitmap(std::string_view data, int total)
+    {
+        const std::size_t crc = data.rfind(':');
+        const std::string_view body = data.substr(5, crc > 5 ? crc - 5 : std::string_view::npos);
+        QByteArray bytes = QByteArray::fromBase64(QByteArray(body.data(), static_cast<qsizetype>(body.size())));
+        if (data[1] == 'B')
+            return bytes;
+        // qUncompress reads the expected size first, big-endian.
+        QByteArray sized(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            sized[i] = static_cast<char>((static_cast<quint32>(total) >> (24 - 8 * i)) & 0xFF);
+        bytes = qUncompress(sized + bytes);
+        if (bytes.isEmpty())
+            return std::nullopt;
+        return bytes;
+    }
+
+    static void PutBytes(QImage& mask, const QByteArray& bytes, int perRow)
+    {
+        for (int y = 0; y < mask.height(); ++y) {
             uchar* line = mask.scanLine(y);
-            const std::string& hex = hexRows[static_cast<std::size_t>(y)];
-            for (int x = 0; x < perRow * 8; ++x) {
-                const char digit = hex[static_cast<std::size_t>(x / 4)];
-                const int value = std::isdigit(static_cast<unsigned char>(digit))
-                                      ? digit - '0'
-                                      : std::toupper(static_cast<unsigned char>(digit)) - 'A' + 10;
-                if (value & (8 >> (x % 4)))
+            for (int x = 0; x < mask.width(); ++x) {
+                const qsizetype index = static_cast<qsizetype>(y) * perRow + x / 8;
+                if (index < bytes.size() && (static_cast<uchar>(bytes[index]) & (0x80 >> (x % 8))))
                     line[x] = 255;
             }
         }
-        return mask;
+    }
+
+    static int HexValue(char digit)
+    {
+        return std::isdigit(static_cast<unsigned char>(digit))
+                   ? digit - '0'
+                   : std::toupper(static_cast<unsigned char>(digit)) - 'A' + 10;
+    }
+
+    // Writes the digits straight into the mask, a row at a time, and stops
+    // once the rows are full: repeat counts cannot run past them.
+    static void PutHex(QImage& mask, std::string_view data, int perRow)
+    {
+        const int digitsPerRow = perRow * 2;
+        std::vector<int> row;
+        std::vector<int> previous(static_cast<std::size_t>(digitsPerRow), 0);
+        row.reserve(static_cast<std::size_t>(digitsPerRow));
+        int y = 0;
+        const auto finish = [&](int fill) {
+            row.resize(static_cast<std::size_t>(digitsPerRow), fill);
+            uchar* line = mask.scanLine(y);
+            for (int x = 0; x < mask.width() && x < digitsPerRow * 4; ++x)
+                if (row[static_cast<std::size_t>(x / 4)] & (8 >> (x % 4)))
+                    line[x] = 255;
+            previous = row;
+            row.clear();
+            ++y;
+        };
+        int repeat = 0;
+        for (const char c : data) {
+            if (y >= mask.height())
+                return;
+            if (c >= 'G' && c <= 'Y') {
+                repeat = std::min(repeat + (c - 'G' + 1), digitsPerRow * mask.height());
+            } else if (c >= 'g' && c <= 'z') {
+                repeat = std::min(repeat + (c - 'g' + 1) * 20, digitsPerRow * mask.height());
+            } else if (c == ',') {
+                finish(0);
+            } else if (c == '!') {
+                finish(15);
+            } else if (c == ':') {
+                if (!row.empty())
+                    finish(0);
+                if (y < mask.height()) {
+                    row = previous;
+                    finish(0);
+                }
+            } else if (std::isxdigit(static_cast<unsigned char>(c))) {
+                for (int n = std::max(repeat, 1); n > 0 && y < mask.height(); --n) {
+                    row.push_back(HexValue(c));
+                    if (static_cast<int>(row.size()) == digitsPerRow)
+                        finish(0);
+                }
+                repeat = 0;
+            }
+        }
+        if (!row.empty() && y < mask.height())
+            finish(0);
     }
 
     const TPreviewHints& m_hints;

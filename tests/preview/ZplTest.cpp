@@ -44,6 +44,11 @@ TEST(ZplPreview, BoxesAndGraphicsLandWhereTheirCommandsPutThem)
         {"^FO20,20^GB30,30,30,B,8^FS", {20, 20, 30, 30}},
         // The anchor of ^FT is the bottom left.
         {"^FT50,100^GB20,40,20^FS", {50, 60, 20, 40}},
+        // Graphics have no orientation for ^FW to turn.
+        {"^FWR^FO10,10^GB200,20,20^FS", {10, 10, 200, 20}},
+        // Upside down, and mirrored.
+        {"^POI^FO0,0^GB10,20,10^FS", {390, 280, 10, 20}},
+        {"^PMY^FO0,0^GB10,20,10^FS", {390, 0, 10, 20}},
         // Two bytes a row: FFFF, the row repeated, a row of zeros.
         {"^FO10,10^GFA,6,6,2,JF:,^FS", {10, 10, 16, 2}},
         {"^FO10,10^GFA,4,4,2,F0F0\r\n0F0F^FS", {10, 10, 16, 2}},
@@ -55,6 +60,47 @@ TEST(ZplPreview, BoxesAndGraphicsLandWhereTheirCommandsPutThem)
         EXPECT_TRUE(picture.gaps.empty());
         EXPECT_EQ(InkBox(picture.image), c.ink);
     }
+}
+
+TEST(ZplPreview, CompressedGraphicsDrawAsTheirBytes)
+{
+    const QByteArray rows = QByteArray::fromHex("FFFF0000F00F");
+    // qCompress puts the size first; the printer's Z64 is the deflated data alone.
+    const QByteArray z64 = qCompress(rows).mid(4).toBase64();
+    for (const QByteArray& data : {":Z64:" + z64 + ":1a2b", ":B64:" + rows.toBase64() + ":1a2b"}) {
+        SCOPED_TRACE(data.toStdString());
+        const TLabelPicture picture = Format("^FO10,10^GFA,6,6,2," + data.toStdString() + "^FS");
+        EXPECT_TRUE(picture.gaps.empty());
+        EXPECT_EQ(InkBox(picture.image), QRect(10, 10, 16, 3));
+        EXPECT_EQ(InkCount(picture.image), 16 + 8);
+    }
+}
+
+TEST(ZplPreview, TypesetFieldsTurnAboutTheirAnchor)
+{
+    // A barcode's anchor is the bottom left of its bars.
+    const struct
+    {
+        char turn;
+        QPoint corner; // of the ink that lies on the anchor
+        bool right;
+        bool bottom;
+    } cases[] = {
+        {'N', {100, 199}, false, true},
+        {'R', {100, 200}, false, false},
+        {'I', {99, 200}, true, false},
+        {'B', {99, 199}, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.turn);
+        const QRect ink =
+            InkBox(Format(std::string("^FT100,200^BY2^BC") + c.turn + ",60,N,N,N,A^FD1234^FS").image);
+        EXPECT_EQ(c.right ? ink.right() : ink.left(), c.corner.x());
+        EXPECT_EQ(c.bottom ? ink.bottom() : ink.top(), c.corner.y());
+    }
+    // In a block, ^FT is the baseline of the block's last line, drawn or not.
+    const QRect block = InkBox(Format("^FT10,200^A0N,30,30^FB300,3^FDHELLO^FS").image);
+    EXPECT_NEAR(block.bottom(), 139, 2);
 }
 
 TEST(ZplPreview, BordersAndRoundingLeaveTheInsideBlank)
@@ -111,8 +157,8 @@ TEST(ZplPreview, TextStartsAtItsOriginAndSitsOnItsBaseline)
 
 TEST(ZplPreview, BitmapFontsGrowByWholeCells)
 {
-    // Font D is 18 dots high: 30 is one cell, 40 two.
-    const int one = InkBox(Format("^FO0,0^ADN,30,10^FDHH^FS").image).height();
+    // Font D is 18 dots high: 25 rounds to one cell, 40 to two.
+    const int one = InkBox(Format("^FO0,0^ADN,25,10^FDHH^FS").image).height();
     const int two = InkBox(Format("^FO0,0^ADN,40,10^FDHH^FS").image).height();
     EXPECT_LE(one, 18);
     EXPECT_NEAR(two, 2 * one, 2);
@@ -210,6 +256,14 @@ TEST(ZplPreview, UnknownCommandsAreNamedAndTheRestIsDrawn)
     EXPECT_FALSE(picture.gaps[0].inHeader);
     EXPECT_EQ(InkBox(picture.image), QRect(10, 10, 50, 50));
 
+    // A symbology without a picture takes its data: no text is drawn for it.
+    const TLabelPicture unknownBarcode = Format("^FO10,10^B7N,10^FD1234^FS");
+    ASSERT_EQ(unknownBarcode.gaps.size(), 1U);
+    EXPECT_EQ(unknownBarcode.gaps[0].command, "^B7");
+    EXPECT_EQ(InkCount(unknownBarcode.image), 0);
+    // A serial number prints its first value.
+    EXPECT_EQ(Format("^FO10,10^A0N,30,30^SN42,1,Y^FS").image, Format("^FO10,10^A0N,30,30^FD42^FS").image);
+
     const TLabelPicture unknownFont = Format("^FO10,10^AQN,30,30^FDX^FS");
     ASSERT_EQ(unknownFont.gaps.size(), 1U);
     EXPECT_EQ(unknownFont.gaps[0].command, "^A");
@@ -239,6 +293,7 @@ TEST(ZplPreview, BarcodesScanBackToTheirData)
         {"^BY2^B2N,60,Y,N,N^FD12345678", "ITF", "12345678"},
         {"^BY2^B3N,N,60,Y,N^FDZEV 42", "Code39", "ZEV 42"},
         {"^BQN,2,5^FDQA,https://zev.example/42", "QRCode", "https://zev.example/42"},
+        {"^BQN,2,5^FDMM,AZEV 42", "QRCode", "ZEV 42"},
         {"^BY2^BCR,60,Y,N,N,A^FD12345678", "Code128", "12345678"},
     };
     for (const auto& c : cases) {
@@ -263,6 +318,8 @@ TEST(ZplPreview, BarcodeHeightAndInterpretationLineFollowTheCommand)
     // Twice the module, twice the width.
     const QRect wide = InkBox(Format("^FO40,40^BY4^BCN,60,N,N,N,A^FD12345678^FS").image);
     EXPECT_EQ(wide.width(), 2 * bare.width());
+    // The printer sets a QR code the ^BY height below its origin.
+    EXPECT_EQ(InkBox(Format("^FO40,40^BY2,3,10^BQN,2,4^FDQA,42^FS").image).topLeft(), QPoint(40, 50));
     const TLabelPicture bad = Format("^FO40,40^BEN,60^FDABC^FS");
     ASSERT_EQ(bad.gaps.size(), 1U);
     EXPECT_EQ(bad.gaps[0].command, "^BE");
