@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "catalogue/Database.h"
+#include "catalogue/Produto.h"
 #include "platform/ProgramDir.h"
 #include "platform/Regional.h"
 
@@ -101,6 +103,18 @@ int UsageError(TCliContext& context, std::string_view command, std::string_view 
     else
         context.err << "uso: zev-cli [--home PASTA] COMANDO [ARGUMENTOS] (veja zev-cli --help)\n";
     return WrongUsage;
+}
+
+std::unique_ptr<TProduto> FindNamedProduto(TCliContext& context, std::optional<std::int32_t> key,
+                                           const std::optional<std::string>& barra)
+{
+    CreateDatabase();
+    const auto connection = OpenDatabase();
+    std::unique_ptr<TProduto> produto =
+        key ? FindProdutoByKey(*connection, *key) : FindProdutoByBarra(*connection, *barra);
+    if (!produto)
+        context.err << "Produto não cadastrado\n";
+    return produto;
 }
 
 std::optional<double> ParseDate(std::string_view text)

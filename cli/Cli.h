@@ -5,11 +5,17 @@
 // one line each, in the program's own words. Exit status: 0 done, 1 the
 // operation failed or was refused, 2 wrong usage.
 
+#include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+namespace zev {
+class TProduto;
+}
 
 namespace zev::cli {
 
@@ -52,6 +58,11 @@ bool NeedsGuiApplication(TArguments arguments);
 
 // A date given as YYYY-MM-DD or in the regional short date format.
 std::optional<double> ParseDate(std::string_view text);
+
+// The product a command names by its key, else by a barcode; null, with
+// "Produto não cadastrado" on `err`, when the catalogue has none.
+std::unique_ptr<TProduto> FindNamedProduto(TCliContext& context, std::optional<std::int32_t> key,
+                                           const std::optional<std::string>& barra);
 
 // Commands.
 int ImportCommand(TCliContext& context, TArguments arguments);

@@ -2,7 +2,6 @@
 // a product, for template authors to check their work.
 
 #include "app/Settings.h"
-#include "catalogue/Database.h"
 #include "catalogue/Produto.h"
 #include "cli/Cli.h"
 #include "labels/LabelRegistry.h"
@@ -125,14 +124,9 @@ int RenderCommand(TCliContext& context, TArguments arguments)
     const auto registry = BuildLabelRegistry(SettingsPath());
     const TPrinterLabel& label = registry->LabelHash.Item(request.label);
 
-    CreateDatabase();
-    const auto connection = OpenDatabase();
-    const auto produto = request.key ? FindProdutoByKey(*connection, *request.key)
-                                     : FindProdutoByBarra(*connection, *request.barra);
-    if (!produto) {
-        context.err << "Produto não cadastrado\n";
+    const auto produto = FindNamedProduto(context, request.key, request.barra);
+    if (!produto)
         return Failed;
-    }
     std::string text;
     Render(label, request.kind, *produto, request.date, text);
     if (request.header)

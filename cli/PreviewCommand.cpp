@@ -150,14 +150,9 @@ private:
 int PreviewProdutoPng(TCliContext& context, const TPrinterLabel& label,
                       const TPreviewRequest& request)
 {
-    CreateDatabase();
-    const auto connection = OpenDatabase();
-    const auto produto = request.key ? FindProdutoByKey(*connection, *request.key)
-                                     : FindProdutoByBarra(*connection, *request.barra);
-    if (!produto) {
-        context.err << "Produto não cadastrado\n";
+    const auto produto = FindNamedProduto(context, request.key, request.barra);
+    if (!produto)
         return Failed;
-    }
     const TLabelPicture picture = PreviewProduto(label, *produto, request.date.value_or(Today()));
     ReportGaps(context, picture, 0);
     if (!picture.HasPicture()) {

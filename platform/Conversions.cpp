@@ -20,17 +20,6 @@ bool IsTrimmed(char c)
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Removes the hexadecimal prefix, if there is one.
 bool ConsumeHexPrefix(std::string_view& text)
 {
@@ -126,6 +115,18 @@ std::string_view WithoutTrailing(std::string_view text)
 }
 
 } // namespace
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 
 std::optional<std::int32_t> TryStrToInt(std::string_view text)
 {

@@ -21,6 +21,9 @@ std::int64_t StrToInt64(std::string_view text);
 std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback);
 
 // Remove every byte up to 0x20 (blanks and control characters) at the ends.
+// 0-15 for a hexadecimal digit of either case, -1 for any other character.
+int HexDigitValue(char c);
+
 std::string_view TrimView(std::string_view text);
 std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);

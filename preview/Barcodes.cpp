@@ -72,16 +72,6 @@ void RequireDigits(std::string_view digits, const char* name)
         throw ESymbolError(std::string(name) + ": só dígitos são aceitos");
 }
 
-int Mod10(std::string_view digits)
-{
-    int sum = 0;
-    int weight = 3;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        sum += (*it - '0') * weight;
-        weight = 4 - weight;
-    }
-    return (10 - sum % 10) % 10;
-}
 
 // The printer's data digits for a symbol of `length` digits and a check
 // digit: with the check digit given, it is left for the printer's own;
@@ -176,6 +166,17 @@ void DrawEanUpcText(QPainter& painter, const TLinearSymbol& symbol, const std::v
 }
 
 } // namespace
+
+int Mod10(std::string_view digits)
+{
+    int sum = 0;
+    int weight = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        sum += (*it - '0') * weight;
+        weight = 4 - weight;
+    }
+    return (10 - sum % 10) % 10;
+}
 
 TLinearSymbol EncodeEan13(std::string_view digits)
 {

@@ -22,6 +22,10 @@ public:
     using EZevError::EZevError;
 };
 
+// The check digit of EAN, UPC, I2of5 and the UCC codes: weights 3 and 1
+// from the right, digits only.
+int Mod10(std::string_view digits);
+
 enum class TSymbology
 {
     Code128,

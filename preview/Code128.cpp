@@ -93,17 +93,6 @@ std::vector<TToken> Tokens(std::string_view data)
     return tokens;
 }
 
-int Mod10(std::string_view digits)
-{
-    int sum = 0;
-    int weight = 3;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        sum += (*it - '0') * weight;
-        weight = 4 - weight;
-    }
-    return (10 - sum % 10) % 10;
-}
-
 std::string DigitsOf(const std::vector<TToken>& tokens)
 {
     std::string digits;

@@ -1,6 +1,7 @@
 #include "preview/DplInterpreter.h"
 
 #include "platform/AnsiText.h"
+#include "platform/Conversions.h"
 #include "preview/Barcodes.h"
 #include "preview/Code128.h"
 #include "preview/LabelCanvas.h"
@@ -67,17 +68,8 @@ std::optional<int> Multiplier(char c)
 
 std::optional<int> HexByte(char high, char low)
 {
-    const auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    const int h = nibble(high);
-    const int l = nibble(low);
+    const int h = HexDigitValue(high);
+    const int l = HexDigitValue(low);
     if (h < 0 || l < 0)
         return std::nullopt;
     return h * 16 + l;
@@ -470,6 +462,12 @@ private:
                            char& terminator, bool& ends);
     std::size_t ReadRecord(std::string_view data, std::size_t at, std::size_t end,
                            const TFormat& format);
+    // "ySPM" selects code page 850, any other "yS.." Windows Latin 1.
+    void SelectSymbolSet(std::string_view argument)
+    {
+        if (argument.size() >= 3 && argument[0] == 'S')
+            m_symbolSet = argument.substr(1, 2) == "PM" ? TSymbolSet::Pc850 : TSymbolSet::Windows1252;
+    }
     void DrawBitmapText(const TRecord& record, int font, const TFormat& format, std::size_t at);
     void DrawSmoothText(const TRecord& record, const TFormat& format, std::size_t at);
     void DrawScalableText(const TRecord& record, const TFormat& format, std::size_t at);
@@ -566,9 +564,7 @@ std::size_t TDplReader::ReadSystemCommand(std::string_view data, std::size_t at,
             Gap(name, at, "comprimento inválido");
         break;
     case 'y':
-        if (argument.size() >= 3 && argument[0] == 'S')
-            m_symbolSet = argument.substr(1, 2) == "PM" ? TSymbolSet::Pc850
-                                                        : TSymbolSet::Windows1252;
+        SelectSymbolSet(argument);
         break;
     case 'I':
         Gap(name, at, "imagem carregada na impressora: não visualizada");
@@ -694,9 +690,7 @@ void TDplReader::ReadFormatCommand(std::string_view line, std::size_t at, TForma
             Gap(name, at, "terminador inválido");
         return;
     case 'y':
-        if (argument.size() >= 3 && argument[0] == 'S')
-            m_symbolSet = argument.substr(1, 2) == "PM" ? TSymbolSet::Pc850
-                                                        : TSymbolSet::Windows1252;
+        SelectSymbolSet(argument);
         return;
     case 'M':
         Gap(name, at, "impressão espelhada não visualizada");
@@ -929,19 +923,19 @@ void TDplReader::DrawScalableText(const TRecord& record, const TFormat& format, 
 
 void TDplReader::DrawGraphic(const TRecord& record, const TFormat& format, std::size_t at)
 {
-    const std::string_view spec = record.rest;
-    const char shape = spec.empty() ? '\0' : spec[0];
+    const std::string_view layout = record.rest;
+    const char shape = layout.empty() ? '\0' : layout[0];
     // L hhh vvv, l hhhh vvvv, B hhh vvv ttt sss, b hhhh vvvv tttt ssss.
     const std::size_t digits = shape == 'l' || shape == 'b' ? 4 : 3;
     const std::size_t count = shape == 'L' || shape == 'l' ? 2 : 4;
     if (shape != 'L' && shape != 'l' && shape != 'B' && shape != 'b') {
-        Gap(record.header + std::string(spec.substr(0, 1)), at, "figura não visualizada");
+        Gap(record.header + std::string(layout.substr(0, 1)), at, "figura não visualizada");
         return;
     }
     std::array<int, 4> values{};
     for (std::size_t i = 0; i < count; ++i) {
-        const auto value = Number(spec.substr(std::min(spec.size(), 1 + i * digits), digits));
-        if (!value || spec.size() < 1 + (i + 1) * digits) {
+        const auto value = Number(layout.substr(std::min(layout.size(), 1 + i * digits), digits));
+        if (!value || layout.size() < 1 + (i + 1) * digits) {
             Gap(record.header + std::string(1, shape), at, "medidas inválidas");
             return;
         }

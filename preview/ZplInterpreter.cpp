@@ -1,6 +1,7 @@
 #include "preview/ZplInterpreter.h"
 
 #include "platform/AnsiText.h"
+#include "platform/Conversions.h"
 #include "preview/Barcodes.h"
 #include "preview/Code128.h"
 #include "preview/LabelCanvas.h"
@@ -193,9 +194,10 @@ std::string WithHexEscapes(std::string_view data, char indicator)
 {
     std::string bytes;
     for (std::size_t i = 0; i < data.size(); ++i) {
-        if (data[i] == indicator && i + 2 < data.size() && std::isxdigit(static_cast<unsigned char>(data[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(data[i + 2]))) {
-            bytes += static_cast<char>(std::stoi(std::string(data.substr(i + 1, 2)), nullptr, 16));
+        const int high = i + 2 < data.size() ? HexDigitValue(data[i + 1]) : -1;
+        const int low = i + 2 < data.size() ? HexDigitValue(data[i + 2]) : -1;
+        if (data[i] == indicator && high >= 0 && low >= 0) {
+            bytes += static_cast<char>(high * 16 + low);
             i += 2;
         } else {
             bytes += data[i];
@@ -1022,13 +1024,6 @@ private:
         }
     }
 
-    static int HexValue(char digit)
-    {
-        return std::isdigit(static_cast<unsigned char>(digit))
-                   ? digit - '0'
-                   : std::toupper(static_cast<unsigned char>(digit)) - 'A' + 10;
-    }
-
     // Writes the digits straight into the mask, a row at a time, and stops
     // once the rows are full: repeat counts cannot run past them.
     static void PutHex(QImage& mask, std::string_view data, int perRow)
@@ -1069,7 +1064,7 @@ private:
                 }
             } else if (std::isxdigit(static_cast<unsigned char>(c))) {
                 for (int n = std::max(repeat, 1); n > 0 && y < mask.height(); --n) {
-                    row.push_back(HexValue(c));
+                    row.push_back(HexDigitValue(c));
                     if (static_cast<int>(row.size()) == digitsPerRow)
                         finish(0);
                 }
