@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/GuiOperator.h"
+#include "app/HomePanel.h"
 #include "app/Registries.h"
 #include "app/Windows.h"
 #include "catalogue/ImportCadastro.h"
@@ -24,8 +25,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <exception>
 #include <map>
@@ -119,6 +122,7 @@ TMainForm::TMainForm(const TWindows& windows, const TRegistries& registries, TOp
 
     CreateMenus();
     CreateStatusBar();
+    CreateHomePanel();
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -163,6 +167,37 @@ void TMainForm::CreateMenus()
             connect(action, &QAction::triggered, this,
                     [this, handler = item.handler] { RunCommand(handler); });
     }
+}
+
+void TMainForm::CreateHomePanel()
+{
+    const auto item = [this](const char* name) {
+        return findChild<QAction*>(QString::fromLatin1(name));
+    };
+    // Nothing is read yet: the registries are built after the windows.
+    m_homePanel = new THomePanel(
+        m_registries, {.importar = item("Importar1"), .hoje = item("Hoje1"),
+                       .imprimirSelecao = item("Seleo2")});
+    // Below the screen sizes it is made for it is cut, never holding the
+    // window wider than the person makes it.
+    m_homePanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    auto* layout = new QVBoxLayout(centralWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_homePanel);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_commandRunning)
+        m_homePanel->Refresh();
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_commandRunning)
+        m_homePanel->Refresh();
 }
 
 void TMainForm::CreateStatusBar()
@@ -218,11 +253,16 @@ void TMainForm::RunCommand(void (TMainForm::*handler)())
 {
     // What the last job said stays until the next command.
     ShowStatus({});
-    try {
-        (this->*handler)();
-    } catch (const std::exception& error) {
-        m_operator.ShowError(QString::fromUtf8(error.what()));
+    {
+        const QScopedValueRollback running(m_commandRunning, true);
+        try {
+            (this->*handler)();
+        } catch (const std::exception& error) {
+            m_operator.ShowError(QString::fromUtf8(error.what()));
+        }
     }
+    // Whatever the command changed, or another program meanwhile.
+    m_homePanel->Refresh();
 }
 
 void TMainForm::Importar1Click()

@@ -18,6 +18,7 @@ class QTimer;
 
 namespace zev {
 
+class THomePanel;
 class TJobLabelList;
 class TOperator;
 class TMainForm;
@@ -60,6 +61,9 @@ public:
     static std::span<const TMenuDef> Menus();
     static std::span<const TMenuItemDef> MenuItems();
 
+    // The client area: the day at a glance.
+    THomePanel& HomePanel() const { return *m_homePanel; }
+
     // Shows the text in the first panel at once, without processing
     // events; the empty text clears it.
     void ShowStatus(const QString& text);
@@ -86,6 +90,7 @@ public:
 private:
     void CreateMenus();
     void CreateStatusBar();
+    void CreateHomePanel();
     // The one place where an error leaving a command is shown; the program
     // goes on.
     void RunCommand(void (TMainForm::*handler)());
@@ -108,6 +113,10 @@ private:
     void Timer1Timer();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The home panel is read again when the window is shown or regains the
+    // focus, unless a command is running: it reads it again at its end.
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     const TWindows& m_windows;
     const TRegistries& m_registries;
@@ -116,6 +125,8 @@ private:
     QLabel* m_panel0 = nullptr;
     QLabel* m_panel1 = nullptr;
     QTimer* m_timer1 = nullptr;
+    THomePanel* m_homePanel = nullptr;
+    bool m_commandRunning = false;
 };
 
 } // namespace zev

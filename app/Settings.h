@@ -28,6 +28,11 @@ inline constexpr std::string_view Atacado = "Atacado";        // boolean
 inline constexpr std::string_view SelecaoData = "Selecao Data"; // short date; default today
 inline constexpr std::string_view PathModelos = "Path Modelos"; // default: current dir + "/modelos"
 inline constexpr std::string_view PathCadastro = "Path Cadastro"; // default: current dir
+// Written by an import that succeeded: when it ran, local time in ISO 8601
+// ("2026-12-07T06:30:00", whatever the regional settings), and the
+// package's full path.
+inline constexpr std::string_view UltimaImportacao = "Ultima Importacao";
+inline constexpr std::string_view ArquivoImportado = "Arquivo Importado";
 
 // One key per configured label (its name), the value its port's name.
 inline constexpr std::string_view Labels = "Labels";

@@ -80,6 +80,7 @@ class TTimedFileDriver final : public zev::TPrinterDriver
 public:
     explicit TTimedFileDriver(zev::TOperator& op) : m_operator(op) {}
     std::string GetName() const override { return "File Driver"; }
+    zev::TPortKind Kind() const override { return zev::TPortKind::Arquivo; }
     std::string GetVersion() const override { return "1.0.1"; }
     zev::TPrinterPortList GetPorts() override
     {

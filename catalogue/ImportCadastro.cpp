@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -1158,6 +1159,7 @@ TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath)
     }
     // The folder of the package, with its trailing separator.
     const QString folder = QDir::toNativeSeparators(QFileInfo(packagePath).absolutePath() + u'/');
+    const QDateTime startedAt = QDateTime::currentDateTime();
     std::optional<TRebuilt> rebuilt;
     {
         TStatusScope status(op);
@@ -1181,9 +1183,14 @@ TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath)
     if (rebuilt)
         op.ShowWarning(RebuiltText(DatabaseConnectionString(), *rebuilt));
     try {
-        TIniFile(SettingsPath()).WriteText(settings::Geral, settings::PathCadastro, folder);
+        TIniFile ini(SettingsPath());
+        ini.WriteText(settings::Geral, settings::PathCadastro, folder);
+        ini.WriteText(settings::Geral, settings::UltimaImportacao,
+                      startedAt.toString(Qt::ISODate));
+        ini.WriteText(settings::Geral, settings::ArquivoImportado,
+                      QDir::toNativeSeparators(QFileInfo(packagePath).absoluteFilePath()));
     } catch (const EZevError& error) {
-        // The catalogue is in; only the folder for the next time is lost.
+        // The catalogue is in; only what is remembered of it is lost.
         op.ShowWarning(QString::fromUtf8(error.what()));
     }
     op.ShowNotice(Text("Arquivo importado com sucesso"));

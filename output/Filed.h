@@ -50,6 +50,7 @@ public:
     explicit TFileDriver(TOperator& op) : m_operator(op) {}
 
     std::string GetName() const override { return "File Driver"; }
+    TPortKind Kind() const override { return TPortKind::Arquivo; }
     std::string GetVersion() const override { return "1.0.1"; }
     TPrinterPortList GetPorts() override;
 

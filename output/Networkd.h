@@ -124,6 +124,7 @@ public:
                    TNetworkBounds bounds = {});
 
     std::string GetName() const override { return "Network Driver"; }
+    TPortKind Kind() const override { return TPortKind::Rede; }
     std::string GetVersion() const override { return "1.0.0"; }
     // One port per entry of "Rede", in their order.
     TPrinterPortList GetPorts() override;

@@ -30,6 +30,7 @@ public:
     explicit TNullDriver(TOperator& op) : m_operator(op) {}
 
     std::string GetName() const override { return "Null Driver"; }
+    TPortKind Kind() const override { return TPortKind::Nulo; }
     std::string GetVersion() const override { return "1.0.1"; }
     TPrinterPortList GetPorts() override;
 

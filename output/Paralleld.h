@@ -50,6 +50,7 @@ public:
     {}
 
     std::string GetName() const override { return "Parallel Driver"; }
+    TPortKind Kind() const override { return TPortKind::Paralela; }
     std::string GetVersion() const override { return "1.0.2"; }
 
 private:

@@ -30,6 +30,25 @@ std::string NotFoundText(std::string_view name, const QString& absentDevice)
 
 } // namespace
 
+QString PortKindText(const TPortKind kind)
+{
+    switch (kind) {
+    case TPortKind::Nulo:
+        return QStringLiteral("nulo");
+    case TPortKind::Arquivo:
+        return QStringLiteral("arquivo");
+    case TPortKind::Paralela:
+        return QStringLiteral("paralela");
+    case TPortKind::Serie:
+        return QStringLiteral("série");
+    case TPortKind::Spooler:
+        return QStringLiteral("spooler");
+    case TPortKind::Rede:
+        return QStringLiteral("rede");
+    }
+    return {};
+}
+
 EPortNotFound::EPortNotFound(std::string_view name, const QString& absentDevice)
     : EHashFindError(TReason{NotFoundText(name, absentDevice)})
 {}
@@ -42,9 +61,13 @@ TPrinterPort& TPortRegistry::Port(std::string_view name) const
 {
     if (m_portHash.Exists(name))
         return m_portHash.Item(name);
-    throw EPortNotFound(name, m_settingsPath.isEmpty()
-                                  ? QString()
-                                  : AbsentPortDevice(name, m_settingsPath, m_systemRoot));
+    throw EPortNotFound(name, AbsentDevice(name));
+}
+
+QString TPortRegistry::AbsentDevice(std::string_view name) const
+{
+    return m_settingsPath.isEmpty() ? QString()
+                                    : AbsentPortDevice(name, m_settingsPath, m_systemRoot);
 }
 
 void TPortRegistry::AddDriver(std::unique_ptr<TPrinterDriver> driver)

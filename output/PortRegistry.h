@@ -66,6 +66,9 @@ public:
 
     // EPortNotFound, naming the port, when no port has that name.
     TPrinterPort& Port(std::string_view name) const;
+    // The device "Portas" of zev.ini names for a port that is not
+    // registered, when that device is absent; empty otherwise.
+    QString AbsentDevice(std::string_view name) const;
     // The driver that made a registered port.
     const TPrinterDriver& DriverOf(const TPrinterPort& port) const;
 

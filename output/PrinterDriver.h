@@ -56,12 +56,27 @@ public:
 // New port objects; whoever receives them owns them.
 using TPrinterPortList = std::vector<std::unique_ptr<TPrinterPort>>;
 
+// What kind of channel a driver's ports are, as the operator knows them.
+enum class TPortKind
+{
+    Nulo,
+    Arquivo,
+    Paralela,
+    Serie,
+    Spooler,
+    Rede,
+};
+
+// "nulo", "arquivo", "paralela", "série", "spooler", "rede".
+QString PortKindText(TPortKind kind);
+
 class TPrinterDriver
 {
 public:
     virtual ~TPrinterDriver() = default;
 
     virtual std::string GetName() const = 0;
+    virtual TPortKind Kind() const = 0;
     virtual std::string GetVersion() const = 0;
 
     // One new port for every destination of this kind that exists now.

@@ -107,6 +107,7 @@ public:
     {}
 
     std::string GetName() const override { return "Serial Driver"; }
+    TPortKind Kind() const override { return TPortKind::Serie; }
     std::string GetVersion() const override { return "1.1.1"; }
 
 private:

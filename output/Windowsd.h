@@ -28,6 +28,7 @@ public:
     explicit TWindowsDriver(TOperator& op);
 
     std::string GetName() const override { return "Windows Driver"; }
+    TPortKind Kind() const override { return TPortKind::Spooler; }
     std::string GetVersion() const override { return "1.0.0"; }
     // One port per spooler queue, in the spooler's order; none when the
     // spooler cannot be reached.

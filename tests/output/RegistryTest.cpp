@@ -162,6 +162,7 @@ struct TListDriver final : TPrinterDriver
         : names(std::move(names)), released(released)
     {}
     std::string GetName() const override { return "List " + names.front(); }
+    TPortKind Kind() const override { return TPortKind::Nulo; }
     std::string GetVersion() const override { return "0"; }
     TPrinterPortList GetPorts() override
     {

@@ -70,6 +70,7 @@ class TTestDriver final : public TPrinterDriver
 {
 public:
     std::string GetName() const override { return "Test Driver"; }
+    TPortKind Kind() const override { return TPortKind::Arquivo; }
     std::string GetVersion() const override { return "1"; }
     TPrinterPortList GetPorts() override
     {
