@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <QDateTime>
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -127,8 +129,15 @@ TEST_F(ImportCadastroTest, APackageReplacesTheCatalogueKeepsTheOldPricesAndEmpti
     EXPECT_EQ(op.StatusTexts(), status);
     EXPECT_EQ(op.Messages(),
               (std::vector<test::TOperatorMessage>{{"notice", "Arquivo importado com sucesso"}}));
-    EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro),
+    const TIniFile ini(SettingsPath());
+    EXPECT_EQ(ini.ReadString(settings::Geral, settings::PathCadastro),
               home.File("loja/").toStdString());
+    // What the main window tells of the catalogue: when, and from where.
+    const QDateTime importedAt = QDateTime::fromString(
+        ini.ReadText(settings::Geral, settings::UltimaImportacao), Qt::ISODate);
+    EXPECT_LE(std::abs(importedAt.secsTo(QDateTime::currentDateTime())), 600);
+    EXPECT_EQ(ini.ReadText(settings::Geral, settings::ArquivoImportado),
+              home.File("loja/ZEV.TXT"));
     EXPECT_FALSE(StagingLeft());
     ASSERT_FALSE(op.Progress().empty());
     EXPECT_EQ(op.Progress().back().done, op.Progress().back().total);

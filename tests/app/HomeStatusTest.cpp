@@ -1,0 +1,143 @@
+#include "app/HomeStatus.h"
+
+#include "app/Settings.h"
+#include "output/PortRegistry.h"
+#include "platform/Profile.h"
+#include "platform/Regional.h"
+#include "tests/printing/PrintTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+TEST(HomeNextStep, FollowsTheDaysOrderImportSelectPrint)
+{
+    const double today = EncodeDate(2026, 12, 7);
+    const struct
+    {
+        std::int64_t produtos;
+        std::int64_t selected;
+        double date;
+        TNextStep next;
+    } cases[] = {
+        {0, 0, today, TNextStep::Importar},
+        {0, 5, today, TNextStep::Importar}, // a selection left from an emptied catalogue
+        {10, 0, today, TNextStep::Hoje},
+        {10, 5, today - 1, TNextStep::Hoje},
+        {10, 5, today + 1, TNextStep::Hoje},
+        {10, 5, today, TNextStep::ImprimirSelecao},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.produtos << " " << c.selected << " " << c.date);
+        TCatalogueStatus catalogue;
+        catalogue.produtos = c.produtos;
+        TSelectionStatus selection;
+        selection.count = c.selected;
+        selection.date = c.date;
+        EXPECT_EQ(NextStep(catalogue, selection, today), c.next);
+    }
+}
+
+class HomeStatusTest : public PrintTest
+{
+protected:
+    THomeStatus Read(std::size_t rows = 10) { return ReadHomeStatus(registries(), rows); }
+    static void Write(std::string_view section, std::string_view key, std::string_view value)
+    {
+        TIniFile(SettingsPath()).WriteString(section, key, value);
+    }
+};
+
+TEST_F(HomeStatusTest, AnEmptyCatalogueAsksForTheImport)
+{
+    const THomeStatus status = Read();
+    EXPECT_TRUE(status.catalogue.error.isEmpty()) << status.catalogue.error.toStdString();
+    EXPECT_EQ(status.catalogue.produtos, 0);
+    EXPECT_FALSE(status.catalogue.importedAt.has_value());
+    EXPECT_EQ(status.next, TNextStep::Importar);
+}
+
+TEST_F(HomeStatusTest, TheSelectionsFirstPrintingRowsInPrintOrderAtItsDatesPrices)
+{
+    Sql(Loja);
+    Write(settings::Geral, settings::SelecaoData, "03/03/2026");
+    Write(settings::Geral, settings::UltimaImportacao, "2026-03-02T06:30:00");
+    Write(settings::Geral, settings::ArquivoImportado, "/loja/ZEV.TXT");
+
+    const THomeStatus status = Read();
+    EXPECT_EQ(status.catalogue.produtos, 9);
+    ASSERT_TRUE(status.catalogue.importedAt.has_value());
+    EXPECT_EQ(*status.catalogue.importedAt, QDateTime(QDate(2026, 3, 2), QTime(6, 30)));
+    EXPECT_EQ(status.catalogue.importedFrom, "/loja/ZEV.TXT");
+    EXPECT_EQ(status.selection.count, 9);
+    EXPECT_EQ(status.selection.date, EncodeDate(2026, 3, 3));
+    // DOCE has no barcode, GOMA no copy, ERVA no tree row, the box needs
+    // "Atacado": they print nothing and are not shown.
+    std::vector<std::int32_t> keys;
+    for (const THomeRow& row : status.selection.rows)
+        keys.push_back(row.key);
+    EXPECT_EQ(keys, (std::vector<std::int32_t>{9, 2, 3, 1, 7}));
+    EXPECT_EQ(status.selection.rows[3].descricao, "CAFE");
+    EXPECT_EQ(status.selection.rows[3].preco, 10); // its offer on that day
+    EXPECT_EQ(status.next, TNextStep::Hoje);
+
+    EXPECT_EQ(Read(2).selection.rows.size(), 2U);
+    // A note that does not convert is a date unknown, not a wrong one.
+    Write(settings::Geral, settings::UltimaImportacao, "02/03/2026 06:30");
+    EXPECT_FALSE(Read().catalogue.importedAt.has_value());
+}
+
+TEST_F(HomeStatusTest, EachLabelWithItsPortsKindOrWhatIsWrong)
+{
+    Write(settings::Labels, "linha", "FILE:");
+    Write(settings::Labels, "marca", "COM9:");
+    Write(settings::Labels, "apagada", "NULL:");
+    Write(settings::Labels, "marca2", "TESTE:");
+    Write(settings::Geral, settings::LabelDefault, "linha");
+    registries().Labels->LabelHash.SetItem("marca2", std::make_unique<TMarkLabel>());
+
+    const THomeStatus status = Read();
+    ASSERT_EQ(status.labels.size(), 4U);
+    const THomeLabel& linha = status.labels[0];
+    EXPECT_EQ(linha.kind, TPortKind::Arquivo);
+    EXPECT_TRUE(linha.isDefault);
+    EXPECT_TRUE(linha.problem.isEmpty()) << linha.problem.toStdString();
+    EXPECT_FALSE(linha.description.empty());
+
+    const THomeLabel& marca = status.labels[1];
+    EXPECT_FALSE(marca.kind.has_value());
+    EXPECT_FALSE(marca.isDefault);
+    EXPECT_TRUE(marca.problem.contains("COM9:")) << marca.problem.toStdString();
+    EXPECT_TRUE(marca.problem.contains("Ferramentas › Configuração"));
+
+    EXPECT_TRUE(status.labels[2].description.empty());
+    EXPECT_TRUE(status.labels[2].problem.contains("pasta dos modelos"));
+    EXPECT_EQ(status.labels[3].kind, TPortKind::Arquivo);
+    EXPECT_TRUE(status.labels[3].problem.isEmpty());
+}
+
+TEST_F(HomeStatusTest, ADefaultLabelWithoutAPortIsListedFirstAsAProblem)
+{
+    Write(settings::Labels, "marca", "NULL:");
+    Write(settings::Geral, settings::LabelDefault, "linha");
+
+    const THomeStatus status = Read();
+    ASSERT_EQ(status.labels.size(), 2U);
+    EXPECT_EQ(status.labels[0].name, "linha");
+    EXPECT_TRUE(status.labels[0].isDefault);
+    EXPECT_TRUE(status.labels[0].problem.startsWith("Sem porta"));
+    EXPECT_EQ(status.labels[1].kind, TPortKind::Nulo);
+}
+
+TEST_F(HomeStatusTest, ACatalogueThatCannotBeReadIsToldNotThrown)
+{
+    RemoveDatabaseFiles(DatabaseConnectionString());
+    const THomeStatus status = Read();
+    EXPECT_FALSE(status.catalogue.error.isEmpty());
+    EXPECT_EQ(status.next, TNextStep::Importar);
+}
+
+} // namespace

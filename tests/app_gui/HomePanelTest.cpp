@@ -1,0 +1,157 @@
+#include "app/HomePanel.h"
+
+#include "app/MainFrm.h"
+#include "app/Settings.h"
+#include "app/Windows.h"
+#include "output/LabelPreviewView.h"
+#include "platform/Profile.h"
+#include "platform/Regional.h"
+#include "tests/printing/PrintTestSupport.h"
+#include "tests/support/ProgramFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+class HomePanelTest : public testing::Test
+{
+protected:
+    HomePanelTest()
+    {
+        CreateDatabase();
+        windows.MainForm = &form;
+        TIniFile ini(SettingsPath());
+        ini.WriteString(settings::Labels, "gondola-zpl", "FILE:");
+        ini.WriteString(settings::Geral, settings::LabelDefault, "gondola-zpl");
+    }
+
+    QString Text(const char* name) const
+    {
+        const auto* label = form.findChild<QLabel*>(QString::fromLatin1(name));
+        if (label == nullptr)
+            ADD_FAILURE() << "no label " << name;
+        return label != nullptr ? label->text() : QString();
+    }
+    // The road's button that holds the focus.
+    QString Focused() const
+    {
+        const QWidget* focused = form.focusWidget();
+        return focused != nullptr ? focused->objectName() : QString();
+    }
+    void Refresh() { form.HomePanel().Refresh(); }
+    static void Sql(std::string_view sql) { OpenDatabase()->Execute(sql); }
+    TScriptedOperator& op() { return program.Operator(); }
+    static void SelecaoData(double day)
+    {
+        TIniFile(SettingsPath()).WriteDate(settings::Geral, settings::SelecaoData, day);
+    }
+
+    TProgramFixture program;
+    TWindows windows;
+    TMainForm form{windows, program.Registries(), program.Operator()};
+};
+
+TEST_F(HomePanelTest, TellsWhatIsLoadedWhatIsSelectedAndFocusesTheNextStep)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void()> arrange;
+        const char* produtos;
+        const char* catalogue; // part of its text
+        const char* selecionados;
+        const char* selection;
+        const char* focused;
+    } cases[] = {
+        {"no catalogue", [] {}, "0", "Nenhum catálogo importado ainda", "0",
+         "Importe o catálogo antes de selecionar", "RoadImportar"},
+        {"catalogue imported before the note, nothing selected",
+         [] { Sql(std::string(Loja) + ";delete from selecao"); }, "9",
+         "importados em data desconhecida", "0", "a seleção está vazia", "RoadHoje"},
+        {"a selection of another day",
+         [] {
+             Sql("insert into selecao select produto_key from produto");
+             SelecaoData(Today() - 3);
+         },
+         "9", "data desconhecida", "9",
+         "A seleção não é de hoje", "RoadHoje"},
+        {"today's selection",
+         [] {
+             SelecaoData(Today());
+             TIniFile ini(SettingsPath());
+             ini.WriteString(settings::Geral, settings::UltimaImportacao, "2026-12-07T06:05:00");
+             ini.WriteString(settings::Geral, settings::ArquivoImportado, "/loja/ZEV.TXT");
+         },
+         "9", "importados em 07/12/2026 06:05:00\nde /loja/ZEV.TXT", "9",
+         "Pronta para imprimir: Imprimir seleção (F3)", "RoadImprimir"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        Refresh();
+        EXPECT_EQ(Text("CatalogoNumero"), c.produtos);
+        EXPECT_TRUE(Text("CatalogoTexto").contains(QString::fromUtf8(c.catalogue)))
+            << Text("CatalogoTexto").toStdString();
+        EXPECT_EQ(Text("SelecaoNumero"), c.selecionados);
+        EXPECT_TRUE(Text("SelecaoTexto").contains(QString::fromUtf8(c.selection)))
+            << Text("SelecaoTexto").toStdString();
+        EXPECT_EQ(Focused(), c.focused);
+        const auto* next = form.findChild<QPushButton*>(QString::fromLatin1(c.focused));
+        EXPECT_TRUE(next->property("next").toBool());
+    }
+
+    // The rows shown are the first that print, each drawn with the default label.
+    const auto* rows = form.findChild<QTableWidget*>(QStringLiteral("SelecaoTabela"));
+    ASSERT_EQ(rows->rowCount(), 5);
+    EXPECT_EQ(rows->item(0, 1)->text(), "ACUCAR");
+    const auto* preview = form.findChild<TLabelPreviewView*>(QStringLiteral("SelecaoPreview"));
+    EXPECT_FALSE(preview->Picture().image.isNull()) << preview->ReasonText().toStdString();
+}
+
+TEST_F(HomePanelTest, ARoadButtonRunsItsMenuItemAndThePanelIsReadAgain)
+{
+    Sql(std::string(Loja) + ";delete from selecao;update produto set data_alteracao = '" +
+        IsoDate(Today()) + "' where produto_key in (9, 2)");
+    Refresh();
+    EXPECT_EQ(Text("SelecaoNumero"), "0");
+    EXPECT_EQ(Focused(), "RoadHoje");
+
+    op().QueueTipo(1);
+    form.findChild<QPushButton*>(QStringLiteral("RoadHoje"))->click();
+    EXPECT_EQ(op().Messages().size(), 1U); // one selection: "Selecionado 2 item(s)"
+    EXPECT_EQ(Text("SelecaoNumero"), "2");
+    EXPECT_EQ(Focused(), "RoadImprimir");
+
+    // A command of the menu reads it again as well: no price changed.
+    form.findChild<QAction*>(QStringLiteral("UltimaImportao1"))->trigger();
+    EXPECT_EQ(Text("SelecaoNumero"), "0");
+    EXPECT_EQ(Focused(), "RoadHoje");
+}
+
+TEST_F(HomePanelTest, ALabelWhosePortIsGoneIsShownInRedWithWhatToDo)
+{
+    TIniFile(SettingsPath()).WriteString(settings::Labels, "teste", "COM7:");
+    Refresh();
+    const auto* gondola = form.findChild<QLabel*>(QStringLiteral("Etiqueta0"));
+    EXPECT_TRUE(gondola->text().contains("FILE: (arquivo) · Etiqueta padrão"))
+        << gondola->text().toStdString();
+    EXPECT_FALSE(gondola->property("problem").toBool());
+    const auto* teste = form.findChild<QLabel*>(QStringLiteral("Etiqueta1"));
+    EXPECT_TRUE(teste->text().contains("A porta COM7: não existe mais: escolha outra em "
+                                       "Ferramentas › Configuração"))
+        << teste->text().toStdString();
+    EXPECT_TRUE(teste->property("problem").toBool());
+    EXPECT_TRUE(teste->styleSheet().contains("color"));
+    EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("Etiqueta2"))->isHidden());
+}
+
+} // namespace
