@@ -36,7 +36,7 @@ constexpr double MinimumTextPoints = 11;
 constexpr double NumberScale = 3;
 constexpr int RoadButtonHeight = 64;
 constexpr std::size_t LabelsShown = 6;
-const QSize PreviewRoom(320, 220);
+const QSize PreviewRoom(280, 190);
 
 QFont ScaledFont(double scale, bool bold = false)
 {
@@ -187,8 +187,8 @@ THomePanel::THomePanel(const TRegistries& registries, const THomeRoad road, QWid
     left->addWidget(CatalogueBox());
     left->addWidget(LabelsBox(), 1);
     auto* body = new QHBoxLayout;
-    body->addLayout(left, 2);
-    body->addWidget(SelectionBox(), 3);
+    body->addLayout(left, 1);
+    body->addWidget(SelectionBox(), 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);

@@ -1,8 +1,9 @@
-// zev-screenshots OUTPUT-DIR PROGRAM-DIR: starts the program on the given
-// program folder (its zev.ini and zev.mdb) exactly as zev does, and saves
-// pictures of the main window, both tabs of the settings dialog and the
-// about box, as the X server shows them. Run it under Xvfb
-// (scripts/screenshots) to see the program without a desktop.
+// zev-screenshots OUTPUT-DIR PROGRAM-DIR [MAIN-PICTURE]: starts the program
+// on the given program folder (its zev.ini and zev.mdb) exactly as zev does,
+// and saves pictures of the main window, both tabs of the settings dialog
+// and the about box, as the X server shows them. With MAIN-PICTURE, only the
+// main window, under that name. Run it under Xvfb (scripts/screenshots) to
+// see the program without a desktop.
 
 #include "app/MainFrm.h"
 #include "app/Program.h"
@@ -49,10 +50,13 @@ int main(int argc, char** argv)
 {
     std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "uso: zev-screenshots PASTA-DAS-IMAGENS PASTA-DO-PROGRAMA\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "uso: zev-screenshots PASTA-DAS-IMAGENS PASTA-DO-PROGRAMA [IMAGEM-PRINCIPAL]\n");
         return 2;
     }
+    const QString mainPicture =
+        argc == 4 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("main.png");
     const QDir output(QString::fromLocal8Bit(argv[1]));
     zev::SetProgramDir(QString::fromLocal8Bit(argv[2]));
     zev::SetUpApplication();
@@ -68,7 +72,11 @@ int main(int argc, char** argv)
 
     bool saved = true;
     AfterPaint([&] {
-        saved &= Save(*windows.MainForm, output.filePath("main.png"));
+        saved &= Save(*windows.MainForm, output.filePath(mainPicture));
+        if (argc == 4) {
+            QApplication::quit();
+            return;
+        }
 
         zev::TConfigForm& config = *windows.ConfigForm;
         auto* tabs = config.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
