@@ -71,6 +71,24 @@ const char* const RoadStyle =
     "QPushButton[next=\"true\"] { background: palette(highlight); color: "
     "palette(highlighted-text); font-weight: bold; border: 2px solid palette(dark); }";
 
+// The large figure of a card.
+QLabel* NumberLabel(const QString& objectName)
+{
+    auto* label = new QLabel;
+    label->setObjectName(objectName);
+    label->setFont(ScaledFont(NumberScale, true));
+    return label;
+}
+
+QLabel* TextLabel(const QString& objectName)
+{
+    auto* label = new QLabel;
+    label->setObjectName(objectName);
+    label->setWordWrap(true);
+    label->setFont(ScaledFont(1));
+    return label;
+}
+
 QString Count(std::int64_t value)
 {
     return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(qlonglong{value});
@@ -218,13 +236,8 @@ QPushButton* THomePanel::RoadButton(const QString& objectName, const QString& ca
 QGroupBox* THomePanel::CatalogueBox()
 {
     QGroupBox* box = Card(QStringLiteral("Catálogo"), QStringLiteral("CatalogoBox"));
-    m_produtosLbl = new QLabel;
-    m_produtosLbl->setObjectName(QStringLiteral("CatalogoNumero"));
-    m_produtosLbl->setFont(ScaledFont(NumberScale, true));
-    m_catalogueLbl = new QLabel;
-    m_catalogueLbl->setObjectName(QStringLiteral("CatalogoTexto"));
-    m_catalogueLbl->setWordWrap(true);
-    m_catalogueLbl->setFont(ScaledFont(1));
+    m_produtosLbl = NumberLabel(QStringLiteral("CatalogoNumero"));
+    m_catalogueLbl = TextLabel(QStringLiteral("CatalogoTexto"));
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(m_produtosLbl);
     layout->addWidget(m_catalogueLbl);
@@ -234,13 +247,8 @@ QGroupBox* THomePanel::CatalogueBox()
 QGroupBox* THomePanel::SelectionBox()
 {
     QGroupBox* box = Card(QStringLiteral("Seleção"), QStringLiteral("SelecaoBox"));
-    m_selecionadosLbl = new QLabel;
-    m_selecionadosLbl->setObjectName(QStringLiteral("SelecaoNumero"));
-    m_selecionadosLbl->setFont(ScaledFont(NumberScale, true));
-    m_selectionLbl = new QLabel;
-    m_selectionLbl->setObjectName(QStringLiteral("SelecaoTexto"));
-    m_selectionLbl->setWordWrap(true);
-    m_selectionLbl->setFont(ScaledFont(1));
+    m_selecionadosLbl = NumberLabel(QStringLiteral("SelecaoNumero"));
+    m_selectionLbl = TextLabel(QStringLiteral("SelecaoTexto"));
 
     m_rowsTbl = new QTableWidget(0, 3);
     m_rowsTbl->setObjectName(QStringLiteral("SelecaoTabela"));
@@ -281,10 +289,7 @@ QGroupBox* THomePanel::LabelsBox()
     auto* layout = new QVBoxLayout(box);
     // One line a label shown, and one for what is not.
     for (std::size_t i = 0; i <= LabelsShown; ++i) {
-        auto* line = new QLabel;
-        line->setObjectName(QStringLiteral("Etiqueta%1").arg(i));
-        line->setWordWrap(true);
-        line->setFont(ScaledFont(1));
+        QLabel* line = TextLabel(QStringLiteral("Etiqueta%1").arg(i));
         line->hide();
         layout->addWidget(line);
         m_labelLbls.push_back(line);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -125,8 +126,9 @@ TEST_F(HomePanelTest, ARoadButtonRunsItsMenuItemAndThePanelIsReadAgain)
     EXPECT_EQ(Text("SelecaoNumero"), "0");
     EXPECT_EQ(Focused(), "RoadHoje");
 
+    // Enter on the focused step presses it.
     op().QueueTipo(1);
-    form.findChild<QPushButton*>(QStringLiteral("RoadHoje"))->click();
+    QTest::keyClick(form.findChild<QPushButton*>(QStringLiteral("RoadHoje")), Qt::Key_Return);
     EXPECT_EQ(op().Messages().size(), 1U); // one selection: "Selecionado 2 item(s)"
     EXPECT_EQ(Text("SelecaoNumero"), "2");
     EXPECT_EQ(Focused(), "RoadImprimir");
