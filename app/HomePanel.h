@@ -47,9 +47,6 @@ public:
     // selection's list, the next step's button takes the focus.
     void Refresh();
 
-    // What was shown last.
-    const THomeStatus& Status() const { return m_status; }
-
 private:
     QPushButton* RoadButton(const QString& objectName, const QString& caption, QAction* action);
     QGroupBox* CatalogueBox();
