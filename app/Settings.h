@@ -33,6 +33,8 @@ inline constexpr std::string_view PathCadastro = "Path Cadastro"; // default: cu
 // package's full path.
 inline constexpr std::string_view UltimaImportacao = "Ultima Importacao";
 inline constexpr std::string_view ArquivoImportado = "Arquivo Importado";
+// Days the print history keeps a job; 90 by default.
+inline constexpr std::string_view DiasHistorico = "Dias Historico";
 
 // One key per configured label (its name), the value its port's name.
 inline constexpr std::string_view Labels = "Labels";

@@ -29,7 +29,7 @@ namespace zev {
 
 namespace {
 
-constexpr int BusyTimeoutMs = 5000;
+constexpr int BusyTimeoutMs = DefaultBusyTimeoutMs;
 
 // The catalogue schema. Types follow the engine: yes/no is an integer 0/1
 // that may not be NULL, dates are ISO text, and declared text lengths are
@@ -111,6 +111,35 @@ const char* const Migrations[] = {
     // before: finding that still there tells a change that never reached it.
     "create table selecao_data (id integer primary key check (id = 1), "
     "data text not null " ZEV_ISO_DATE("data") ", anterior text) strict",
+
+    // 2: the print history, which no import touches. A job's items are its
+    // rows in print order (a product, a code, a run of numbers) with the
+    // labels planned for each; the job's stop is the first label never
+    // handed to the port, and "historico_falta" the labels before it the
+    // port refused or whose product was gone. A job that never ended has
+    // no "resultado". Numbers are never reused, pruned or not.
+    "create table historico (trabalho integer primary key autoincrement, "
+    "inicio text not null, fim text, usuario text not null, "
+    "tipo text not null check (tipo in "
+    "('selecao', 'arquivo', 'sequencial', 'individual', 'multipla', 'procom')), "
+    "etiqueta text not null, porta text not null, "
+    "data text not null " ZEV_ISO_DATE("data") ", "
+    "planejadas integer not null default 0, enviadas integer not null default 0, "
+    "recusadas integer not null default 0, ausentes integer not null default 0, "
+    "parada_ordem integer not null default 0, parada_copia integer not null default 0, "
+    "resultado text check (resultado in ('concluido', 'cancelado', 'falhou')), "
+    "mensagem text, origem integer, "
+    "continuacao integer not null default 0 check (continuacao in (0, 1))) strict;"
+    "create index hi_inicio on historico(inicio);"
+    "create table historico_item (trabalho integer not null "
+    "references historico on delete cascade, ordem integer not null, "
+    "produto_key integer, barra text, numero integer, fornecedor text, "
+    "fabricacao text " ZEV_ISO_DATE("fabricacao") ", "
+    "etiquetas integer not null check (etiquetas >= 0), "
+    "primary key (trabalho, ordem)) strict, without rowid;"
+    "create table historico_falta (trabalho integer not null "
+    "references historico on delete cascade, ordem integer not null, "
+    "copia integer not null, primary key (trabalho, ordem, copia)) strict, without rowid",
 };
 // clang-format on
 static_assert(static_cast<int>(std::size(Migrations)) == SchemaVersion);
@@ -756,6 +785,11 @@ TConnection::~TConnection()
     m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void TConnection::SetBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(m_handle, milliseconds);
 }
 
 void TConnection::Execute(std::string_view sql)

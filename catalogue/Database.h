@@ -160,6 +160,9 @@ public:
     const QSqlDatabase& Database() const { return m_database; }
     // The engine's handle.
     sqlite3* Handle() const { return m_handle; }
+    // How long a statement waits for another program's write lock before it
+    // fails with SQLITE_BUSY; DefaultBusyTimeoutMs unless set.
+    void SetBusyTimeout(int milliseconds);
 
 private:
     QString m_connectionName;
@@ -207,11 +210,14 @@ private:
     bool m_began = false;
 };
 
+inline constexpr int DefaultBusyTimeoutMs = 5000;
+
 // The database file: "zev.mdb" in the program's directory.
 QString DatabaseConnectionString();
 
-// The schema's version, the engine's user_version: 1 added selecao_data.
-inline constexpr int SchemaVersion = 1;
+// The schema's version, the engine's user_version: 1 added selecao_data,
+// 2 the print history.
+inline constexpr int SchemaVersion = 2;
 
 // A new connection to the catalogue. Throws EDatabaseError naming the file
 // when it is missing, is not an SQLite database or lacks the catalogue tables,

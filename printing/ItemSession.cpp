@@ -12,6 +12,7 @@
 #include "platform/Error.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
+#include "printing/JobRecord.h"
 
 namespace zev {
 
@@ -48,6 +49,10 @@ TItemSession::TItemSession(TOperator& op, const TRegistries& registries, std::st
         throw EHashFindError(m_labelName);
     m_port = &registries.PortRegistry().Port(m_portName);
     StartPort();
+    m_record =
+        std::make_unique<TJobRecord>(TJobStart(CounterJobKind(m_modes.askCount, m_modes.askProcon),
+                                               m_labelName, m_portName, Today()),
+                                     std::vector<THistoryItem>{});
 }
 
 void TItemSession::StartPort()
@@ -86,16 +91,59 @@ void TItemSession::RestartPortIfFailed()
     StartPort();
 }
 
-bool TItemSession::End()
+bool TItemSession::End(TJobEnding ending, const QString& message)
 {
     const std::unique_ptr<TStartedPort> started = std::move(m_started);
     m_port = nullptr;
+    bool ended = false;
+    QString error;
     try {
-        return started && started->End();
-    } catch (const EInOutError& error) {
-        m_operator.ShowError(QString::fromUtf8(error.what()));
-        return false;
+        ended = started && started->End();
+    } catch (const EInOutError& failure) {
+        error = QString::fromUtf8(failure.what());
+        m_operator.ShowError(error);
     }
+    EndRecord(ending, message.isEmpty() ? error : message);
+    return ended;
+}
+
+void TItemSession::EndRecord(TJobEnding ending, const QString& message) noexcept
+{
+    if (!m_record || m_record->Ended())
+        return;
+    m_record->End(ending, message, m_total.sent, m_total.refused, 0);
+    try {
+        if (const std::optional<QString> failure = m_record->Failure())
+            m_operator.ShowError(*failure);
+    } catch (...) {
+        // The session is going: the record's failure cannot be told.
+    }
+}
+
+void TItemSession::RecordEnter(const TProduto& produto, std::int32_t count,
+                               const TItemPrinted& printed)
+{
+    if (!m_record || count <= 0)
+        return;
+    THistoryItem item;
+    item.produtoKey = produto.key;
+    item.barra = m_code;
+    if (m_modes.askProcon && !produto.fornecedorDescricao.empty()) {
+        item.fornecedor = produto.fornecedorDescricao;
+        item.fabricacao = produto.fabricacao;
+    }
+    item.etiquetas = count;
+    const std::int32_t position = m_items++;
+    m_record->Append(std::move(item));
+    for (std::int32_t copy = 0; copy < count; ++copy) {
+        if (copy < printed.sent)
+            m_record->Taken({position, copy});
+        else
+            m_record->Refused({position, copy});
+    }
+    m_total.sent += printed.sent;
+    m_total.refused += printed.refused;
+    m_record->Save();
 }
 
 TItemSession::~TItemSession()
@@ -110,6 +158,8 @@ TItemSession::~TItemSession()
     m_previewFamily.reset();
     m_connection.reset();
     m_started.reset();
+    // A window closed ends its session's job.
+    EndRecord(TJobEnding::Concluido, {});
 }
 
 void TItemSession::ReadItemSettings()
@@ -193,6 +243,7 @@ TItemPrinted TItemSession::Print(TItemQuestions& questions)
                 break;
             }
         }
+        RecordEnter(produto, count, printed);
     }
     m_lastKey = produto.key;
     m_shown = nullptr;

@@ -14,10 +14,15 @@
 // every code and before every label, so the settings dialog's changes take
 // effect at the next code.
 //
+// A session is one job of the print history: each Enter that printed adds
+// its product with the labels asked for, and the session's end ends the
+// job (concluded, unless its caller says otherwise).
+//
 // User-interface thread only.
 
 #include "platform/Error.h"
 #include "preview/LabelPreview.h"
+#include "printing/History.h"
 
 #include <QString>
 
@@ -29,6 +34,7 @@
 namespace zev {
 
 class TConnection;
+class TJobRecord;
 class TOperator;
 class TPrinterLabel;
 class TPrinterPort;
@@ -114,9 +120,11 @@ public:
     TItemPrinted Print(TItemQuestions& questions);
     // Lookup and Print: one Enter.
     TItemPrinted Enter(const std::string& code, TItemQuestions& questions);
-    // Ends the port now; EndData's answer (false too when no port is
-    // started). The session prints no more after it.
-    bool End();
+    // Ends the port now, and the session's job in the history as `ending`
+    // says; EndData's answer (false too when no port is started). The
+    // session prints no more after it. A job the history could not record
+    // is told.
+    bool End(TJobEnding ending = TJobEnding::Concluido, const QString& message = {});
 
     // The picture of the label the last code found prints, as its Enter
     // prints it: the code as typed, today's prices, the Procon data once
@@ -134,6 +142,8 @@ private:
     void StartPort();
     void RestartPortIfFailed();
     bool PrintOne(TProduto& produto);
+    void RecordEnter(const TProduto& produto, std::int32_t count, const TItemPrinted& printed);
+    void EndRecord(TJobEnding ending, const QString& message) noexcept;
 
     TOperator& m_operator;
     const std::string m_labelName;
@@ -152,7 +162,10 @@ private:
     // The record the last Enter printed, kept for its picture.
     std::unique_ptr<TProduto> m_previewFamily;
     const TProduto* m_previewed = nullptr;
-    std::string m_code;                // as typed
+    std::string m_code; // as typed
+    std::unique_ptr<TJobRecord> m_record;
+    TItemPrinted m_total;
+    std::int32_t m_items = 0; // in the record
 };
 
 } // namespace zev

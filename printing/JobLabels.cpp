@@ -9,6 +9,7 @@
 #include "platform/Regional.h"
 #include "selection/Selecao.h"
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 #include <utility>
@@ -47,16 +48,23 @@ std::string SelecaoSql(const TSelecaoRules& rules)
     return sql;
 }
 
+struct TSelected
+{
+    std::int32_t key;
+    std::int32_t copies; // as the catalogue has them: the history's plan
+};
+
 // The keys of the selected products that print, in print order.
-std::vector<std::int32_t> SelectedKeys(TConnection& connection, const TSelecaoRules& rules)
+std::vector<TSelected> SelectedKeys(TConnection& connection, const TSelecaoRules& rules)
 {
     TQuery& query = connection.Query(SelecaoSql(rules));
     const TQueryScope scope(query);
     query.Exec();
     const int keyColumn = query.ColumnIndex("produto_key");
-    std::vector<std::int32_t> keys;
+    const int copiesColumn = query.ColumnIndex("quantidade_etiquetas");
+    std::vector<TSelected> keys;
     while (query.Next())
-        keys.push_back(query.Int(keyColumn));
+        keys.push_back({query.Int(keyColumn), query.Int(copiesColumn)});
     return keys;
 }
 
@@ -72,17 +80,15 @@ class TSelecaoLabels final : public TJobLabels
 {
 public:
     TSelecaoLabels(TConnection& connection, const TSelecaoRules& rules, double date)
-        : TJobLabels(date)
-        , m_connection(connection)
-        , m_minBalanca(rules.minBalanca)
-        , m_keys(SelectedKeys(connection, rules))
+        : TJobLabels(date), m_connection(connection), m_minBalanca(rules.minBalanca),
+          m_keys(SelectedKeys(connection, rules))
     {}
 
     std::int64_t RowCount() const override { return static_cast<std::int64_t>(m_keys.size()); }
 
     TJobRow Row(std::int64_t row) const override
     {
-        const std::int32_t key = m_keys.at(static_cast<std::size_t>(row));
+        const std::int32_t key = m_keys.at(static_cast<std::size_t>(row)).key;
         std::unique_ptr<TProduto> produto = FindProdutoByKey(m_connection, key);
         // The key came from the same view: a product gone would be another catalogue.
         if (!produto)
@@ -94,11 +100,34 @@ public:
         return {std::move(produto), copies};
     }
 
+    std::vector<THistoryItem> Plan() const override
+    {
+        std::vector<THistoryItem> items(m_keys.size());
+        for (std::size_t row = 0; row < m_keys.size(); ++row) {
+            items[row].produtoKey = m_keys[row].key;
+            items[row].etiquetas = std::max(m_keys[row].copies, 0);
+        }
+        return items;
+    }
+
 private:
     TConnection& m_connection;
     const std::int64_t m_minBalanca;
-    const std::vector<std::int32_t> m_keys;
+    const std::vector<TSelected> m_keys;
 };
+
+// A code of a barcode file: its product, or a record that says it is not in
+// the catalogue and carries the code.
+std::unique_ptr<TProduto> ArquivoProduto(TConnection& connection, const std::string& line)
+{
+    std::unique_ptr<TProduto> produto = FindProdutoByBarra(connection, line);
+    if (!produto) {
+        produto = std::make_unique<TProduto>();
+        produto->descricao = NaoCadastrado;
+        produto->barras.push_back(line);
+    }
+    return produto;
+}
 
 class TArquivoLabels final : public TJobLabels
 {
@@ -111,20 +140,34 @@ public:
 
     TJobRow Row(std::int64_t row) const override
     {
-        const std::string& line = m_lines.at(static_cast<std::size_t>(row));
-        std::unique_ptr<TProduto> produto = FindProdutoByBarra(m_connection, line);
-        if (!produto) {
-            produto = std::make_unique<TProduto>();
-            produto->descricao = NaoCadastrado;
-            produto->barras.push_back(line);
+        return {ArquivoProduto(m_connection, m_lines.at(static_cast<std::size_t>(row))), 1};
+    }
+
+    std::vector<THistoryItem> Plan() const override
+    {
+        std::vector<THistoryItem> items(m_lines.size());
+        for (std::size_t row = 0; row < m_lines.size(); ++row) {
+            items[row].barra = m_lines[row];
+            items[row].etiquetas = 1;
         }
-        return {std::move(produto), 1};
+        return items;
     }
 
 private:
     TConnection& m_connection;
     const std::vector<std::string> m_lines;
 };
+
+// A number is the key of an otherwise empty product.
+std::unique_ptr<TProduto> NumeroProduto(std::int32_t number)
+{
+    auto numero = std::make_unique<TProduto>();
+    numero->descricao = " ";
+    numero->precoNormal = 1.0;
+    numero->barra = "0";
+    numero->key = number;
+    return numero;
+}
 
 class TSequenciaLabels final : public TJobLabels
 {
@@ -141,23 +184,173 @@ public:
         return to >= from ? to - from + 1 : 0;
     }
 
-    // The number is the key of an otherwise empty product.
     TJobRow Row(std::int64_t row) const override
     {
-        auto numero = std::make_unique<TProduto>();
-        numero->descricao = " ";
-        numero->precoNormal = 1.0;
-        numero->barra = "0";
-        numero->key = static_cast<std::int32_t>(m_first + row);
-        return {std::move(numero), 1};
+        return {NumeroProduto(static_cast<std::int32_t>(m_first + row)), 1};
     }
 
-    bool RendersFirst(bool) const override { return true; }
+    bool RendersFirst(std::int64_t, bool) const override { return true; }
     bool OneLabelPerRow() const override { return true; }
+
+    // One run of numbers, each copy the next one.
+    std::vector<THistoryItem> Plan() const override
+    {
+        if (RowCount() == 0)
+            return {};
+        THistoryItem run;
+        run.numero = m_first;
+        run.etiquetas = static_cast<std::int32_t>(RowCount());
+        return {run};
+    }
+    TLabelPosition PositionOf(std::int64_t row, std::int32_t) const override
+    {
+        return {0, static_cast<std::int32_t>(row)};
+    }
 
 private:
     const std::int32_t m_first;
     const std::int32_t m_last;
+};
+
+// The numbers `numero` + copy of the runs of a sequence printed again.
+struct TNumberRun
+{
+    std::int32_t item;   // of the job printed again
+    std::int32_t numero; // the first
+    std::int32_t count;
+};
+
+bool IsCounterKind(TJobKind kind)
+{
+    return kind == TJobKind::Individual || kind == TJobKind::Multipla || kind == TJobKind::Procom;
+}
+
+class TReprintLabels final : public TJobLabels
+{
+public:
+    TReprintLabels(TConnection& connection, const THistoryDetail& job, bool fromStop)
+        : TJobLabels(job.job.date), m_connection(connection), m_kind(job.job.kind)
+    {
+        for (std::size_t index = 0; index < job.items.size(); ++index) {
+            const THistoryItem& item = job.items[index];
+            const auto itemIndex = static_cast<std::int32_t>(index);
+            if (item.etiquetas > 0 && m_firstItem < 0)
+                m_firstItem = itemIndex;
+            if (m_kind == TJobKind::Sequencial)
+                AddRuns(job, itemIndex, fromStop);
+            else if (const std::int32_t copies =
+                         fromStop ? item.etiquetas - job.SentOf(itemIndex) : item.etiquetas;
+                     copies > 0) {
+                m_rows.push_back({item, copies, itemIndex});
+            }
+        }
+        std::int64_t start = 0;
+        for (const TNumberRun& run : m_runs) {
+            m_runStarts.push_back(start);
+            start += run.count;
+        }
+    }
+
+    std::int64_t RowCount() const override
+    {
+        if (m_kind != TJobKind::Sequencial)
+            return static_cast<std::int64_t>(m_rows.size());
+        return m_runStarts.empty() ? 0 : m_runStarts.back() + m_runs.back().count;
+    }
+
+    TJobRow Row(std::int64_t row) const override
+    {
+        if (m_kind == TJobKind::Sequencial) {
+            const TLabelPosition at = PositionOf(row, 0);
+            return {NumeroProduto(m_runs[static_cast<std::size_t>(at.item)].numero + at.copy), 1};
+        }
+        const TRow& source = m_rows.at(static_cast<std::size_t>(row));
+        const THistoryItem& item = source.item;
+        if (m_kind == TJobKind::Arquivo)
+            return {ArquivoProduto(m_connection, item.barra), source.copies};
+        std::unique_ptr<TProduto> produto =
+            item.produtoKey ? FindProdutoByKey(m_connection, *item.produtoKey) : nullptr;
+        if (!produto)
+            return {nullptr, source.copies, true};
+        if (IsCounterKind(m_kind)) {
+            produto->barra = item.barra;
+            if (!item.fornecedor.empty()) {
+                produto->fornecedorDescricao = item.fornecedor;
+                produto->fabricacao = item.fabricacao;
+            }
+        }
+        return {std::move(produto), source.copies};
+    }
+
+    // The labels render as the job rendered them first.
+    bool RendersFirst(std::int64_t row, bool) const override
+    {
+        return m_kind == TJobKind::Sequencial ||
+               m_rows.at(static_cast<std::size_t>(row)).sourceItem == m_firstItem;
+    }
+    bool RendersSingle() const override { return IsCounterKind(m_kind); }
+    bool OneLabelPerRow() const override { return m_kind == TJobKind::Sequencial; }
+
+    std::vector<THistoryItem> Plan() const override
+    {
+        std::vector<THistoryItem> items;
+        if (m_kind == TJobKind::Sequencial) {
+            for (const TNumberRun& run : m_runs) {
+                THistoryItem item;
+                item.numero = run.numero;
+                item.etiquetas = run.count;
+                items.push_back(item);
+            }
+            return items;
+        }
+        for (const TRow& row : m_rows) {
+            items.push_back(row.item);
+            items.back().etiquetas = row.copies;
+        }
+        return items;
+    }
+
+    TLabelPosition PositionOf(std::int64_t row, std::int32_t copy) const override
+    {
+        if (m_kind != TJobKind::Sequencial)
+            return {static_cast<std::int32_t>(row), copy};
+        const auto run = std::upper_bound(m_runStarts.begin(), m_runStarts.end(), row) - 1;
+        return {static_cast<std::int32_t>(run - m_runStarts.begin()),
+                static_cast<std::int32_t>(row - *run)};
+    }
+
+private:
+    struct TRow
+    {
+        THistoryItem item;
+        std::int32_t copies;
+        std::int32_t sourceItem;
+    };
+
+    // The item's numbers still to print, in runs of consecutive ones.
+    void AddRuns(const THistoryDetail& job, std::int32_t itemIndex, bool fromStop)
+    {
+        const THistoryItem& item = job.items[static_cast<std::size_t>(itemIndex)];
+        const std::int32_t numero = item.numero.value_or(0);
+        for (std::int32_t copy = 0; copy < item.etiquetas; ++copy) {
+            if (fromStop && !job.NotSent({itemIndex, copy}))
+                continue;
+            if (!m_runs.empty() && m_runs.back().item == itemIndex &&
+                std::int64_t{m_runs.back().numero} + m_runs.back().count ==
+                    std::int64_t{numero} + copy) {
+                ++m_runs.back().count;
+                continue;
+            }
+            m_runs.push_back({itemIndex, numero + copy, 1});
+        }
+    }
+
+    TConnection& m_connection;
+    const TJobKind m_kind;
+    std::int32_t m_firstItem = -1;
+    std::vector<TRow> m_rows;
+    std::vector<TNumberRun> m_runs;
+    std::vector<std::int64_t> m_runStarts;
 };
 
 } // namespace
@@ -177,7 +370,9 @@ TSelecaoRules ReadSelecaoRules(const TIniFile& ini)
 void TJobLabels::Render(const TPrinterLabel& label, const TProduto& produto, bool first,
                         std::string& text) const
 {
-    if (first)
+    if (RendersSingle())
+        label.RenderSingle(produto, text, m_date);
+    else if (first)
         label.RenderFirst(produto, text, m_date);
     else
         label.RenderNext(produto, text, m_date);
@@ -200,6 +395,12 @@ std::unique_ptr<TJobLabels> SequenciaLabels(std::int32_t first, std::int32_t las
     return std::make_unique<TSequenciaLabels>(first, last, date);
 }
 
+std::unique_ptr<TJobLabels> ReprintLabels(TConnection& connection, const THistoryDetail& job,
+                                          bool fromStop)
+{
+    return std::make_unique<TReprintLabels>(connection, job, fromStop);
+}
+
 TJobLabelList::TJobLabelList(const TPrinterLabel& label, std::unique_ptr<TJobLabels> labels,
                              std::unique_ptr<TConnection> connection)
     : m_label(label), m_connection(std::move(connection)), m_labels(std::move(labels))
@@ -211,7 +412,7 @@ TJobLabelList::TJobLabelList(const TPrinterLabel& label, std::unique_ptr<TJobLab
         const TJobRow jobRow = m_labels->Row(row);
         if (!jobRow.produto)
             continue;
-        const bool first = m_labels->RendersFirst(std::exchange(printed, true));
+        const bool first = m_labels->RendersFirst(row, std::exchange(printed, true));
         for (std::int32_t copy = 0; copy < jobRow.copies; ++copy)
             m_entries.push_back({row, first});
     }
@@ -230,7 +431,7 @@ TJobLabel TJobLabelList::At(std::int64_t index) const
     if (index < 0 || index >= Count())
         throw std::out_of_range("etiqueta fora do trabalho");
     const TEntry entry = m_labels->OneLabelPerRow()
-                             ? TEntry{index, m_labels->RendersFirst(index > 0)}
+                             ? TEntry{index, m_labels->RendersFirst(index, index > 0)}
                              : m_entries[static_cast<std::size_t>(index)];
     TJobRow row = m_labels->Row(entry.row);
     if (!row.produto)
@@ -298,6 +499,18 @@ std::unique_ptr<TJobLabelList> SequenciaJobLabels(const TPrinterLabel& label, st
                                                   std::int32_t last, double date)
 {
     return std::make_unique<TJobLabelList>(label, SequenciaLabels(first, last, date));
+}
+
+std::unique_ptr<TJobLabelList> ReprintJobLabels(const TPrinterLabel& label, std::int64_t job,
+                                                bool fromStop)
+{
+    std::unique_ptr<TConnection> connection = OpenDatabase();
+    const std::optional<THistoryDetail> detail = ReadHistoryJob(*connection, job);
+    if (!detail)
+        return nullptr;
+    const TReadTransaction view(*connection);
+    std::unique_ptr<TJobLabels> labels = ReprintLabels(*connection, *detail, fromStop);
+    return std::make_unique<TJobLabelList>(label, std::move(labels), std::move(connection));
 }
 
 } // namespace zev

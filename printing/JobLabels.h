@@ -7,6 +7,8 @@
 //
 // Texts are Windows-1252 bytes; dates are day numbers.
 
+#include "printing/History.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +27,7 @@ struct TJobRow
 {
     std::unique_ptr<TProduto> produto; // null: the row prints nothing
     std::int32_t copies = 0;           // 0 or less: no label, the row still counts as printed
+    bool missing = false; // no product: it is no longer in the catalogue, its copies not printed
 };
 
 // The settings of "Geral" the selection job reads at its start.
@@ -54,10 +57,25 @@ public:
     virtual TJobRow Row(std::int64_t row) const = 0;
     // Whether a row's labels render with RenderFirst; `earlierRowPrinted`:
     // a row before it had a product.
-    virtual bool RendersFirst(bool earlierRowPrinted) const { return !earlierRowPrinted; }
+    virtual bool RendersFirst(std::int64_t row, bool earlierRowPrinted) const
+    {
+        (void)row;
+        return !earlierRowPrinted;
+    }
+    // Every label renders with RenderSingle, as at the counter.
+    virtual bool RendersSingle() const { return false; }
     // Every row prints one label, so label i is row i: a list of them needs
     // no reading ahead, however many there are.
     virtual bool OneLabelPerRow() const { return false; }
+
+    // The job's items for its history, in print order, with the labels
+    // planned for each.
+    virtual std::vector<THistoryItem> Plan() const = 0;
+    // Where a row's copy is among those items.
+    virtual TLabelPosition PositionOf(std::int64_t row, std::int32_t copy) const
+    {
+        return {static_cast<std::int32_t>(row), copy};
+    }
 
     double Date() const { return m_date; }
     void Render(const TPrinterLabel& label, const TProduto& produto, bool first,
@@ -83,6 +101,14 @@ std::unique_ptr<TJobLabels> ArquivoLabels(TConnection& connection, std::vector<s
                                           double date);
 // "Sequencial": one label per number, every one as a first label.
 std::unique_ptr<TJobLabels> SequenciaLabels(std::int32_t first, std::int32_t last, double date);
+// A job of the history printed again, whole or only its labels not sent
+// (`fromStop`), at the job's date: each item its recorded labels, its
+// product read again by key (a product gone is missing), a code looked up
+// again as "Do Arquivo" does, a number as "Sequencial" makes it; the
+// counter's items render as at the counter, with the code typed and the
+// Procon data.
+std::unique_ptr<TJobLabels> ReprintLabels(TConnection& connection, const THistoryDetail& job,
+                                          bool fromStop);
 
 // One label of a job.
 struct TJobLabel
@@ -142,5 +168,8 @@ std::unique_ptr<TJobLabelList> ArquivoJobLabels(const TPrinterLabel& label,
                                                 std::vector<std::string> lines);
 std::unique_ptr<TJobLabelList> SequenciaJobLabels(const TPrinterLabel& label, std::int32_t first,
                                                   std::int32_t last, double date);
+// Nothing when the history has no such job.
+std::unique_ptr<TJobLabelList> ReprintJobLabels(const TPrinterLabel& label, std::int64_t job,
+                                                bool fromStop);
 
 } // namespace zev

@@ -12,6 +12,7 @@
 #include "platform/Profile.h"
 #include "platform/Regional.h"
 #include "printing/JobLabels.h"
+#include "printing/JobRecord.h"
 #include "selection/Selecao.h"
 
 #include <algorithm>
@@ -40,6 +41,7 @@ struct TJobTarget
 {
     const TPrinterLabel& label;
     TPrinterPort& port;
+    std::string portName;
 };
 
 TJobTarget LookUp(const TRegistries& registries, const TIniFile& ini, const std::string& labelName)
@@ -49,7 +51,7 @@ TJobTarget LookUp(const TRegistries& registries, const TIniFile& ini, const std:
     // The label's entry in "Labels" is what is missing, not a port of no name.
     if (portName.empty())
         throw EHashFindError(labelName);
-    return {label, registries.PortRegistry().Port(portName)};
+    return {label, registries.PortRegistry().Port(portName), portName};
 }
 
 // One job from the moment its port started: on every way out the port is
@@ -68,6 +70,9 @@ public:
     {
         if (!m_started)
             return; // ended
+        if (m_record)
+            m_record->End(TJobEnding::Falhou, Text("A impressão parou com um erro."), m_result.sent,
+                          m_result.refused, m_result.missing);
         m_started.reset();
         m_progress.reset();
         try {
@@ -86,6 +91,12 @@ public:
         return SendBlock(header).value_or(false);
     }
 
+    // From here on the job is in the history.
+    void Record(TJobStart start, std::vector<THistoryItem> plan)
+    {
+        m_record.emplace(std::move(start), std::move(plan));
+    }
+
     void SetTotal(std::int64_t total) { m_total = total; }
     std::int64_t Sent() const { return m_result.sent; }
     // Asked before every label: false once the person asked to stop.
@@ -93,7 +104,7 @@ public:
 
     // A block the port does not take is counted, not fatal; false when the
     // device failed and the job cannot go on.
-    [[nodiscard]] bool Send(const std::string& label)
+    [[nodiscard]] bool Send(const std::string& label, TLabelPosition position)
     {
         const std::optional<bool> taken = SendBlock(label);
         if (!taken)
@@ -102,9 +113,28 @@ public:
             ++m_result.sent;
             m_bytes += static_cast<std::int64_t>(label.size());
             m_labelEnds.push_back(m_bytes);
-        } else if (!m_progress->StopAsked()) // a block cut short by a stop was not refused
+            if (m_record)
+                m_record->Taken(position);
+        } else if (!m_progress->StopAsked()) { // a block cut short by a stop was not refused
             ++m_result.refused;
+            if (m_record)
+                m_record->Refused(position);
+        }
         return true;
+    }
+
+    // A label whose product is gone: counted, told at the end.
+    void Missing(TLabelPosition position)
+    {
+        ++m_result.missing;
+        if (m_record)
+            m_record->Missing(position);
+    }
+    // An item that prints nothing after all.
+    void Skipped(std::int32_t item)
+    {
+        if (m_record)
+            m_record->Skipped(item);
     }
 
     // Ends the port and clears the status; then tells the person of a
@@ -139,10 +169,16 @@ public:
                 text += u'\r';
             text += RefusedText(m_result.refused, m_result.sent + m_result.refused);
         }
-        if (outcome == TPrintOutcome::Failed || m_result.refused > 0)
+        if (m_result.missing > 0) {
+            if (!text.isEmpty())
+                text += u'\r';
+            text += MissingText(m_result.missing);
+        }
+        if (outcome == TPrintOutcome::Failed || m_result.refused > 0 || m_result.missing > 0)
             m_operator.ShowError(text);
         else if (!text.isEmpty())
             m_operator.ShowNotice(text);
+        EndRecord(outcome, text.isEmpty() ? m_reason : text);
         return m_result;
     }
 
@@ -152,6 +188,7 @@ public:
     {
         const bool deviceFailed = !m_deviceError.isEmpty();
         const QString deviceError = std::exchange(m_deviceError, {});
+        m_reason = deviceFailed ? deviceError : Text(reason);
         const TPrintResult result = End(TPrintOutcome::NotPrinted);
         if (deviceFailed)
             m_operator.ShowError(deviceError);
@@ -163,6 +200,22 @@ public:
     }
 
 private:
+    // The job's end in the history; a record that failed says so once, after
+    // what the job itself had to say.
+    void EndRecord(TPrintOutcome outcome, const QString& message)
+    {
+        if (!m_record)
+            return;
+        TJobEnding ending = TJobEnding::Falhou;
+        if (outcome == TPrintOutcome::Printed)
+            ending = TJobEnding::Concluido;
+        else if (outcome == TPrintOutcome::Cancelled)
+            ending = TJobEnding::Cancelado;
+        m_record->End(ending, message, m_result.sent, m_result.refused, m_result.missing);
+        if (const std::optional<QString> failure = m_record->Failure())
+            m_operator.ShowError(*failure);
+    }
+
     // Labels the port took but the printer never got (a network job reset
     // on a cancel or a stall) were not sent: a cancel drops them, a stall
     // refused them.
@@ -173,6 +226,8 @@ private:
             return;
         const auto arrived = std::upper_bound(m_labelEnds.begin(), m_labelEnds.end(), *delivered);
         const std::int64_t confirmed = arrived - m_labelEnds.begin();
+        if (m_record)
+            m_record->Undelivered(m_result.sent - confirmed);
         if (outcome != TPrintOutcome::Cancelled)
             m_result.refused += m_result.sent - confirmed;
         m_result.sent = confirmed;
@@ -196,6 +251,8 @@ private:
     std::int64_t m_total = 0;
     TPrintResult m_result;
     QString m_deviceError;
+    QString m_reason; // why a job stopped before its first label
+    std::optional<TJobRecord> m_record;
     std::int64_t m_bytes = 0;              // taken by the port, header included
     std::vector<std::int64_t> m_labelEnds; // where each label taken ends in them
 };
@@ -256,14 +313,19 @@ TPrintResult SendRows(TOperator& op, TPrintRun& run, const TPrinterLabel& label,
             return run.End(TPrintOutcome::Cancelled);
         const TJobRow jobRow =
             catalogue != nullptr ? catalogue->Row(labels, row, run.Sent()) : labels.Row(row);
-        if (!jobRow.produto)
+        if (!jobRow.produto) {
+            if (!jobRow.missing)
+                run.Skipped(labels.PositionOf(row, 0).item);
+            for (std::int32_t copy = 0; jobRow.missing && copy < jobRow.copies; ++copy)
+                run.Missing(labels.PositionOf(row, copy));
             continue;
-        const bool first = labels.RendersFirst(std::exchange(printed, true));
+        }
+        const bool first = labels.RendersFirst(row, std::exchange(printed, true));
         for (std::int32_t copy = 0; copy < jobRow.copies; ++copy) {
             if (copy > 0 && !run.GoOn(row))
                 return run.End(TPrintOutcome::Cancelled);
             labels.Render(label, *jobRow.produto, first, text);
-            if (!run.Send(text))
+            if (!run.Send(text, labels.PositionOf(row, copy)))
                 return run.End(TPrintOutcome::Failed);
         }
     }
@@ -285,6 +347,12 @@ QString CancelledText(std::int64_t sent)
 QString RefusedText(std::int64_t refused, std::int64_t total)
 {
     return Text("A porta não aceitou %1 de %2 etiqueta(s).").arg(refused).arg(total);
+}
+
+QString MissingText(std::int64_t missing)
+{
+    return Text("%1 etiqueta(s) não impressa(s): o produto não está mais no cadastro.")
+        .arg(missing);
 }
 
 TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
@@ -318,6 +386,8 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
     const std::unique_ptr<TJobLabels> labels = SelecaoLabels(*connection, rules, selecaoData);
     if (!op.AskYesNo(Text("Confirma impressão das etiquetas selecionadas (%1) ?").arg(selected)))
         return run.End(TPrintOutcome::NotPrinted);
+    run.Record(TJobStart(TJobKind::Selecao, labelName, target.portName, selecaoData),
+               labels->Plan());
 
     op.ShowStatus(Text("Preparando..."));
     if (!run.SendHeader(target.label))
@@ -336,8 +406,7 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
 TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
                           const std::string& labelName)
 {
-    std::optional<std::vector<std::string>> lines =
-        ReadBarcodeFile(op, TBarcodeFileFormat::Barras);
+    std::optional<std::vector<std::string>> lines = ReadBarcodeFile(op, TBarcodeFileFormat::Barras);
     if (!lines)
         return {};
     return PrintArquivo(op, registries, labelName, std::move(*lines));
@@ -358,15 +427,17 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
         return run.Refuse(NothingSelected, false);
 
     op.ShowStatus(Text("Preparando..."));
-    if (!run.SendHeader(target.label))
-        return run.Refuse(CannotSend, true);
-
-    op.ShowStatus(Text("Imprimindo..."));
     const std::unique_ptr<TConnection> connection = OpenDatabase();
     TJobCatalogue catalogue(*connection);
     const double selecaoData = SelecaoDataOf(*connection, ini);
     const std::unique_ptr<TJobLabels> labels =
         ArquivoLabels(*connection, std::move(lines), selecaoData);
+    run.Record(TJobStart(TJobKind::Arquivo, labelName, target.portName, selecaoData),
+               labels->Plan());
+    if (!run.SendHeader(target.label))
+        return run.Refuse(CannotSend, true);
+
+    op.ShowStatus(Text("Imprimindo..."));
     // At every tenth line, the position of the line being printed, counted from 0.
     return SendRows(op, run, target.label, *labels, &catalogue,
                     [](std::int64_t row) -> std::optional<std::int64_t> {
@@ -388,17 +459,67 @@ TPrintResult PrintSequencia(TOperator& op, const TRegistries& registries,
         return {};
     }
     TPrintRun run(op, target.port);
+    const std::unique_ptr<TJobLabels> labels = SequenciaLabels(first, last, date);
+    run.Record(TJobStart(TJobKind::Sequencial, labelName, target.portName, date), labels->Plan());
     // Labels after a header the printer never got would print wrongly.
     if (!run.SendHeader(target.label))
         return run.Refuse(CannotSend, true);
 
-    const std::unique_ptr<TJobLabels> labels = SequenciaLabels(first, last, date);
     return SendRows(op, run, target.label, *labels, nullptr,
                     [first](std::int64_t row) -> std::optional<std::int64_t> {
                         const std::int64_t number = first + row;
                         if (number % 10 != 0)
                             return std::nullopt;
                         return number;
+                    });
+}
+
+TPrintResult ReprintJob(TOperator& op, const TRegistries& registries, const std::string& labelName,
+                        std::int64_t job, bool fromStop)
+{
+    const TIniFile ini(SettingsPath());
+    const TJobTarget target = LookUp(registries, ini, labelName);
+    const std::unique_ptr<TConnection> connection = OpenDatabase();
+    const std::optional<THistoryDetail> detail = ReadHistoryJob(*connection, job);
+    if (!detail) {
+        op.ShowError(Text("O trabalho %1 não está no histórico.").arg(job));
+        return {};
+    }
+
+    if (!target.port.StartData(SettingsPath())) {
+        op.ShowError(Text(CannotSend));
+        return {};
+    }
+    TPrintRun run(op, target.port);
+    TJobCatalogue catalogue(*connection);
+    const std::unique_ptr<TJobLabels> labels = ReprintLabels(*connection, *detail, fromStop);
+    std::vector<THistoryItem> plan = labels->Plan();
+    std::int64_t count = 0;
+    for (const THistoryItem& item : plan)
+        count += item.etiquetas;
+    if (count == 0)
+        return run.Refuse(fromStop ? "Não há etiquetas a continuar neste trabalho."
+                                   : "Não há etiquetas neste trabalho.",
+                          false);
+    const QString question =
+        fromStop ? Text("Confirma continuar o trabalho %1 (%2 etiqueta(s)) ?")
+                 : Text("Confirma imprimir novamente o trabalho %1 (%2 etiqueta(s)) ?");
+    if (!op.AskYesNo(question.arg(job).arg(count)))
+        return run.End(TPrintOutcome::NotPrinted);
+    TJobStart start(detail->job.kind, labelName, target.portName, detail->job.date);
+    start.origem = job;
+    start.continuacao = fromStop;
+    run.Record(std::move(start), std::move(plan));
+
+    op.ShowStatus(Text("Preparando..."));
+    if (!run.SendHeader(target.label))
+        return run.Refuse(CannotSend, true);
+    op.ShowStatus(Text("Imprimindo..."));
+    return SendRows(op, run, target.label, *labels, &catalogue,
+                    [](std::int64_t row) -> std::optional<std::int64_t> {
+                        if ((row + 1) % 10 != 0)
+                            return std::nullopt;
+                        return row + 1;
                     });
 }
 

@@ -20,6 +20,9 @@
 // lines or numbers against their total; cancelling it stops the job before its next label and says
 // how many labels were sent.
 //
+// Every job that got to its labels is recorded in the print history
+// (printing/JobRecord.h), whatever its end.
+//
 // User-interface thread only.
 
 #include <QString>
@@ -46,10 +49,14 @@ struct TPrintResult
     TPrintOutcome outcome = TPrintOutcome::NotPrinted;
     std::int64_t sent = 0;    // label blocks the port took
     std::int64_t refused = 0; // label blocks it did not take
+    std::int64_t missing = 0; // labels of a job printed again whose product is gone
     bool ended = false;       // EndData's answer
 
     // The job ran to its end and the port took every label and the end.
-    bool Complete() const { return outcome == TPrintOutcome::Printed && refused == 0 && ended; }
+    bool Complete() const
+    {
+        return outcome == TPrintOutcome::Printed && refused == 0 && missing == 0 && ended;
+    }
 };
 
 // What a job or a counter session says of the labels the port took, once
@@ -59,6 +66,8 @@ QString SentText(std::int64_t sent);
 // not take of all it was given: the texts every job ends with.
 QString CancelledText(std::int64_t sent);
 QString RefusedText(std::int64_t refused, std::int64_t total);
+// Labels of products no longer in the catalogue, left out of a job printed again.
+QString MissingText(std::int64_t missing);
 
 // "S&eleção": quantidadeEtiquetas labels of every selected product, in
 // description order, grouped first by department, section, group or
@@ -86,5 +95,13 @@ TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
 TPrintResult PrintSequencia(TOperator& op, const TRegistries& registries,
                             const std::string& labelName, std::int32_t first, std::int32_t last,
                             double date);
+
+// A job of the history printed again with `labelName`: every label it
+// planned ("Imprimir novamente") or, `fromStop`, only those it did not send
+// ("Continuar"), in its order, rendered from today's catalogue for the job's
+// date. Asks for confirmation with the count. The new job is recorded too,
+// naming the one it prints again.
+TPrintResult ReprintJob(TOperator& op, const TRegistries& registries, const std::string& labelName,
+                        std::int64_t job, bool fromStop);
 
 } // namespace zev

@@ -63,10 +63,12 @@ TEST_F(DatabaseTest, FirstStartCreatesTheWholeEmptySchemaAndLaterStartsKeepIt)
     auto connection = OpenDatabase();
     EXPECT_EQ(
         Names(*connection, "table"),
-        (std::vector<std::string>{"depto", "grupo", "item", "produto", "produto_antigo", "secao",
+        (std::vector<std::string>{"depto", "grupo", "historico", "historico_falta",
+                                  "historico_item", "item", "produto", "produto_antigo", "secao",
                                   "selecao", "selecao_barra", "selecao_data", "sub_grupo"}));
-    EXPECT_EQ(Names(*connection, "index"),
-              (std::vector<std::string>{"it_pro", "pr_alt", "pr_fin", "pr_ini", "pr_pai"}));
+    EXPECT_EQ(
+        Names(*connection, "index"),
+        (std::vector<std::string>{"hi_inicio", "it_pro", "pr_alt", "pr_fin", "pr_ini", "pr_pai"}));
     for (const std::string_view table : CatalogueTables())
         EXPECT_EQ(Count(*connection, std::string(table)), 0) << table;
 
@@ -184,26 +186,50 @@ TEST_F(DatabaseTest, EngineFailuresNameTheFileAndSayWhatHappenedInPortuguese)
 
 TEST_F(DatabaseTest, AnOlderCatalogueIsBroughtUpToDateAndANewerOneIsRefusedUntouched)
 {
-    CreateDatabase();
     const QString path = home.File("zev.mdb");
+    // A catalogue as each earlier release left it, a row in every table.
+    struct TRelease
     {
-        // A catalogue as the version before wrote it.
-        TConnection old(path, TConnection::OpenMode::ExistingFile);
-        old.Execute("pragma journal_mode = delete; drop table selecao_data; "
-                    "pragma user_version = 0; insert into depto values (10, 'MERCEARIA')");
-    }
-    {
+        int version;
+        const char* undo; // what the later versions added
+    };
+    for (const TRelease release :
+         {TRelease{0, "drop table historico_falta; drop table historico_item; "
+                      "drop table historico; drop table selecao_data"},
+          TRelease{1, "drop table historico_falta; drop table historico_item; "
+                      "drop table historico"}}) {
+        SCOPED_TRACE(release.version);
+        QFile::remove(path);
+        CreateDatabase();
+        {
+            TConnection old(path, TConnection::OpenMode::ExistingFile);
+            old.Execute(std::string("pragma journal_mode = delete; ") + release.undo +
+                        "; pragma user_version = " + std::to_string(release.version) +
+                        "; insert into depto values (10, 'MERCEARIA');"
+                        "insert into secao values (101, 10, 'BISCOITOS');"
+                        "insert into grupo values (1011, 101, 'RECHEADOS');"
+                        "insert into sub_grupo values (10111, 1011, 'CHOCOLATE');"
+                        "insert into produto (produto_key, descricao, sub_grupo_key) "
+                        "values (1, 'BISCOITO', 10111);"
+                        "insert into item values ('789', 1); insert into selecao values (1);"
+                        "insert into selecao_barra values ('789');"
+                        "insert into produto_antigo values (1, 2.5, 0)");
+            if (release.version >= 1)
+                old.Execute("insert into selecao_data values (1, '2026-12-07', null)");
+        }
         auto connection = OpenDatabase();
         EXPECT_EQ(SchemaVersionOf(*connection), SchemaVersion);
-        EXPECT_EQ(Count(*connection, "selecao_data"), 0);
-        EXPECT_EQ(Count(*connection, "depto"), 1);
+        for (const std::string_view table : CatalogueTables())
+            EXPECT_EQ(Count(*connection, std::string(table)), 1) << table;
+        EXPECT_EQ(Count(*connection, "selecao_data"), release.version >= 1 ? 1 : 0);
+        EXPECT_EQ(Count(*connection, "historico"), 0);
         TQuery& mode = connection->Query("pragma journal_mode");
         mode.Exec();
         ASSERT_TRUE(mode.Next());
         EXPECT_EQ(mode.Text(0), "wal");
         mode.Finish();
-        connection->Execute("pragma user_version = " + std::to_string(SchemaVersion + 1));
     }
+    OpenDatabase()->Execute("pragma user_version = " + std::to_string(SchemaVersion + 1));
     const std::string newer = ReadFileBytes(path);
     for (const auto& attempt : {+[] { CreateDatabase(); }, +[] { (void)OpenDatabase(); }}) {
         try {

@@ -1,0 +1,247 @@
+#include "printing/History.h"
+
+#include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "platform/AnsiText.h"
+#include "platform/Profile.h"
+#include "platform/Regional.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <array>
+
+namespace zev {
+
+namespace {
+
+struct TKindName
+{
+    TJobKind kind;
+    std::string_view name;
+    const char* text;
+};
+
+constexpr std::array KindNames = {
+    TKindName{TJobKind::Selecao, "selecao", "seleção"},
+    TKindName{TJobKind::Arquivo, "arquivo", "arquivo"},
+    TKindName{TJobKind::Sequencial, "sequencial", "sequencial"},
+    TKindName{TJobKind::Individual, "individual", "individual"},
+    TKindName{TJobKind::Multipla, "multipla", "múltipla"},
+    TKindName{TJobKind::Procom, "procom", "procom"},
+};
+
+struct TEndingName
+{
+    TJobEnding ending;
+    std::string_view name;
+    const char* text;
+};
+
+constexpr std::array EndingNames = {
+    TEndingName{TJobEnding::Interrompido, "", "interrompido"},
+    TEndingName{TJobEnding::Concluido, "concluido", "concluído"},
+    TEndingName{TJobEnding::Cancelado, "cancelado", "cancelado"},
+    TEndingName{TJobEnding::Falhou, "falhou", "falhou"},
+};
+
+TJobKind KindNamed(std::string_view name)
+{
+    const auto found = std::find_if(KindNames.begin(), KindNames.end(),
+                                    [name](const TKindName& k) { return k.name == name; });
+    if (found == KindNames.end())
+        throw EDatabaseError("O histórico tem um trabalho de tipo desconhecido: \"" +
+                             std::string(name) + "\".");
+    return found->kind;
+}
+
+TJobEnding EndingNamed(std::string_view name)
+{
+    const auto found = std::find_if(EndingNames.begin(), EndingNames.end(),
+                                    [name](const TEndingName& e) { return e.name == name; });
+    return found == EndingNames.end() ? TJobEnding::Interrompido : found->ending;
+}
+
+const char* const JobColumns =
+    "select trabalho, inicio, fim, usuario, tipo, etiqueta, porta, data, planejadas, "
+    "enviadas, recusadas, ausentes, parada_ordem, parada_copia, resultado, mensagem, "
+    "origem, continuacao from historico ";
+
+THistoryJob JobAt(const TQuery& query)
+{
+    THistoryJob job;
+    job.number = query.Int(0);
+    job.inicio = QString::fromStdString(query.Text(1));
+    job.fim = QString::fromStdString(query.Text(2));
+    job.usuario = AnsiToQString(query.Text(3));
+    job.kind = KindNamed(query.Text(4));
+    job.label = query.Text(5);
+    job.port = query.Text(6);
+    job.date = query.Date(7);
+    job.planned = query.Int(8);
+    job.sent = query.Int(9);
+    job.refused = query.Int(10);
+    job.missing = query.Int(11);
+    job.stop = {query.Int(12), query.Int(13)};
+    job.ending = EndingNamed(query.Text(14));
+    job.message = AnsiToQString(query.Text(15));
+    if (!query.IsNull(16))
+        job.origem = query.Int(16);
+    job.continuacao = query.Bool(17);
+    return job;
+}
+
+} // namespace
+
+std::string_view JobKindName(TJobKind kind)
+{
+    return std::find_if(KindNames.begin(), KindNames.end(),
+                        [kind](const TKindName& k) { return k.kind == kind; })
+        ->name;
+}
+
+QString JobKindText(TJobKind kind)
+{
+    return QString::fromUtf8(
+        std::find_if(KindNames.begin(), KindNames.end(), [kind](const TKindName& k) {
+            return k.kind == kind;
+        })->text);
+}
+
+std::string_view JobEndingName(TJobEnding ending)
+{
+    return std::find_if(EndingNames.begin(), EndingNames.end(),
+                        [ending](const TEndingName& e) { return e.ending == ending; })
+        ->name;
+}
+
+QString JobEndingText(TJobEnding ending)
+{
+    return QString::fromUtf8(
+        std::find_if(EndingNames.begin(), EndingNames.end(), [ending](const TEndingName& e) {
+            return e.ending == ending;
+        })->text);
+}
+
+TJobKind CounterJobKind(bool askCount, bool askProcon)
+{
+    if (askProcon)
+        return TJobKind::Procom;
+    return askCount ? TJobKind::Multipla : TJobKind::Individual;
+}
+
+std::int32_t THistoryDetail::SentOf(std::int32_t item) const
+{
+    const std::int32_t planned = items.at(static_cast<std::size_t>(item)).etiquetas;
+    std::int32_t offered = 0;
+    if (item < job.stop.item)
+        offered = planned;
+    else if (item == job.stop.item)
+        offered = std::min(job.stop.copy, planned);
+    const auto first = std::lower_bound(faltas.begin(), faltas.end(), TLabelPosition{item, 0});
+    const auto last = std::lower_bound(faltas.begin(), faltas.end(), TLabelPosition{item + 1, 0});
+    return offered - static_cast<std::int32_t>(last - first);
+}
+
+bool THistoryDetail::NotSent(TLabelPosition position) const
+{
+    return position >= job.stop || std::binary_search(faltas.begin(), faltas.end(), position);
+}
+
+std::int64_t THistoryDetail::NotSentCount() const
+{
+    std::int64_t count = 0;
+    for (std::size_t item = 0; item < items.size(); ++item)
+        count += items[item].etiquetas - SentOf(static_cast<std::int32_t>(item));
+    return count;
+}
+
+int HistoryDays()
+{
+    const TIniFile ini(SettingsPath());
+    const int days = ini.ReadInteger(settings::Geral, settings::DiasHistorico, 90);
+    return days >= 1 ? days : 90;
+}
+
+std::vector<THistoryJob> ReadHistory(TConnection& connection, int limit)
+{
+    TQuery& query = connection.Query(std::string(JobColumns) + "order by trabalho desc limit ?");
+    const TQueryScope scope(query);
+    query.Bind(0, limit > 0 ? std::int64_t{limit} : std::int64_t{-1});
+    query.Exec();
+    std::vector<THistoryJob> jobs;
+    while (query.Next())
+        jobs.push_back(JobAt(query));
+    return jobs;
+}
+
+std::optional<THistoryDetail> ReadHistoryJob(TConnection& connection, std::int64_t number)
+{
+    const TReadTransaction view(connection);
+    THistoryDetail detail;
+    {
+        TQuery& query = connection.Query(std::string(JobColumns) + "where trabalho = ?");
+        const TQueryScope scope(query);
+        query.Bind(0, number);
+        query.Exec();
+        if (!query.Next())
+            return std::nullopt;
+        detail.job = JobAt(query);
+    }
+    {
+        TQuery& query =
+            connection.Query("select produto_key, barra, numero, fornecedor, fabricacao, etiquetas "
+                             "from historico_item where trabalho = ? order by ordem");
+        const TQueryScope scope(query);
+        query.Bind(0, number);
+        query.Exec();
+        while (query.Next()) {
+            THistoryItem item;
+            if (!query.IsNull(0))
+                item.produtoKey = query.Int(0);
+            item.barra = query.Text(1);
+            if (!query.IsNull(2))
+                item.numero = query.Int(2);
+            item.fornecedor = query.Text(3);
+            item.fabricacao = query.Date(4);
+            item.etiquetas = query.Int(5);
+            detail.items.push_back(std::move(item));
+        }
+    }
+    {
+        TQuery& query = connection.Query("select ordem, copia from historico_falta "
+                                         "where trabalho = ? order by ordem, copia");
+        const TQueryScope scope(query);
+        query.Bind(0, number);
+        query.Exec();
+        while (query.Next())
+            detail.faltas.push_back({query.Int(0), query.Int(1)});
+    }
+    return detail;
+}
+
+std::optional<THistoryJob> LastJobOfDay(TConnection& connection, double day)
+{
+    TQuery& query = connection.Query(std::string(JobColumns) + "where inicio >= ? and inicio < ? "
+                                                               "order by trabalho desc limit 1");
+    const TQueryScope scope(query);
+    query.BindText(0, IsoDate(day));
+    query.BindText(1, IsoDate(day + 1));
+    query.Exec();
+    if (!query.Next())
+        return std::nullopt;
+    return JobAt(query);
+}
+
+QString HistoryTimeNow()
+{
+    return QDateTime::currentDateTime().toString(Qt::ISODate);
+}
+
+QString HistoryTimeText(const QString& isoTime)
+{
+    const QDateTime moment = QDateTime::fromString(isoTime, Qt::ISODate);
+    return moment.isValid() ? DateTimeToStr(moment) : isoTime;
+}
+
+} // namespace zev
