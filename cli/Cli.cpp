@@ -24,7 +24,8 @@ constexpr std::array CommandTable = {
     TCliCommand{"produto", "CHAVE | produto --barra CODIGO",
                 "mostra um produto do cadastro: preços, ofertas, códigos, pai e filhos",
                 &ProdutoCommand},
-    TCliCommand{"labels", "", "lista as etiquetas: nome, descrição, versão e impressora", &LabelsCommand},
+    TCliCommand{"labels", "", "lista as etiquetas: nome, descrição, versão e impressora",
+                &LabelsCommand},
     TCliCommand{"render",
                 "--label NOME (--key CHAVE | --barra CODIGO) [--date DATA] "
                 "[--first | --next | --single] [--header]",
@@ -59,6 +60,14 @@ constexpr std::array CommandTable = {
                 "imprime a seleção, um arquivo de códigos, uma sequência de números ou "
                 "produtos avulsos pela porta da etiqueta",
                 &PrintCommand},
+    TCliCommand{"history", "[--limit N] | history show TRABALHO",
+                "lista o histórico de impressão, o trabalho mais novo primeiro (número, início, "
+                "usuário, tipo, etiqueta, porta, etiquetas e fim), ou um trabalho com seus itens",
+                &HistoryCommand},
+    TCliCommand{"reprint", "TRABALHO [--from-stop] [--label NOME] [--yes] [--output CAMINHO]",
+                "imprime de novo um trabalho do histórico, inteiro ou, com --from-stop, só as "
+                "etiquetas que ele não enviou, com os preços de hoje do cadastro",
+                &ReprintCommand},
     TCliCommand{"search", "TEXTO",
                 "busca produtos pela descrição, sem distinguir maiúsculas nem acentos "
                 "(código, descrição, preço)",
@@ -83,8 +92,9 @@ void PrintHelp(std::ostream& out)
 
 const TCliCommand* FindCommand(std::string_view name)
 {
-    const auto found = std::find_if(CommandTable.begin(), CommandTable.end(),
-                                    [&](const TCliCommand& command) { return command.name == name; });
+    const auto found =
+        std::find_if(CommandTable.begin(), CommandTable.end(),
+                     [&](const TCliCommand& command) { return command.name == name; });
     return found == CommandTable.end() ? nullptr : &*found;
 }
 

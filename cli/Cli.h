@@ -76,5 +76,7 @@ int SelectionCommand(TCliContext& context, TArguments arguments);
 int PrintCommand(TCliContext& context, TArguments arguments);
 int SearchCommand(TCliContext& context, TArguments arguments);
 int PreviewCommand(TCliContext& context, TArguments arguments);
+int HistoryCommand(TCliContext& context, TArguments arguments);
+int ReprintCommand(TCliContext& context, TArguments arguments);
 
 } // namespace zev::cli

@@ -12,6 +12,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Regional.h"
+#include "printing/History.h"
 #include "printing/ItemSession.h"
 #include "printing/PrintJobs.h"
 
@@ -25,6 +26,7 @@ namespace zev::cli {
 namespace {
 
 constexpr std::string_view Print = "print";
+constexpr std::string_view Reprint = "reprint";
 
 // The arguments of one print job: its positional values and the options it
 // takes.
@@ -187,7 +189,10 @@ int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& r
             break;
         }
     }
-    const bool ended = session->End();
+    const TJobEnding ending = portLost    ? TJobEnding::Falhou
+                              : cancelled ? TJobEnding::Cancelado
+                                          : TJobEnding::Concluido;
+    const bool ended = session->End(ending);
     cancelled = cancelled || (!ended && progress.StopAsked());
     session.reset();
     if (cancelled) {
@@ -198,6 +203,13 @@ int PrintItems(TCliContext& context, TTerminalOperator& op, const TRegistries& r
         op.ShowError(RefusedText(total.refused, total.sent + total.refused));
     context.out << SentText(total.sent).toStdString() << '\n';
     return allFound && total.refused == 0 && !portLost && ended ? Done : Failed;
+}
+
+void BuildRegistries(TTerminalOperator& op, TRegistries& registries)
+{
+    CreateDatabase();
+    registries.Ports = BuildPortRegistry(op);
+    registries.Labels = BuildLabelRegistry(SettingsPath());
 }
 
 } // namespace
@@ -218,13 +230,62 @@ int PrintCommand(TCliContext& context, TArguments arguments)
         request.answers.input = QString::fromLocal8Bit(request.values[0]);
 
     TTerminalOperator op(context.out, context.err, request.answers);
-    CreateDatabase();
     TRegistries registries;
-    registries.Ports = BuildPortRegistry(op);
-    registries.Labels = BuildLabelRegistry(SettingsPath());
+    BuildRegistries(op, registries);
     if (!kind->run)
         return PrintItems(context, op, registries, request);
     const TPrintResult result = kind->run(op, registries, request);
+    if (result.outcome == TPrintOutcome::Printed)
+        context.out << SentText(result.sent).toStdString() << '\n';
+    return result.Complete() ? Done : Failed;
+}
+
+// The job's own label unless --label names another; the port is the
+// label's, as for every job.
+int ReprintCommand(TCliContext& context, TArguments arguments)
+{
+    std::optional<std::int32_t> job;
+    bool fromStop = false;
+    std::optional<std::string> label;
+    TTerminalAnswers answers;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--label" || argument == "--output") {
+            if (++i == arguments.size())
+                return UsageError(context, Reprint, argument + " precisa de um valor");
+            if (argument == "--label")
+                label = Utf8ToAnsi(arguments[i]);
+            else
+                answers.output = QString::fromLocal8Bit(arguments[i]);
+        } else if (argument == "--from-stop") {
+            fromStop = true;
+        } else if (argument == "--yes") {
+            answers.yes = true;
+        } else if (argument.starts_with("--")) {
+            return UsageError(context, Reprint, "opção desconhecida: " + argument);
+        } else if (!job) {
+            job = TryStrToInt(argument);
+            if (!job)
+                return UsageError(context, Reprint, "número inválido: '" + argument + "'");
+        } else {
+            return UsageError(context, Reprint, "argumento inesperado: " + argument);
+        }
+    }
+    if (!job)
+        return UsageError(context, Reprint, "informe o número do trabalho");
+
+    TTerminalOperator op(context.out, context.err, answers);
+    TRegistries registries;
+    BuildRegistries(op, registries);
+    if (!label) {
+        const std::optional<THistoryDetail> detail = ReadHistoryJob(*OpenDatabase(), *job);
+        if (!detail) {
+            op.ShowError(NotInHistoryText(*job));
+            return Failed;
+        }
+        label = detail->job.label;
+    }
+    const TPrintResult result = ReprintJob(op, registries, *label, *job, fromStop);
     if (result.outcome == TPrintOutcome::Printed)
         context.out << SentText(result.sent).toStdString() << '\n';
     return result.Complete() ? Done : Failed;

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "catalogue/Database.h"
+#include "catalogue/Produto.h"
 #include "platform/AnsiText.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
@@ -231,6 +232,55 @@ std::optional<THistoryJob> LastJobOfDay(TConnection& connection, double day)
     if (!query.Next())
         return std::nullopt;
     return JobAt(query);
+}
+
+QString JobCountsText(const THistoryJob& job)
+{
+    QString text = QString::fromUtf8("%1 planejada(s), %2 enviada(s), %3 recusada(s)")
+                       .arg(job.planned)
+                       .arg(job.sent)
+                       .arg(job.refused);
+    if (job.missing > 0)
+        text += QString::fromUtf8(", %1 sem produto no cadastro").arg(job.missing);
+    return text;
+}
+
+QString JobEndText(const THistoryJob& job)
+{
+    QString text = JobEndingText(job.ending);
+    if (job.ending == TJobEnding::Falhou && !job.message.isEmpty())
+        text += QStringLiteral(": ") + QString(job.message).replace(u'\r', u' ');
+    if (job.origem)
+        text += (job.continuacao ? QString::fromUtf8(" (continuação do %1)")
+                                 : QString::fromUtf8(" (reimpressão do %1)"))
+                    .arg(*job.origem);
+    return text;
+}
+
+QString ItemCodeText(TJobKind kind, const THistoryItem& item)
+{
+    if (kind == TJobKind::Sequencial) {
+        const std::int64_t first = item.numero.value_or(0);
+        return QString::fromUtf8("%1 a %2").arg(first).arg(first + item.etiquetas - 1);
+    }
+    if (!item.barra.empty())
+        return AnsiToQString(item.barra);
+    return item.produtoKey ? QString::number(*item.produtoKey) : QString();
+}
+
+QString ItemDescricao(TConnection& connection, TJobKind kind, const THistoryItem& item)
+{
+    std::unique_ptr<TProduto> produto;
+    if (item.produtoKey)
+        produto = FindProdutoByKey(connection, *item.produtoKey);
+    else if (kind == TJobKind::Arquivo)
+        produto = FindProdutoByBarra(connection, item.barra);
+    return produto ? AnsiToQString(produto->descricao) : QString();
+}
+
+QString NotInHistoryText(std::int64_t job)
+{
+    return QString::fromUtf8("O trabalho %1 não está no histórico.").arg(job);
 }
 
 QString HistoryTimeNow()

@@ -121,6 +121,20 @@ std::optional<THistoryDetail> ReadHistoryJob(TConnection& connection, std::int64
 // The last job started on the day of `day` (a day number), if any.
 std::optional<THistoryJob> LastJobOfDay(TConnection& connection, double day);
 
+// What the person reads of a job: "5000 planejada(s), 1234 enviada(s), 0
+// recusada(s)" (and those without product, when any); its ending with the
+// message ("falhou: ...") and, for a job printed again, which one it
+// printed ("continuação do 7").
+QString JobCountsText(const THistoryJob& job);
+QString JobEndText(const THistoryJob& job);
+// An item as listed: its code (key, code typed or read, "1 a 99") and its
+// description in today's catalogue (empty when there is none).
+QString ItemCodeText(TJobKind kind, const THistoryItem& item);
+QString ItemDescricao(TConnection& connection, TJobKind kind, const THistoryItem& item);
+
+// "O trabalho N não está no histórico."
+QString NotInHistoryText(std::int64_t job);
+
 // Local time as the history writes it, and as it is shown: "07/12/2026 06:30".
 QString HistoryTimeNow();
 QString HistoryTimeText(const QString& isoTime);

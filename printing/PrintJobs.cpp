@@ -482,7 +482,7 @@ TPrintResult ReprintJob(TOperator& op, const TRegistries& registries, const std:
     const std::unique_ptr<TConnection> connection = OpenDatabase();
     const std::optional<THistoryDetail> detail = ReadHistoryJob(*connection, job);
     if (!detail) {
-        op.ShowError(Text("O trabalho %1 não está no histórico.").arg(job));
+        op.ShowError(NotInHistoryText(job));
         return {};
     }
 
