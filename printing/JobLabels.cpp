@@ -228,8 +228,10 @@ bool IsCounterKind(TJobKind kind)
 class TReprintLabels final : public TJobLabels
 {
 public:
-    TReprintLabels(TConnection& connection, const THistoryDetail& job, bool fromStop)
-        : TJobLabels(job.job.date), m_connection(connection), m_kind(job.job.kind)
+    TReprintLabels(TConnection& connection, const THistoryDetail& job, bool fromStop,
+                   std::int64_t minBalanca)
+        : TJobLabels(job.job.date), m_connection(connection), m_kind(job.job.kind),
+          m_minBalanca(minBalanca)
     {
         for (std::size_t index = 0; index < job.items.size(); ++index) {
             const THistoryItem& item = job.items[index];
@@ -272,6 +274,10 @@ public:
             item.produtoKey ? FindProdutoByKey(m_connection, *item.produtoKey) : nullptr;
         if (!produto)
             return {nullptr, source.copies, true};
+        // A product the selection job had not reached yet is left out as it would have been.
+        if (m_kind == TJobKind::Selecao &&
+            (produto->barras.empty() || BelowMinBalanca(*produto, m_minBalanca)))
+            return {};
         if (IsCounterKind(m_kind)) {
             produto->barra = item.barra;
             if (!item.fornecedor.empty()) {
@@ -347,6 +353,7 @@ private:
 
     TConnection& m_connection;
     const TJobKind m_kind;
+    const std::int64_t m_minBalanca;
     std::int32_t m_firstItem = -1;
     std::vector<TRow> m_rows;
     std::vector<TNumberRun> m_runs;
@@ -398,7 +405,9 @@ std::unique_ptr<TJobLabels> SequenciaLabels(std::int32_t first, std::int32_t las
 std::unique_ptr<TJobLabels> ReprintLabels(TConnection& connection, const THistoryDetail& job,
                                           bool fromStop)
 {
-    return std::make_unique<TReprintLabels>(connection, job, fromStop);
+    const TIniFile ini(SettingsPath());
+    return std::make_unique<TReprintLabels>(connection, job, fromStop,
+                                            ReadSelecaoRules(ini).minBalanca);
 }
 
 TJobLabelList::TJobLabelList(const TPrinterLabel& label, std::unique_ptr<TJobLabels> labels,

@@ -1,0 +1,300 @@
+#include "printing/History.h"
+
+#include "printing/ItemSession.h"
+#include "printing/JobRecord.h"
+#include "printing/PrintJobs.h"
+#include "tests/printing/PrintTestSupport.h"
+
+#include <QDateTime>
+
+#include <deque>
+#include <functional>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+class HistoryTest : public PrintTest
+{
+protected:
+    static THistoryDetail LastJob()
+    {
+        const auto connection = OpenDatabase();
+        const std::vector<THistoryJob> jobs = ReadHistory(*connection, 1);
+        EXPECT_EQ(jobs.size(), 1u);
+        if (jobs.empty())
+            throw std::runtime_error("no job recorded");
+        return *ReadHistoryJob(*connection, jobs.front().number);
+    }
+
+    static int Jobs() { return static_cast<int>(ReadHistory(*OpenDatabase(), 0).size()); }
+
+    // The job printed again through the FILE: port: what it wrote.
+    std::string Reprint(std::int64_t job, bool fromStop)
+    {
+        program.WriteSettings("[Labels]\r\nmarca=FILE:\r\n");
+        const QString output = Output();
+        op().QueueYesNo(true);
+        const TPrintResult result = ReprintJob(op(), registries(), "marca", job, fromStop);
+        EXPECT_EQ(result.outcome, TPrintOutcome::Printed);
+        return ReadFileBytes(output);
+    }
+};
+
+// The store's whole selection prints "F9 N2 N3 N3 N3 N1 N7": DOCE, without a
+// barcode, is left out when reached and GOMA plans no label.
+TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabelsNotSent)
+{
+    Sql(Loja);
+    struct TCase
+    {
+        const char* name;
+        std::function<void(TTestPort&, TScriptedOperator&)> arrange;
+        TJobEnding ending;
+        std::int64_t sent;
+        std::int64_t refused;
+        std::int64_t planned; // DOCE's label until the job reaches it
+        const char* notSent;  // what Continuar prints
+        std::int64_t notSentCount;
+    };
+    const TCase cases[] = {
+        {"to its end", [](TTestPort&, TScriptedOperator&) {}, TJobEnding::Concluido, 7, 0, 7, "",
+         0},
+        {"cancelled before CAFE", [](TTestPort&, TScriptedOperator& o) { o.CancelProgressAt(3); },
+         TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3},
+        {"device failed at BOLO's second copy",
+         [](TTestPort& p, TScriptedOperator&) { p.failAt = 4; }, TJobEnding::Falhou, 3, 0, 8,
+         "N3 N3 N1 N7", 5},
+        {"ARROZ refused", [](TTestPort& p, TScriptedOperator&) { p.refused = {2}; },
+         TJobEnding::Concluido, 6, 1, 7, "N2", 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+        port->refused.clear();
+        port->failAt.reset();
+        port->blocks.clear();
+        op().CancelProgressAt(1000);
+        c.arrange(*port, op());
+        op().QueueYesNo(true);
+        const TPrintResult printed = PrintSelecao(op(), registries(), "marca");
+        op().CancelProgressAt(1000);
+
+        const THistoryDetail job = LastJob();
+        EXPECT_EQ(job.job.kind, TJobKind::Selecao);
+        EXPECT_EQ(job.job.ending, c.ending);
+        EXPECT_EQ(job.job.label, "marca");
+        EXPECT_EQ(job.job.port, "TESTE:");
+        EXPECT_FALSE(job.job.usuario.isEmpty());
+        EXPECT_FALSE(job.job.fim.isEmpty());
+        EXPECT_EQ(job.job.planned, c.planned);
+        EXPECT_EQ(job.job.sent, c.sent);
+        EXPECT_EQ(job.job.sent, printed.sent);
+        EXPECT_EQ(job.job.refused, c.refused);
+        EXPECT_EQ(job.items.size(), 7u); // the rows the job read, in print order
+        EXPECT_EQ(job.items.front().produtoKey, 9);
+        if (c.ending == TJobEnding::Falhou) {
+            EXPECT_TRUE(job.job.message.contains(QStringLiteral("Erro de entrada/saída")))
+                << job.job.message.toStdString();
+        }
+        EXPECT_EQ(job.NotSentCount(), c.notSentCount);
+
+        if (*c.notSent != '\0') {
+            EXPECT_EQ(Reprint(job.job.number, true), Marks(c.notSent));
+            const THistoryDetail continued = LastJob();
+            EXPECT_EQ(continued.job.origem, job.job.number);
+            EXPECT_TRUE(continued.job.continuacao);
+            EXPECT_EQ(continued.job.ending, TJobEnding::Concluido);
+            EXPECT_EQ(continued.NotSentCount(), 0);
+        }
+        EXPECT_EQ(Reprint(job.job.number, false), Marks("F9 N2 N3 N3 N3 N1 N7"));
+    }
+}
+
+TEST_F(HistoryTest, ASequenceContinuesWithTheNumbersItDidNotSend)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    port->refused = {2}; // the number 11
+    op().CancelProgressAt(4);
+    PrintSequencia(op(), registries(), "marca", 10, 15, 46000);
+    const THistoryDetail job = LastJob();
+    EXPECT_EQ(job.job.ending, TJobEnding::Cancelado);
+    EXPECT_EQ(job.job.planned, 6);
+    EXPECT_EQ(job.job.sent, 3);
+    ASSERT_EQ(job.items.size(), 1u);
+    EXPECT_EQ(job.items[0].numero, 10);
+    EXPECT_EQ(Reprint(job.job.number, true), Marks("F11 F14 F15"));
+    EXPECT_EQ(LastJob().job.date, 46000);
+}
+
+TEST_F(HistoryTest, AReprintPricesTheLabelsFromTodaysCatalogueAndCountsProductsGone)
+{
+    Sql(Loja);
+    program.WriteSettings("[Labels]\r\nlinha=FILE:\r\n");
+    const QString before = Output();
+    op().QueueYesNo(true);
+    ASSERT_TRUE(PrintSelecao(op(), registries(), "linha").Complete());
+    EXPECT_TRUE(Contains(ReadFileBytes(before), "2 ARROZ 5,50"));
+    const std::int64_t number = LastJob().job.number;
+
+    // The next import: new prices, and FARINHA no longer sold.
+    Sql("update produto set preco_normal = 6.25 where produto_key = 2;"
+        "delete from selecao; delete from item where produto_key = 7;"
+        "delete from produto where produto_key = 7");
+    const QString after = Output();
+    op().QueueYesNo(true);
+    const TPrintResult result = ReprintJob(op(), registries(), "linha", number, false);
+    const std::string labels = ReadFileBytes(after);
+    EXPECT_TRUE(Contains(labels, "2 ARROZ 6,25")) << labels;
+    EXPECT_FALSE(Contains(labels, "FARINHA"));
+    EXPECT_EQ(result.sent, 6);
+    EXPECT_EQ(result.missing, 1);
+    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(op().Messages().back().kind, "error");
+    EXPECT_TRUE(op().Messages().back().text.contains(QStringLiteral("não está mais no cadastro")));
+    const THistoryDetail reprint = LastJob();
+    EXPECT_EQ(reprint.job.missing, 1);
+    EXPECT_EQ(reprint.job.origem, number);
+    EXPECT_FALSE(reprint.job.continuacao);
+    EXPECT_EQ(reprint.NotSentCount(), 1); // FARINHA, should it come back
+}
+
+TEST_F(HistoryTest, ACounterSessionIsOneJobOfTheProductsPrintedInIt)
+{
+    class TCounts final : public TItemQuestions
+    {
+    public:
+        std::deque<QString> counts;
+        std::optional<TProconData> AskProcon() override { return std::nullopt; }
+        std::optional<QString> AskCount() override
+        {
+            const QString answer = counts.front();
+            counts.pop_front();
+            return answer;
+        }
+    };
+    Sql(Loja);
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    port->refused = {2}; // the second of CAFE's labels
+    TCounts counts;
+    counts.counts = {"2", "3", "1"};
+    {
+        TItemSession session(op(), registries(), "marca", {true, false});
+        session.Enter("1000", counts); // CAFE: one taken, one refused
+        session.Enter("7891000000011", counts);
+        session.Enter("nada", counts); // not found: nothing
+        // The window closes.
+    }
+    const THistoryDetail job = LastJob();
+    EXPECT_EQ(job.job.kind, TJobKind::Multipla);
+    EXPECT_EQ(job.job.ending, TJobEnding::Concluido);
+    ASSERT_EQ(job.items.size(), 2u);
+    EXPECT_EQ(job.items[0].produtoKey, 1);
+    EXPECT_EQ(job.items[0].barra, "1000");
+    EXPECT_EQ(job.items[0].etiquetas, 2);
+    EXPECT_EQ(job.items[1].etiquetas, 3);
+    EXPECT_EQ(job.job.planned, 5);
+    EXPECT_EQ(job.job.sent, 4);
+    EXPECT_EQ(job.job.refused, 1);
+    EXPECT_EQ(job.SentOf(0), 1);
+    // The counter's labels render as the counter renders them.
+    EXPECT_EQ(Reprint(job.job.number, true), Marks("S1"));
+}
+
+TEST_F(HistoryTest, OldJobsGoWhenANewOneIsRecorded)
+{
+    const auto daysAgo = [](int days) {
+        return QDateTime::currentDateTime().addDays(-days).toString(Qt::ISODate).toStdString();
+    };
+    struct TCase
+    {
+        const char* geral;
+        int kept; // of the jobs 100 and 10 days old, and the new one
+    };
+    for (const TCase c : {TCase{"", 2}, TCase{"Dias Historico=5", 1}, TCase{"Dias Historico=x", 2},
+                          TCase{"Dias Historico=200", 3}}) {
+        SCOPED_TRACE(c.geral);
+        Sql("delete from historico");
+        for (const int days : {100, 10})
+            Sql("insert into historico (inicio, usuario, tipo, etiqueta, porta, data) values ('" +
+                daysAgo(days) +
+                "', 'ana', 'selecao', 'marca', 'TESTE:', '2026-01-01');"
+                "insert into historico_item values (last_insert_rowid(), 0, 1, null, null, null, "
+                "null, 1)");
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
+        PrintSequencia(op(), registries(), "marca", 1, 1, 46000);
+        EXPECT_EQ(Jobs(), c.kept);
+        const auto connection = OpenDatabase();
+        TQuery& items = connection->Query("select count(*) from historico_item");
+        items.Exec();
+        items.Next();
+        EXPECT_EQ(items.Int(0), c.kept); // a job's items go with it
+    }
+}
+
+TEST_F(HistoryTest, AJobPrintsWhileItsRecordFailsAndSaysSoOnceAtItsEnd)
+{
+    Sql(Loja);
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    // Another program writes to the database for the whole job.
+    TConnection other(DatabaseConnectionString(), TConnection::OpenMode::ExistingFile);
+    other.Execute("begin immediate");
+    other.SetBusyTimeout(0);
+    op().QueueYesNo(true);
+    const TPrintResult result = PrintSelecao(op(), registries(), "marca");
+    other.Execute("rollback");
+    EXPECT_TRUE(result.Complete());
+    EXPECT_EQ(port->blocks.size(), 8u);
+    int told = 0;
+    for (const TOperatorMessage& message : op().Messages())
+        told += message.text.contains(QStringLiteral("não pôde ser registrada no histórico"));
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(Jobs(), 0);
+}
+
+TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
+{
+    Sql(Loja);
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    std::int64_t number = 0;
+    {
+        // The program stops after the third label was saved.
+        TJobRecord record(TJobStart(TJobKind::Sequencial, "marca", "TESTE:", 46000),
+                          {THistoryItem{.produtoKey = {},
+                                        .barra = {},
+                                        .numero = 1,
+                                        .fornecedor = {},
+                                        .fabricacao = 0,
+                                        .etiquetas = 5}});
+        for (std::int32_t copy = 0; copy < 3; ++copy)
+            record.Taken({0, copy});
+        record.Save();
+        record.Taken({0, 3}); // never saved
+        number = record.Number();
+    }
+    const THistoryDetail job = *ReadHistoryJob(*OpenDatabase(), number);
+    EXPECT_EQ(job.job.ending, TJobEnding::Interrompido);
+    EXPECT_EQ(JobEndingText(job.job.ending), QStringLiteral("interrompido"));
+    EXPECT_TRUE(job.job.fim.isEmpty());
+    EXPECT_EQ(job.job.sent, 3);
+    EXPECT_EQ(Reprint(number, true), Marks("F4 F5"));
+}
+
+TEST_F(HistoryTest, AJobNotInTheHistoryOrWithNothingLeftPrintsNothing)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    EXPECT_EQ(ReprintJob(op(), registries(), "marca", 99, false).outcome,
+              TPrintOutcome::NotPrinted);
+    EXPECT_EQ(op().Messages().back().text, NotInHistoryText(99));
+    EXPECT_EQ(port->starts, 0);
+
+    PrintSequencia(op(), registries(), "marca", 1, 2, 46000);
+    const std::int64_t number = LastJob().job.number;
+    EXPECT_EQ(ReprintJob(op(), registries(), "marca", number, true).outcome,
+              TPrintOutcome::NotPrinted);
+    EXPECT_EQ(port->starts, port->ends);
+    EXPECT_EQ(Jobs(), 1);
+}
+
+} // namespace
