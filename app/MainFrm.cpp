@@ -5,12 +5,13 @@
 #include "app/Registries.h"
 #include "app/Windows.h"
 #include "catalogue/ImportCadastro.h"
+#include "labels/PrinterLabel.h"
 #include "output/ConfigFrm.h"
 #include "output/SelectLabelFrm.h"
 #include "output/SobreFrm.h"
 #include "platform/Regional.h"
 #include "printing/DateDlg.h"
-#include "labels/PrinterLabel.h"
+#include "printing/HistoricoFrm.h"
 #include "printing/ItemFrm.h"
 #include "printing/JobLabels.h"
 #include "printing/PreviewFrm.h"
@@ -73,6 +74,7 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Im1", nullptr, "DoArquivo1", "Do Arquivo", VkF1 + 4, &TMainForm::DoArquivo1Click},
     {"Im1", nullptr, "Procom1", "Procom", VkF1 + 5, &TMainForm::Procom1Click},
     {"Im1", nullptr, "Sequencial1", "Sequencial", VkF1 + 6, &TMainForm::Sequencial1Click},
+    {"Im1", nullptr, "Historico1", "&Histórico", VkF1 + 7, &TMainForm::Historico1Click},
     {"Ferramentas1", nullptr, "Importar1", "&Importar", CtrlFlag + 'I', &TMainForm::Importar1Click},
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
     {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
@@ -176,8 +178,8 @@ void TMainForm::CreateHomePanel()
     };
     // Nothing is read yet: the registries are built after the windows.
     m_homePanel = new THomePanel(
-        m_registries, {.importar = item("Importar1"), .hoje = item("Hoje1"),
-                       .imprimirSelecao = item("Seleo2")});
+        m_registries,
+        {.importar = item("Importar1"), .hoje = item("Hoje1"), .imprimirSelecao = item("Seleo2")});
     // Below the screen sizes it is made for it is cut, never holding the
     // window wider than the person makes it.
     m_homePanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -420,8 +422,23 @@ void TMainForm::Sequencial1Click()
     const std::optional<std::string> label = ChooseLabel(numeros);
     if (!label || (!range && !ask()))
         return;
-    ShowJobEnd(PrintSequencia(m_operator, m_registries, *label, range->first, range->last,
-                              range->date));
+    ShowJobEnd(
+        PrintSequencia(m_operator, m_registries, *label, range->first, range->last, range->date));
+}
+
+// The job chosen in the history prints again through the chooser, like
+// every job; its preview shows what would print.
+void TMainForm::Historico1Click()
+{
+    THistoricoFrm historico(m_operator, this);
+    const std::optional<TReprintChoice> choice = historico.Execute();
+    if (!choice)
+        return;
+    const auto reprint = [&choice](const TPrinterLabel& label) {
+        return ReprintJobLabels(label, choice->job, choice->fromStop);
+    };
+    if (const std::optional<std::string> label = ChooseLabel(reprint))
+        ShowJobEnd(ReprintJob(m_operator, m_registries, *label, choice->job, choice->fromStop));
 }
 
 void TMainForm::Configurao1Click()

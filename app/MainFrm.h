@@ -84,6 +84,7 @@ public:
     void Procom1Click();
     void DoArquivo1Click();
     void Sequencial1Click();
+    void Historico1Click();
     void Configurao1Click();
     void Sobre1Click();
 
