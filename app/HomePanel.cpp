@@ -193,13 +193,16 @@ THomePanel::THomePanel(const TRegistries& registries, const THomeRoad road, QWid
     m_road = {RoadButton(QStringLiteral("RoadImportar"), QStringLiteral("1   Importar\nCtrl+I"),
                          road.importar),
               RoadButton(QStringLiteral("RoadHoje"), QStringLiteral("2   Hoje\nCtrl+H"), road.hoje),
-              RoadButton(QStringLiteral("RoadImprimir"),
-                         QStringLiteral("3   Imprimir seleção\nF3"), road.imprimirSelecao)};
+              RoadButton(QStringLiteral("RoadImprimir"), QStringLiteral("3   Imprimir seleção\nF3"),
+                         road.imprimirSelecao)};
     for (QPushButton* button : m_road)
         roadRow->addWidget(button);
     m_nextLbl = new QLabel;
     m_nextLbl->setObjectName(QStringLiteral("ProximoPasso"));
     m_nextLbl->setFont(ScaledFont(1, true));
+    m_lastJobLbl = new QLabel;
+    m_lastJobLbl->setObjectName(QStringLiteral("UltimoTrabalho"));
+    m_lastJobLbl->setWordWrap(true);
 
     auto* left = new QVBoxLayout;
     left->addWidget(CatalogueBox());
@@ -212,6 +215,7 @@ THomePanel::THomePanel(const TRegistries& registries, const THomeRoad road, QWid
     layout->setContentsMargins(16, 12, 16, 12);
     layout->addLayout(roadRow);
     layout->addWidget(m_nextLbl);
+    layout->addWidget(m_lastJobLbl);
     layout->addLayout(body, 1);
     setTabOrder(m_road[0], m_road[1]);
     setTabOrder(m_road[1], m_road[2]);
@@ -311,6 +315,31 @@ void THomePanel::Refresh()
     ShowSelection();
     ShowLabels();
     ShowNextStep();
+    ShowLastJob();
+}
+
+// What printed last today, when and how it ended: where to look in
+// "Impressão › Histórico" when a job stopped.
+void THomePanel::ShowLastJob()
+{
+    m_lastJobLbl->setVisible(m_status.lastJob.has_value());
+    if (!m_status.lastJob)
+        return;
+    const THistoryJob& job = *m_status.lastJob;
+    const QDateTime started = QDateTime::fromString(job.inicio, Qt::ISODate);
+    QString text = QString::fromUtf8("Última impressão: trabalho %1, %2 às %3, etiqueta %4: %5 "
+                                     "de %6 etiqueta(s) enviada(s), %7.")
+                       .arg(job.number)
+                       .arg(JobKindText(job.kind), started.toString(QStringLiteral("HH:mm")),
+                            AnsiToQString(job.label))
+                       .arg(job.sent)
+                       .arg(job.planned)
+                       .arg(JobEndText(job));
+    const bool stopped = job.sent < job.planned;
+    if (stopped)
+        text += QString::fromUtf8(" Para terminá-lo: Impressão › Histórico › Continuar.");
+    m_lastJobLbl->setText(text);
+    m_lastJobLbl->setStyleSheet(stopped ? QString::fromLatin1(ProblemStyle) : QString());
 }
 
 void THomePanel::ShowCatalogue()
@@ -341,8 +370,7 @@ void THomePanel::ShowSelection()
     }
     // As tall as its rows: the panel never scrolls.
     m_rowsTbl->setFixedHeight(m_rowsTbl->horizontalHeader()->sizeHint().height() +
-                              m_rowsTbl->verticalHeader()->length() +
-                              2 * m_rowsTbl->frameWidth());
+                              m_rowsTbl->verticalHeader()->length() + 2 * m_rowsTbl->frameWidth());
     m_rowsTbl->setVisible(!selection.rows.empty());
     m_preview->setVisible(!selection.rows.empty());
     if (selection.rows.empty())

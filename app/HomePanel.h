@@ -57,6 +57,7 @@ private:
     void ShowSelection();
     void ShowLabels();
     void ShowNextStep();
+    void ShowLastJob();
     void ShowPreviewOfRow(int row);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +66,7 @@ private:
     THomeStatus m_status;
     std::array<QPushButton*, 3> m_road{};
     QLabel* m_nextLbl = nullptr;
+    QLabel* m_lastJobLbl = nullptr;
     QLabel* m_produtosLbl = nullptr;
     QLabel* m_catalogueLbl = nullptr;
     QLabel* m_selecionadosLbl = nullptr;

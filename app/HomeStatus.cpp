@@ -43,8 +43,8 @@ std::vector<THomeRow> FirstRows(TConnection& connection, const TIniFile& ini, do
     for (std::int64_t row = 0; row < lookedAt && rows.size() < limit; ++row) {
         const TJobRow jobRow = selecao->Row(row);
         if (jobRow.produto && jobRow.copies > 0)
-            rows.push_back({jobRow.produto->key, jobRow.produto->descricao,
-                            jobRow.produto->preco(date)});
+            rows.push_back(
+                {jobRow.produto->key, jobRow.produto->descricao, jobRow.produto->preco(date)});
     }
     return rows;
 }
@@ -67,6 +67,7 @@ void ReadCatalogue(const TIniFile& ini, std::size_t rowLimit, THomeStatus& statu
         status.selection.count = CountOf(*connection, "select count(*) from selecao");
         status.selection.date = SelecaoDataOf(*connection, ini);
         status.selection.rows = FirstRows(*connection, ini, status.selection.date, rowLimit);
+        status.lastJob = LastJobOfDay(*connection, Today());
     } catch (const EZevError& error) {
         status.catalogue.error = QString::fromUtf8(error.what());
     }

@@ -9,6 +9,7 @@
 // numbers.
 
 #include "output/PrinterDriver.h"
+#include "printing/History.h"
 
 #include <QDateTime>
 #include <QString>
@@ -73,6 +74,7 @@ struct THomeStatus
     TSelectionStatus selection;
     std::vector<THomeLabel> labels;
     std::string defaultLabel; // "Label Default"; empty for none
+    std::optional<THistoryJob> lastJob; // the day's last print job
     TNextStep next = TNextStep::Importar;
 };
 

@@ -83,8 +83,7 @@ TEST_F(HomePanelTest, TellsWhatIsLoadedWhatIsSelectedAndFocusesTheNextStep)
              Sql("insert into selecao select produto_key from produto");
              SelecaoData(Today() - 3);
          },
-         "9", "data desconhecida", "9",
-         "A seleção não é de hoje", "RoadHoje"},
+         "9", "data desconhecida", "9", "A seleção não é de hoje", "RoadHoje"},
         {"today's selection",
          [] {
              SelecaoData(Today());
@@ -154,6 +153,44 @@ TEST_F(HomePanelTest, ALabelWhosePortIsGoneIsShownInRedWithWhatToDo)
     EXPECT_TRUE(teste->property("problem").toBool());
     EXPECT_TRUE(teste->styleSheet().contains("color"));
     EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("Etiqueta2"))->isHidden());
+}
+
+} // namespace
+
+namespace {
+
+// Today's last job, and the way to finish it when it stopped; yesterday's
+// jobs are not the day's.
+TEST_F(HomePanelTest, TheDaysLastJobIsShownWithTheWayToFinishItWhenItStopped)
+{
+    const auto lastJob = [this] { return form.findChild<QLabel*>("UltimoTrabalho"); };
+    const std::string yesterday =
+        QDateTime::currentDateTime().addDays(-1).toString(Qt::ISODate).toStdString();
+    const std::string now = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+    Sql("insert into historico (inicio, fim, usuario, tipo, etiqueta, porta, data, planejadas, "
+        "enviadas, resultado) values ('" +
+        yesterday +
+        "', null, 'ana', 'selecao', 'gondola-zpl', 'FILE:', '2026-01-01', 9, 3, 'cancelado')");
+    Refresh();
+    EXPECT_TRUE(lastJob()->isHidden());
+
+    Sql("insert into historico (inicio, fim, usuario, tipo, etiqueta, porta, data, planejadas, "
+        "enviadas, resultado) values ('" +
+        now + "', '" + now +
+        "', 'ana', 'sequencial', 'gondola-zpl', 'FILE:', '2026-01-01', 99, 40, 'cancelado')");
+    Refresh();
+    EXPECT_FALSE(lastJob()->isHidden());
+    EXPECT_TRUE(lastJob()->text().contains("trabalho 2, sequencial"))
+        << lastJob()->text().toStdString();
+    EXPECT_TRUE(lastJob()->text().contains(
+        QString::fromUtf8("40 de 99 etiqueta(s) enviada(s), cancelado")));
+    EXPECT_TRUE(lastJob()->text().contains("Continuar"));
+
+    Sql("update historico set enviadas = 99, resultado = 'concluido' where trabalho = 2");
+    Refresh();
+    EXPECT_TRUE(lastJob()->text().contains(
+        QString::fromUtf8("99 de 99 etiqueta(s) enviada(s), concluído")));
+    EXPECT_FALSE(lastJob()->text().contains("Continuar"));
 }
 
 } // namespace
