@@ -184,7 +184,88 @@ TEST(PrintCommandsTest, CtrlCStopsANetworkJobAndCountsWhatWasSent)
             EXPECT_GT(sent, 0);
             EXPECT_LE(sent, begun);
         }
+
+        // The history has what the printer took; Continuar prints the rest.
+        const auto sent = std::stoll(out.substr(out.find(": ") + 2));
+        const Result history = RunCli({"--home", home.Path(), "history"});
+        EXPECT_TRUE(history.out.starts_with("1  ")) << history.out;
+        EXPECT_TRUE(
+            Contains(history.out, "500 planejada(s), " + std::to_string(sent) + " enviada(s)"))
+            << history.out;
+        EXPECT_TRUE(Contains(history.out, "cancelado")) << history.out;
+        const QString rest = home.File("resto.prn");
+        WriteFileBytes(home.File("zev.ini"),
+                       "[Geral]\r\nPath Modelos=" + home.Path().toStdString() +
+                           "\r\n[Labels]\r\ngrande=FILE:\r\n");
+        const Result continued = RunCli(
+            {"--home", home.Path(), "reprint", "1", "--from-stop", "--yes", "--output", rest});
+        EXPECT_EQ(continued.status, 0) << continued.err;
+        const std::string labels = ReadFileBytes(rest);
+        EXPECT_EQ(std::count(labels.begin(), labels.end(), '#'), 500 - sent);
+        EXPECT_TRUE(Contains(labels, "#000500"));
     }
+}
+
+// A program killed in the middle of a job leaves it interrupted, to be
+// continued from its last saved label: nothing the printer never got is
+// lost, at most half a second of labels prints twice.
+TEST(PrintCommandsTest, AJobKilledInTheMiddleContinuesFromItsLastSavedLabel)
+{
+    TProgramDirFixture home;
+    CreateDatabase();
+    std::string label = "[geral]\r\nname=grande\r\ndescription=Grande\r\n"
+                        "[pre_label]\r\n01=H\r\n[normal]\r\n01=#{Produto.key}\r\n";
+    for (int line = 2; line <= 10; ++line)
+        label += std::to_string(line) + "=" + std::string(50, 'Z') + "\r\n";
+    WriteFileBytes(home.File("grande.lbl"), label);
+    WriteFileBytes(home.File("zev.ini"), "[Geral]\r\nPath Modelos=" + home.Path().toStdString() +
+                                             "\r\n[Labels]\r\ngrande=FILE:\r\n");
+    // A printer that takes about 200 KB a second, behind a pipe that holds
+    // little: the job waits on it from its first labels on.
+    const QString printer = home.File("impressora");
+    ASSERT_EQ(mkfifo(printer.toLocal8Bit().constData(), 0600), 0);
+    std::atomic<std::size_t> received = 0;
+    std::string bytes;
+    std::thread reader([&] {
+        const int fd = open(printer.toLocal8Bit().constData(), O_RDONLY);
+        char buffer[2048];
+        for (;;) {
+            const ssize_t got = read(fd, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            bytes.append(buffer, static_cast<std::size_t>(got));
+            received += static_cast<std::size_t>(got);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        close(fd);
+    });
+    QProcess zev;
+    zev.start(qEnvironmentVariable("ZEV_CLI"), {"--home", home.Path(), "print", "sequence", "1",
+                                                "5000", "--label", "grande", "--output", printer});
+    ASSERT_TRUE(zev.waitForStarted());
+    // Long enough for a save or two.
+    while (received < 300000u && zev.state() == QProcess::Running)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(static_cast<pid_t>(zev.processId()), SIGKILL);
+    ASSERT_TRUE(zev.waitForFinished(60000));
+    reader.join();
+    ASSERT_EQ(zev.exitStatus(), QProcess::CrashExit);
+
+    const Result history = RunCli({"--home", home.Path(), "history"});
+    EXPECT_TRUE(Contains(history.out, "interrompido")) << history.out;
+    const QString rest = home.File("resto.prn");
+    const Result continued =
+        RunCli({"--home", home.Path(), "reprint", "1", "--from-stop", "--yes", "--output", rest});
+    EXPECT_EQ(continued.status, 0) << continued.err;
+    const std::string labels = ReadFileBytes(rest);
+    // It begins at or before the first label the printer never began.
+    const std::size_t first = labels.find('#');
+    ASSERT_NE(first, std::string::npos);
+    const int from = std::stoi(labels.substr(first + 1, 6));
+    EXPECT_GT(from, 1);
+    EXPECT_LE(from, static_cast<int>(std::count(bytes.begin(), bytes.end(), '#')) + 1);
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), '#'), 5000 - from + 1);
+    EXPECT_TRUE(Contains(labels, "#005000"));
 }
 
 // The label's printer is a USB serial adapter that was unplugged, or its
