@@ -18,7 +18,7 @@ namespace {
 
 struct TKindName
 {
-    TJobKind kind;
+    TJobKind value;
     std::string_view name;
     const char* text;
 };
@@ -34,7 +34,7 @@ constexpr std::array KindNames = {
 
 struct TEndingName
 {
-    TJobEnding ending;
+    TJobEnding value;
     std::string_view name;
     const char* text;
 };
@@ -46,6 +46,13 @@ constexpr std::array EndingNames = {
     TEndingName{TJobEnding::Falhou, "falhou", "falhou"},
 };
 
+// Every value has its entry in the table.
+template <typename TTable, typename TValue> const auto& EntryOf(const TTable& table, TValue value)
+{
+    return *std::find_if(table.begin(), table.end(),
+                         [value](const auto& entry) { return entry.value == value; });
+}
+
 TJobKind KindNamed(std::string_view name)
 {
     const auto found = std::find_if(KindNames.begin(), KindNames.end(),
@@ -53,14 +60,14 @@ TJobKind KindNamed(std::string_view name)
     if (found == KindNames.end())
         throw EDatabaseError("O histórico tem um trabalho de tipo desconhecido: \"" +
                              std::string(name) + "\".");
-    return found->kind;
+    return found->value;
 }
 
 TJobEnding EndingNamed(std::string_view name)
 {
     const auto found = std::find_if(EndingNames.begin(), EndingNames.end(),
                                     [name](const TEndingName& e) { return e.name == name; });
-    return found == EndingNames.end() ? TJobEnding::Interrompido : found->ending;
+    return found == EndingNames.end() ? TJobEnding::Interrompido : found->value;
 }
 
 const char* const JobColumns =
@@ -96,32 +103,22 @@ THistoryJob JobAt(const TQuery& query)
 
 std::string_view JobKindName(TJobKind kind)
 {
-    return std::find_if(KindNames.begin(), KindNames.end(),
-                        [kind](const TKindName& k) { return k.kind == kind; })
-        ->name;
+    return EntryOf(KindNames, kind).name;
 }
 
 QString JobKindText(TJobKind kind)
 {
-    return QString::fromUtf8(
-        std::find_if(KindNames.begin(), KindNames.end(), [kind](const TKindName& k) {
-            return k.kind == kind;
-        })->text);
+    return QString::fromUtf8(EntryOf(KindNames, kind).text);
 }
 
 std::string_view JobEndingName(TJobEnding ending)
 {
-    return std::find_if(EndingNames.begin(), EndingNames.end(),
-                        [ending](const TEndingName& e) { return e.ending == ending; })
-        ->name;
+    return EntryOf(EndingNames, ending).name;
 }
 
 QString JobEndingText(TJobEnding ending)
 {
-    return QString::fromUtf8(
-        std::find_if(EndingNames.begin(), EndingNames.end(), [ending](const TEndingName& e) {
-            return e.ending == ending;
-        })->text);
+    return QString::fromUtf8(EntryOf(EndingNames, ending).text);
 }
 
 TJobKind CounterJobKind(bool askCount, bool askProcon)

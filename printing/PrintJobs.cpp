@@ -295,6 +295,14 @@ private:
     const TReadTransaction m_view;
 };
 
+// "Imprimindo..." with the rows printed, at every tenth row.
+std::optional<std::int64_t> EveryTenthRow(std::int64_t row)
+{
+    if ((row + 1) % 10 != 0)
+        return std::nullopt;
+    return row + 1;
+}
+
 // Sends the labels of every row after the header, in order: the progress
 // counts rows, a stop is asked before every label. `catalogue`: where rows
 // are read, none for rows without products of the catalogue. `statusAt`:
@@ -395,12 +403,7 @@ TPrintResult PrintSelecao(TOperator& op, const TRegistries& registries,
     op.ShowStatus(Text("Selecionando..."));
 
     op.ShowStatus(Text("Imprimindo..."));
-    return SendRows(op, run, target.label, *labels, &catalogue,
-                    [](std::int64_t row) -> std::optional<std::int64_t> {
-                        if ((row + 1) % 10 != 0)
-                            return std::nullopt;
-                        return row + 1;
-                    });
+    return SendRows(op, run, target.label, *labels, &catalogue, EveryTenthRow);
 }
 
 TPrintResult PrintArquivo(TOperator& op, const TRegistries& registries,
@@ -515,12 +518,7 @@ TPrintResult ReprintJob(TOperator& op, const TRegistries& registries, const std:
     if (!run.SendHeader(target.label))
         return run.Refuse(CannotSend, true);
     op.ShowStatus(Text("Imprimindo..."));
-    return SendRows(op, run, target.label, *labels, &catalogue,
-                    [](std::int64_t row) -> std::optional<std::int64_t> {
-                        if ((row + 1) % 10 != 0)
-                            return std::nullopt;
-                        return row + 1;
-                    });
+    return SendRows(op, run, target.label, *labels, &catalogue, EveryTenthRow);
 }
 
 } // namespace zev
