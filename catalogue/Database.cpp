@@ -315,6 +315,15 @@ void FoldPtBr(sqlite3_context* context, int, sqlite3_value** values)
     sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
 }
 
+// The engine's count of its own memory takes a lock shared by every
+// connection at each allocation; nothing here reads it. Only possible
+// before the engine's first use.
+void ConfigureEngine()
+{
+    static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    static_cast<void>(configured);
+}
+
 QString NewConnectionName()
 {
     static std::atomic<unsigned> counter{0};
@@ -741,6 +750,7 @@ std::string TQuery::Text(int column) const
 TConnection::TConnection(const QString& path, OpenMode mode)
     : m_connectionName(NewConnectionName()), m_path(path)
 {
+    ConfigureEngine();
     m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_database.setDatabaseName(DatabaseUri(path, mode));
     m_database.setConnectOptions(
