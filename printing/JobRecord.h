@@ -1,33 +1,31 @@
 #pragma once
 
 // The history's record of one job as it prints: its start and items are
-// written before its first label, its progress at most twice a second, its
-// end when it ends. The record never stops the printing: a write that fails
-// (a full disk, a database another program holds locked) is tried again at
-// the next one, and a record that never succeeded says why once the job has
-// ended (Failure). A program that stops in the middle leaves the job as far
-// as it was last written, continuable from there.
+// handed to the writer before its first label, its progress at most twice a
+// second, its end when it ends. The record never stops the printing: a write
+// that fails (a full disk, a database another program holds locked) is
+// tried again at the next one, and a record that never succeeded says why
+// once the job has ended (Failure). A program that stops in the middle
+// leaves the job as far as it was last written, continuable from there.
 //
 // Old jobs, "Dias Historico" days old, go in the same transaction that
 // records a new one.
 //
-// User-interface thread only.
+// Owned by the thread that prints the job; the writing is THistoryWriter's.
 
 #include "printing/History.h"
+#include "printing/HistoryWriter.h"
 
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace zev {
-
-class TConnection;
 
 struct TJobStart
 {
@@ -51,9 +49,6 @@ public:
     TJobRecord(const TJobRecord&) = delete;
     TJobRecord& operator=(const TJobRecord&) = delete;
 
-    // The job's number once its start is written; 0 before.
-    std::int64_t Number() const { return m_number; }
-
     // A new last item (the counter's next product), written at the next save.
     void Append(THistoryItem item);
     // The port took the label at `position`; it refused it; its product was
@@ -66,7 +61,7 @@ public:
     // The last `count` labels taken never reached the printer: the stop goes
     // back to the first of them.
     void Undelivered(std::int64_t count);
-    // Writes what is pending now.
+    // Hands over what is pending now.
     void Save();
 
     // The job's end with the counts its person was told.
@@ -79,33 +74,20 @@ public:
 private:
     void Offered(TLabelPosition position);
     void SaveNowAndThen();
-    bool Write(bool last);
-    void WriteStart(TConnection& connection);
-    void WriteItems(TConnection& connection);
-    void WriteProgress(TConnection& connection, bool last);
+    THistoryProgress Progress();
 
     using Clock = std::chrono::steady_clock;
 
-    const TJobStart m_start;
-    const QString m_inicio;
-    std::vector<THistoryItem> m_items; // not written yet: the last ones of the job
-    std::int32_t m_itemCount = 0;
-    std::int64_t m_number = 0;
-    std::int64_t m_planned = 0;
     std::int64_t m_sent = 0;
     std::int64_t m_refused = 0;
     std::int64_t m_missing = 0;
     TLabelPosition m_stop;
-    std::vector<TLabelPosition> m_taken;  // in order, to go back over
-    std::vector<TLabelPosition> m_faltas; // not written yet
-    std::vector<std::int32_t> m_skipped;  // not written yet
-    TJobEnding m_ending = TJobEnding::Interrompido;
-    QString m_message;
-    QString m_fim;
+    std::vector<TLabelPosition> m_taken; // in order, to go back over
+    THistoryProgress m_unhanded;         // its lists: not handed over yet
     bool m_ended = false;
-    QString m_error; // the last write's failure; empty once one succeeded after it
+    QString m_error; // the end's failure
     Clock::time_point m_lastSave;
-    std::unique_ptr<TConnection> m_connection;
+    THistoryWriter m_writer;
 };
 
 } // namespace zev

@@ -257,7 +257,6 @@ TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
 {
     Sql(Loja);
     program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
-    std::int64_t number = 0;
     {
         // The program stops after the third label was saved.
         TJobRecord record(TJobStart(TJobKind::Sequencial, "marca", "TESTE:", 46000),
@@ -271,8 +270,8 @@ TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
             record.Taken({0, copy});
         record.Save();
         record.Taken({0, 3}); // never saved
-        number = record.Number();
     }
+    const std::int64_t number = LastJob().job.number;
     const THistoryDetail job = *ReadHistoryJob(*OpenDatabase(), number);
     EXPECT_EQ(job.job.ending, TJobEnding::Interrompido);
     EXPECT_EQ(JobEndingText(job.job.ending), QStringLiteral("interrompido"));
