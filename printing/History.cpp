@@ -16,12 +16,16 @@ namespace zev {
 
 namespace {
 
-struct TKindName
+// A value, its name in the database and its text on the screen.
+template <typename T> struct TNamed
 {
-    TJobKind value;
+    T value;
     std::string_view name;
     const char* text;
 };
+
+using TKindName = TNamed<TJobKind>;
+using TEndingName = TNamed<TJobEnding>;
 
 constexpr std::array KindNames = {
     TKindName{TJobKind::Selecao, "selecao", "seleção"},
@@ -30,13 +34,6 @@ constexpr std::array KindNames = {
     TKindName{TJobKind::Individual, "individual", "individual"},
     TKindName{TJobKind::Multipla, "multipla", "múltipla"},
     TKindName{TJobKind::Procom, "procom", "procom"},
-};
-
-struct TEndingName
-{
-    TJobEnding value;
-    std::string_view name;
-    const char* text;
 };
 
 constexpr std::array EndingNames = {
