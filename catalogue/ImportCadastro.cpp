@@ -3,6 +3,7 @@
 #include "app/Operator.h"
 #include "app/Settings.h"
 #include "catalogue/Database.h"
+#include "catalogue/Produto.h"
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/OutputFile.h"
@@ -65,7 +66,7 @@ enum class EKind
     Date,
     Text,
     YesNo,   // empty is no, any number other than 0 yes
-    Barcode, // text; only digits: without leading zeros
+    Barcode, // text; digits only: the number, without leading zeros
 };
 
 struct TColumn
@@ -570,9 +571,7 @@ private:
             return;
         }
         case EKind::Barcode: {
-            std::string_view barra = field;
-            if (IsAscii(barra) && std::all_of(barra.begin(), barra.end(), IsDigit))
-                barra.remove_prefix(std::min(barra.find_first_not_of('0'), barra.size()));
+            const std::string_view barra = BarcodeAsStored(field);
             if (barra.size() > static_cast<std::size_t>(def.maxLength))
                 Refuse(column, "mais de " + std::to_string(def.maxLength) + " caracteres");
             ConvertText(index, barra, sink);

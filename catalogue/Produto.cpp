@@ -169,18 +169,26 @@ std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t
 
 std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::string_view barcode)
 {
+    const std::string_view stored = BarcodeAsStored(barcode);
+    if (stored.empty())
+        return nullptr;
     const TReadTransaction snapshot(connection);
     TQuery& query = connection.Query(FindByBarraSql);
     const TQueryScope scope(query);
-    query.BindText(0, StripLeadingZeros(barcode));
+    query.BindText(0, stored);
     query.Exec();
     return LoadFound(connection, query);
 }
 
-std::string StripLeadingZeros(std::string_view text)
+std::string_view BarcodeAsStored(std::string_view code)
 {
-    const std::size_t first = text.find_first_not_of('0');
-    return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
+    const bool digitsOnly = !code.empty() && std::all_of(code.begin(), code.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    if (!digitsOnly)
+        return code;
+    const std::size_t first = code.find_first_not_of('0');
+    return first == std::string_view::npos ? code.substr(code.size() - 1) : code.substr(first);
 }
 
 } // namespace zev

@@ -77,9 +77,12 @@ std::unique_ptr<TProduto> LoadProduto(TConnection& connection, const TQuery& que
 void LoadFilhos(TConnection& connection, TProduto& record);
 // Null when no product has the key / the barcode.
 std::unique_ptr<TProduto> FindProdutoByKey(TConnection& connection, std::int32_t key);
-// Leading zeros of the code are ignored: the catalogue stores barcodes without them.
+// The code as the catalogue keeps it (BarcodeAsStored); an empty code finds
+// no product.
 std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::string_view barcode);
 
-std::string StripLeadingZeros(std::string_view text);
+// A barcode of digits only is the number it is: without its leading zeros,
+// "0" when it is all zeros. Any other code stays as written. A view of `code`.
+std::string_view BarcodeAsStored(std::string_view code);
 
 } // namespace zev

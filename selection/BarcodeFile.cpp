@@ -105,7 +105,8 @@ void SelectFromBarcodeFile(TOperator& op, TBarcodeFileFormat format)
     op.ShowStatus(QStringLiteral("Selecionando..."));
     TQuery& insert = command.Query("insert into selecao_barra values (?)");
     for (const std::string& entry : *entries)
-        insert.BindText(0, entry).Exec();
+        if (!entry.empty()) // an empty line names no product
+            insert.BindText(0, entry).Exec();
     command.Query(InsertOwners).Exec();
     if (atacado)
         command.Query(InsertFilhos).Exec();

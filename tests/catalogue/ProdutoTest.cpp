@@ -127,28 +127,30 @@ TEST_F(ProdutoTest, AMissingOrZeroDivisorBecomesOneHundred)
     }
 }
 
-TEST_F(ProdutoTest, BarcodeLookupIgnoresLeadingZerosAndNothingElse)
+TEST_F(ProdutoTest, BarcodeLookupIgnoresTheLeadingZerosOfANumberAndNothingElse)
 {
     Add({.key = 1, .barras = {"12345", "7891000100103"}});
-    Add({.key = 2, .barras = {"12 34"}});
+    Add({.key = 2, .barras = {"0012 34"}});
+    Add({.key = 3, .barras = {"0"}}); // imported as "0000"
     const std::pair<const char*, std::int32_t> cases[] = {
         {"12345", 1},          {"0012345", 1}, {"000000007891000100103", 1},
         {"07891000100103", 1}, {"123450", 0},  {"1234", 0},
-        {"12 34", 2},          {"0012 34", 2}, {"1234 ", 0},
-        {" 12345", 0},         {"", 0},        {"0000", 0},
+        {"0012 34", 2},        {"12 34", 0},   {"1234 ", 0},
+        {" 12345", 0},         {"0000", 3},    {"0", 3},
+        {"", 0},
     };
     for (const auto& [typed, found] : cases) {
         SCOPED_TRACE(typed);
         const auto record = FindProdutoByBarra(*connection, typed);
         EXPECT_EQ(record ? record->key : 0, found);
     }
-    EXPECT_EQ(FindProdutoByKey(*connection, 3), nullptr);
+    EXPECT_EQ(FindProdutoByKey(*connection, 4), nullptr);
 
-    const std::pair<const char*, const char*> strips[] = {
-        {"", ""},       {"0", ""},          {"0000", ""},    {"00120", "120"},
-        {"120", "120"}, {" 0012", " 0012"}, {"0 12", " 12"}, {"A00", "A00"}};
-    for (const auto& [text, stripped] : strips)
-        EXPECT_EQ(StripLeadingZeros(text), stripped) << text;
+    const std::pair<const char*, const char*> stored[] = {
+        {"", ""},       {"0", "0"},         {"0000", "0"},    {"00120", "120"},
+        {"120", "120"}, {" 0012", " 0012"}, {"0 12", "0 12"}, {"A00", "A00"}};
+    for (const auto& [text, kept] : stored)
+        EXPECT_EQ(BarcodeAsStored(text), kept) << text;
 }
 
 TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)

@@ -81,6 +81,8 @@ TEST_F(ItemSessionTest, EnterPrintsAsTheModesAndSettingsSay)
 {
     const TProconData procon{QStringLiteral("Ana"), QStringLiteral("12.345.678/0001-99"),
                              EncodeDate(2026, 3, 1)};
+    // ARROZ's "0000" as imported, and an empty code as an older import kept it.
+    Sql("insert into item values ('0', 2), ('', 9)");
     struct TCase
     {
         const char* name;
@@ -106,6 +108,8 @@ TEST_F(ItemSessionTest, EnterPrintsAsTheModesAndSettingsSay)
         {"no wholesale: the unit", "Imp Autom=1", {}, {"789100"}, {}, {}, "S2"},
         {"a box typed directly", "Imp Autom=1", {}, {"1789100"}, {}, {}, "S4"},
         {"leading zeros", "Imp Autom=1", {}, {"000999"}, {}, {}, "S9"},
+        {"zeros only", "Imp Autom=1", {}, {"0000"}, {}, {}, "S2"},
+        {"an empty Enter", "Imp Autom=1", {}, {""}, {}, {}, ""},
     };
     // clang-format on
     for (const TCase& c : cases) {

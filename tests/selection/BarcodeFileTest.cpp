@@ -41,8 +41,10 @@ protected:
     BarcodeFileTest()
     {
         Sql("insert into produto (produto_key, descricao, pai, caixa) values "
-            "(1, 'UNIDADE', null, 0), (2, 'CAIXA DA UNIDADE', 1, 1), (3, 'OUTRO', null, 0);"
-            "insert into item values ('12345', 1), ('7890000000017', 2), ('555', 3);"
+            "(1, 'UNIDADE', null, 0), (2, 'CAIXA DA UNIDADE', 1, 1), (3, 'OUTRO', null, 0), "
+            "(4, 'ZEROS', null, 0);"
+            // An empty barcode, as an older import kept "0000": no line finds it.
+            "insert into item values ('12345', 1), ('7890000000017', 2), ('555', 3), ('', 4);"
             "insert into selecao values (3)");
         SetSetting(settings::SelecaoData, "01/01/2020");
     }
@@ -70,6 +72,7 @@ TEST_F(BarcodeFileTest, SelectsTheOwnersOfTheFilesBarcodesAndWithAtacadoTheirBox
         {"12345\r\n7890000000017\r\n", Barras, "0", {1, 2}},
         // Exactly as written: no zeros stripped, no blanks trimmed.
         {"012345\n12345 \n", Barras, "0", {}},
+        {"\n\r\nABC\n", Tarvo, "0", {}},
         {"XXXX7890000000017\nYYYY555", Tarvo, "0", {2, 3}},
     };
     for (const auto& c : cases) {
