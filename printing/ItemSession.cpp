@@ -32,6 +32,9 @@ QString Price(const char* format, double value)
 
 QString ItemStartMessage(const std::exception& error)
 {
+    // The catalogue's own texts say what is wrong with it and what to do.
+    if (dynamic_cast<const EDatabaseError*>(&error) != nullptr)
+        return QString::fromUtf8(error.what());
     return Text("Não foi possível inicializar a impressora ") + QString::fromUtf8(error.what());
 }
 

@@ -48,7 +48,8 @@ public:
     using EZevError::EZevError;
 };
 
-// "Não foi possível inicializar a impressora " followed by the reason.
+// "Não foi possível inicializar a impressora " followed by the reason of a
+// label or port that could not start; a database error as it is.
 QString ItemStartMessage(const std::exception& error);
 
 // What the menu command asks for: "I&ndividual" neither, "Multipla" the

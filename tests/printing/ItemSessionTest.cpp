@@ -217,6 +217,21 @@ TEST_F(ItemSessionTest, AFailedStartSaysWhyAndLeavesNoPortStarted)
     }
 }
 
+TEST_F(ItemSessionTest, ACatalogueThatCannotBeOpenedIsToldAsItIs)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    WriteFileBytes(DatabaseConnectionString(), std::string(4096, 'x'));
+    try {
+        TItemSession session(op(), registries(), "marca", {});
+        ADD_FAILURE() << "started";
+    } catch (const std::exception& error) {
+        const QString told = ItemStartMessage(error);
+        EXPECT_TRUE(told.startsWith(QString::fromUtf8("O arquivo "))) << told.toStdString();
+        EXPECT_TRUE(told.contains(QString::fromUtf8("não é um banco de dados válido")));
+    }
+    EXPECT_EQ(port->starts, 0);
+}
+
 TEST_F(ItemSessionTest, AnErrorWhilePrintingStillEndsThePort)
 {
     program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
