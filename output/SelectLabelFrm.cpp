@@ -1,6 +1,7 @@
 #include "output/SelectLabelFrm.h"
 
 #include "app/DialogButtons.h"
+#include "app/GuiOperator.h"
 #include "app/Registries.h"
 #include "app/Settings.h"
 #include "platform/AnsiText.h"
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -76,8 +78,24 @@ void TSelectLabelForm::FillLabels()
     m_visualizarBtn->setEnabled(selected >= 0);
 }
 
-void TSelectLabelForm::done(const int result)
+void TSelectLabelForm::done(int result)
 {
+    if (result == QDialog::Accepted && LabelAtSelection().empty()) {
+        // OK without a label would print nothing and say nothing.
+        const bool none = m_selectLst->count() == 0;
+        QMessageBox box(QMessageBox::Warning, QString::fromUtf8(ZevTitle),
+                        none ? QString::fromUtf8("Nenhuma etiqueta está configurada: associe uma "
+                                                 "etiqueta a uma porta em Ferramentas › "
+                                                 "Configuração.")
+                             : QStringLiteral("Escolha uma etiqueta."),
+                        QMessageBox::Ok, this);
+        box.exec();
+        if (!none) {
+            m_selectLst->setFocus();
+            return;
+        }
+        result = QDialog::Rejected;
+    }
     FormClose();
     QDialog::done(result);
 }

@@ -2,9 +2,11 @@
 
 #include "app/Hashes.h"
 #include "tests/support/DialogAnswers.h"
+#include "tests/support/ModalAnswer.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -57,7 +59,10 @@ TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultSelected)
                                    QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II")}));
             EXPECT_EQ(SelectLst()->selectedItems().size(), *chosen ? 1 : 0);
         };
-        EXPECT_EQ(Choose(shown, "BitBtn1"), chosen) << defaultLabel;
+        // With nothing chosen OK would only ask for a label.
+        const std::optional<std::string> expected =
+            *chosen ? std::optional<std::string>(chosen) : std::nullopt;
+        EXPECT_EQ(Choose(shown, *chosen ? "BitBtn1" : "BitBtn2"), expected) << defaultLabel;
     }
 }
 
@@ -76,9 +81,39 @@ TEST_F(SelectLabelFrmTest, TheOperatorsPickOrCancela)
     EXPECT_EQ(form.SelectedLabel(), "null");
 }
 
-TEST_F(SelectLabelFrmTest, NoConfiguredLabelsGiveAnEmptyChoice)
+TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
 {
-    EXPECT_EQ(Choose([&] { EXPECT_EQ(SelectLst()->count(), 0); }, "BitBtn1"), "");
+    // With labels to choose from the chooser stays until one is chosen;
+    // with none it says where to configure one and chooses nothing.
+    const struct
+    {
+        const char* labels;
+        const char* told;
+        std::optional<std::string> chosen;
+    } cases[] = {
+        {"null=NULL:\r\n", "Escolha uma etiqueta.", "null"},
+        {"", "Nenhuma etiqueta está configurada: associe uma etiqueta a uma porta em "
+             "Ferramentas › Configuração.",
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.labels);
+        program.WriteSettings(std::string("[Labels]\r\n") + c.labels);
+        QString told;
+        AnswerModal<QMessageBox>([&](QMessageBox& box) {
+            told = box.text();
+            EXPECT_EQ(box.icon(), QMessageBox::Warning);
+            box.button(QMessageBox::Ok)->click();
+            // Still open when there is a label: now one is chosen.
+            if (c.chosen)
+                QTimer::singleShot(0, &form, [&] {
+                    SelectLst()->setCurrentRow(0);
+                    form.findChild<QPushButton*>("BitBtn1")->click();
+                });
+        });
+        EXPECT_EQ(Choose([] {}, "BitBtn1"), c.chosen);
+        EXPECT_EQ(told, QString::fromUtf8(c.told));
+    }
 }
 
 TEST_F(SelectLabelFrmTest, AConfiguredLabelWhoseFileIsGoneIsReported)
