@@ -164,10 +164,8 @@ void TMainForm::CreateMenus()
         action->setObjectName(Text(item.name));
         action->setProperty("ShortCut", item.shortCut);
         action->setShortcut(KeySequenceOf(item.shortCut));
-        action->setEnabled(item.handler != nullptr);
-        if (item.handler != nullptr)
-            connect(action, &QAction::triggered, this,
-                    [this, handler = item.handler] { RunCommand(handler); });
+        connect(action, &QAction::triggered, this,
+                [this, handler = item.handler] { RunCommand(handler); });
     }
 }
 

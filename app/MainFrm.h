@@ -37,9 +37,7 @@ struct TMenuItemDef
     const char* name;
     const char* caption;
     int shortCut;
-    // nullptr while its operation is not part of the program yet: the item
-    // shows, disabled.
-    void (TMainForm::*handler)();
+    void (TMainForm::*handler)(); // the command it runs
 };
 
 struct TMenuDef

@@ -87,7 +87,6 @@ TEST_F(MainFrmTest, TheMenuBarHoldsEveryCommandWithItsCaptionAndShortcut)
         EXPECT_TRUE(menu->actions().contains(action)) << name;
         EXPECT_EQ(action->text(), QString::fromUtf8(caption));
         EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
-        // Items whose operations have landed work; the others wait, disabled.
         EXPECT_TRUE(action->isEnabled()) << name;
     }
     const auto* arquivo = form.findChild<QMenu*>("Arquivo1");
