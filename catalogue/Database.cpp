@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QSqlError>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -19,7 +17,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -289,12 +286,6 @@ QString PathOf(sqlite3* handle)
     return file != nullptr ? QFile::decodeName(file) : QString();
 }
 
-std::string EngineText(const QSqlError& error)
-{
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.toStdString();
-}
-
 int CollatePtBr(void*, int lengthA, const void* a, int lengthB, const void* b)
 {
     return CollateUtf8(
@@ -322,12 +313,6 @@ void ConfigureEngine()
 {
     static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     static_cast<void>(configured);
-}
-
-QString NewConnectionName()
-{
-    static std::atomic<unsigned> counter{0};
-    return QStringLiteral("zev-%1").arg(++counter);
 }
 
 // No program can change a file in a folder where none can create its
@@ -430,22 +415,26 @@ void UpgradeSchema(TConnection& connection)
     }
 }
 
-struct THandleCloser
+using THandle = std::unique_ptr<sqlite3, TConnection::TCloser>;
+
+// `name` is the file's path, or its URI when `flags` has SQLITE_OPEN_URI.
+THandle OpenHandle(const QString& path, const QByteArray& name, int flags)
 {
-    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
-};
-using THandle = std::unique_ptr<sqlite3, THandleCloser>;
+    sqlite3* handle = nullptr;
+    const int result = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
+    THandle owned(handle);
+    if (result != SQLITE_OK)
+        throw Translate(path, handle ? sqlite3_extended_errcode(handle) : result,
+                        handle ? sqlite3_system_errno(handle) : 0,
+                        handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
+    sqlite3_extended_result_codes(handle, 1);
+    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    return owned;
+}
 
 THandle OpenHandle(const QString& path, int flags)
 {
-    sqlite3* handle = nullptr;
-    const int result =
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, flags, nullptr);
-    THandle owned(handle);
-    if (result != SQLITE_OK)
-        throw Translate(path, result, 0, handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
-    sqlite3_busy_timeout(handle, BusyTimeoutMs);
-    return owned;
+    return OpenHandle(path, QFile::encodeName(path), flags);
 }
 
 struct TBackupFinisher
@@ -747,70 +736,48 @@ std::string TQuery::Text(int column) const
 // ---------------------------------------------------------------------------
 // TConnection
 
-TConnection::TConnection(const QString& path, OpenMode mode)
-    : m_connectionName(NewConnectionName()), m_path(path)
+TConnection::TConnection(const QString& path, OpenMode mode) : m_path(path)
 {
     ConfigureEngine();
-    m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    m_database.setDatabaseName(DatabaseUri(path, mode));
-    m_database.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    try {
-        if (!m_database.open())
-            throw EDatabaseError("Não foi possível abrir o banco de dados " +
-                                 Quoted(path).toStdString() + ": " +
-                                 EngineText(m_database.lastError()));
-        // Debian's Qt driver uses the system's libsqlite3, the one we link:
-        // the handle it hands out is valid for our calls.
-        const QVariant handle = m_database.driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            m_handle = *static_cast<sqlite3* const*>(handle.constData());
-        if (m_handle == nullptr)
-            throw EDatabaseError("O driver do banco de dados não é o SQLite");
-        if (sqlite3_create_collation_v2(m_handle, "ptbr", SQLITE_UTF8, nullptr, &CollatePtBr,
-                                        nullptr) != SQLITE_OK ||
-            sqlite3_create_function_v2(m_handle, "ptbr_fold", 1,
-                                       SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &FoldPtBr,
-                                       nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw EngineError(m_handle);
-        // Outside any transaction: the engine ignores it inside one.
-        Execute("pragma foreign_keys = on");
-        Execute("pragma cache_size = -16000");
-        // The first real look at the file; a damaged one is read as far as
-        // it goes.
-        if (mode != OpenMode::ReadDamaged)
-            Execute("select count(*) from sqlite_master");
-    } catch (...) {
-        m_queries.clear();
-        m_database.close();
-        m_database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        throw;
-    }
+    // The URI's mode says whether the file may be created or written.
+    m_handle = OpenHandle(path, DatabaseUri(path, mode).toUtf8(),
+                          SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI |
+                              SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE);
+    if (sqlite3_create_collation_v2(Handle(), "ptbr", SQLITE_UTF8, nullptr, &CollatePtBr,
+                                    nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(Handle(), "ptbr_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                   nullptr, &FoldPtBr, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw EngineError(Handle());
+    // Outside any transaction: the engine ignores it inside one.
+    Execute("pragma foreign_keys = on");
+    Execute("pragma cache_size = -16000");
+    // The first real look at the file; a damaged one is read as far as it
+    // goes.
+    if (mode != OpenMode::ReadDamaged)
+        Execute("select count(*) from sqlite_master");
 }
 
-TConnection::~TConnection()
+TConnection::~TConnection() = default;
+
+void TConnection::TCloser::operator()(sqlite3* handle) const
 {
-    m_queries.clear();
-    m_database.close();
-    m_database = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_connectionName);
+    sqlite3_close_v2(handle);
 }
 
 void TConnection::SetBusyTimeout(int milliseconds)
 {
-    sqlite3_busy_timeout(m_handle, milliseconds);
+    sqlite3_busy_timeout(Handle(), milliseconds);
 }
 
 void TConnection::Execute(std::string_view sql)
 {
     char* message = nullptr;
-    if (sqlite3_exec(m_handle, std::string(sql).c_str(), nullptr, nullptr, &message) ==
+    if (sqlite3_exec(Handle(), std::string(sql).c_str(), nullptr, nullptr, &message) ==
         SQLITE_OK)
         return;
-    const std::string text = message != nullptr ? message : sqlite3_errmsg(m_handle);
+    const std::string text = message != nullptr ? message : sqlite3_errmsg(Handle());
     sqlite3_free(message);
-    throw EngineError(m_handle, text);
+    throw EngineError(Handle(), text);
 }
 
 TQuery& TConnection::Query(std::string_view sql)
@@ -818,7 +785,7 @@ TQuery& TConnection::Query(std::string_view sql)
     const auto found = m_queries.find(sql);
     if (found != m_queries.end())
         return *found->second;
-    auto query = std::make_unique<TQuery>(m_handle, sql);
+    auto query = std::make_unique<TQuery>(Handle(), sql);
     TQuery& prepared = *query;
     m_queries.emplace(std::string(sql), std::move(query));
     return prepared;

@@ -14,12 +14,10 @@
 // in the program), texts UTF-8 in the file and Windows-1252 bytes in the
 // program. Every value reaches SQL as a bound parameter.
 //
-// Everything runs on the user-interface thread; a connection is never shared
-// between threads.
+// A connection is opened, used and closed by one thread; never shared.
 
 #include "platform/Error.h"
 
-#include <QSqlDatabase>
 #include <QString>
 
 #include <cstdint>
@@ -156,19 +154,21 @@ public:
     // use of it must be finished before the same text runs again.
     TQuery& Query(std::string_view sql);
 
-    // The data-access layer's connection, for the windows' table models.
-    const QSqlDatabase& Database() const { return m_database; }
     // The engine's handle.
-    sqlite3* Handle() const { return m_handle; }
+    sqlite3* Handle() const { return m_handle.get(); }
     // How long a statement waits for another program's write lock before it
     // fails with SQLITE_BUSY; DefaultBusyTimeoutMs unless set.
     void SetBusyTimeout(int milliseconds);
 
+    struct TCloser
+    {
+        void operator()(sqlite3* handle) const;
+    };
+
 private:
-    QString m_connectionName;
     QString m_path;
-    QSqlDatabase m_database;
-    sqlite3* m_handle = nullptr;
+    std::unique_ptr<sqlite3, TCloser> m_handle;
+    // After the handle: its statements are finalized before it closes.
     std::map<std::string, std::unique_ptr<TQuery>, std::less<>> m_queries;
 };
 

@@ -1,5 +1,6 @@
 #include "catalogue/Database.h"
 
+#include "platform/AnsiText.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -439,6 +440,32 @@ TEST_F(DatabaseTest, ValuesTravelAsTheProgramKeepsThemAndNamesSortAsTheOperatorR
     EXPECT_EQ(query.Date(2), 0); // NULL
     EXPECT_EQ(query.Text(3), "text");
     EXPECT_FALSE(query.IsNull(4) || query.Bool(4) || query.Bool(5));
+}
+
+TEST_F(DatabaseTest, EveryConnectionKeepsTheCataloguesRules)
+{
+    CreateDatabase();
+    auto connection = OpenDatabase();
+    // Foreign keys hold: an item needs its product.
+    try {
+        connection->Execute("insert into item values ('1', 999)");
+        ADD_FAILURE() << "an item without its product";
+    } catch (const EDatabaseError& error) {
+        EXPECT_EQ(error.Code(), SQLITE_CONSTRAINT) << error.what();
+    }
+    // The search's fold is the program's own.
+    const std::string text = "Água Maçã ÇÃO";
+    TQuery& fold = connection->Query("select ptbr_fold(?), ptbr_fold(null)");
+    fold.BindText(0, Utf8ToAnsi(text)).Exec();
+    ASSERT_TRUE(fold.Next());
+    EXPECT_EQ(AnsiToUtf8(fold.Text(0)), FoldUtf8(text));
+    EXPECT_TRUE(fold.IsNull(1));
+    fold.Finish();
+
+    // A catalogue that is not there is never created by an ordinary opening.
+    const QString missing = home.File("outro.mdb");
+    EXPECT_THROW(TConnection(missing, TConnection::OpenMode::ExistingFile), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(missing));
 }
 
 } // namespace
