@@ -1,5 +1,6 @@
 #include "app/MainFrm.h"
 
+#include "app/CommandGuard.h"
 #include "app/GuiOperator.h"
 #include "app/HomePanel.h"
 #include "app/Registries.h"
@@ -255,11 +256,7 @@ void TMainForm::RunCommand(void (TMainForm::*handler)())
     ShowStatus({});
     {
         const QScopedValueRollback running(m_commandRunning, true);
-        try {
-            (this->*handler)();
-        } catch (const std::exception& error) {
-            m_operator.ShowError(QString::fromUtf8(error.what()));
-        }
+        GuardCommand(m_operator, [this, handler] { (this->*handler)(); });
     }
     // Whatever the command changed, or another program meanwhile.
     m_homePanel->Refresh();

@@ -1,6 +1,7 @@
 #include "printing/BuscaFrm.h"
 
 #include "app/DialogButtons.h"
+#include "app/CommandGuard.h"
 #include "app/Operator.h"
 #include "catalogue/Produto.h"
 #include "platform/AnsiText.h"
@@ -106,12 +107,7 @@ bool TBuscaForm::eventFilter(QObject* watched, QEvent* event)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (watched == m_produtoEdt && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        // Exceptions never cross the event loop: the error is shown here.
-        try {
-            RunSearch();
-        } catch (const std::exception& error) {
-            m_operator.ShowError(QString::fromUtf8(error.what()));
-        }
+        GuardCommand(m_operator, [this] { RunSearch(); });
         return true;
     }
     if (watched == m_produtoGrd && key == Qt::Key_F5) {
@@ -164,12 +160,9 @@ void TBuscaForm::BitBtnOkClick()
         m_produtoGrd->currentRow() >= 0 ? m_produtoGrd->item(m_produtoGrd->currentRow(), 0)
                                         : nullptr;
     if (cell != nullptr && m_connection != nullptr) {
-        // Exceptions never cross the event loop.
-        try {
+        GuardCommand(m_operator, [&] {
             m_result = FindProdutoByKey(*m_connection, cell->text().toInt());
-        } catch (const std::exception& error) {
-            m_operator.ShowError(QString::fromUtf8(error.what()));
-        }
+        });
         if (!m_result || m_result->barras.empty()) {
             m_result.reset();
             m_operator.ShowWarning(QString::fromUtf8("Este produto não possui códigos de barra"));

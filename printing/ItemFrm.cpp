@@ -1,5 +1,6 @@
 #include "printing/ItemFrm.h"
 
+#include "app/CommandGuard.h"
 #include "app/Operator.h"
 #include "app/Windows.h"
 #include "catalogue/Produto.h"
@@ -201,12 +202,7 @@ bool TItemForm::eventFilter(QObject* watched, QEvent* event)
 
 void TItemForm::Guarded(void (TItemForm::*step)())
 {
-    // Exceptions never cross the event loop.
-    try {
-        (this->*step)();
-    } catch (const std::exception& error) {
-        m_operator.ShowError(QString::fromUtf8(error.what()));
-    }
+    GuardCommand(m_operator, [this, step] { (this->*step)(); });
 }
 
 void TItemForm::LookupAndPrint()

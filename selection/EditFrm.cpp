@@ -1,5 +1,6 @@
 #include "selection/EditFrm.h"
 
+#include "app/CommandGuard.h"
 #include "app/Operator.h"
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
@@ -165,19 +166,9 @@ void TEditForm::ShowAdded(const std::int32_t key)
     }
 }
 
-// Slots run inside the dialog's event loop, which no exception may cross.
-void TEditForm::Run(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& error) {
-        m_operator.ShowError(QString::fromUtf8(error.what()));
-    }
-}
-
 void TEditForm::BtnMaisClick()
 {
-    Run([this] {
+    GuardCommand(m_operator, [this] {
         std::vector<std::string> listed;
         for (int row = 0; row < m_grid->rowCount(); ++row)
             listed.push_back(QStringToAnsi(m_grid->item(row, 0)->text()));
@@ -197,7 +188,7 @@ void TEditForm::BtnMaisClick()
 
 void TEditForm::BtnMenosClick()
 {
-    Run([this] {
+    GuardCommand(m_operator, [this] {
         const int row = m_grid->currentRow();
         if (row < 0 || row >= m_grid->rowCount())
             return;

@@ -12,7 +12,6 @@
 #include <QDialog>
 
 #include <cstdint>
-#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -45,7 +44,6 @@ private:
     void ShowAdded(std::int32_t key);
     void BtnMaisClick();
     void BtnMenosClick();
-    void Run(const std::function<void()>& action);
 
     TOperator& m_operator;
     QLineEdit* m_codEdit = nullptr;
