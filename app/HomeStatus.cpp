@@ -52,10 +52,10 @@ std::vector<THomeRow> FirstRows(TConnection& connection, const TIniFile& ini, do
 void ReadImportNote(const TIniFile& ini, TCatalogueStatus& catalogue)
 {
     const QDateTime at = QDateTime::fromString(
-        ini.ReadText(settings::Geral, settings::UltimaImportacao), Qt::ISODate);
+        ReadSetting(ini, settings::UltimaImportacao), Qt::ISODate);
     if (at.isValid())
         catalogue.importedAt = at;
-    catalogue.importedFrom = ini.ReadText(settings::Geral, settings::ArquivoImportado);
+    catalogue.importedFrom = ReadSetting(ini, settings::ArquivoImportado);
 }
 
 void ReadCatalogue(const TIniFile& ini, std::size_t rowLimit, THomeStatus& status)
@@ -110,7 +110,7 @@ THomeLabel LabelOf(const TRegistries& registries, std::string name, std::string 
 
 void ReadLabels(const TRegistries& registries, const TIniFile& ini, THomeStatus& status)
 {
-    status.defaultLabel = ini.ReadString(settings::Geral, settings::LabelDefault);
+    status.defaultLabel = ReadSetting(ini, settings::LabelDefault);
     if (!registries.Labels || !registries.Ports)
         return;
     bool defaultListed = false;

@@ -75,8 +75,8 @@ int main(int argc, char** argv)
             codes.push_back(query.Text(0));
     }
     zev::TIniFile ini(zev::SettingsPath());
-    ini.WriteString(zev::settings::Geral, zev::settings::PathModelos, ZEV_EXAMPLES "/modelos");
-    ini.WriteString(zev::settings::Geral, zev::settings::ImpAutom, "1");
+    ini.WriteString(zev::settings::Geral, zev::settings::PathModelos.key, ZEV_EXAMPLES "/modelos");
+    ini.WriteString(zev::settings::Geral, zev::settings::ImpAutom.key, "1");
     ini.WriteString(zev::settings::Labels, "gondola-zpl", "FILE:");
 
     zev::bench::TBenchOperator op;

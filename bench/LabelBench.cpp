@@ -106,7 +106,7 @@ void BM_BuildLabelRegistry(benchmark::State& state)
     const QString modelos = home.filePath("modelos");
     QDir().mkpath(modelos);
     zev::TIniFile(zev::SettingsPath())
-        .WriteText(zev::settings::Geral, zev::settings::PathModelos, modelos);
+        .WriteText(zev::settings::Geral, zev::settings::PathModelos.key, modelos);
 
     QFile example(QStringLiteral(ZEV_EXAMPLES "/modelos/gondola-zpl.lbl"));
     example.open(QIODevice::ReadOnly);

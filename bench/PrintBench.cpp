@@ -112,7 +112,7 @@ struct Store
                                 std::to_string(Selected));
         }
         zev::TIniFile ini(zev::SettingsPath());
-        ini.WriteString(zev::settings::Geral, zev::settings::PathModelos, ZEV_EXAMPLES "/modelos");
+        ini.WriteString(zev::settings::Geral, zev::settings::PathModelos.key, ZEV_EXAMPLES "/modelos");
         ini.WriteString(zev::settings::Labels, "gondola-zpl", "FILE:");
         op.saveFile = directory.filePath("etiquetas.prn");
 

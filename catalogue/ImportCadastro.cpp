@@ -1130,7 +1130,7 @@ TImportResult ImportCadastro(TOperator& op)
 {
     QString folder;
     try {
-        folder = TIniFile(SettingsPath()).ReadPath(settings::Geral, settings::PathCadastro);
+        folder = ReadSetting(TIniFile(SettingsPath()), settings::PathCadastro);
     } catch (const EZevError&) {
         // Only where the chooser starts: no reason to refuse the import.
     }
@@ -1183,11 +1183,10 @@ TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath)
         op.ShowWarning(RebuiltText(DatabaseConnectionString(), *rebuilt));
     try {
         TIniFile ini(SettingsPath());
-        ini.WriteText(settings::Geral, settings::PathCadastro, folder);
-        ini.WriteText(settings::Geral, settings::UltimaImportacao,
-                      startedAt.toString(Qt::ISODate));
-        ini.WriteText(settings::Geral, settings::ArquivoImportado,
-                      QDir::toNativeSeparators(QFileInfo(packagePath).absoluteFilePath()));
+        WriteSetting(ini, settings::PathCadastro, folder);
+        WriteSetting(ini, settings::UltimaImportacao, startedAt.toString(Qt::ISODate));
+        WriteSetting(ini, settings::ArquivoImportado,
+                     QDir::toNativeSeparators(QFileInfo(packagePath).absoluteFilePath()));
     } catch (const EZevError& error) {
         // The catalogue is in; only what is remembered of it is lost.
         op.ShowWarning(QString::fromUtf8(error.what()));

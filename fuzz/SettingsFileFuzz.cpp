@@ -64,16 +64,16 @@ void RunSettingsFile(std::string_view bytes)
     }
 
     try {
-        zev::TIniFile(path).WriteString(zev::settings::Geral, zev::settings::LabelDefault, "fuzz");
+        zev::TIniFile(path).WriteString(zev::settings::Geral, zev::settings::LabelDefault.key, "fuzz");
     } catch (const zev::EZevError&) {
         return;
     }
     const zev::TIniFile after(path);
-    if (after.ReadString(zev::settings::Geral, zev::settings::LabelDefault) != "fuzz")
+    if (after.ReadString(zev::settings::Geral, zev::settings::LabelDefault.key) != "fuzz")
         std::abort();
     for (const auto& [where, value] : before) {
         const bool written = zev::AnsiSameText(where.first, zev::settings::Geral) &&
-                             zev::AnsiSameText(where.second, zev::settings::LabelDefault);
+                             zev::AnsiSameText(where.second, zev::settings::LabelDefault.key);
         if (!written && after.ReadString(where.first, where.second) != value)
             std::abort();
     }

@@ -53,12 +53,7 @@ TPrinterLabel& TLabelHash::Item(std::string_view name) const
 
 QString TemplatesDirectory(const QString& settingsPath)
 {
-    const QString configured =
-        TIniFile(settingsPath).ReadPath(settings::Geral, settings::PathModelos);
-    // An empty value would be the current directory itself.
-    if (configured.isEmpty())
-        return QDir::currentPath() + "/modelos";
-    return configured;
+    return ReadSetting(TIniFile(settingsPath), settings::PathModelos);
 }
 
 std::vector<QString> LabelFiles(const QString& directory)

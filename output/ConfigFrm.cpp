@@ -222,13 +222,7 @@ QWidget* TConfigForm::CreateEtiquetasTab()
 
 void TConfigForm::LoadFromSettings()
 {
-    const TIniFile ini(SettingsPath());
-    m_defaultLabel = ini.ReadString(settings::Geral, settings::LabelDefault, "");
-    m_agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
-    m_agrupadoPor = ini.ReadInteger(settings::Geral, settings::AgrupadoPor, 0);
-    m_impAutom = ini.ReadBool(settings::Geral, settings::ImpAutom, false);
-    m_atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
-    m_minBalanca = ini.ReadString(settings::Geral, settings::MinBalanca, "999999");
+    m_geral = ReadGeneralSettings(SettingsPath());
     m_configuredLabels = LoadConfiguredLabels(SettingsPath());
     // The catalogue and the selection may have changed since the last showing.
     m_sample.reset();
@@ -238,35 +232,23 @@ void TConfigForm::LoadFromSettings()
 
 void TConfigForm::SaveToSettings()
 {
-    TIniFile ini(SettingsPath());
-    ini.WriteBool(settings::Geral, settings::Agrupado, m_agrupado);
-    if (m_agrupado)
-        ini.WriteInteger(settings::Geral, settings::AgrupadoPor, m_agrupadoPor);
-    else
-        ini.DeleteKey(settings::Geral, settings::AgrupadoPor);
-    ini.WriteString(settings::Geral, settings::MinBalanca, m_minBalanca);
-    if (!m_defaultLabel.empty())
-        ini.WriteString(settings::Geral, settings::LabelDefault, m_defaultLabel);
-    else
-        ini.DeleteKey(settings::Geral, settings::LabelDefault);
-    ini.WriteBool(settings::Geral, settings::ImpAutom, m_impAutom);
-    ini.WriteBool(settings::Geral, settings::Atacado, m_atacado);
+    SaveGeneralSettings(SettingsPath(), m_geral);
     // Every write above is already on disk.
     SaveConfiguredLabels(SettingsPath(), m_configuredLabels);
 }
 
 void TConfigForm::ShowSettings()
 {
-    m_agrupadoChk->setChecked(m_agrupado);
-    m_agrupadoCmb->setEnabled(m_agrupado);
-    m_agrupadoCmb->setCurrentIndex(m_agrupado ? m_agrupadoPor : -1);
+    m_agrupadoChk->setChecked(m_geral.agrupado);
+    m_agrupadoCmb->setEnabled(m_geral.agrupado);
+    m_agrupadoCmb->setCurrentIndex(m_geral.agrupado ? m_geral.agrupadoPor : -1);
     // The edit keeps digits only, and so does what OK writes, whether or
     // not the edit showed this text already.
-    const QString minBalanca = DigitsOnly(m_minBalanca);
-    m_minBalanca = minBalanca.toStdString();
+    const QString minBalanca = DigitsOnly(m_geral.minBalanca);
+    m_geral.minBalanca = minBalanca.toStdString();
     m_minBalancaEdt->setText(minBalanca);
-    m_autmoChk->setChecked(m_impAutom);
-    m_atacadoChk->setChecked(m_atacado);
+    m_autmoChk->setChecked(m_geral.impAutom);
+    m_atacadoChk->setChecked(m_geral.atacado);
     FillLists();
     FillDefaultLabels();
 }
@@ -306,8 +288,8 @@ void TConfigForm::FillDefaultLabels()
     int selected = -1;
     for (std::size_t i = 0; i < m_configuredLabels.size(); ++i) {
         m_labelDefaultCmb->addItem(ConfiguredLabelText(m_configuredLabels[i]));
-        if (selected < 0 && !m_defaultLabel.empty() &&
-            m_configuredLabels[i].LabelName == m_defaultLabel)
+        if (selected < 0 && !m_geral.defaultLabel.empty() &&
+            m_configuredLabels[i].LabelName == m_geral.defaultLabel)
             selected = static_cast<int>(i);
     }
     m_labelDefaultCmb->setCurrentIndex(selected);
@@ -364,37 +346,37 @@ void TConfigForm::ShowLivePreview(const TPrinterLabel* label)
 
 void TConfigForm::AgrupadoChkClick()
 {
-    m_agrupado = m_agrupadoChk->isChecked();
-    m_agrupadoCmb->setEnabled(m_agrupado);
+    m_geral.agrupado = m_agrupadoChk->isChecked();
+    m_agrupadoCmb->setEnabled(m_geral.agrupado);
     // The choice is kept, so checking again restores it.
-    m_agrupadoCmb->setCurrentIndex(m_agrupado ? m_agrupadoPor : -1);
+    m_agrupadoCmb->setCurrentIndex(m_geral.agrupado ? m_geral.agrupadoPor : -1);
 }
 
 void TConfigForm::AgrupadoCmbChange()
 {
-    m_agrupadoPor = m_agrupadoCmb->currentIndex();
+    m_geral.agrupadoPor = m_agrupadoCmb->currentIndex();
 }
 
 void TConfigForm::MinBalancaEdtChange()
 {
-    m_minBalanca = m_minBalancaEdt->text().toStdString();
+    m_geral.minBalanca = m_minBalancaEdt->text().toStdString();
 }
 
 void TConfigForm::AutmoChkClick()
 {
-    m_impAutom = m_autmoChk->isChecked();
+    m_geral.impAutom = m_autmoChk->isChecked();
 }
 
 void TConfigForm::AtacadoChkClick()
 {
-    m_atacado = m_atacadoChk->isChecked();
+    m_geral.atacado = m_atacadoChk->isChecked();
 }
 
 void TConfigForm::LabelDefaultCmbChange()
 {
     const int selected = m_labelDefaultCmb->currentIndex();
     if (selected >= 0 && static_cast<std::size_t>(selected) < m_configuredLabels.size())
-        m_defaultLabel = m_configuredLabels[static_cast<std::size_t>(selected)].LabelName;
+        m_geral.defaultLabel = m_configuredLabels[static_cast<std::size_t>(selected)].LabelName;
 }
 
 void TConfigForm::LabelCmbChange()

@@ -6,6 +6,7 @@
 // and written back only on OK; "Cancela" writes nothing. A port's own
 // settings ("&Configura") are written by the port at once.
 
+#include "app/Settings.h"
 #include "output/PortRegistry.h"
 
 #include <QDialog>
@@ -79,12 +80,7 @@ private:
     const TRegistries& m_registries;
 
     TConfiguredLabelList m_configuredLabels;
-    std::string m_defaultLabel;
-    bool m_agrupado = false;
-    int m_agrupadoPor = 0;
-    bool m_impAutom = false;
-    bool m_atacado = false;
-    std::string m_minBalanca = "999999";
+    TGeneralSettings m_geral;
 
     QTabWidget* m_pageControl = nullptr;
     QComboBox* m_labelDefaultCmb = nullptr;

@@ -15,7 +15,7 @@ namespace {
 
 QString DefaultFileName(const QString& settingsPath, std::string_view port)
 {
-    return TIniFile(settingsPath).ReadPath(port, settings::Filename);
+    return ReadSetting(TIniFile(settingsPath), ForPort(settings::Filename, port));
 }
 
 // The job protocol was not kept: no file is open.
@@ -36,8 +36,10 @@ void TFilePort::Configure(const QString& settingsPath)
     TFileRequest request;
     request.title = QStringLiteral("Nome do arquivo default");
     request.fileName = DefaultFileName(settingsPath, m_name);
-    if (const std::optional<QString> chosen = m_operator.ChooseSaveFile(request))
-        TIniFile(settingsPath).WriteText(m_name, settings::Filename, *chosen);
+    if (const std::optional<QString> chosen = m_operator.ChooseSaveFile(request)) {
+        TIniFile ini(settingsPath);
+        WriteSetting(ini, ForPort(settings::Filename, m_name), *chosen);
+    }
 }
 
 bool TFilePort::StartData(const QString& settingsPath)

@@ -61,7 +61,7 @@ void TSelectLabelForm::SetJobPreview(TJobPreview preview)
 void TSelectLabelForm::FillLabels()
 {
     const std::string defaultLabel =
-        TIniFile(SettingsPath()).ReadString(settings::Geral, settings::LabelDefault, "");
+        ReadSetting(TIniFile(SettingsPath()), settings::LabelDefault);
     const TConfiguredLabelList configured = LoadConfiguredLabels(SettingsPath());
     const TLabelRegistry& labels = m_registries.LabelRegistry();
     m_selectLst->clear();

@@ -64,12 +64,13 @@ TSerialSettings LoadSerialSettings(const QString& settingsPath, std::string_view
 {
     const TIniFile ini(settingsPath);
     TSerialSettings line;
-    line.baudRate = ini.ReadInteger(port, settings::Baud, 9600);
-    line.dataBits = ini.ReadInteger(port, settings::DataBits, 8);
-    line.stopBits = static_cast<std::uint8_t>(ini.ReadInteger(port, settings::StopBits, 0));
-    const std::string parity = ini.ReadString(port, settings::Parity, "N");
-    line.parity = parity.empty() ? 'N' : parity.front();
-    line.flowControl = static_cast<std::uint8_t>(ini.ReadInteger(port, settings::FlowControl, 2));
+    line.baudRate = ReadSetting(ini, ForPort(settings::Baud, port));
+    line.dataBits = ReadSetting(ini, ForPort(settings::DataBits, port));
+    line.stopBits = static_cast<std::uint8_t>(ReadSetting(ini, ForPort(settings::StopBits, port)));
+    const std::string parity = ReadSetting(ini, ForPort(settings::Parity, port));
+    line.parity = parity.empty() ? settings::Parity.fallback.front() : parity.front();
+    line.flowControl =
+        static_cast<std::uint8_t>(ReadSetting(ini, ForPort(settings::FlowControl, port)));
     return line;
 }
 
@@ -77,11 +78,11 @@ void SaveSerialSettings(const QString& settingsPath, std::string_view port,
                         const TSerialSettings& line)
 {
     TIniFile ini(settingsPath);
-    ini.WriteInteger(port, settings::Baud, line.baudRate);
-    ini.WriteInteger(port, settings::DataBits, line.dataBits);
-    ini.WriteInteger(port, settings::StopBits, line.stopBits);
-    ini.WriteString(port, settings::Parity, std::string(1, line.parity));
-    ini.WriteInteger(port, settings::FlowControl, line.flowControl);
+    WriteSetting(ini, ForPort(settings::Baud, port), line.baudRate);
+    WriteSetting(ini, ForPort(settings::DataBits, port), line.dataBits);
+    WriteSetting(ini, ForPort(settings::StopBits, port), line.stopBits);
+    WriteSetting(ini, ForPort(settings::Parity, port), std::string(1, line.parity));
+    WriteSetting(ini, ForPort(settings::FlowControl, port), line.flowControl);
 }
 
 std::string DeviceControlText(const TSerialSettings& line)

@@ -154,8 +154,8 @@ std::int64_t THistoryDetail::NotSentCount() const
 int HistoryDays()
 {
     const TIniFile ini(SettingsPath());
-    const int days = ini.ReadInteger(settings::Geral, settings::DiasHistorico, 90);
-    return days >= 1 ? days : 90;
+    const int days = ReadSetting(ini, settings::DiasHistorico);
+    return days >= 1 ? days : settings::DiasHistorico.fallback;
 }
 
 std::vector<THistoryJob> ReadHistory(TConnection& connection, int limit)

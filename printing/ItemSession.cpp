@@ -169,8 +169,8 @@ void TItemSession::ReadItemSettings()
 {
     const TIniFile ini(SettingsPath());
     m_portName = ini.ReadString(settings::Labels, m_labelName);
-    m_autoPrint = ini.ReadBool(settings::Geral, settings::ImpAutom, false);
-    m_atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
+    m_autoPrint = ReadSetting(ini, settings::ImpAutom);
+    m_atacado = ReadSetting(ini, settings::Atacado);
 }
 
 TItemInfo TItemSession::Lookup(const std::string& code)

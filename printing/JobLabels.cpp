@@ -365,12 +365,9 @@ private:
 TSelecaoRules ReadSelecaoRules(const TIniFile& ini)
 {
     TSelecaoRules rules;
-    const bool agrupado = ini.ReadBool(settings::Geral, settings::Agrupado, false);
-    rules.agrupadoPor = agrupado ? ini.ReadInteger(settings::Geral, settings::AgrupadoPor, -1) : -1;
-    // Up to 14 digits, as the settings dialog takes them.
-    rules.minBalanca =
-        TryStrToInt64(ini.ReadString(settings::Geral, settings::MinBalanca)).value_or(0);
-    rules.atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
+    rules.agrupadoPor = GroupingLevel(ini);
+    rules.minBalanca = MinBalancaLimit(ini);
+    rules.atacado = ReadSetting(ini, settings::Atacado);
     return rules;
 }
 

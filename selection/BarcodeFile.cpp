@@ -97,8 +97,7 @@ void SelectFromBarcodeFile(TOperator& op, TBarcodeFileFormat format)
     if (!entries)
         return;
     CheckEntries(*entries);
-    const bool atacado =
-        TIniFile(SettingsPath()).ReadBool(settings::Geral, settings::Atacado, false);
+    const bool atacado = ReadSetting(TIniFile(SettingsPath()), settings::Atacado);
 
     TSelecaoCommand command(op, QStringLiteral("Limpando seleção"));
     command.Connection().Execute("delete from selecao_barra");

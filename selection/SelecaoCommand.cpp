@@ -19,9 +19,7 @@ struct TSelecaoDataRecord
 
 std::optional<std::string> IniText(const TIniFile& ini)
 {
-    if (!ini.ValueExists(settings::Geral, settings::SelecaoData))
-        return std::nullopt;
-    return ini.ReadString(settings::Geral, settings::SelecaoData);
+    return ReadSettingText(ini, settings::SelecaoData);
 }
 
 std::optional<TSelecaoDataRecord> ReadRecord(TConnection& connection)
@@ -59,7 +57,8 @@ void RecordSelecaoData(TConnection& connection, double day)
 // later hand edit back to the old date is not taken for a lost write.
 void WriteSelecaoDataToIni(TConnection& connection, double day)
 {
-    TIniFile(SettingsPath()).WriteDate(settings::Geral, settings::SelecaoData, day);
+    TIniFile ini(SettingsPath());
+    WriteSetting(ini, settings::SelecaoData, day);
     FaultPoint("selecao-data-no-ini");
     try {
         TTransaction transaction(connection);
@@ -76,7 +75,7 @@ void WriteSelecaoDataToIni(TConnection& connection, double day)
 
 double SelecaoDataOf(TConnection& connection, const TIniFile& ini)
 {
-    const double iniDate = ini.ReadDate(settings::Geral, settings::SelecaoData, Today());
+    const double iniDate = ReadSetting(ini, settings::SelecaoData);
     const std::optional<TSelecaoDataRecord> record = ReadRecord(connection);
     // zev.ini changed since the selection did: the program's own write, or
     // someone's hand, which zev.ini is there for.
@@ -86,8 +85,8 @@ double SelecaoDataOf(TConnection& connection, const TIniFile& ini)
     // program stopped before writing it.
     if (iniDate != record->data || !IniText(ini)) {
         try {
-            TIniFile(SettingsPath())
-                .WriteDate(settings::Geral, settings::SelecaoData, record->data);
+            TIniFile written(SettingsPath());
+            WriteSetting(written, settings::SelecaoData, record->data);
         } catch (const EZevError&) {
             // The next reading tries again; this one has the right date.
         }

@@ -67,13 +67,10 @@ const char* const DeleteForaDeOferta =
 
 constexpr std::size_t BarraWidth = 14;
 
-// "Min Balanca" as the barcodes are compared with it; missing or not a
-// number: 0, which removes nothing.
-std::string MinBalancaLimit(const TIniFile& ini)
+// "Min Balanca" as the barcodes are compared with it; 0 removes nothing.
+std::string PaddedMinBalanca(const TIniFile& ini)
 {
-    const std::int64_t limit =
-        TryStrToInt64(ini.ReadString(settings::Geral, settings::MinBalanca)).value_or(0);
-    std::string text = std::to_string(limit);
+    std::string text = std::to_string(MinBalancaLimit(ini));
     if (text.size() < BarraWidth)
         text.insert(0, BarraWidth - text.size(), '0');
     return text;
@@ -88,8 +85,8 @@ void SelectByDate(TOperator& op, double day)
         return;
 
     const TIniFile ini(SettingsPath());
-    const bool atacado = ini.ReadBool(settings::Geral, settings::Atacado, false);
-    const std::string minBalanca = MinBalancaLimit(ini);
+    const bool atacado = ReadSetting(ini, settings::Atacado);
+    const std::string minBalanca = PaddedMinBalanca(ini);
 
     TSelecaoCommand command(op, QStringLiteral("Limpando seleção"));
     op.ShowStatus(QStringLiteral("Selecionando - ") + AnsiToQString(DateToStr(day)));

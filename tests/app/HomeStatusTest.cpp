@@ -63,9 +63,9 @@ TEST_F(HomeStatusTest, AnEmptyCatalogueAsksForTheImport)
 TEST_F(HomeStatusTest, TheSelectionsFirstPrintingRowsInPrintOrderAtItsDatesPrices)
 {
     Sql(Loja);
-    Write(settings::Geral, settings::SelecaoData, "03/03/2026");
-    Write(settings::Geral, settings::UltimaImportacao, "2026-03-02T06:30:00");
-    Write(settings::Geral, settings::ArquivoImportado, "/loja/ZEV.TXT");
+    Write(settings::Geral, settings::SelecaoData.key, "03/03/2026");
+    Write(settings::Geral, settings::UltimaImportacao.key, "2026-03-02T06:30:00");
+    Write(settings::Geral, settings::ArquivoImportado.key, "/loja/ZEV.TXT");
 
     const THomeStatus status = Read();
     EXPECT_EQ(status.catalogue.produtos, 9);
@@ -86,7 +86,7 @@ TEST_F(HomeStatusTest, TheSelectionsFirstPrintingRowsInPrintOrderAtItsDatesPrice
 
     EXPECT_EQ(Read(2).selection.rows.size(), 2U);
     // A note that does not convert is a date unknown, not a wrong one.
-    Write(settings::Geral, settings::UltimaImportacao, "02/03/2026 06:30");
+    Write(settings::Geral, settings::UltimaImportacao.key, "02/03/2026 06:30");
     EXPECT_FALSE(Read().catalogue.importedAt.has_value());
 }
 
@@ -96,7 +96,7 @@ TEST_F(HomeStatusTest, EachLabelWithItsPortsKindOrWhatIsWrong)
     Write(settings::Labels, "marca", "COM9:");
     Write(settings::Labels, "apagada", "NULL:");
     Write(settings::Labels, "marca2", "TESTE:");
-    Write(settings::Geral, settings::LabelDefault, "linha");
+    Write(settings::Geral, settings::LabelDefault.key, "linha");
     registries().Labels->LabelHash.SetItem("marca2", std::make_unique<TMarkLabel>());
 
     const THomeStatus status = Read();
@@ -122,7 +122,7 @@ TEST_F(HomeStatusTest, EachLabelWithItsPortsKindOrWhatIsWrong)
 TEST_F(HomeStatusTest, ADefaultLabelWithoutAPortIsListedFirstAsAProblem)
 {
     Write(settings::Labels, "marca", "NULL:");
-    Write(settings::Geral, settings::LabelDefault, "linha");
+    Write(settings::Geral, settings::LabelDefault.key, "linha");
 
     const THomeStatus status = Read();
     ASSERT_EQ(status.labels.size(), 2U);

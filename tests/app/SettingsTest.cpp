@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace zev;
 using zev::test::TProgramDirFixture;
 
@@ -37,11 +39,75 @@ TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
     EXPECT_EQ(SettingsPath(), QDir(home.Path()).filePath("zev.ini"));
     EXPECT_EQ(DatabaseConnectionString(), QDir(home.Path()).filePath("zev.mdb"));
 
-    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos, "/srv/modelos");
+    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "/srv/modelos");
     CreateDatabase();
     EXPECT_TRUE(QDir(home.Path()).exists("zev.ini"));
     EXPECT_TRUE(QDir(home.Path()).exists("zev.mdb"));
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+}
+
+// zev.ini's text, from an empty file on.
+void WriteSettingsFile(const std::string& bytes)
+{
+    zev::test::WriteFileBytes(SettingsPath(), bytes);
+}
+
+TEST(Settings, TheReadersOfTwoKeysKeepTheirOwnMeaningOfMissing)
+{
+    TProgramDirFixture home;
+    const struct
+    {
+        const char* geral;
+        int grouping;
+        std::int64_t limit;
+        const char* shown; // the settings dialog's "Min Balanca"
+    } cases[] = {
+        {"", -1, 0, "999999"},
+        {"Agrupado=1", -1, 0, "999999"},
+        {"Agrupado=1\r\nAgrupado Por=2\r\nMin Balanca=1000", 2, 1000, "1000"},
+        {"Agrupado=0\r\nAgrupado Por=2\r\nMin Balanca=abc", -1, 0, "abc"},
+        {"Agrupado=x\r\nAgrupado Por=3", -1, 0, "999999"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.geral);
+        WriteSettingsFile(std::string("[Geral]\r\n") + c.geral + "\r\n");
+        const TIniFile ini(SettingsPath());
+        EXPECT_EQ(GroupingLevel(ini), c.grouping);
+        EXPECT_EQ(MinBalancaLimit(ini), c.limit);
+        EXPECT_EQ(ReadGeneralSettings(SettingsPath()).minBalanca, c.shown);
+    }
+}
+
+TEST(Settings, TheDialogsSettingsSaveWhatTheyReadBackAndDropTheKeysTheyDoNotNeed)
+{
+    TProgramDirFixture home;
+    const TGeneralSettings grouped{"gondola-zpl", true, 2, "1234", true, true};
+    const TGeneralSettings plain{"", false, 0, "999999", false, false};
+    for (const TGeneralSettings& geral : {grouped, plain}) {
+        SCOPED_TRACE(geral.defaultLabel);
+        WriteSettingsFile("[Geral]\r\nAgrupado Por=1\r\nLabel Default=outra\r\n");
+        SaveGeneralSettings(SettingsPath(), geral);
+        EXPECT_EQ(ReadGeneralSettings(SettingsPath()), geral);
+        const TIniFile ini(SettingsPath());
+        EXPECT_EQ(ini.ValueExists(settings::Geral, settings::AgrupadoPor.key), geral.agrupado);
+        EXPECT_EQ(ini.ValueExists(settings::Geral, settings::LabelDefault.key),
+                  !geral.defaultLabel.empty());
+    }
+}
+
+TEST(Settings, AMissingFolderIsTheWorkingDirectorysAndAMissingFileNone)
+{
+    TProgramDirFixture home;
+    QTemporaryDir elsewhere;
+    const TWorkingDirectory working(elsewhere.path());
+    WriteSettingsFile("[Geral]\r\nPath Cadastro=\r\n[FILE:]\r\n");
+    const TIniFile ini(SettingsPath());
+    EXPECT_EQ(ReadSetting(ini, settings::PathModelos), QDir::currentPath() + "/modelos");
+    EXPECT_EQ(ReadSetting(ini, settings::PathCadastro), QDir::currentPath());
+    EXPECT_EQ(ReadSetting(ini, ForPort(settings::Filename, "FILE:")), QString());
+    EXPECT_EQ(ReadSetting(ini, ForPort(settings::Baud, "COM1:")), 9600);
+    EXPECT_EQ(ReadSettingText(ini, settings::PathCadastro), std::string());
+    EXPECT_EQ(ReadSettingText(ini, settings::SelecaoData), std::nullopt);
 }
 
 } // namespace

@@ -32,7 +32,7 @@ protected:
         windows.MainForm = &form;
         TIniFile ini(SettingsPath());
         ini.WriteString(settings::Labels, "gondola-zpl", "FILE:");
-        ini.WriteString(settings::Geral, settings::LabelDefault, "gondola-zpl");
+        ini.WriteString(settings::Geral, settings::LabelDefault.key, "gondola-zpl");
     }
 
     QString Text(const char* name) const
@@ -53,7 +53,7 @@ protected:
     TScriptedOperator& op() { return program.Operator(); }
     static void SelecaoData(double day)
     {
-        TIniFile(SettingsPath()).WriteDate(settings::Geral, settings::SelecaoData, day);
+        TIniFile(SettingsPath()).WriteDate(settings::Geral, settings::SelecaoData.key, day);
     }
 
     TProgramFixture program;
@@ -88,8 +88,8 @@ TEST_F(HomePanelTest, TellsWhatIsLoadedWhatIsSelectedAndFocusesTheNextStep)
          [] {
              SelecaoData(Today());
              TIniFile ini(SettingsPath());
-             ini.WriteString(settings::Geral, settings::UltimaImportacao, "2026-12-07T06:05:00");
-             ini.WriteString(settings::Geral, settings::ArquivoImportado, "/loja/ZEV.TXT");
+             ini.WriteString(settings::Geral, settings::UltimaImportacao.key, "2026-12-07T06:05:00");
+             ini.WriteString(settings::Geral, settings::ArquivoImportado.key, "/loja/ZEV.TXT");
          },
          "9", "importados em 07/12/2026 06:05:00\nde /loja/ZEV.TXT", "9",
          "Pronta para imprimir: Imprimir seleção (F3)", "RoadImprimir"},

@@ -130,13 +130,13 @@ TEST_F(ImportCadastroTest, APackageReplacesTheCatalogueKeepsTheOldPricesAndEmpti
     EXPECT_EQ(op.Messages(),
               (std::vector<test::TOperatorMessage>{{"notice", "Arquivo importado com sucesso"}}));
     const TIniFile ini(SettingsPath());
-    EXPECT_EQ(ini.ReadString(settings::Geral, settings::PathCadastro),
+    EXPECT_EQ(ini.ReadString(settings::Geral, settings::PathCadastro.key),
               home.File("loja/").toStdString());
     // What the main window tells of the catalogue: when, and from where.
     const QDateTime importedAt = QDateTime::fromString(
-        ini.ReadText(settings::Geral, settings::UltimaImportacao), Qt::ISODate);
+        ini.ReadText(settings::Geral, settings::UltimaImportacao.key), Qt::ISODate);
     EXPECT_LE(std::abs(importedAt.secsTo(QDateTime::currentDateTime())), 600);
-    EXPECT_EQ(ini.ReadText(settings::Geral, settings::ArquivoImportado),
+    EXPECT_EQ(ini.ReadText(settings::Geral, settings::ArquivoImportado.key),
               home.File("loja/ZEV.TXT"));
     EXPECT_FALSE(StagingLeft());
     ASSERT_FALSE(op.Progress().empty());

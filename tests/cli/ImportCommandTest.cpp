@@ -54,7 +54,7 @@ TEST_F(ImportCommandTest, TheExamplePackageFillsTheCatalogue)
     EXPECT_EQ(Count("depto"), 8);
     EXPECT_EQ(Count("produto"), 115);
     EXPECT_EQ(Count("item"), 152);
-    EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro),
+    EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::PathCadastro.key),
               QStringLiteral(ZEV_SOURCE_DIR "/examples/").toStdString());
 
     // A box found by its GTIN written with a leading one, its unit with it.

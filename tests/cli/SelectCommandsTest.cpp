@@ -160,7 +160,7 @@ TEST(SelectCommandsTest, TheSelectionAndItsDateChangeTogetherWhereverTheProgramI
 
         const Result listing = RunCli({"--home", home.Path(), "selection"});
         EXPECT_EQ(listing.out, c.listing) << listing.err;
-        EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::SelecaoData),
+        EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::SelecaoData.key),
                   c.date);
     }
 }

@@ -25,7 +25,7 @@ protected:
         modelos = home.File("modelos");
         QDir().mkpath(modelos);
         TIniFile(SettingsPath())
-            .WriteString(settings::Geral, settings::PathModelos, modelos.toStdString());
+            .WriteString(settings::Geral, settings::PathModelos.key, modelos.toStdString());
     }
 
     void WriteLabel(const QString& file, const std::string& name, const std::string& description)
@@ -112,7 +112,7 @@ TEST_F(LabelRegistryTest, AFileThatCannotBeRegisteredStopsTheBuild)
 TEST_F(LabelRegistryTest, DefaultTemplatesDirectoryIsUnderTheCurrentDirectory)
 {
     // Missing or empty.
-    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos, "");
+    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "");
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(home.Path()));
     WriteLabel("atual.lbl", "atual", "Atual");
@@ -140,7 +140,7 @@ TEST_F(LabelRegistryTest, AMissingLabelIsToldWithTheFolderItWasLookedForIn)
     };
     for (const auto& [pathModelos, reason] : cases) {
         SCOPED_TRACE(pathModelos);
-        TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos, pathModelos);
+        TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, pathModelos);
         const auto registry = BuildLabelRegistry(SettingsPath());
         EXPECT_THAT([&] { (void)registry->LabelHash.Item("gondola-zpl"); },
                     testing::ThrowsMessage<EHashFindError>(testing::HasSubstr(

@@ -186,8 +186,8 @@ TEST_F(ConfigFrmTest, OkWritesGeralInItsOrderAndGroupingOffRemovesAgrupadoPor)
                                   "Min Balanca=999999\r\nImp Autom=0\r\nAtacado=1\r\n");
 
     Visit([&] { Check("AgrupadoChk")->click(); }, "BitBtn1");
-    EXPECT_EQ(Read(settings::Agrupado), "0");
-    EXPECT_EQ(Read(settings::AgrupadoPor), "<absent>");
+    EXPECT_EQ(Read(settings::Agrupado.key), "0");
+    EXPECT_EQ(Read(settings::AgrupadoPor.key), "<absent>");
 
     // A fresh file shows the order of the writes.
     program.WriteSettings("");
@@ -214,13 +214,13 @@ TEST_F(ConfigFrmTest, MinBalancaTakesUpToFourteenDigitsOnly)
             EXPECT_EQ(edit->text(), "12345678901234");
         },
         "BitBtn1");
-    EXPECT_EQ(Read(settings::MinBalanca), "12345678901234");
+    EXPECT_EQ(Read(settings::MinBalanca.key), "12345678901234");
 
     // A value edited by hand is saved as the edit shows it, at every visit.
     program.WriteSettings("[Geral]\r\nMin Balanca=12.345\r\n");
     for (const char* button : {"BitBtn2", "BitBtn1"})
         Visit([] {}, button);
-    EXPECT_EQ(Read(settings::MinBalanca), "12345");
+    EXPECT_EQ(Read(settings::MinBalanca.key), "12345");
 }
 
 // An entry whose label file is gone is listed by its name and can be
@@ -242,7 +242,7 @@ TEST_F(ConfigFrmTest, AnEntryWhoseLabelFileIsGoneIsListedAndTheDefaultSurvivesIt
             EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), -1);
         },
         "BitBtn1");
-    EXPECT_EQ(Read(settings::LabelDefault), "sumiu");
+    EXPECT_EQ(Read(settings::LabelDefault.key), "sumiu");
     EXPECT_EQ(LoadConfiguredLabels(SettingsPath()), (TConfiguredLabelList{{"null", "NULL:"}}));
 }
 
@@ -259,7 +259,7 @@ TEST_F(ConfigFrmTest, ConfiguraOpensTheSelectedPortsSettingsAtOnce)
         },
         "BitBtn2");
     // Written by the port, whatever the dialog's Cancela.
-    EXPECT_EQ(TIniFile(SettingsPath()).ReadString("FILE:", settings::Filename, ""),
+    EXPECT_EQ(TIniFile(SettingsPath()).ReadString("FILE:", settings::Filename.key, ""),
               "/tmp/etiquetas.prn");
     ASSERT_EQ(program.Operator().Messages().size(), 1u);
     EXPECT_EQ(program.Operator().Messages()[0].text, "Não existe configuração para esta porta!!");

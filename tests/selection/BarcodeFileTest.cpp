@@ -46,7 +46,7 @@ protected:
             // An empty barcode, as an older import kept "0000": no line finds it.
             "insert into item values ('12345', 1), ('7890000000017', 2), ('555', 3), ('', 4);"
             "insert into selecao values (3)");
-        SetSetting(settings::SelecaoData, "01/01/2020");
+        SetSetting(settings::SelecaoData.key, "01/01/2020");
     }
     void Select(const std::string& bytes, TBarcodeFileFormat format)
     {
@@ -78,11 +78,11 @@ TEST_F(BarcodeFileTest, SelectsTheOwnersOfTheFilesBarcodesAndWithAtacadoTheirBox
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes) + " Atacado=" + c.atacado);
         op.ClearMessages();
-        SetSetting(settings::Atacado, c.atacado);
+        SetSetting(settings::Atacado.key, c.atacado);
         Select(c.bytes, c.format);
         EXPECT_EQ(Selected(), c.selected);
         EXPECT_EQ(Texts(), Count(c.selected.size()));
-        EXPECT_EQ(Setting(settings::SelecaoData), DateToStr(Today()));
+        EXPECT_EQ(Setting(settings::SelecaoData.key), DateToStr(Today()));
     }
     EXPECT_EQ(op.FileRequests().front().fileName, "PLU.TXT");
     EXPECT_EQ(op.FileRequests().front().filter, "Arquivos de seleção (*.TXT)|*.TXT");
@@ -105,7 +105,7 @@ TEST_F(BarcodeFileTest, AFileThatCannotBeUsedChangesNothing)
                     "Linha 2 do arquivo: o código \"" + AnsiToUtf8(garbage.substr(0, 60)) +
                     "...\" tem mais de 14 caracteres. Nada foi selecionado.")));
     EXPECT_EQ(Selected(), std::vector<int>{3});
-    EXPECT_EQ(Setting(settings::SelecaoData), "01/01/2020");
+    EXPECT_EQ(Setting(settings::SelecaoData.key), "01/01/2020");
     EXPECT_TRUE(op.Messages().empty());
 }
 

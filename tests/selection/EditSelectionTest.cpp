@@ -14,13 +14,13 @@ TEST_F(SelectionTest, ChangedPricesSelectsWhatDiffersFromBeforeTheLastImport)
         "(4, 'OFERTA NOVA', 5, 4), (5, 'OFERTA ACABOU', 5, null), (6, 'PRODUTO NOVO', 5, 4);"
         "insert into produto_antigo values (1, 6, null), (2, 5, 3), (3, 5, 4), (4, 5, null), "
         "(5, 5, 4), (99, 1, 1)");
-    SetSetting(settings::SelecaoData, "01/01/2020");
+    SetSetting(settings::SelecaoData.key, "01/01/2020");
     for (int run = 0; run < 2; ++run) { // no import in between: the same result
         SelectChangedPrices(op);
         EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
     }
     EXPECT_EQ(Texts(), std::vector<QString>(2, "Selecionado 2 item(s)"));
-    EXPECT_EQ(Setting(settings::SelecaoData), "01/01/2020");
+    EXPECT_EQ(Setting(settings::SelecaoData.key), "01/01/2020");
 }
 
 TEST_F(SelectionTest, TheListingShowsEachRowByDescriptionWithThePriceOnSelecaoData)
@@ -33,7 +33,7 @@ TEST_F(SelectionTest, TheListingShowsEachRowByDescriptionWithThePriceOnSelecaoDa
         "insert into selecao values (7), (12), (7)");
     for (const auto& [selecaoData, banana] :
          {std::pair{"05/03/2026", "3,00"}, {"11/03/2026", "3,50"}}) {
-        SetSetting(settings::SelecaoData, selecaoData);
+        SetSetting(settings::SelecaoData.key, selecaoData);
         std::vector<std::array<QString, 4>> rows;
         for (const TSelectedItem& item : ListSelection())
             rows.push_back(SelectedItemTexts(item));
@@ -91,7 +91,7 @@ TEST_F(SelectionTest, ACommandThatFailsOrIsCancelledChangesNothing)
         "create trigger falha before insert on selecao when new.produto_key = 99 "
         "begin select raise(abort, 'falha simulada'); end");
     WriteFileBytes(home.File("PLU.TXT"), "99\r\n");
-    SetSetting(settings::SelecaoData, "01/01/2020");
+    SetSetting(settings::SelecaoData.key, "01/01/2020");
     const double march = EncodeDate(2026, 3, 1);
     const auto file = [&] { SelectFromBarcodeFile(op, TBarcodeFileFormat::Barras); };
     const std::pair<std::function<void()>, bool> cases[] = {
@@ -114,7 +114,7 @@ TEST_F(SelectionTest, ACommandThatFailsOrIsCancelledChangesNothing)
         else
             run();
         EXPECT_EQ(Selected(), std::vector<int>{1});
-        EXPECT_EQ(Setting(settings::SelecaoData), "01/01/2020");
+        EXPECT_EQ(Setting(settings::SelecaoData.key), "01/01/2020");
         EXPECT_TRUE(op.Messages().empty());
         EXPECT_TRUE(op.StatusTexts().empty() || op.StatusTexts().back().isEmpty());
     }

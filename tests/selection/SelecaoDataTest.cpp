@@ -37,13 +37,13 @@ TEST_F(SelectionTest, SelecaoDataIsZevInisUnlessTheDatabaseShowsItNeverGotTheSel
         if (c.record != nullptr)
             Sql(std::string("insert into selecao_data (data, anterior) values ") + c.record);
         if (c.ini != nullptr)
-            SetSetting(settings::SelecaoData, c.ini);
+            SetSetting(settings::SelecaoData.key, c.ini);
         else
-            TIniFile(SettingsPath()).DeleteKey(settings::Geral, settings::SelecaoData);
+            TIniFile(SettingsPath()).DeleteKey(settings::Geral, settings::SelecaoData.key);
 
         const TIniFile ini(SettingsPath());
         EXPECT_EQ(DateToStr(SelecaoDataOf(*OpenDatabase(), ini)), c.date);
-        EXPECT_EQ(Setting(settings::SelecaoData), c.iniAfter);
+        EXPECT_EQ(Setting(settings::SelecaoData.key), c.iniAfter);
     }
 }
 

@@ -36,7 +36,7 @@ TEST_F(SelectionTest, DateSelectionTakesOfferStartsAndTheDayAfterOfferEndsUnderE
         SelectByDate(op, March(c.day));
         EXPECT_EQ(Selected(), c.selected);
         EXPECT_EQ(Texts(), Count(c.selected.size()));
-        EXPECT_EQ(Setting(settings::SelecaoData), DateToStr(March(c.day)));
+        EXPECT_EQ(Setting(settings::SelecaoData.key), DateToStr(March(c.day)));
     }
     const std::vector<QString> lastStatus(op.StatusTexts().end() - 3, op.StatusTexts().end());
     EXPECT_EQ(lastStatus,
@@ -63,8 +63,8 @@ TEST_F(SelectionTest, DateSelectionDropsNoBarcodeBelowMinBalancaAndBoxesUnlessAt
     for (const auto& c : cases) {
         SCOPED_TRACE(c.minBalanca != nullptr ? c.minBalanca : "not set");
         if (c.minBalanca != nullptr) {
-            SetSetting(settings::MinBalanca, c.minBalanca);
-            SetSetting(settings::Atacado, c.atacado);
+            SetSetting(settings::MinBalanca.key, c.minBalanca);
+            SetSetting(settings::Atacado.key, c.atacado);
         }
         op.QueueTipo(1);
         SelectByDate(op, March(1));

@@ -51,13 +51,13 @@ TEST_F(SelectionTest, TheTreeShowsDepartmentsByNameAndChildrenInTheirTablesItera
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.choice.nivel << c.choice.key);
         op.ClearMessages();
-        SetSetting(settings::SelecaoData, "01/01/2020");
+        SetSetting(settings::SelecaoData.key, "01/01/2020");
         Sql("insert into selecao values (4)");
         op.QueueArvore(c.choice);
         SelectFromTree(op);
         EXPECT_EQ(Selected(), c.selected);
         EXPECT_EQ(Texts(), Count(c.selected.size()));
-        EXPECT_EQ(Setting(settings::SelecaoData), DateToStr(Today()));
+        EXPECT_EQ(Setting(settings::SelecaoData.key), DateToStr(Today()));
     }
     EXPECT_EQ(op.StatusTexts().front(), "Limpando selecao...");
 }

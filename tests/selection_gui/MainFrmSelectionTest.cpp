@@ -72,7 +72,7 @@ TEST_F(SelectionTest, EachSelectionCommandOfTheMenuRunsItsOperation)
         form.findChild<QAction*>(QString::fromLatin1(c.item))->trigger();
         EXPECT_EQ(Selected(), c.selected);
         EXPECT_EQ(Texts(), Count(c.selected.size()));
-        EXPECT_EQ(Setting(settings::SelecaoData), c.selecaoData);
+        EXPECT_EQ(Setting(settings::SelecaoData.key), c.selecaoData);
     }
 
     bool shown = false;
