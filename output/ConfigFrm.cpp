@@ -415,13 +415,7 @@ void TConfigForm::SpeedButton1Click()
         m_registries.LabelRegistry().LabelList.at(static_cast<std::size_t>(label))->GetName();
     const std::string portName =
         m_registries.PortRegistry().PortList().at(static_cast<std::size_t>(port))->GetName();
-    const auto entry =
-        std::find_if(m_configuredLabels.begin(), m_configuredLabels.end(),
-                     [&](const TConfiguredLabel& e) { return e.LabelName == labelName; });
-    if (entry != m_configuredLabels.end())
-        entry->PortName = portName;
-    else
-        m_configuredLabels.push_back({labelName, portName});
+    AssignLabel(m_configuredLabels, labelName, portName);
     FillLists();
     FillDefaultLabels();
 }
@@ -429,10 +423,9 @@ void TConfigForm::SpeedButton1Click()
 void TConfigForm::SpeedButton2Click()
 {
     const int selected = SelectedRow(m_labelLst);
-    if (selected < 0 || static_cast<std::size_t>(selected) >= m_configuredLabels.size())
+    if (selected < 0)
         return;
-    // The default label stays, even when its entry goes.
-    m_configuredLabels.erase(m_configuredLabels.begin() + selected);
+    RemoveLabel(m_configuredLabels, static_cast<std::size_t>(selected));
     FillLists();
     FillDefaultLabels();
 }

@@ -131,6 +131,24 @@ TConfiguredLabelList LoadConfiguredLabels(const QString& settingsPath)
     return labels;
 }
 
+void AssignLabel(TConfiguredLabelList& labels, std::string_view labelName,
+                 std::string_view portName)
+{
+    const auto entry = std::find_if(labels.begin(), labels.end(), [&](const TConfiguredLabel& e) {
+        return e.LabelName == labelName;
+    });
+    if (entry != labels.end())
+        entry->PortName = portName;
+    else
+        labels.push_back({std::string(labelName), std::string(portName)});
+}
+
+void RemoveLabel(TConfiguredLabelList& labels, std::size_t index)
+{
+    if (index < labels.size())
+        labels.erase(labels.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 void SaveConfiguredLabels(const QString& settingsPath, const TConfiguredLabelList& labels)
 {
     std::vector<std::pair<std::string, std::string>> values;

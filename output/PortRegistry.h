@@ -102,6 +102,13 @@ using TConfiguredLabelList = std::vector<TConfiguredLabel>;
 
 // Empty without a section "Labels".
 TConfiguredLabelList LoadConfiguredLabels(const QString& settingsPath);
+// The label takes the port: its entry's port changes when it has one,
+// otherwise the entry is added last.
+void AssignLabel(TConfiguredLabelList& labels, std::string_view labelName,
+                 std::string_view portName);
+// The entry at `index` goes (none: nothing). Whatever "Label Default" says
+// stays: the label itself is still there.
+void RemoveLabel(TConfiguredLabelList& labels, std::size_t index);
 // Rewrites the section in the list's order; an empty list leaves no section.
 void SaveConfiguredLabels(const QString& settingsPath, const TConfiguredLabelList& labels);
 

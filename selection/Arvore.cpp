@@ -115,6 +115,12 @@ void TArvore::Clear()
     m_deptoHash.Clear();
 }
 
+void TArvore::LoadCatalogue()
+{
+    const std::unique_ptr<TConnection> connection = OpenDatabase();
+    Load(*connection);
+}
+
 void TArvore::Load(TConnection& connection)
 {
     Clear();

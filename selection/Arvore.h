@@ -29,6 +29,8 @@ class TArvore
 public:
     // Replaces what was loaded before with the tree the database holds now.
     void Load(TConnection& connection);
+    // The same, from the catalogue on a connection of its own.
+    void LoadCatalogue();
     void Clear();
 
     // Every item in the order its node is attached: the departments in name

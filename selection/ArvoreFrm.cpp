@@ -1,7 +1,6 @@
 #include "selection/ArvoreFrm.h"
 
 #include "app/DialogButtons.h"
-#include "catalogue/Database.h"
 #include "platform/AnsiText.h"
 
 #include <QPushButton>
@@ -47,10 +46,7 @@ std::optional<TArvoreChoice> TArvoreForm::Execute()
 
 void TArvoreForm::LoadTree()
 {
-    {
-        const auto connection = OpenDatabase();
-        m_arvore.Load(*connection);
-    }
+    m_arvore.LoadCatalogue();
     m_tree->setUpdatesEnabled(false);
     m_tree->clear();
     std::unordered_map<const TArvoreItem*, QTreeWidgetItem*> nodes;

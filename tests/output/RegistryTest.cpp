@@ -221,4 +221,30 @@ TEST_F(ConfiguredLabelsTest, RoundTripInTheListsOrder)
     EXPECT_EQ(TIniFile(Ini()).ReadInteger("COM1:", "BAUD", 0), 19200);
 }
 
+TEST(ConfiguredLabels, AnAssignedLabelChangesItsPortOrComesLastAndARemovedOneGoes)
+{
+    const TConfiguredLabelList start = {{"gondola", "COM1:"}, {"oferta", "FILE:"}};
+    const struct
+    {
+        const char* name;
+        std::function<void(TConfiguredLabelList&)> change;
+        TConfiguredLabelList after;
+    } cases[] = {
+        {"new label", [](auto& l) { AssignLabel(l, "balcao", "NULL:"); },
+         {{"gondola", "COM1:"}, {"oferta", "FILE:"}, {"balcao", "NULL:"}}},
+        {"new port, same place", [](auto& l) { AssignLabel(l, "gondola", "LPT1:"); },
+         {{"gondola", "LPT1:"}, {"oferta", "FILE:"}}},
+        {"names compare exactly", [](auto& l) { AssignLabel(l, "Gondola", "LPT1:"); },
+         {{"gondola", "COM1:"}, {"oferta", "FILE:"}, {"Gondola", "LPT1:"}}},
+        {"first removed", [](auto& l) { RemoveLabel(l, 0); }, {{"oferta", "FILE:"}}},
+        {"none at that row", [](auto& l) { RemoveLabel(l, 2); }, start},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TConfiguredLabelList labels = start;
+        c.change(labels);
+        EXPECT_EQ(labels, c.after);
+    }
+}
+
 } // namespace
