@@ -301,7 +301,7 @@ bool TNetworkPort::Told(const TTcpConnection::TResult result, const std::string&
                         const TTcpConnection& connection)
 {
     switch (result) {
-    case TTcpConnection::TResult::Done:
+    case TTcpConnection::TResult::Written:
         return true;
     case TTcpConnection::TResult::Stopped:
         break;

@@ -1,6 +1,7 @@
 #include "platform/OutputFile.h"
 
 #include "platform/Error.h"
+#include "platform/BoundedWrite.h"
 #include "platform/NoProgressClock.h"
 #include "platform/Regional.h"
 
@@ -11,10 +12,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace zev {
@@ -72,38 +71,22 @@ TOutputFile::~TOutputFile()
 
 bool TOutputFile::Write(std::string_view data, const TStopAsked& stopAsked)
 {
-    using namespace std::chrono;
     if (m_fd < 0)
         Fail(EBADF);
     // The bound counts from the last byte the device took: a slow printer
     // is waited for as long as it keeps taking data.
     TNoProgressClock clock(m_bound, stopAsked);
-    bool saidReady = false;
-    while (!data.empty()) {
-        const ssize_t written = write(m_fd, data.data(), data.size());
-        if (written > 0) {
-            data.remove_prefix(static_cast<std::size_t>(written));
-            saidReady = false;
-            clock.Progress();
-            continue;
-        }
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            Fail(errno);
-        const int left = clock.Left();
-        if (left == 0) {
-            if (clock.Stopped())
-                return false;
-            FailNotTaken();
-        }
-        // Some printer drivers always report ready: do not spin on them.
-        if (saidReady)
-            std::this_thread::sleep_for(std::min(milliseconds(left), milliseconds(20)));
-        pollfd ready{m_fd, POLLOUT, 0};
-        saidReady = poll(&ready, 1, std::min(left, 1000)) > 0;
+    switch (const TBoundedWrite outcome = WriteBounded(m_fd, data, clock); outcome.result) {
+    case TWriteResult::Written:
+        return true;
+    case TWriteResult::Stopped:
+        return false;
+    case TWriteResult::TimedOut:
+        FailNotTaken();
+    case TWriteResult::Failed:
+        Fail(outcome.error);
     }
-    return true;
+    return false;
 }
 
 void TOutputFile::Close()

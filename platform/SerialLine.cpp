@@ -14,7 +14,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -325,27 +324,10 @@ TSerialLine::TWriteResult TSerialLine::Write(std::string_view data, std::chrono:
 
 TSerialLine::TWriteResult TSerialLine::WriteAll(std::string_view data, TNoProgressClock& clock)
 {
-    while (!data.empty()) {
-        const ssize_t written = write(m_fd, data.data(), data.size());
-        if (written > 0) {
-            data.remove_prefix(static_cast<std::size_t>(written));
-            clock.Progress();
-            continue;
-        }
-        if (written < 0 && errno != EINTR && errno != EAGAIN) {
-            m_error = errno;
-            return TWriteResult::Failed;
-        }
-        const int left = clock.Left();
-        if (left == 0)
-            return clock.Stopped() ? TWriteResult::Stopped : TWriteResult::TimedOut;
-        pollfd ready{m_fd, POLLOUT, 0};
-        if (poll(&ready, 1, left) < 0 && errno != EINTR) {
-            m_error = errno;
-            return TWriteResult::Failed;
-        }
-    }
-    return TWriteResult::Written;
+    const TBoundedWrite outcome = WriteBounded(m_fd, data, clock);
+    if (outcome.result == TWriteResult::Failed)
+        m_error = outcome.error;
+    return outcome.result;
 }
 
 TSerialLine::TWriteResult TSerialLine::WritePaced(std::string_view data, TNoProgressClock& clock)

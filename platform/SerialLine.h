@@ -21,6 +21,7 @@
 //
 // One owner, one thread.
 
+#include "platform/BoundedWrite.h"
 #include "platform/NoProgressClock.h"
 
 #include <QString>
@@ -75,13 +76,8 @@ public:
     // no modem lines.
     bool RaiseDtr();
 
-    enum class TWriteResult
-    {
-        Written,
-        TimedOut, // the device took nothing for as long as the bound
-        Failed,   // a system error; see LastError()
-        Stopped,  // the person asked the work to stop
-    };
+    // Failed: see LastError().
+    using TWriteResult = zev::TWriteResult;
     // Writes all bytes, waiting as long as the device keeps taking them.
     // With DSR/DTR flow control the bytes go in small pieces, each only
     // while DSR is up and sent before the next, so a printer that drops DSR

@@ -163,28 +163,15 @@ TTcpConnection::TResult TTcpConnection::Write(std::string_view data,
                                               const TStopAsked& stopAsked)
 {
     TNoProgressClock clock(bound, stopAsked);
-    while (!data.empty()) {
-        const ssize_t sent = send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (sent > 0) {
-            data.remove_prefix(static_cast<std::size_t>(sent));
-            m_written += sent;
-            clock.Progress();
-            continue;
-        }
-        if (sent < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            m_error = errno;
-            return TResult::Failed;
-        }
-        const int left = clock.Left();
-        if (left == 0)
-            return clock.Stopped() ? TResult::Stopped : TResult::TimedOut;
-        pollfd ready{m_fd, POLLOUT, 0};
-        if (poll(&ready, 1, left) < 0 && errno != EINTR) {
-            m_error = errno;
-            return TResult::Failed;
-        }
-    }
-    return TResult::Done;
+    // A printer that closed the connection is an error, not a signal.
+    const TBoundedWrite outcome =
+        WriteBounded(m_fd, data, clock, [](int fd, const char* bytes, std::size_t size) {
+            return send(fd, bytes, size, MSG_NOSIGNAL);
+        });
+    m_written += static_cast<std::int64_t>(outcome.taken);
+    if (outcome.result == TResult::Failed)
+        m_error = outcome.error;
+    return outcome.result;
 }
 
 bool TTcpConnection::DropInput(bool& closed)
@@ -225,7 +212,7 @@ TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
     }
     bool closed = false;
     if (const TResult acknowledged = WaitAcknowledged(bound, stopAsked, closed);
-        acknowledged != TResult::Done)
+        acknowledged != TResult::Written)
         return acknowledged;
     // A printer that closes with data left unread resets the connection:
     // that shows here as a failure rather than a job reported done.
@@ -239,7 +226,7 @@ TTcpConnection::TResult TTcpConnection::Finish(std::chrono::milliseconds bound,
         if (!DropInput(closed))
             return TResult::Failed;
     }
-    return TResult::Done;
+    return TResult::Written;
 }
 
 TTcpConnection::TResult TTcpConnection::WaitAcknowledged(std::chrono::milliseconds bound,
@@ -262,7 +249,7 @@ TTcpConnection::TResult TTcpConnection::WaitAcknowledged(std::chrono::millisecon
         if (!closed && !DropInput(closed))
             return TResult::Failed;
         if (unacknowledged == 0)
-            return TResult::Done;
+            return TResult::Written;
         if (last >= 0 && unacknowledged < last)
             clock.Progress();
         last = unacknowledged;
@@ -280,7 +267,7 @@ TTcpConnection::TResult TTcpConnection::Confirm(std::chrono::milliseconds bound,
     bool closed = false;
     const TResult acknowledged = WaitAcknowledged(bound, stopAsked, closed);
     // A printer that closed its side takes no more of the session.
-    if (acknowledged == TResult::Done && closed) {
+    if (acknowledged == TResult::Written && closed) {
         m_error = ECONNRESET;
         return TResult::Failed;
     }

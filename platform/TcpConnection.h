@@ -10,6 +10,7 @@
 //
 // One owner, one thread.
 
+#include "platform/BoundedWrite.h"
 #include "platform/NoProgressClock.h"
 
 #include <sys/socket.h>
@@ -62,13 +63,8 @@ public:
     TTcpConnection(const TTcpConnection&) = delete;
     TTcpConnection& operator=(const TTcpConnection&) = delete;
 
-    enum class TResult
-    {
-        Done,
-        TimedOut, // the printer took nothing for as long as the bound
-        Failed,   // see LastError()
-        Stopped,  // the person asked the work to stop
-    };
+    // Failed: see LastError().
+    using TResult = TWriteResult;
 
     // Sends all bytes, waiting as long as the printer keeps taking them.
     TResult Write(std::string_view data, std::chrono::milliseconds bound,

@@ -1,0 +1,113 @@
+#include "platform/BoundedWrite.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <thread>
+
+using namespace zev;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Both ends of a local stream socket, the writer's end non-blocking.
+class TSocketPair
+{
+public:
+    TSocketPair()
+    {
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, m_fds), 0);
+        fcntl(m_fds[0], F_SETFL, fcntl(m_fds[0], F_GETFL) | O_NONBLOCK);
+    }
+    ~TSocketPair()
+    {
+        close(m_fds[0]);
+        CloseReader();
+    }
+    TSocketPair(const TSocketPair&) = delete;
+    TSocketPair& operator=(const TSocketPair&) = delete;
+
+    int Writer() const { return m_fds[0]; }
+    int Reader() const { return m_fds[1]; }
+    void CloseReader()
+    {
+        if (m_fds[1] >= 0)
+            close(m_fds[1]);
+        m_fds[1] = -1;
+    }
+
+private:
+    int m_fds[2] = {-1, -1};
+};
+
+ssize_t SendQuietly(int fd, const char* data, std::size_t size)
+{
+    return send(fd, data, size, MSG_NOSIGNAL);
+}
+
+// More than the socket's buffers hold, so the reader's pace matters.
+const std::string Job(4 * 1024 * 1024, 'Z');
+
+TEST(BoundedWriteTest, ASlowReaderIsWaitedForAndOneThatStoppedIsGivenUp)
+{
+    enum class TReader
+    {
+        Slow,      // reads in small pieces with pauses
+        Stalled,   // reads nothing
+        Gone,      // closed its end
+        StopAsked, // the person asks to stop meanwhile
+    };
+    const struct
+    {
+        const char* name;
+        TReader reader;
+        TWriteResult result;
+        int error;
+    } cases[] = {
+        {"slow", TReader::Slow, TWriteResult::Written, 0},
+        {"stalled", TReader::Stalled, TWriteResult::TimedOut, 0},
+        {"gone", TReader::Gone, TWriteResult::Failed, EPIPE},
+        {"stop asked", TReader::StopAsked, TWriteResult::Stopped, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSocketPair pair;
+        std::size_t read = 0;
+        std::jthread reader;
+        if (c.reader == TReader::Slow)
+            reader = std::jthread([&] {
+                char buffer[64 * 1024];
+                while (read < Job.size()) {
+                    const ssize_t got = recv(pair.Reader(), buffer, sizeof buffer, 0);
+                    if (got <= 0)
+                        break;
+                    read += static_cast<std::size_t>(got);
+                    std::this_thread::sleep_for(1ms);
+                }
+            });
+        if (c.reader == TReader::Gone)
+            pair.CloseReader();
+        // The slow reader pauses far less than the bound between pieces.
+        TNoProgressClock clock(c.reader == TReader::Slow ? 5000ms : 200ms,
+                               [&] { return c.reader == TReader::StopAsked; });
+        const TBoundedWrite outcome = WriteBounded(pair.Writer(), Job, clock, &SendQuietly);
+        reader = {};
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.error, c.error);
+        if (c.reader == TReader::Slow) {
+            EXPECT_EQ(outcome.taken, Job.size());
+            EXPECT_EQ(read, Job.size());
+        } else {
+            // What the socket's buffers took before the reader stopped, never all.
+            EXPECT_LT(outcome.taken, Job.size());
+        }
+    }
+}
+
+} // namespace
