@@ -10,6 +10,7 @@
 #include "output/ConfigFrm.h"
 #include "output/SelectLabelFrm.h"
 #include "output/SobreFrm.h"
+#include "platform/AnsiText.h"
 #include "platform/Regional.h"
 #include "printing/DateDlg.h"
 #include "printing/HistoricoFrm.h"
@@ -80,11 +81,6 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
     {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
 };
-
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 } // namespace
 

@@ -51,11 +51,6 @@ constexpr std::size_t WriteChunk = 256 * 1024;
 // The operator hears of the progress once per this many bytes.
 constexpr qint64 ProgressStep = 256 * 1024;
 
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 // ---------------------------------------------------------------------------
 // The staged tables and what the schema file makes of their columns.
 

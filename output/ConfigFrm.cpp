@@ -39,11 +39,6 @@ constexpr QSize PreviewSize(213, 41);
 // A 60 x 40 mm label at half its dots.
 constexpr QSize LivePreviewSize(240, 160);
 
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 template <typename Widget> Widget* Named(Widget* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "output/PortRegistry.h"
 #include "platform/AnsiText.h"
+#include "platform/Conversions.h"
 #include "platform/OutputFile.h"
 #include "platform/Profile.h"
 
@@ -15,16 +16,6 @@
 namespace zev {
 
 namespace {
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::optional<std::uint16_t> PortNumber(std::string_view text, std::string& error)
 {
@@ -52,7 +43,7 @@ QString Utf8(const std::string& text)
 
 std::optional<TNetworkAddress> ParseNetworkAddress(std::string_view text, std::string& error)
 {
-    text = Trimmed(text);
+    text = TrimView(text);
     TNetworkAddress address;
     std::string_view port;
     if (text.starts_with('[')) {
@@ -160,7 +151,7 @@ namespace {
 // is no address.
 std::optional<std::string> TypedAddress(TOperator& op, TNetworkPortChoice& choice)
 {
-    std::string host(Trimmed(QStringToAnsi(choice.host)));
+    std::string host(TrimView(QStringToAnsi(choice.host)));
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
     std::string error;
@@ -371,7 +362,7 @@ std::optional<std::string> AddNetworkPort(TPortRegistry& registry, const QString
     TNetworkPortChoice choice;
     choice.newPort = true;
     while (op.EditNetworkPort(choice) == TNetworkPortAnswer::Confirmed) {
-        const std::string name(Trimmed(QStringToAnsi(choice.name)));
+        const std::string name(TrimView(QStringToAnsi(choice.name)));
         std::string refusal;
         if (name.empty())
             refusal = "Informe o nome da porta, por exemplo ZEBRA1:.";

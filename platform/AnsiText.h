@@ -18,6 +18,11 @@ char32_t AnsiCharToUnicode(unsigned char byte);
 int UnicodeToAnsiChar(char32_t codePoint);
 
 std::string AnsiToUtf8(std::string_view ansi);
+// One of the program's own texts, written in UTF-8 in its source.
+inline QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 // A value from the store's files as a message quotes it: UTF-8, and no more
 // than its first 60 bytes followed by "...", not the whole of a garbage line.
 std::string Shown(std::string_view ansi);

@@ -18,11 +18,6 @@ namespace zev {
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 QString Price(const char* format, double value)
 {
     return QString::fromStdString(FormatFloat(format, value));

@@ -7,6 +7,7 @@
 #include "catalogue/Database.h"
 #include "catalogue/Produto.h"
 #include "output/StartedPort.h"
+#include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Error.h"
 #include "platform/Profile.h"
@@ -26,11 +27,6 @@ namespace {
 
 const char* const CannotSend = "Não foi possível enviar dados";
 const char* const NothingSelected = "Não há etiquetas selecionadas !!!";
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 QString Imprimindo(std::int64_t count)
 {
     return Text("Imprimindo...") + QString::number(count);
@@ -70,16 +66,12 @@ public:
     {
         if (!m_started)
             return; // ended
+        const TStatusScope status(m_operator); // cleared once the port has ended
         if (m_record)
             m_record->End(TJobEnding::Falhou, Text("A impressão parou com um erro."), m_result.sent,
                           m_result.refused, m_result.missing);
         m_started.reset();
         m_progress.reset();
-        try {
-            m_operator.ShowStatus({});
-        } catch (...) {
-            // The error on its way out is the one to report.
-        }
     }
     TPrintRun(const TPrintRun&) = delete;
     TPrintRun& operator=(const TPrintRun&) = delete;
