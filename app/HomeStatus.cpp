@@ -9,7 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/Regional.h"
 #include "printing/JobLabels.h"
-#include "selection/Selecao.h"
+#include "selection/SelecaoCommand.h"
 
 #include <algorithm>
 #include <memory>

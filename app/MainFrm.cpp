@@ -20,7 +20,9 @@
 #include "printing/PrintJobs.h"
 #include "printing/SequenciaFrm.h"
 #include "selection/EditFrm.h"
-#include "selection/Selecao.h"
+#include "selection/Arvore.h"
+#include "selection/BarcodeFile.h"
+#include "selection/SelectByDate.h"
 
 #include <QAction>
 #include <QDateTime>

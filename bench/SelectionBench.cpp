@@ -8,7 +8,9 @@
 #include "bench/CatalogueGenerator.h"
 #include "catalogue/Database.h"
 #include "platform/ProgramDir.h"
-#include "selection/Selecao.h"
+#include "selection/Arvore.h"
+#include "selection/BarcodeFile.h"
+#include "selection/SelectByDate.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -7,7 +7,10 @@
 #include "platform/AnsiText.h"
 #include "platform/Conversions.h"
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
+#include "selection/Arvore.h"
+#include "selection/BarcodeFile.h"
+#include "selection/EditSelection.h"
+#include "selection/SelectByDate.h"
 
 #include <ostream>
 

@@ -2,7 +2,7 @@
 // barcode print job read it.
 
 #include "fuzz/FuzzTarget.h"
-#include "selection/Selecao.h"
+#include "selection/BarcodeFile.h"
 
 #include <cstdlib>
 

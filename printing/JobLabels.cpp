@@ -7,7 +7,7 @@
 #include "platform/Conversions.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
+#include "selection/SelecaoCommand.h"
 
 #include <algorithm>
 #include <iterator>

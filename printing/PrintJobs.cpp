@@ -14,7 +14,8 @@
 #include "platform/Regional.h"
 #include "printing/JobLabels.h"
 #include "printing/JobRecord.h"
-#include "selection/Selecao.h"
+#include "selection/BarcodeFile.h"
+#include "selection/SelecaoCommand.h"
 
 #include <algorithm>
 #include <optional>

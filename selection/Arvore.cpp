@@ -3,7 +3,6 @@
 #include "app/Operator.h"
 #include "catalogue/Database.h"
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
 #include "selection/SelecaoCommand.h"
 
 namespace zev {

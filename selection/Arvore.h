@@ -15,6 +15,7 @@
 namespace zev {
 
 class TConnection;
+class TOperator;
 
 struct TArvoreItem
 {
@@ -46,5 +47,9 @@ private:
     TObjectHash<TArvoreItem> m_grupoHash;
     TObjectHash<TArvoreItem> m_subGrupoHash;
 };
+
+// "A&grupamento": every product below the branch chosen in the department
+// tree dialog. "Selecao Data" becomes today.
+void SelectFromTree(TOperator& op);
 
 } // namespace zev

@@ -1,4 +1,4 @@
-#include "selection/Selecao.h"
+#include "selection/BarcodeFile.h"
 
 #include "app/Operator.h"
 #include "app/Settings.h"

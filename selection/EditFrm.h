@@ -7,7 +7,7 @@
 // An error while adding or removing ends that action with the error shown;
 // the dialog stays open.
 
-#include "selection/Selecao.h"
+#include "selection/EditSelection.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "selection/Selecao.h"
+#include "selection/EditSelection.h"
 
 #include "app/Operator.h"
 #include "app/Settings.h"
@@ -16,15 +16,6 @@
 namespace zev {
 
 namespace {
-
-// A product new in the last import has no old price, and a comparison with
-// an empty price is neither true nor false: such products are not selected.
-const char* const InsertChanged = "insert into selecao                           \n"
-                                  "select p.produto_key                          \n"
-                                  "from   produto p, produto_antigo pa           \n"
-                                  "where  p.produto_key = pa.produto_key         \n"
-                                  "  and  (p.preco_normal <> pa.preco_normal     \n"
-                                  "        or p.preco_oferta <> pa.preco_oferta) ";
 
 // Only the columns the listing shows and its price needs.
 const char* const SelectListing =
@@ -44,13 +35,6 @@ void ExecuteWithKey(const char* sql, std::int32_t key)
 }
 
 } // namespace
-
-void SelectChangedPrices(TOperator& op)
-{
-    TSelecaoCommand command(op, QStringLiteral("Limpando selecao..."));
-    command.Query(InsertChanged).Exec();
-    command.Finish(std::nullopt);
-}
 
 TSelectedItems ListSelection()
 {

@@ -5,7 +5,6 @@
 #include "platform/FaultPoint.h"
 #include "platform/Profile.h"
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
 
 namespace zev {
 

@@ -1,5 +1,16 @@
 #pragma once
 
+// The selection: the products chosen for printing (table selecao) and its
+// reference date, "Selecao Data" in zev.ini, the day whose prices the
+// selection is printed with.
+//
+// Every command that fills the selection empties it first, runs in one
+// transaction and ends with the notice "Selecionado N item(s)". A command
+// that fails changes nothing: neither the selection nor "Selecao Data".
+// Dialogs are asked through the operator; cancelling one changes nothing.
+//
+// Texts are Windows-1252 bytes; dates are day numbers.
+//
 // What every command that fills the selection shares: its own connection
 // and transaction, the count notice, "Selecao Data" changed together with
 // the selection, and the status text cleared on every way out.
@@ -14,7 +25,18 @@
 
 namespace zev {
 
+class TIniFile;
 class TOperator;
+
+// "Selecao Data" for the selection as `connection` reads it: zev.ini's date,
+// unless the database's record of the selection's last date shows that
+// zev.ini never got it (the program stopped between the commit and the
+// write); then the recorded date, which is written to zev.ini again. Dates a
+// person wrote into zev.ini by hand are taken as they are. `ini` is read
+// before the connection's read transaction takes its first look: a
+// selection committed in between then shows as not yet in zev.ini, and its
+// own date goes with it.
+double SelecaoDataOf(TConnection& connection, const TIniFile& ini);
 
 class TSelecaoCommand
 {

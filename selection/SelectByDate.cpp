@@ -1,4 +1,4 @@
-#include "selection/Selecao.h"
+#include "selection/SelectByDate.h"
 
 #include "app/Operator.h"
 #include "app/Settings.h"
@@ -11,6 +11,15 @@
 namespace zev {
 
 namespace {
+
+// A product new in the last import has no old price, and a comparison with
+// an empty price is neither true nor false: such products are not selected.
+const char* const InsertChanged = "insert into selecao                           \n"
+                                  "select p.produto_key                          \n"
+                                  "from   produto p, produto_antigo pa           \n"
+                                  "where  p.produto_key = pa.produto_key         \n"
+                                  "  and  (p.preco_normal <> pa.preco_normal     \n"
+                                  "        or p.preco_oferta <> pa.preco_oferta) ";
 
 constexpr int TipoTodos = 1;
 constexpr int TipoPrecosNormais = 2;
@@ -102,6 +111,13 @@ void SelectByDate(TOperator& op, double day)
         command.Query(DeleteForaDeOferta).BindDate(0, day).Exec();
 
     command.Finish(day);
+}
+
+void SelectChangedPrices(TOperator& op)
+{
+    TSelecaoCommand command(op, QStringLiteral("Limpando selecao..."));
+    command.Query(InsertChanged).Exec();
+    command.Finish(std::nullopt);
 }
 
 } // namespace zev

@@ -13,7 +13,7 @@
 #include "platform/Profile.h"
 #include "platform/Regional.h"
 #include "printing/PrintJobs.h"
-#include "selection/Selecao.h"
+#include "selection/SelectByDate.h"
 #include "tests/support/PrivateCups.h"
 #include "tests/support/ProgramFixture.h"
 

@@ -1,7 +1,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Error.h"
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
+#include "selection/BarcodeFile.h"
 #include "tests/selection/SelectionTestSupport.h"
 
 #include <gmock/gmock.h>

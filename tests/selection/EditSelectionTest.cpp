@@ -1,5 +1,8 @@
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
+#include "selection/Arvore.h"
+#include "selection/BarcodeFile.h"
+#include "selection/EditSelection.h"
+#include "selection/SelectByDate.h"
 #include "tests/selection/SelectionTestSupport.h"
 
 using namespace zev;

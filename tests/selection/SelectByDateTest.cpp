@@ -1,5 +1,5 @@
 #include "platform/Regional.h"
-#include "selection/Selecao.h"
+#include "selection/SelectByDate.h"
 #include "tests/selection/SelectionTestSupport.h"
 
 using namespace zev;

@@ -1,7 +1,6 @@
 #include "platform/AnsiText.h"
 #include "platform/Regional.h"
 #include "selection/Arvore.h"
-#include "selection/Selecao.h"
 #include "tests/selection/SelectionTestSupport.h"
 
 using namespace zev;
