@@ -33,25 +33,14 @@
 // Talks to the person only through the operator. Runs on the user-interface
 // thread.
 
-#include "platform/Error.h"
+#include "catalogue/PackageFormat.h"
 
-#include <QByteArray>
 #include <QString>
 
-#include <array>
-#include <string>
 
 namespace zev {
 
 class TOperator;
-
-// A package the import refuses. The message names the package's line and,
-// for a row, the table, the column and the value.
-class EImportError : public EZevError
-{
-public:
-    using EZevError::EZevError;
-};
 
 enum class TImportResult
 {
@@ -74,22 +63,5 @@ TImportResult ImportCadastro(TOperator& op);
 // (EInOutError, EDatabaseError: a full disk names its folder) adds that the
 // catalogue was not changed.
 TImportResult ImportCadastroFile(TOperator& op, const QString& packagePath);
-
-// A package as the import reads it, without the database: the version and
-// how many lines of each record type (0 to 6) it holds.
-struct TPackageContents
-{
-    std::string version;
-    std::array<qint64, 7> rows{};
-};
-
-// Reads every line and converts every row as the import does, for checking
-// a package without loading it. Throws EImportError, with the import's own
-// text, for the first line or value the import refuses; keys repeated or
-// naming missing rows are found only by loading.
-TPackageContents ReadPackage(const QByteArray& bytes);
-
-// The staging folder's schema file, as the program carries it.
-QByteArray SchemaIni();
 
 } // namespace zev
