@@ -24,11 +24,6 @@ QString StagedFileName(const TTableDef& table)
                              "\": " + reason.toStdString());
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Decimal only, blanks around allowed; must fit 32 bits.
 std::optional<std::int64_t> ParseInteger(std::string_view text)
 {
@@ -38,7 +33,7 @@ std::optional<std::int64_t> ParseInteger(std::string_view text)
         negative = text[0] == '-';
         text.remove_prefix(1);
     }
-    if (text.empty() || !IsDigit(text[0]))
+    if (text.empty() || !IsAsciiDigit(text[0]))
         return std::nullopt;
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -55,7 +50,7 @@ std::optional<double> ParseNumber(std::string_view text)
     text = TrimView(text);
     if (!text.empty() && text[0] == '+')
         text.remove_prefix(1);
-    if (text.empty() || !(IsDigit(text[0]) || text[0] == '-' || text[0] == '.'))
+    if (text.empty() || !(IsAsciiDigit(text[0]) || text[0] == '-' || text[0] == '.'))
         return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -68,7 +63,7 @@ bool Digits(std::string_view text, int& value)
 {
     value = 0;
     for (const char c : text) {
-        if (!IsDigit(c))
+        if (!IsAsciiDigit(c))
             return false;
         value = value * 10 + (c - '0');
     }

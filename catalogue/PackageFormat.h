@@ -173,7 +173,6 @@ inline const TTableDef Tables[] = {
 inline constexpr int TableCount = 6;
 
 // Reading the package's fields as the schema file has them read.
-bool IsDigit(char c);
 // Decimal only, blanks around allowed; must fit 32 bits.
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 std::optional<double> ParseNumber(std::string_view text);

@@ -1,6 +1,7 @@
 #include "catalogue/Produto.h"
 
 #include "catalogue/Database.h"
+#include "platform/Conversions.h"
 
 #include <algorithm>
 
@@ -182,9 +183,7 @@ std::unique_ptr<TProduto> FindProdutoByBarra(TConnection& connection, std::strin
 
 std::string_view BarcodeAsStored(std::string_view code)
 {
-    const bool digitsOnly = !code.empty() && std::all_of(code.begin(), code.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    const bool digitsOnly = !code.empty() && std::all_of(code.begin(), code.end(), IsAsciiDigit);
     if (!digitsOnly)
         return code;
     const std::size_t first = code.find_first_not_of('0');

@@ -10,6 +10,20 @@
 
 namespace zev {
 
+// The ASCII letters and digits, whatever the locale.
+constexpr bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+constexpr bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Leading blanks and one sign are allowed; hexadecimal after "$", "x", "X",
 // "0x" or "0X" (up to the type's full width of bits, so "$FFFFFFFF" is -1).
 // Anything else, trailing blanks included, or an overflow fails.
