@@ -17,6 +17,7 @@
 // SendData the rest of the job is refused at once.
 
 #include "app/Operator.h"
+#include "output/NetworkAddress.h"
 #include "output/PortRegistry.h"
 #include "output/PrinterDriver.h"
 #include "platform/TcpConnection.h"
@@ -35,24 +36,6 @@
 namespace zev {
 
 class TIniFile;
-
-inline constexpr std::uint16_t DefaultNetworkPort = 9100;
-
-struct TNetworkAddress
-{
-    std::string host; // a name or a literal address, IPv6 without brackets
-    std::uint16_t port = DefaultNetworkPort;
-
-    bool operator==(const TNetworkAddress&) const = default;
-};
-
-// "host", "host:port", "[IPv6]", "[IPv6]:port", or a bare IPv6 address
-// (more than one colon, no port). Nothing, with the reason in `error`
-// (UTF-8, for messages), for
-// a text that is none of these or a port number outside 1 to 65535.
-std::optional<TNetworkAddress> ParseNetworkAddress(std::string_view text, std::string& error);
-// As ParseNetworkAddress reads it back, port number always written.
-std::string NetworkAddressText(const TNetworkAddress& address);
 
 // The entries of section "Rede" in file order, names and address texts as
 // written.
