@@ -385,14 +385,11 @@ private:
             files.push_back(std::make_unique<TStagedWriter>(staging.File(StagedFileName(table)),
                                                             table.header));
         TLineReader package(m_packagePath);
-        std::string_view line;
+        int type = 0;
         std::string_view data;
-        while (package.Next(line)) {
-            const std::optional<int> type = RecordType(line, data);
-            if (!type)
-                ThrowBadType(package.LineNumber(), line);
-            if (*type != 0)
-                files[static_cast<std::size_t>(*type - 1)]->AppendLine(data);
+        while (NextRecord(package, type, data)) {
+            if (type != 0)
+                files[static_cast<std::size_t>(type - 1)]->AppendLine(data);
             if (!Report(package.Position()))
                 return false;
         }

@@ -121,6 +121,18 @@ std::optional<int> RecordType(std::string_view line, std::string_view& data)
                        " (os tipos vão de 0 a 6)");
 }
 
+bool NextRecord(TLineReader& package, int& type, std::string_view& data)
+{
+    std::string_view line;
+    if (!package.Next(line))
+        return false;
+    const std::optional<int> found = RecordType(line, data);
+    if (!found)
+        ThrowBadType(package.LineNumber(), line);
+    type = *found;
+    return true;
+}
+
 // The package's line that holds the row-th record of a type.
 qint64 PackageLineOf(const QString& packagePath, int type, qint64 row)
 {
@@ -171,18 +183,15 @@ TPackageContents ReadPackage(const QByteArray& bytes)
     std::vector<TRowReader> rows(std::begin(Tables), std::end(Tables));
     TNoSink nowhere;
     TLineReader package(bytes, QString::fromLatin1(PackageName));
-    std::string_view line;
+    int type = 0;
     std::string_view data;
-    while (package.Next(line)) {
-        const std::optional<int> type = RecordType(line, data);
-        if (!type)
-            ThrowBadType(package.LineNumber(), line);
-        ++contents.rows[static_cast<std::size_t>(*type)];
-        if (*type == 0)
+    while (NextRecord(package, type, data)) {
+        ++contents.rows[static_cast<std::size_t>(type)];
+        if (type == 0)
             continue;
-        const TTableDef& table = Tables[*type - 1];
+        const TTableDef& table = Tables[type - 1];
         try {
-            rows[static_cast<std::size_t>(*type - 1)].Read(data, nowhere);
+            rows[static_cast<std::size_t>(type - 1)].Read(data, nowhere);
         } catch (const TRefusal& refusal) {
             ThrowRefused(package.LineNumber(), table, refusal);
         }

@@ -293,6 +293,9 @@ private:
 // without one. `data` is what follows that ";".
 std::optional<int> RecordType(std::string_view line, std::string_view& data);
 [[noreturn]] void ThrowBadType(qint64 lineNumber, std::string_view line);
+// The package's next line: its record type and what follows the type;
+// false after the last line. A line of no known type throws EImportError.
+bool NextRecord(TLineReader& package, int& type, std::string_view& data);
 // The package's line that holds the row-th record of a type.
 qint64 PackageLineOf(const QString& packagePath, int type, qint64 row);
 // The version: the text after the first ";" of the first line, or the
