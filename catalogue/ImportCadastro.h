@@ -26,7 +26,7 @@
 // short date format (a time after the date is ignored) or ISO yyyy-mm-dd;
 // an empty field is empty (null), except `compra` and `caixa`, where empty
 // is no and any number other than 0 is yes; barcodes made only of digits
-// lose their leading zeros. A field that begins with a double quote runs to
+// are the numbers they are, without leading zeros ("0000" is "0"). A field that begins with a double quote runs to
 // its closing quote, may hold ";", and a doubled quote inside it stands for
 // one.
 //
