@@ -35,7 +35,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -61,7 +63,6 @@ constexpr TMenuDef SubmenuTable[] = {
     {"Arquivo1", "Ar&quivo"},
 };
 
-// Items whose operation is not in the program yet carry no handler.
 constexpr TMenuItemDef MenuItemTable[] = {
     {"Seleo1", nullptr, "Hoje1", "&Hoje", CtrlFlag + 'H', &TMainForm::Hoje1Click},
     {"Seleo1", nullptr, "Amanh1", "&Amanhã", CtrlFlag + 'A', &TMainForm::Amanh1Click},
@@ -83,6 +84,10 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
     {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
 };
+
+// Every item runs a command.
+static_assert(std::all_of(std::begin(MenuItemTable), std::end(MenuItemTable),
+                          [](const TMenuItemDef& item) { return item.handler != nullptr; }));
 
 } // namespace
 
@@ -306,10 +311,11 @@ void TMainForm::Edita1Click()
     m_windows.EditForm->Execute();
 }
 
-std::optional<std::string> TMainForm::ChooseLabel(const TJobLabelsOf& jobLabels)
+std::optional<std::string> TMainForm::ChooseLabel(const TJobLabelsOf& jobLabels,
+                                                  const std::string& proposed)
 {
     TSelectLabelForm& chooser = *m_windows.SelectLabelForm;
-    chooser.FillLabels();
+    chooser.FillLabels(proposed);
     if (jobLabels)
         chooser.SetJobPreview(
             [this, &jobLabels](const std::string& name) { return PreviewJob(name, jobLabels); });
@@ -430,7 +436,7 @@ void TMainForm::Historico1Click()
     const auto reprint = [&choice](const TPrinterLabel& label) {
         return ReprintJobLabels(label, choice->job, choice->fromStop);
     };
-    if (const std::optional<std::string> label = ChooseLabel(reprint))
+    if (const std::optional<std::string> label = ChooseLabel(reprint, choice->label))
         ShowJobEnd(ReprintJob(m_operator, m_registries, *label, choice->job, choice->fromStop));
 }
 

@@ -423,10 +423,17 @@ THandle OpenHandle(const QString& path, const QByteArray& name, int flags)
     sqlite3* handle = nullptr;
     const int result = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
     THandle owned(handle);
-    if (result != SQLITE_OK)
-        throw Translate(path, handle ? sqlite3_extended_errcode(handle) : result,
-                        handle ? sqlite3_system_errno(handle) : 0,
-                        handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
+    if (result != SQLITE_OK) {
+        const std::string engineText = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result);
+        EDatabaseError error = Translate(path, handle ? sqlite3_extended_errcode(handle) : result,
+                                         handle ? sqlite3_system_errno(handle) : 0, engineText);
+        // A failure the translation has no words for is still an opening's.
+        if (error.what() == engineText)
+            throw EDatabaseError("Não foi possível abrir o banco de dados " + QuotedText(path) +
+                                     ": " + engineText,
+                                 error.Code());
+        throw error;
+    }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
     return owned;
