@@ -100,7 +100,8 @@ private:
     // The label chooser step of the printing commands: the chosen label's
     // name, or nothing when the person cancelled or chose none. With
     // `jobLabels` the chooser can show the job's labels first.
-    std::optional<std::string> ChooseLabel(const TJobLabelsOf& jobLabels = {});
+    std::optional<std::string> ChooseLabel(const TJobLabelsOf& jobLabels = {},
+                                           const std::string& proposed = {});
     // The preview window for the label named; true when the person asked to
     // print. Errors are told here.
     bool PreviewJob(const std::string& labelName, const TJobLabelsOf& jobLabels);

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zev {
 
 TSelectLabelForm::TSelectLabelForm(const TRegistries& registries, QWidget* parent)
@@ -58,11 +60,15 @@ void TSelectLabelForm::SetJobPreview(TJobPreview preview)
     m_visualizarBtn->setVisible(static_cast<bool>(m_jobPreview));
 }
 
-void TSelectLabelForm::FillLabels()
+void TSelectLabelForm::FillLabels(const std::string& proposed)
 {
+    m_configured = LoadConfiguredLabels(SettingsPath());
+    const TConfiguredLabelList& configured = m_configured;
+    const bool proposedListed =
+        std::any_of(configured.begin(), configured.end(),
+                    [&](const TConfiguredLabel& entry) { return entry.LabelName == proposed; });
     const std::string defaultLabel =
-        ReadSetting(TIniFile(SettingsPath()), settings::LabelDefault);
-    const TConfiguredLabelList configured = LoadConfiguredLabels(SettingsPath());
+        proposedListed ? proposed : ReadSetting(TIniFile(SettingsPath()), settings::LabelDefault);
     const TLabelRegistry& labels = m_registries.LabelRegistry();
     m_selectLst->clear();
     int selected = -1;
@@ -107,7 +113,7 @@ void TSelectLabelForm::FormClose()
 
 std::string TSelectLabelForm::LabelAtSelection() const
 {
-    const TConfiguredLabelList configured = LoadConfiguredLabels(SettingsPath());
+    const TConfiguredLabelList& configured = m_configured;
     const QListWidgetItem* item = m_selectLst->currentItem();
     const int selected = item != nullptr && item->isSelected() ? m_selectLst->currentRow() : -1;
     return selected >= 0 && static_cast<std::size_t>(selected) < configured.size()

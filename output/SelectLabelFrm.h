@@ -6,6 +6,8 @@
 // "&Visualizar" shows them for the label selected, and a preview that asked
 // to print closes the chooser with OK.
 
+#include "output/PortRegistry.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -33,9 +35,10 @@ public:
     // "&Visualizar". Set before each showing.
     void SetJobPreview(TJobPreview preview);
 
-    // Called right before the dialog is shown. A configured label whose
+    // Called right before the dialog is shown, proposing `proposed` when it
+    // is configured, "Label Default" otherwise. A configured label whose
     // definition file is gone raises the registry's not-found error.
-    void FillLabels();
+    void FillLabels(const std::string& proposed = {});
     // The chosen label's name, set when the dialog closes; empty when none.
     // Meaningful only when the dialog returned OK.
     const std::string& SelectedLabel() const { return m_selectedLabel; }
@@ -50,6 +53,7 @@ private:
 
     const TRegistries& m_registries;
     std::string m_selectedLabel;
+    TConfiguredLabelList m_configured; // as the list shows them
     TJobPreview m_jobPreview;
     QListWidget* m_selectLst = nullptr;
     QPushButton* m_visualizarBtn = nullptr;

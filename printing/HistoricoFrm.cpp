@@ -174,7 +174,7 @@ void THistoricoFrm::ShowItems()
 void THistoricoFrm::Choose(bool fromStop)
 {
     if (const THistoryJob* job = CurrentJob()) {
-        m_choice = TReprintChoice{job->number, fromStop};
+        m_choice = TReprintChoice{job->number, fromStop, job->label};
         accept();
     }
 }

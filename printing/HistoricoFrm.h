@@ -24,6 +24,7 @@ struct TReprintChoice
 {
     std::int64_t job = 0;
     bool fromStop = false;
+    std::string label; // the job's own, proposed by the chooser
 };
 
 class THistoricoFrm final : public QDialog

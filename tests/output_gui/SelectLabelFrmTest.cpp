@@ -116,6 +116,21 @@ TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
     }
 }
 
+TEST_F(SelectLabelFrmTest, AReprintProposesItsJobsLabelWhileItIsConfigured)
+{
+    program.WriteSettings("[Geral]\r\nLabel Default=null\r\n[Labels]\r\nnull=NULL:\r\n"
+                          "gondola-zpl=FILE:\r\n");
+    const std::pair<const char*, const char*> cases[] = {
+        {"gondola-zpl", "gondola-zpl"}, {"sumiu", "null"}, {"", "null"}};
+    for (const auto& [proposed, chosen] : cases) {
+        SCOPED_TRACE(proposed);
+        form.FillLabels(proposed);
+        QTimer::singleShot(0, &form, [&] { form.findChild<QPushButton*>("BitBtn1")->click(); });
+        ASSERT_EQ(form.exec(), QDialog::Accepted);
+        EXPECT_EQ(form.SelectedLabel(), chosen);
+    }
+}
+
 TEST_F(SelectLabelFrmTest, AConfiguredLabelWhoseFileIsGoneIsReported)
 {
     program.WriteSettings("[Labels]\r\nnull=NULL:\r\nsumiu=FILE:\r\n");
