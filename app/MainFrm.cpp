@@ -35,9 +35,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <exception>
-#include <iterator>
 #include <map>
 #include <string>
 
@@ -84,10 +82,6 @@ constexpr TMenuItemDef MenuItemTable[] = {
     {"Ferramentas1", nullptr, "Configurao1", "&Configuração", 0, &TMainForm::Configurao1Click},
     {"Sair1", nullptr, "Sobre1", "&Sobre", 0, &TMainForm::Sobre1Click},
 };
-
-// Every item runs a command.
-static_assert(std::all_of(std::begin(MenuItemTable), std::end(MenuItemTable),
-                          [](const TMenuItemDef& item) { return item.handler != nullptr; }));
 
 } // namespace
 
