@@ -457,14 +457,22 @@ void CopyFileBytes(const QString& from, const QString& to)
         throw EInOutError(0, "Não foi possível ler o arquivo " + QuotedText(from) + ": " +
                                  source.errorString().toStdString());
     try {
-        TOutputFile copy(to, TOutputFile::Mode::Replace, "cópia do banco de dados danificado");
+        const TOpened<TOutputFile> opened = TOutputFile::Open(to, TOutputFile::Mode::Replace,
+                                                              "cópia do banco de dados danificado");
+        if (!opened)
+            throw EInOutError(opened.failure);
+        TOutputFile& copy = *opened.device;
         QByteArray chunk;
         while (!(chunk = source.read(1 << 20)).isEmpty())
-            copy.Write(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+            if (copy.Write(std::string_view(chunk.constData(),
+                                            static_cast<std::size_t>(chunk.size()))) !=
+                TWriteResult::Written)
+                throw EInOutError(copy.Failure());
         if (source.error() != QFileDevice::NoError)
             throw EInOutError(0, "Não foi possível ler o arquivo " + QuotedText(from) + ": " +
                                      source.errorString().toStdString());
-        copy.Close();
+        if (!copy.Close())
+            throw EInOutError(copy.Failure());
     } catch (...) {
         QFile::remove(to);
         throw;

@@ -1,6 +1,7 @@
 #include "catalogue/StagingFolder.h"
 
 #include "catalogue/PackageFormat.h"
+#include "platform/Error.h"
 #include "platform/ProgramDir.h"
 
 #include <QDir>
@@ -15,10 +16,31 @@ constexpr const char* SchemaFileName = "schema.ini";
 constexpr std::size_t WriteChunk = 256 * 1024;
 constexpr const char* StagedFileRole = "arquivo temporário da importação";
 
+std::unique_ptr<TOutputFile> OpenStaged(const QString& path)
+{
+    TOpened<TOutputFile> opened = TOutputFile::Open(path, TOutputFile::Mode::Replace, StagedFileRole);
+    if (!opened)
+        throw EInOutError(opened.failure);
+    return std::move(opened.device);
+}
+
+void WriteStaged(TOutputFile& file, std::string_view bytes)
+{
+    // Nobody stops an import's own writes; a file that takes nothing is a failure.
+    if (file.Write(bytes) != TWriteResult::Written)
+        throw EInOutError(file.Failure());
+}
+
+void CloseStaged(TOutputFile& file)
+{
+    if (!file.Close())
+        throw EInOutError(file.Failure());
+}
+
 } // namespace
 
 TStagedWriter::TStagedWriter(const QString& path, std::string_view header)
-    : m_file(path, TOutputFile::Mode::Replace, StagedFileRole)
+    : m_file(OpenStaged(path))
 {
     m_buffer.reserve(WriteChunk + MaxLineLength + 2);
     AppendLine(header);
@@ -34,12 +56,12 @@ void TStagedWriter::AppendLine(std::string_view data)
 void TStagedWriter::Close()
 {
     Flush();
-    m_file.Close();
+    CloseStaged(*m_file);
 }
 
 void TStagedWriter::Flush()
 {
-    m_file.Write(m_buffer);
+    WriteStaged(*m_file, m_buffer);
     m_buffer.clear();
 }
 
@@ -48,10 +70,10 @@ TStagingFolder::TStagingFolder() : m_dir(ProgramFilePath(QString::fromLatin1(Sta
     QDir(ProgramDir()).mkdir(QString::fromLatin1(StagingFolderName));
     const QString schema = File(QString::fromLatin1(SchemaFileName));
     if (!QFile::exists(schema)) {
-        TOutputFile file(schema, TOutputFile::Mode::Replace, StagedFileRole);
+        const std::unique_ptr<TOutputFile> file = OpenStaged(schema);
         const QByteArray text = SchemaIni();
-        file.Write(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-        file.Close();
+        WriteStaged(*file, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+        CloseStaged(*file);
     }
 }
 

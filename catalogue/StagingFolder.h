@@ -7,12 +7,13 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace zev::package {
 
-// A staged file, written in large blocks.
+// A staged file, written in large blocks. Its failures raise EInOutError.
 class TStagedWriter
 {
 public:
@@ -24,7 +25,7 @@ public:
 private:
     void Flush();
 
-    TOutputFile m_file;
+    std::unique_ptr<TOutputFile> m_file;
     std::string m_buffer;
 };
 

@@ -62,9 +62,16 @@ bool TFilePort::SendData(const std::string& data)
 {
     if (!m_started)
         ThrowNotStarted(m_name);
-    if (!m_output)
-        m_output = std::make_unique<TOutputFile>(m_path, TOutputFile::Mode::Replace, m_name);
-    return m_output->Write(data, [&op = m_operator] { return op.StopAsked(); });
+    if (!m_output) {
+        TOpened<TOutputFile> opened = TOutputFile::Open(m_path, TOutputFile::Mode::Replace, m_name);
+        if (!opened)
+            throw EInOutError(opened.failure);
+        m_output = std::move(opened.device);
+    }
+    const TWriteResult result = m_output->Write(data, [&op = m_operator] { return op.StopAsked(); });
+    if (IsFailure(result))
+        throw EInOutError(m_output->Failure());
+    return result == TWriteResult::Written;
 }
 
 bool TFilePort::EndData()
@@ -73,8 +80,8 @@ bool TFilePort::EndData()
         ThrowNotStarted(m_name);
     m_started = false;
     const std::unique_ptr<TOutputFile> output = std::move(m_output);
-    if (output)
-        output->Close();
+    if (output && !output->Close())
+        throw EInOutError(output->Failure());
     return true;
 }
 

@@ -166,11 +166,13 @@ bool TNetworkPort::StartData(const QString& settingsPath)
                     resolved.error);
         return false;
     }
-    m_connection = TTcpConnection::Connect(resolved.addresses, m_bounds.connect, error);
-    if (!m_connection) {
-        ShowFailure("Não foi possível conectar à impressora da porta " + Where() + ": " + error);
+    TOpened<TTcpConnection> connected = TTcpConnection::Connect(resolved.addresses, m_bounds.connect);
+    if (!connected) {
+        ShowFailure("Não foi possível conectar à impressora da porta " + Where() + ": " +
+                    connected.failure.reason);
         return false;
     }
+    m_connection = std::move(connected.device);
     m_stalled = false;
     m_delivered.reset();
     return true;

@@ -1,6 +1,7 @@
 #include "output/Paralleld.h"
 
 #include "app/Operator.h"
+#include "platform/Error.h"
 #include "platform/OutputFile.h"
 
 namespace zev {
@@ -17,10 +18,15 @@ void TParallelPort::Configure(const QString&)
 
 bool TParallelPort::SendData(const std::string& data)
 {
-    TOutputFile device(m_device, TOutputFile::Mode::Device, m_name, m_writeBound);
-    const bool taken = device.Write(data, [&op = m_operator] { return op.StopAsked(); });
-    device.Close();
-    return taken;
+    const TOpened<TOutputFile> opened =
+        TOutputFile::Open(m_device, TOutputFile::Mode::Device, m_name, m_writeBound);
+    if (!opened)
+        throw EInOutError(opened.failure);
+    TOutputFile& device = *opened.device;
+    const TWriteResult result = device.Write(data, [&op = m_operator] { return op.StopAsked(); });
+    if (IsFailure(result) || !device.Close())
+        throw EInOutError(device.Failure());
+    return result == TWriteResult::Written;
 }
 
 } // namespace zev

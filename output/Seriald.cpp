@@ -133,11 +133,12 @@ bool TSerialPort::StartData(const QString& settingsPath)
         return false;
     const TSerialSettings settings = LoadSerialSettings(settingsPath, m_name);
     // These failures are plain notices, as the store's operators know them.
-    std::unique_ptr<TSerialLine> line = TSerialLine::Open(m_device);
-    if (!line) {
+    TOpened<TSerialLine> opened = TSerialLine::Open(m_device);
+    if (!opened) {
         m_operator.ShowNotice(QStringLiteral("Erro: Invalid Handle Value"));
         return false;
     }
+    std::unique_ptr<TSerialLine> line = std::move(opened.device);
     // The kernel's queues have fixed sizes: there is nothing to set up
     // before the line state is read.
     if (!line->ReadState()) {

@@ -30,11 +30,6 @@ TWindowsPort::TWindowsPort(TOperator& op, std::string printerName)
 
 TWindowsPort::~TWindowsPort() = default;
 
-QString TWindowsPort::SystemErrorText()
-{
-    return QString::fromStdString(SpoolerErrorText());
-}
-
 void TWindowsPort::ShowFailure(const char* what, const QString& reason) const
 {
     m_operator.ShowError(QString::fromUtf8(what) + QStringLiteral("Msg: ") + reason);
@@ -55,13 +50,13 @@ bool TWindowsPort::StartData(const QString&)
     }
     auto printer = std::make_unique<TSpoolerPrinter>();
     if (!printer->Open(m_name)) {
-        const QString reason = SystemErrorText();
+        const QString reason = QString::fromStdString(printer->LastError());
         printer.reset();
         ShowFailure("Erro acessando impressora. ", reason);
         return false;
     }
     if (!printer->StartDocument(DocumentName)) {
-        const QString reason = SystemErrorText();
+        const QString reason = QString::fromStdString(printer->LastError());
         printer.reset();
         ShowFailure("Erro iniciando impressão. ", reason);
         return false;
@@ -84,7 +79,8 @@ bool TWindowsPort::SendData(const std::string& data)
         return false;
     if (!m_printer->Write(data)) {
         m_writeFailed = true;
-        ShowFailure("Erro enviando dados da etiqueta. ", SystemErrorText());
+        ShowFailure("Erro enviando dados da etiqueta. ",
+                    QString::fromStdString(m_printer->LastError()));
         return false;
     }
     return true;
@@ -97,7 +93,7 @@ bool TWindowsPort::EndData()
         return false;
     }
     const bool finished = m_printer->FinishDocument();
-    const QString reason = finished ? QString() : SystemErrorText();
+    const QString reason = finished ? QString() : QString::fromStdString(m_printer->LastError());
     m_printer.reset();
     if (!finished) {
         ShowFailure("Erro finalizando impressão. ", reason);

@@ -54,9 +54,6 @@ public:
     bool EndData() override;
     bool SendData(const std::string& data) override;
 
-    // The spooler's text for this thread's last failure.
-    static QString SystemErrorText();
-
 private:
     void ShowFailure(const char* what, const QString& reason) const;
 

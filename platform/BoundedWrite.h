@@ -22,6 +22,12 @@ enum class TWriteResult
     Stopped,  // the person asked the work to stop
 };
 
+// The device's failure, as against the person's stop.
+constexpr bool IsFailure(TWriteResult result)
+{
+    return result == TWriteResult::TimedOut || result == TWriteResult::Failed;
+}
+
 struct TBoundedWrite
 {
     TWriteResult result = TWriteResult::Written;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DeviceResult.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -28,6 +30,8 @@ class EInOutError : public EZevError
 {
 public:
     EInOutError(int code, const std::string& message) : EZevError(message), m_code(code) {}
+    explicit EInOutError(const TDeviceFailure& failure) : EInOutError(failure.code, failure.reason)
+    {}
     int Code() const { return m_code; }
 
 private:

@@ -1,6 +1,5 @@
 #include "platform/OutputFile.h"
 
-#include "platform/Error.h"
 #include "platform/BoundedWrite.h"
 #include "platform/NoProgressClock.h"
 #include "platform/Regional.h"
@@ -39,14 +38,14 @@ std::string DeviceGroup(const QByteArray& path)
 
 } // namespace
 
-TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what,
-                         std::chrono::milliseconds bound)
-    : m_path(path), m_mode(mode), m_what(std::move(what)), m_bound(bound)
+TOpened<TOutputFile> TOutputFile::Open(const QString& path, Mode mode, std::string what,
+                                       std::chrono::milliseconds bound)
 {
+    std::unique_ptr<TOutputFile> file(new TOutputFile(path, mode, std::move(what), bound));
     // The system would take the name only up to the NUL: another file.
     if (path.contains(QChar(0))) {
-        m_path.replace(QChar(0), QStringLiteral("\\0"));
-        Fail(EINVAL);
+        file->m_path.replace(QChar(0), QStringLiteral("\\0"));
+        return {nullptr, file->FailureOf(EINVAL)};
     }
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that neither opening (a pipe without a reader) nor
@@ -57,10 +56,11 @@ TOutputFile::TOutputFile(const QString& path, Mode mode, std::string what,
         (mode == Mode::Replace ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND | O_NOCTTY) |
         O_NONBLOCK;
     do
-        m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
-    while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0)
-        Fail(errno);
+        file->m_fd = open(name.constData(), flags | O_CLOEXEC, 0666);
+    while (file->m_fd < 0 && errno == EINTR);
+    if (file->m_fd < 0)
+        return {nullptr, file->FailureOf(errno)};
+    return {std::move(file), {}};
 }
 
 TOutputFile::~TOutputFile()
@@ -69,36 +69,38 @@ TOutputFile::~TOutputFile()
         close(m_fd);
 }
 
-bool TOutputFile::Write(std::string_view data, const TStopAsked& stopAsked)
+TWriteResult TOutputFile::Write(std::string_view data, const TStopAsked& stopAsked)
 {
-    if (m_fd < 0)
-        Fail(EBADF);
+    if (m_fd < 0) {
+        m_failure = FailureOf(EBADF);
+        return TWriteResult::Failed;
+    }
     // The bound counts from the last byte the device took: a slow printer
     // is waited for as long as it keeps taking data.
     TNoProgressClock clock(m_bound, stopAsked);
-    switch (const TBoundedWrite outcome = WriteBounded(m_fd, data, clock); outcome.result) {
-    case TWriteResult::Written:
-        return true;
-    case TWriteResult::Stopped:
-        return false;
-    case TWriteResult::TimedOut:
-        FailNotTaken();
-    case TWriteResult::Failed:
-        Fail(outcome.error);
-    }
-    return false;
+    const TBoundedWrite outcome = WriteBounded(m_fd, data, clock);
+    if (outcome.result == TWriteResult::TimedOut)
+        m_failure = NotTaken();
+    else if (outcome.result == TWriteResult::Failed)
+        m_failure = FailureOf(outcome.error);
+    return outcome.result;
 }
 
-void TOutputFile::Close()
+bool TOutputFile::Close()
 {
-    if (m_fd < 0)
-        Fail(EBADF);
+    if (m_fd < 0) {
+        m_failure = FailureOf(EBADF);
+        return false;
+    }
     const int fd = m_fd;
     m_fd = -1;
     // Linux releases the descriptor even when close reports an error, so it
     // is never retried.
-    if (close(fd) != 0 && errno != EINTR)
-        Fail(errno);
+    if (close(fd) != 0 && errno != EINTR) {
+        m_failure = FailureOf(errno);
+        return false;
+    }
+    return true;
 }
 
 std::string NotTakenText(std::string_view port, std::chrono::milliseconds bound)
@@ -108,12 +110,12 @@ std::string NotTakenText(std::string_view port, std::chrono::milliseconds bound)
            " segundos: verifique se a impressora está ligada, conectada e pronta.";
 }
 
-void TOutputFile::FailNotTaken() const
+TDeviceFailure TOutputFile::NotTaken() const
 {
-    throw EInOutError(ETIMEDOUT, NotTakenText(m_what + " (" + m_path.toStdString() + ")", m_bound));
+    return {ETIMEDOUT, NotTakenText(m_what + " (" + m_path.toStdString() + ")", m_bound)};
 }
 
-void TOutputFile::Fail(int code) const
+TDeviceFailure TOutputFile::FailureOf(int code) const
 {
     std::string message = "Erro de entrada/saída em " + m_what + " (" + m_path.toStdString() +
                           "): " + std::strerror(code) + " (erro " + std::to_string(code) + ")";
@@ -123,7 +125,7 @@ void TOutputFile::Fail(int code) const
         message += ". Adicione o usuário " + user + " ao grupo " + group + " (sudo adduser " +
                    user + " " + group + ") e entre de novo no sistema.";
     }
-    throw EInOutError(code, message);
+    return {code, message};
 }
 
 } // namespace zev

@@ -182,22 +182,26 @@ constexpr std::chrono::milliseconds PollStep{2};
 
 } // namespace
 
-std::unique_ptr<TSerialLine> TSerialLine::Open(const QString& device)
+TOpened<TSerialLine> TSerialLine::Open(const QString& device)
 {
     const QByteArray path = QFile::encodeName(device);
+    const auto failed = [&](int code) {
+        return OpenFailed<TSerialLine>(code, device.toStdString() + ": " + std::strerror(code));
+    };
     // Non-blocking: the open must not wait for a carrier, and the writes are
     // bounded with poll.
     const int fd = open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
+        return failed(errno);
     // flock refuses a second opener that asks, in any process (ours always
     // ask); TIOCEXCL refuses every other program's open(), root excepted.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int code = errno == EWOULDBLOCK ? EBUSY : errno;
         close(fd);
-        return nullptr;
+        return failed(code);
     }
     (void)ioctl(fd, TIOCEXCL);
-    return std::unique_ptr<TSerialLine>(new TSerialLine(fd));
+    return {std::unique_ptr<TSerialLine>(new TSerialLine(fd)), {}};
 }
 
 TSerialLine::TSerialLine(int fd)

@@ -22,6 +22,7 @@
 // One owner, one thread.
 
 #include "platform/BoundedWrite.h"
+#include "platform/DeviceResult.h"
 #include "platform/NoProgressClock.h"
 
 #include <QString>
@@ -53,8 +54,8 @@ class TSerialLine final
 public:
     // Opens the device for reading and writing, exclusively: while this line
     // is open, every other opener, in this process or another, is refused.
-    // Nothing when the device is missing, busy or cannot be opened.
-    static std::unique_ptr<TSerialLine> Open(const QString& device);
+    // The failure when the device is missing, busy or cannot be opened.
+    static TOpened<TSerialLine> Open(const QString& device);
     ~TSerialLine();
     TSerialLine(const TSerialLine&) = delete;
     TSerialLine& operator=(const TSerialLine&) = delete;

@@ -56,10 +56,17 @@ std::vector<std::string> SpoolerPrinters()
     return names;
 }
 
-std::string SpoolerErrorText()
+bool TSpoolerPrinter::NotReady()
+{
+    m_error = "Impressão não iniciada";
+    return false;
+}
+
+bool TSpoolerPrinter::Fail()
 {
     const char* text = cupsLastErrorString();
-    return text != nullptr ? std::string(text) : std::string();
+    m_error = text != nullptr ? std::string(text) : std::string();
+    return false;
 }
 
 void TSpoolerPrinter::THttpCloser::operator()(http_t* http) const
@@ -84,46 +91,47 @@ bool TSpoolerPrinter::Open(const std::string& printerName)
     Close();
     THttpConnection http = Connect();
     if (!http)
-        return false;
+        return Fail();
     cups_dest_t* const dest = cupsGetNamedDest(http.get(), printerName.c_str(), nullptr);
     if (dest == nullptr)
-        return false;
+        return Fail();
     cupsFreeDests(1, dest);
     m_http = std::move(http);
     m_printerName = printerName;
     return true;
 }
 
-// On failure the job is left to Close, so that SpoolerErrorText still holds
-// this failure and not the outcome of the cancellation.
+// On failure the job is left to Close.
 bool TSpoolerPrinter::StartDocument(const std::string& title)
 {
     if (!m_http || m_jobId != 0)
-        return false;
+        return NotReady();
     m_jobId = cupsCreateJob(m_http.get(), m_printerName.c_str(), title.c_str(), 0, nullptr);
     if (m_jobId == 0)
-        return false;
+        return Fail();
     return cupsStartDocument(m_http.get(), m_printerName.c_str(), m_jobId, title.c_str(),
-                             CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE;
+                             CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE ||
+           Fail();
 }
 
 bool TSpoolerPrinter::Write(std::string_view bytes)
 {
     if (!m_http || m_jobId == 0)
-        return false;
+        return NotReady();
     // A zero-length write ends the chunked upload: whatever came after it
     // would be lost.
     if (bytes.empty())
         return true;
-    return cupsWriteRequestData(m_http.get(), bytes.data(), bytes.size()) == HTTP_STATUS_CONTINUE;
+    return cupsWriteRequestData(m_http.get(), bytes.data(), bytes.size()) == HTTP_STATUS_CONTINUE ||
+           Fail();
 }
 
 bool TSpoolerPrinter::FinishDocument()
 {
     if (!m_http || m_jobId == 0)
-        return false;
+        return NotReady();
     if (Failed(cupsFinishDocument(m_http.get(), m_printerName.c_str())))
-        return false;
+        return Fail();
     m_jobId = 0;
     return true;
 }

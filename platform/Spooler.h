@@ -5,11 +5,9 @@
 //
 // A spooler job here is one CUPS job holding one raw document
 // (application/vnd.cups-raw), so the bytes reach the printer unchanged.
-// Failures are reported as false; SpoolerErrorText then says why, in CUPS's
-// own words.
-//
-// Not synchronised: CUPS keeps its last error per thread, so a failure must
-// be read on the thread that met it.
+// Failures are reported as false; the printer's LastError then says why, in
+// CUPS's own words, read from CUPS on the thread that met the failure and
+// kept, so nothing done after it (a cancellation) can replace it.
 
 #include <memory>
 #include <string>
@@ -26,13 +24,9 @@ namespace zev {
 // a spooler that cannot be reached lists none.
 std::vector<std::string> SpoolerPrinters();
 
-// CUPS's text for the last failure of this thread; empty when it has none.
-std::string SpoolerErrorText();
-
 // One printer and the raw document being sent to it. Whatever it holds is
 // released by Close or the destructor; a job not finished by then is
-// cancelled, so no half-sent job stays waiting on the queue. After a failure,
-// read SpoolerErrorText before closing: cancelling talks to the spooler too.
+// cancelled, so no half-sent job stays waiting on the queue.
 class TSpoolerPrinter
 {
 public:
@@ -51,6 +45,9 @@ public:
     bool FinishDocument();
     void Close();
 
+    // Why the last call that returned false failed.
+    std::string LastError() const { return m_error; }
+
 private:
     struct THttpCloser
     {
@@ -59,11 +56,16 @@ private:
     using THttpConnection = std::unique_ptr<http_t, THttpCloser>;
 
     static THttpConnection Connect();
+    // Keeps CUPS's reason for the failure just met; false.
+    bool Fail();
+    // A call out of order (no printer open, no document started); false.
+    bool NotReady();
     void CancelUnfinishedJob();
 
     THttpConnection m_http;
     std::string m_printerName;
     int m_jobId = 0; // the job being sent; 0 when none is unfinished
+    std::string m_error;
 };
 
 } // namespace zev

@@ -101,9 +101,8 @@ TResolveResult ResolveTcpAddress(const std::string& host, std::uint16_t port)
     return result;
 }
 
-std::unique_ptr<TTcpConnection>
-TTcpConnection::Connect(const std::vector<TSocketAddress>& addresses,
-                        std::chrono::milliseconds bound, std::string& error)
+TOpened<TTcpConnection> TTcpConnection::Connect(const std::vector<TSocketAddress>& addresses,
+                                                std::chrono::milliseconds bound)
 {
     const Clock::time_point deadline = Clock::now() + bound;
     int lastError = addresses.empty() ? EADDRNOTAVAIL : ETIMEDOUT;
@@ -126,7 +125,7 @@ TTcpConnection::Connect(const std::vector<TSocketAddress>& addresses,
         }
         std::unique_ptr<TTcpConnection> connection(new TTcpConnection(fd));
         if (connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0)
-            return connection;
+            return {std::move(connection), {}};
         if (errno != EINPROGRESS) {
             lastError = errno;
             continue;
@@ -147,10 +146,9 @@ TTcpConnection::Connect(const std::vector<TSocketAddress>& addresses,
             lastError = failure;
             continue;
         }
-        return connection;
+        return {std::move(connection), {}};
     }
-    error = NetworkErrorText(lastError);
-    return nullptr;
+    return OpenFailed<TTcpConnection>(lastError, NetworkErrorText(lastError));
 }
 
 TTcpConnection::~TTcpConnection()

@@ -11,6 +11,7 @@
 // One owner, one thread.
 
 #include "platform/BoundedWrite.h"
+#include "platform/DeviceResult.h"
 #include "platform/NoProgressClock.h"
 
 #include <sys/socket.h>
@@ -53,11 +54,10 @@ std::string NetworkErrorText(int code);
 class TTcpConnection final
 {
 public:
-    // Tries the addresses in their order, all of them within `bound`.
-    // Nothing, with the reason in `error`, when none answers.
-    static std::unique_ptr<TTcpConnection> Connect(const std::vector<TSocketAddress>& addresses,
-                                                   std::chrono::milliseconds bound,
-                                                   std::string& error);
+    // Tries the addresses in their order, all of them within `bound`; the
+    // last address's failure when none answers.
+    static TOpened<TTcpConnection> Connect(const std::vector<TSocketAddress>& addresses,
+                                           std::chrono::milliseconds bound);
     // Closes without waiting; bytes not sent yet are left to the system.
     ~TTcpConnection();
     TTcpConnection(const TTcpConnection&) = delete;

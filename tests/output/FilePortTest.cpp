@@ -4,6 +4,8 @@
 #include "platform/OutputFile.h"
 #include "tests/output/OutputTestSupport.h"
 
+#include <gmock/gmock.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -134,23 +136,30 @@ TEST_F(FilePortTest, ANamedPipeNobodyReadsNeverHangs)
     using namespace std::chrono_literals;
     const QByteArray fifo = QFile::encodeName(home.File("fila"));
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    const auto job = [&] {
-        TOutputFile output(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace,
-                           "FILE:", 300ms);
-        output.Write(std::string(1 << 20, 'Z'));
-        output.Close();
+    const auto failureOfJob = [&] {
+        const TOpened<TOutputFile> opened =
+            TOutputFile::Open(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace, "FILE:", 300ms);
+        if (!opened)
+            return opened.failure.code;
+        EXPECT_EQ(opened.device->Write(std::string(1 << 20, 'Z')), TWriteResult::TimedOut);
+        EXPECT_THAT(opened.device->LastError(), testing::HasSubstr("não recebeu os dados"));
+        return opened.device->Failure().code;
     };
-    EXPECT_EQ(IoErrorOf(job).first, ENXIO);
+    EXPECT_EQ(failureOfJob(), ENXIO);
     const int reader = open(fifo.constData(), O_RDONLY | O_NONBLOCK);
-    EXPECT_EQ(IoErrorOf(job).first, ETIMEDOUT);
+    EXPECT_EQ(failureOfJob(), ETIMEDOUT);
 
     // Asked to stop, a write to a device that takes nothing gives up at
     // once instead of at its bound.
-    TOutputFile stalled(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace, "FILE:", 60s);
+    const TOpened<TOutputFile> stalled =
+        TOutputFile::Open(QString::fromLocal8Bit(fifo), TOutputFile::Mode::Replace, "FILE:", 60s);
+    ASSERT_TRUE(stalled);
     int asked = 0;
-    EXPECT_FALSE(stalled.Write(std::string(1 << 20, 'Z'), [&] { return ++asked > 1; }));
+    EXPECT_EQ(stalled.device->Write(std::string(1 << 20, 'Z'), [&] { return ++asked > 1; }),
+              TWriteResult::Stopped);
     EXPECT_GE(asked, 2);
-    stalled.Close();
+    EXPECT_TRUE(stalled.device->Close());
+    EXPECT_FALSE(stalled.device->Close()) << "a second close has no file to close";
     close(reader);
 }
 

@@ -7,7 +7,9 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include <map>
 #include <termios.h>
@@ -230,6 +232,27 @@ TEST_F(SerialPortTest, AMissingDeviceLeavesThePortIdle)
     EXPECT_EQ(op.Messages(),
               (std::vector<TOperatorMessage>{{"notice", "Erro: Invalid Handle Value"},
                                              {"notice", "Erro: GetCommState"}}));
+}
+
+// The notice is the store's; the line itself keeps why it could not open.
+TEST_F(SerialPortTest, AnUnopenedLineKeepsTheSystemsReason)
+{
+    const TOpened<TSerialLine> held = TSerialLine::Open(line.Device());
+    ASSERT_TRUE(held);
+    const struct
+    {
+        QString device;
+        int code;
+    } cases[] = {
+        {line.Device(), EBUSY},
+        {Root() + "/ttyUSB9", ENOENT},
+    };
+    for (const auto& c : cases) {
+        const TOpened<TSerialLine> opened = TSerialLine::Open(c.device);
+        EXPECT_FALSE(opened) << c.device.toStdString();
+        EXPECT_EQ(opened.failure.code, c.code) << c.device.toStdString();
+        EXPECT_EQ(opened.failure.reason, c.device.toStdString() + ": " + std::strerror(c.code));
+    }
 }
 
 // A printer that stops taking data altogether is in the slow-printer test.
