@@ -47,6 +47,7 @@ bool TProgram::Start()
 {
     CreateWindows();
     try {
+        ShareNewFilesWithGroup();
         CheckProgramDirWritable();
         CreateDatabase();
         BuildRegistries();
@@ -84,13 +85,20 @@ void TProgram::CreateWindows()
 void TProgram::CheckProgramDirWritable() const
 {
     QTemporaryFile probe(QDir(ProgramDir()).filePath(QStringLiteral(".zev-XXXXXX")));
-    if (!probe.open())
-        throw EZevError(
-            QStringLiteral("Não é possível gravar na pasta do programa:\n%1\n\n"
-                           "O ZEV guarda nela as configurações (zev.ini) e o cadastro (zev.mdb). "
-                           "Instale o ZEV numa pasta em que o usuário possa gravar.")
-                .arg(QDir::toNativeSeparators(ProgramDir()))
-                .toStdString());
+    if (probe.open())
+        return;
+    QString text = QStringLiteral("Não é possível gravar na pasta do programa:\n%1\n\n"
+                                  "O ZEV guarda nela as configurações (zev.ini) e o cadastro "
+                                  "(zev.mdb). ")
+                       .arg(QDir::toNativeSeparators(ProgramDir()));
+    // An installed ZEV shares its folder through a group: joining it is the way in.
+    if (const QString group = SharingGroup(); !group.isEmpty())
+        text += QStringLiteral("Os usuários da loja gravam nela pelo grupo %1: peça para entrar "
+                               "nele (sudo adduser %2 %1) e entre de novo no sistema.")
+                    .arg(group, qEnvironmentVariable("USER", QStringLiteral("$USER")));
+    else
+        text += QStringLiteral("Instale o ZEV numa pasta em que o usuário possa gravar.");
+    throw EZevError(text.toStdString());
 }
 
 void TProgram::BuildRegistries()

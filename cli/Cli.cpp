@@ -76,10 +76,13 @@ constexpr std::array CommandTable = {
 
 void PrintHelp(std::ostream& out)
 {
+    const QString builtIn = BuiltInDataDir();
     out << "uso: zev-cli [--home PASTA] COMANDO [ARGUMENTOS]\n"
            "\n"
            "Opções:\n"
-           "  --home PASTA  pasta do zev.ini e do zev.mdb (padrão: a pasta do programa)\n"
+           "  --home PASTA  pasta do zev.ini e do zev.mdb (padrão: "
+        << (builtIn.isEmpty() ? std::string("a pasta do programa") : builtIn.toStdString())
+        << ")\n"
            "  --help        mostra esta ajuda\n"
            "  --version     mostra a versão\n"
            "\n"
@@ -166,6 +169,7 @@ int RunCli(TCliContext& context, TArguments arguments)
     }
     if (next == arguments.size())
         return UsageError(context, {}, "falta o comando");
+    ShareNewFilesWithGroup();
     const TCliCommand* command = FindCommand(arguments[next]);
     if (command == nullptr)
         return UsageError(context, {}, "comando desconhecido: " + arguments[next]);

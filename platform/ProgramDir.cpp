@@ -2,7 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <grp.h>
+#include <sys/stat.h>
+
+// Set by the build for this file only (ZEV_DATA_DIR).
+#ifndef ZEV_DATA_DIR
+#define ZEV_DATA_DIR ""
+#endif
 
 namespace zev {
 
@@ -22,12 +31,25 @@ QString ExecutableDir()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
 }
 
+// The program's directory's status; false when it cannot be read.
+bool FolderStatus(struct stat& status)
+{
+    return stat(QFile::encodeName(ProgramDir()).constData(), &status) == 0;
+}
+
 } // namespace
+
+QString BuiltInDataDir()
+{
+    return QString::fromUtf8(ZEV_DATA_DIR);
+}
 
 QString ProgramDir()
 {
-    const QString& overridden = OverriddenDir();
-    return overridden.isEmpty() ? ExecutableDir() : overridden;
+    if (const QString& overridden = OverriddenDir(); !overridden.isEmpty())
+        return overridden;
+    const QString built = BuiltInDataDir();
+    return built.isEmpty() ? ExecutableDir() : built;
 }
 
 void SetProgramDir(const QString& directory)
@@ -38,6 +60,27 @@ void SetProgramDir(const QString& directory)
 QString ProgramFilePath(const QString& fileName)
 {
     return QDir(ProgramDir()).filePath(fileName);
+}
+
+QString SharingGroup()
+{
+    struct stat status
+    {};
+    if (!FolderStatus(status) || (status.st_mode & S_ISGID) == 0)
+        return {};
+    const group* owner = getgrgid(status.st_gid);
+    return owner != nullptr ? QString::fromLocal8Bit(owner->gr_name)
+                            : QString::number(status.st_gid);
+}
+
+void ShareNewFilesWithGroup()
+{
+    struct stat status
+    {};
+    if (!FolderStatus(status) || (status.st_mode & S_ISGID) == 0)
+        return;
+    const mode_t current = umask(0);
+    umask(current & ~static_cast<mode_t>(S_IRGRP | S_IWGRP));
 }
 
 } // namespace zev
