@@ -436,6 +436,9 @@ THandle OpenHandle(const QString& path, const QByteArray& name, int flags)
     }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    // Its -wal and -shm take the catalogue's own permissions.
+    if ((flags & SQLITE_OPEN_CREATE) != 0)
+        ShareFileWithGroup(path);
     return owned;
 }
 

@@ -7,6 +7,7 @@
 
 #include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // Set by the build for this file only (ZEV_DATA_DIR).
 #ifndef ZEV_DATA_DIR
@@ -81,6 +82,21 @@ void ShareNewFilesWithGroup()
         return;
     const mode_t current = umask(0);
     umask(current & ~static_cast<mode_t>(S_IRGRP | S_IWGRP));
+}
+
+void ShareFileWithGroup(const QString& path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    struct stat folderStatus
+    {}, fileStatus{};
+    if (stat(folder.constData(), &folderStatus) != 0 || (folderStatus.st_mode & S_ISGID) == 0 ||
+        stat(file.constData(), &fileStatus) != 0 || fileStatus.st_uid != geteuid() ||
+        (fileStatus.st_mode & S_IWUSR) == 0)
+        return;
+    const mode_t shared = fileStatus.st_mode | S_IRGRP | S_IWGRP;
+    if (shared != fileStatus.st_mode)
+        (void)chmod(file.constData(), shared & 07777);
 }
 
 } // namespace zev

@@ -29,4 +29,9 @@ QString SharingGroup();
 // person's umask, so every user of the store can go on with them.
 void ShareNewFilesWithGroup();
 
+// The same for a file made with permissions of its own (the database engine
+// makes its files 0644 whatever the umask): in a folder shared by its group,
+// a file of ours that its owner may write becomes writable by the group.
+void ShareFileWithGroup(const QString& path);
+
 } // namespace zev

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -79,6 +81,25 @@ TEST_F(DatabaseTest, FirstStartCreatesTheWholeEmptySchemaAndLaterStartsKeepIt)
     const std::string before = ReadFileBytes(home.File("zev.mdb"));
     CreateDatabase();
     EXPECT_EQ(ReadFileBytes(home.File("zev.mdb")), before);
+}
+
+// The engine makes its files 0644 whatever the umask: in a folder its group
+// shares, the catalogue and its log are the group's to write too.
+TEST_F(DatabaseTest, ACatalogueInASharedFolderIsWritableByTheGroup)
+{
+    for (const bool shared : {false, true}) {
+        const TProgramDirFixture folder;
+        ASSERT_EQ(chmod(QFile::encodeName(folder.Path()).constData(), shared ? 02775 : 0755), 0);
+        CreateDatabase();
+        auto connection = OpenDatabase();
+        connection->Execute("insert into depto values (10, 'MERCEARIA')");
+        for (const char* name : {"zev.mdb", "zev.mdb-wal"}) {
+            struct stat status
+            {};
+            ASSERT_EQ(stat(QFile::encodeName(folder.File(name)).constData(), &status), 0) << name;
+            EXPECT_EQ((status.st_mode & S_IWGRP) != 0, shared) << name << ", shared " << shared;
+        }
+    }
 }
 
 TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)

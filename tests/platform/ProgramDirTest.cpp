@@ -64,4 +64,30 @@ TEST(ProgramDirTest, ASharedFolderKeepsNewFilesWritableByItsGroup)
     }
 }
 
+TEST(ProgramDirTest, AFileMadeWithItsOwnPermissionsJoinsASharedFolder)
+{
+    const struct
+    {
+        bool setgid;
+        mode_t before;
+        mode_t after;
+    } cases[] = {
+        {false, 0644, 0644},
+        {true, 0644, 0664},
+        {true, 0600, 0660},
+        {true, 0444, 0444}, // one nobody may write stays so
+    };
+    for (const auto& c : cases) {
+        const TProgramDirFixture folder;
+        ASSERT_EQ(chmod(QFile::encodeName(folder.Path()).constData(), c.setgid ? 02775 : 0755), 0);
+        const QString file = folder.File("zev.mdb");
+        WriteFileBytes(file, "SQLite format 3");
+        ASSERT_EQ(chmod(QFile::encodeName(file).constData(), c.before), 0);
+        ShareFileWithGroup(file);
+        EXPECT_EQ(ModeOf(file) & 0777, c.after) << "setgid " << c.setgid << ", 0" << std::oct
+                                                << c.before;
+    }
+    ShareFileWithGroup(QStringLiteral("/nonexistent/zev.mdb")); // nothing to share, no failure
+}
+
 } // namespace
