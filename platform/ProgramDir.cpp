@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 // Set by the build for this file only (ZEV_DATA_DIR).
 #ifndef ZEV_DATA_DIR
 #define ZEV_DATA_DIR ""
@@ -32,10 +34,15 @@ QString ExecutableDir()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
 }
 
-// The program's directory's status; false when it cannot be read.
-bool FolderStatus(struct stat& status)
+// The group of a folder with the setgid bit; nothing for any other folder.
+std::optional<gid_t> SharedFolderGroup(const QString& folder)
 {
-    return stat(QFile::encodeName(ProgramDir()).constData(), &status) == 0;
+    struct stat status
+    {};
+    if (stat(QFile::encodeName(folder).constData(), &status) != 0 ||
+        (status.st_mode & S_ISGID) == 0)
+        return std::nullopt;
+    return status.st_gid;
 }
 
 } // namespace
@@ -65,20 +72,16 @@ QString ProgramFilePath(const QString& fileName)
 
 QString SharingGroup()
 {
-    struct stat status
-    {};
-    if (!FolderStatus(status) || (status.st_mode & S_ISGID) == 0)
+    const std::optional<gid_t> shared = SharedFolderGroup(ProgramDir());
+    if (!shared)
         return {};
-    const group* owner = getgrgid(status.st_gid);
-    return owner != nullptr ? QString::fromLocal8Bit(owner->gr_name)
-                            : QString::number(status.st_gid);
+    const group* owner = getgrgid(*shared);
+    return owner != nullptr ? QString::fromLocal8Bit(owner->gr_name) : QString::number(*shared);
 }
 
 void ShareNewFilesWithGroup()
 {
-    struct stat status
-    {};
-    if (!FolderStatus(status) || (status.st_mode & S_ISGID) == 0)
+    if (!SharedFolderGroup(ProgramDir()))
         return;
     const mode_t current = umask(0);
     umask(current & ~static_cast<mode_t>(S_IRGRP | S_IWGRP));
@@ -86,12 +89,12 @@ void ShareNewFilesWithGroup()
 
 void ShareFileWithGroup(const QString& path)
 {
+    if (!SharedFolderGroup(QFileInfo(path).absolutePath()))
+        return;
     const QByteArray file = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    struct stat folderStatus
-    {}, fileStatus{};
-    if (stat(folder.constData(), &folderStatus) != 0 || (folderStatus.st_mode & S_ISGID) == 0 ||
-        stat(file.constData(), &fileStatus) != 0 || fileStatus.st_uid != geteuid() ||
+    struct stat fileStatus
+    {};
+    if (stat(file.constData(), &fileStatus) != 0 || fileStatus.st_uid != geteuid() ||
         (fileStatus.st_mode & S_IWUSR) == 0)
         return;
     const mode_t shared = fileStatus.st_mode | S_IRGRP | S_IWGRP;
