@@ -1,7 +1,7 @@
 #include "app/GuiOperator.h"
 
 #include "app/Windows.h"
-#include "tests/support/ModalAnswer.h"
+#include "tests/support/DialogAnswers.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>

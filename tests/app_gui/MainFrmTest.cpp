@@ -6,7 +6,7 @@
 #include "platform/AnsiText.h"
 #include "platform/ProgramDir.h"
 #include "platform/Regional.h"
-#include "tests/support/ModalAnswer.h"
+#include "tests/support/DialogAnswers.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QAction>

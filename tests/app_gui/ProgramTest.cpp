@@ -12,7 +12,7 @@
 #include "printing/ProconForm.h"
 #include "printing/SequenciaFrm.h"
 #include "printing/TipoFrm.h"
-#include "tests/support/ModalAnswer.h"
+#include "tests/support/DialogAnswers.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

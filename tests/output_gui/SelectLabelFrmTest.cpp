@@ -2,7 +2,6 @@
 
 #include "app/Hashes.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QListWidget>

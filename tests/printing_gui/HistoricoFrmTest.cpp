@@ -6,7 +6,6 @@
 #include "printing/PrintJobs.h"
 #include "tests/printing/PrintTestSupport.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QPushButton>

@@ -9,7 +9,6 @@
 #include "tests/printing/BoxLabel.h"
 #include "tests/printing/PrintTestSupport.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QLabel>

@@ -6,7 +6,6 @@
 #include "printing/SequenciaFrm.h"
 #include "tests/printing/PrintTestSupport.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QFile>

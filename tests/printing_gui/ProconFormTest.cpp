@@ -1,7 +1,6 @@
 #include "printing/ProconForm.h"
 #include "platform/Regional.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 
 #include <QDateEdit>
 #include <QGroupBox>

@@ -4,7 +4,6 @@
 #include "app/Windows.h"
 #include "tests/selection/SelectionTestSupport.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 
 #include <QRadioButton>
 #include <QTreeWidget>

@@ -8,7 +8,6 @@
 #include "selection/EditFrm.h"
 #include "tests/selection/SelectionTestSupport.h"
 #include "tests/support/DialogAnswers.h"
-#include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QDateEdit>

@@ -1,8 +1,12 @@
 #pragma once
 
-// Finding a dialog's components by name, and answering a modal dialog the
-// way the operator does: the answer runs once its own event loop started.
+// The one way the window tests answer dialogs, as the operator does: a
+// dialog the test holds is answered once its own event loop started
+// (WhenShown); one the code under test opens is answered from inside its
+// event loop (AnswerModal). A dialog that never shows fails the test; one
+// still open after the answer is closed, so no test hangs.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QListWidget>
@@ -90,6 +94,15 @@ inline void WhenShown(QDialog& dialog, std::function<void()> act, TAnswer answer
             dialog.reject();
         }
     });
+}
+
+void AnswerNextModal(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer);
+
+template <typename T> void AnswerModal(std::function<void(T&)> answer)
+{
+    AnswerNextModal(
+        [](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
+        [answer = std::move(answer)](QWidget* widget) { answer(*qobject_cast<T*>(widget)); });
 }
 
 } // namespace zev::test

@@ -1,4 +1,4 @@
-#include "tests/support/ModalAnswer.h"
+#include "tests/support/DialogAnswers.h"
 
 #include <QDialog>
 #include <QPointer>
