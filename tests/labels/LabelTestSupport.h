@@ -1,22 +1,14 @@
 #pragma once
 
-// Products and label files for the label tests.
+// The products the label and preview tests print.
 
 #include "catalogue/Produto.h"
 #include "platform/Regional.h"
-
-#include <QDir>
-#include <QString>
 
 #include <memory>
 #include <string>
 
 namespace zev::test {
-
-inline QString LabelTestData(const QString& name)
-{
-    return QStringLiteral(ZEV_TEST_DATA "/") + name;
-}
 
 // ARROZ TIPO 1 LONGO 5KG, key 7: 21,90, on offer at 19,50 from 1 to 5
 // December 2026; a 5 kg standard package; one EAN-13.

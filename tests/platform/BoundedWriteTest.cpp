@@ -10,40 +10,32 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 
 using namespace zev;
 using namespace std::chrono_literals;
 
 namespace {
 
-// Both ends of a local stream socket, the writer's end non-blocking.
-class TSocketPair
+// Both ends of a local stream socket: [0] the writer's, non-blocking, [1] the reader's.
+struct TSocketPair
 {
-public:
     TSocketPair()
     {
-        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, m_fds), 0);
-        fcntl(m_fds[0], F_SETFL, fcntl(m_fds[0], F_GETFL) | O_NONBLOCK);
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+        fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
     }
     ~TSocketPair()
     {
-        close(m_fds[0]);
-        CloseReader();
+        for (const int fd : fds)
+            if (fd >= 0)
+                close(fd);
     }
     TSocketPair(const TSocketPair&) = delete;
     TSocketPair& operator=(const TSocketPair&) = delete;
+    void CloseReader() { close(std::exchange(fds[1], -1)); }
 
-    int Writer() const { return m_fds[0]; }
-    int Reader() const { return m_fds[1]; }
-    void CloseReader()
-    {
-        if (m_fds[1] >= 0)
-            close(m_fds[1]);
-        m_fds[1] = -1;
-    }
-
-private:
-    int m_fds[2] = {-1, -1};
+    int fds[2] = {-1, -1};
 };
 
 ssize_t SendQuietly(int fd, const char* data, std::size_t size)
@@ -84,7 +76,7 @@ TEST(BoundedWriteTest, ASlowReaderIsWaitedForAndOneThatStoppedIsGivenUp)
             reader = std::jthread([&] {
                 char buffer[64 * 1024];
                 while (read < Job.size()) {
-                    const ssize_t got = recv(pair.Reader(), buffer, sizeof buffer, 0);
+                    const ssize_t got = recv(pair.fds[1], buffer, sizeof buffer, 0);
                     if (got <= 0)
                         break;
                     read += static_cast<std::size_t>(got);
@@ -96,7 +88,7 @@ TEST(BoundedWriteTest, ASlowReaderIsWaitedForAndOneThatStoppedIsGivenUp)
         // The slow reader pauses far less than the bound between pieces.
         TNoProgressClock clock(c.reader == TReader::Slow ? 5000ms : 200ms,
                                [&] { return c.reader == TReader::StopAsked; });
-        const TBoundedWrite outcome = WriteBounded(pair.Writer(), Job, clock, &SendQuietly);
+        const TBoundedWrite outcome = WriteBounded(pair.fds[0], Job, clock, &SendQuietly);
         reader = {};
         EXPECT_EQ(outcome.result, c.result);
         EXPECT_EQ(outcome.error, c.error);

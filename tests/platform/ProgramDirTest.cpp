@@ -59,8 +59,8 @@ TEST(ProgramDirTest, ASharedFolderKeepsNewFilesWritableByItsGroup)
         ShareNewFilesWithGroup();
         const QString made = folder.File("zev.ini");
         WriteFileBytes(made, "[Geral]\r\n");
-        EXPECT_EQ(ModeOf(made) & 0777, c.expected) << "setgid " << c.setgid << ", umask 0"
-                                                  << std::oct << c.umask;
+        EXPECT_EQ(ModeOf(made) & 0777, c.expected)
+            << "setgid " << c.setgid << ", umask 0" << std::oct << c.umask;
     }
 }
 
@@ -84,8 +84,8 @@ TEST(ProgramDirTest, AFileMadeWithItsOwnPermissionsJoinsASharedFolder)
         WriteFileBytes(file, "SQLite format 3");
         ASSERT_EQ(chmod(QFile::encodeName(file).constData(), c.before), 0);
         ShareFileWithGroup(file);
-        EXPECT_EQ(ModeOf(file) & 0777, c.after) << "setgid " << c.setgid << ", 0" << std::oct
-                                                << c.before;
+        EXPECT_EQ(ModeOf(file) & 0777, c.after)
+            << "setgid " << c.setgid << ", 0" << std::oct << c.before;
     }
     ShareFileWithGroup(QStringLiteral("/nonexistent/zev.mdb")); // nothing to share, no failure
 }

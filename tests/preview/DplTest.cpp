@@ -1,16 +1,13 @@
 #include "Scan.h"
 
-#include "catalogue/Produto.h"
-#include "labels/FileLabel.h"
-#include "platform/Regional.h"
 #include "preview/DplInterpreter.h"
 #include "preview/LabelPreview.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace zev {
@@ -69,91 +66,22 @@ bool HasGap(const TLabelPicture& picture, const std::string& command, std::size_
     return false;
 }
 
-std::unique_ptr<TProduto> Feijao()
-{
-    auto produto = std::make_unique<TProduto>();
-    produto->key = 42;
-    produto->descricao = "FEIJAO CARIOCA TIPO 1 PACOTE 1KG";
-    produto->precoNormal = 8.49;
-    produto->precoOferta = 7.99;
-    produto->dataInicial = EncodeDate(2026, 12, 1);
-    produto->dataFinal = EncodeDate(2026, 12, 5);
-    produto->barras = {"7891234567895"};
-    produto->embalagem = "UN";
-    produto->embalagemPadrao = "KG";
-    produto->embalagemPadraoFator = 1;
-    return produto;
-}
-
-std::unique_ptr<TProduto> Fardo(TProduto& unit)
-{
-    auto caixa = std::make_unique<TProduto>();
-    caixa->key = 4243;
-    caixa->descricao = "FARDO FEIJAO CARIOCA 10 UN";
-    caixa->precoNormal = 79.90;
-    caixa->fatorPreco = 10;
-    caixa->barras = {"17891234567892"};
-    caixa->embalagem = "FD";
-    caixa->pai = &unit;
-    return caixa;
-}
-
-TEST(DplTest, ShippedTemplateDrawsEverySectionWithABarcodeThatReadsBack)
-{
-    const TFileLabel label(QStringLiteral(ZEV_EXAMPLES "/modelos/datamax-dpl.lbl"));
-    auto feijao = Feijao();
-    auto fardo = Fardo(*feijao);
-    struct TCase
-    {
-        const char* section;
-        const TProduto& produto;
-        double date;
-    };
-    const TCase cases[] = {{"normal", *feijao, EncodeDate(2026, 12, 6)},
-                           {"oferta", *feijao, EncodeDate(2026, 12, 3)},
-                           {"multiplo", *fardo, EncodeDate(2026, 12, 6)}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.section);
-        std::string text;
-        label.RenderSingle(c.produto, text, c.date);
-        const TLabelPicture picture = RenderPreview(label.GetHeader(), text, label.PreviewHints());
-        ASSERT_TRUE(picture.HasPicture()) << picture.noPreview.toStdString();
-        EXPECT_EQ(picture.image.size(), QSize(480, 320));
-        EXPECT_EQ(picture.dpi, 203);
-        for (const TPreviewGap& gap : picture.gaps)
-            ADD_FAILURE() << GapText(gap).toStdString();
-        EXPECT_TRUE(Decodes(picture, "Code128", BarcodeValue(c.produto)));
-        // Every section's first line: font 4 at row 34.0 mm, column 2.0 mm.
-        const QRect first = InkBox(picture.image, QRect(0, 0, 480, 50));
-        ASSERT_FALSE(first.isNull());
-        EXPECT_NEAR(first.left(), MetricDots(20), 4);
-        EXPECT_NEAR(first.bottom() + 1, 320 - MetricDots(340), 1);
-        EXPECT_NEAR(first.height(), 36, 2);
-    }
-}
-
 TEST(DplTest, TextStandsAtItsRowAboveTheBottomEdgeAndItsColumn)
 {
-    struct TCase
-    {
-        std::string units;
-        std::string record;
-        int column;
-        int row;
-    };
     // Font 4 is capitals only: its ink reaches the bottom of its cell.
-    const TCase cases[] = {{Metric, "141100001000100HELLO", MetricDots(100), MetricDots(100)},
-                           {Metric, "141100000000000HELLO", 0, 0},
-                           {Metric, "141100003000250HELLO", MetricDots(250), MetricDots(300)},
-                           {Inch, "141100000500100HELLO", InchDots(100), InchDots(50)},
-                           {Inch, "141100001000020HELLO", InchDots(20), InchDots(100)}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.record);
-        const TLabelPicture picture = RenderDpl(c.units, Format({c.record}), Hints());
+    const std::tuple<std::string, std::string, int, int> cases[] = {
+        {Metric, "141100001000100HELLO", MetricDots(100), MetricDots(100)},
+        {Metric, "141100000000000HELLO", 0, 0},
+        {Metric, "141100003000250HELLO", MetricDots(250), MetricDots(300)},
+        {Inch, "141100000500100HELLO", InchDots(100), InchDots(50)},
+        {Inch, "141100001000020HELLO", InchDots(20), InchDots(100)}};
+    for (const auto& [units, record, column, row] : cases) {
+        SCOPED_TRACE(record);
+        const TLabelPicture picture = RenderDpl(units, Format({record}), Hints());
         const QRect ink = InkBox(picture.image);
         ASSERT_FALSE(ink.isNull());
-        EXPECT_NEAR(ink.left(), c.column, 3);
-        EXPECT_NEAR(ink.bottom() + 1, 320 - c.row, 1);
+        EXPECT_NEAR(ink.left(), column, 3);
+        EXPECT_NEAR(ink.bottom() + 1, 320 - row, 1);
         EXPECT_TRUE(picture.gaps.empty());
     }
 }
@@ -163,51 +91,40 @@ TEST(DplTest, RotationTurnsTheFieldClockwiseAboutItsCorner)
     // Row 20 mm, column 30 mm: the dot (240, 160) in the picture.
     const int x = MetricDots(300);
     const int y = 320 - MetricDots(200);
-    struct TCase
-    {
-        char rotation;
-        bool right;
-        bool below;
-        bool upright;
-    };
-    const TCase cases[] = {{'1', true, false, true},
-                           {'2', true, true, false},
-                           {'3', false, true, true},
-                           {'4', false, false, false}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.rotation);
-        const std::string record = std::string(1, c.rotation) + "41100002000300HELLO";
+    // Rotation, and whether the text lies right of, below and along the corner.
+    const std::tuple<char, bool, bool, bool> cases[] = {
+        {'1', true, false, true},
+        {'2', true, true, false},
+        {'3', false, true, true},
+        {'4', false, false, false}};
+    for (const auto& [rotation, right, below, upright] : cases) {
+        SCOPED_TRACE(rotation);
+        const std::string record = std::string(1, rotation) + "41100002000300HELLO";
         const QRect ink = InkBox(RenderDpl(Metric, Format({record}), Hints()).image);
         ASSERT_FALSE(ink.isNull());
-        EXPECT_EQ(ink.center().x() > x, c.right);
-        EXPECT_EQ(ink.center().y() > y, c.below);
-        EXPECT_EQ(ink.width() > ink.height(), c.upright);
+        EXPECT_EQ(ink.center().x() > x, right);
+        EXPECT_EQ(ink.center().y() > y, below);
+        EXPECT_EQ(ink.width() > ink.height(), upright);
         // The corner stays where the record put it.
-        EXPECT_NEAR(c.right ? ink.left() : ink.right() + 1, x, 3);
-        EXPECT_NEAR(c.below ? ink.top() : ink.bottom() + 1, y, 3);
+        EXPECT_NEAR(right ? ink.left() : ink.right() + 1, x, 3);
+        EXPECT_NEAR(below ? ink.top() : ink.bottom() + 1, y, 3);
     }
 }
 
 TEST(DplTest, DotSizeAndMultipliersEnlargeTheCharacters)
 {
-    struct TCase
-    {
-        std::string dotSize;
-        std::string record;
-        double across;
-        double up;
-    };
-    const TCase cases[] = {{"D22", "141100001000100HELLO", 2, 2},
-                           {"D11", "142100001000100HELLO", 2, 1},
-                           {"D11", "141300001000100HELLO", 1, 3},
-                           {"D21", "141100001000100HELLO", 2, 1}};
+    const std::tuple<std::string, std::string, double, double> cases[] = {
+        {"D22", "141100001000100HELLO", 2, 2},
+        {"D11", "142100001000100HELLO", 2, 1},
+        {"D11", "141300001000100HELLO", 1, 3},
+        {"D21", "141100001000100HELLO", 2, 1}};
     const QRect single =
         InkBox(RenderDpl(Metric, Format({"D11", "141100001000100HELLO"}), Hints()).image);
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.dotSize + " " + c.record);
-        const QRect ink = InkBox(RenderDpl(Metric, Format({c.dotSize, c.record}), Hints()).image);
-        EXPECT_NEAR(ink.width(), single.width() * c.across, 2 * c.across);
-        EXPECT_NEAR(ink.height(), single.height() * c.up, 2 * c.up);
+    for (const auto& [dotSize, record, across, up] : cases) {
+        SCOPED_TRACE(dotSize + " " + record);
+        const QRect ink = InkBox(RenderDpl(Metric, Format({dotSize, record}), Hints()).image);
+        EXPECT_NEAR(ink.width(), single.width() * across, 2 * across);
+        EXPECT_NEAR(ink.height(), single.height() * up, 2 * up);
         EXPECT_EQ(ink.bottom(), single.bottom());
     }
 }
@@ -228,36 +145,25 @@ TEST(DplTest, UnknownCommandsAreListedWhereTheyStandAndTheRestIsDrawn)
 
 TEST(DplTest, PictureTakesItsSizeFromTheHintsTheLengthOrWhatIsDrawn)
 {
-    struct TCase
-    {
-        std::string header;
-        TPreviewHints hints;
-        QSize size;
-    };
     const std::string record = "141100001000100HELLO";
     // HELLO in font 4 at column 10 mm: 5 cells of 21 dots from dot 80.
     const QSize drawn(MetricDots(100) + 5 * 21, MetricDots(100) + 36);
-    const TCase cases[] = {{Metric, Hints(60, 40), QSize(480, 320)},
-                           {Metric, Hints(100, 50, 300), QSize(1181, 591)},
-                           {Metric + "\x02" "c0500\r\n", Hints(60, 0), QSize(480, MetricDots(500))},
-                           {Metric, Hints(0, 0, 0), drawn}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.size.width());
-        const TLabelPicture picture = RenderDpl(c.header, Format({record}), c.hints);
-        EXPECT_EQ(picture.image.size(), c.size);
+    const std::tuple<std::string, TPreviewHints, QSize> cases[] = {
+        {Metric, Hints(60, 40), QSize(480, 320)},
+        {Metric, Hints(100, 50, 300), QSize(1181, 591)},
+        {Metric + "\x02" "c0500\r\n", Hints(60, 0), QSize(480, MetricDots(500))},
+        {Metric, Hints(0, 0, 0), drawn}};
+    for (const auto& [header, hints, size] : cases) {
+        SCOPED_TRACE(size.width());
+        const TLabelPicture picture = RenderDpl(header, Format({record}), hints);
+        EXPECT_EQ(picture.image.size(), size);
         EXPECT_EQ(picture.image.format(), QImage::Format_Grayscale8);
     }
 }
 
 TEST(DplTest, BarcodesReadBackAsTheirData)
 {
-    struct TCase
-    {
-        std::string record;
-        std::string format;
-        std::string text;
-    };
-    const TCase cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"1F3300001000100789123456789", "EAN-13", "7891234567895"},
         {"1G33000010001001234567", "EAN-8", "12345670"},
         {"1B330000100010003600029145", "UPC-A", "036000291452"},
@@ -270,12 +176,12 @@ TEST(DplTest, BarcodesReadBackAsTheirData)
         {"1W1d5500000100010https://zev.example/7\r\n", "QRCode", "https://zev.example/7"},
         {"1W1D5500000100010QM,AMANUAL", "QRCode", "MANUAL"},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.record);
-        const TLabelPicture picture = RenderDpl(Metric, Format({c.record}), Hints());
+    for (const auto& [record, format, text] : cases) {
+        SCOPED_TRACE(record);
+        const TLabelPicture picture = RenderDpl(Metric, Format({record}), Hints());
         for (const TPreviewGap& gap : picture.gaps)
             ADD_FAILURE() << GapText(gap).toStdString();
-        EXPECT_TRUE(Decodes(picture, c.format, c.text));
+        EXPECT_TRUE(Decodes(picture, format, text));
     }
 }
 

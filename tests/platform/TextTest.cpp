@@ -1,7 +1,13 @@
 #include "platform/AnsiText.h"
+#include "platform/Conversions.h"
+#include "platform/Error.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -10,6 +16,8 @@
 namespace zev {
 namespace {
 
+using namespace std::string_view_literals;
+
 // Test texts are written in UTF-8 for readability; the functions under test
 // take Windows-1252.
 std::string Ansi(std::string_view utf8)
@@ -17,30 +25,13 @@ std::string Ansi(std::string_view utf8)
     return Utf8ToAnsi(utf8);
 }
 
-std::string Byte(int value)
-{
-    return std::string(1, static_cast<char>(value));
-}
-
 int Sign(int value)
 {
     return (value > 0) - (value < 0);
 }
 
-std::string AllBytes()
-{
-    std::string bytes;
-    for (int value = 0; value < 256; ++value)
-        bytes += static_cast<char>(value);
-    return bytes;
-}
-
 TEST(AnsiTextConversion, BytesMapToTheirCharactersAndBack)
 {
-    const std::string bytes = AllBytes();
-    EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(bytes)), bytes);
-    EXPECT_EQ(QStringToAnsi(AnsiToQString(bytes)), bytes);
-
     // Latin-1 but for the block the code page redefines, whose five unused
     // bytes stand for the control characters of their own number.
     const QString block =
@@ -50,12 +41,13 @@ TEST(AnsiTextConversion, BytesMapToTheirCharactersAndBack)
         SCOPED_TRACE(byte);
         const QString expected =
             byte >= 0x80 && byte < 0xA0 ? QString(block[byte - 0x80]) : QString(QChar(byte));
+        const std::string ansi(1, static_cast<char>(byte));
         EXPECT_EQ(AnsiCharToUnicode(static_cast<unsigned char>(byte)), expected[0].unicode());
         EXPECT_EQ(UnicodeToAnsiChar(expected[0].unicode()), byte);
-        EXPECT_EQ(AnsiToUtf8(Byte(byte)), expected.toStdString());
-        EXPECT_EQ(Utf8ToAnsi(expected.toStdString()), Byte(byte));
-        EXPECT_EQ(AnsiToQString(Byte(byte)), expected);
-        EXPECT_EQ(QStringToAnsi(expected), Byte(byte));
+        EXPECT_EQ(AnsiToUtf8(ansi), expected.toStdString());
+        EXPECT_EQ(Utf8ToAnsi(expected.toStdString()), ansi);
+        EXPECT_EQ(AnsiToQString(ansi), expected);
+        EXPECT_EQ(QStringToAnsi(expected), ansi);
     }
     // U+0080 is not 0x80: that byte is the euro sign.
     for (const char32_t codePoint : {U'\u0080', U'\u009E', U'\u0100', U'日', U'😀'})
@@ -77,38 +69,34 @@ TEST(AnsiTextConversion, Utf8ToAnsiReplacesUnmappableAndKeepsMalformedBytes)
     // Truncated at the end, continuation missing, truncated three-byte
     // sequence, overlong '/' in two and three bytes, overlong euro sign,
     // surrogate, beyond U+10FFFF, U+110000, stray continuation byte.
-    const std::string_view malformed[] = {
-        "\xC3", "\xC3(",    "\xC0\xAF",     "\xED\xA0\x80",     "\xF5\x80\x80\x80",
-        "\x80", "\xE2\x82", "\xE0\x80\xAF", "\xF0\x82\x82\xAC", "\xF4\x90\x80\x80",
-    };
-    for (const std::string_view bytes : malformed)
+    for (const std::string_view bytes :
+         {"\xC3"sv, "\xC3("sv, "\xC0\xAF"sv, "\xED\xA0\x80"sv, "\xF5\x80\x80\x80"sv, "\x80"sv,
+          "\xE2\x82"sv, "\xE0\x80\xAF"sv, "\xF0\x82\x82\xAC"sv, "\xF4\x90\x80\x80"sv})
         EXPECT_EQ(Utf8ToAnsi(bytes), bytes) << "kept byte for byte";
-
     // From a QString: one question mark per character, a lone surrogate too.
     const std::pair<QString, std::string_view> fromQt[] = {
         {QStringLiteral("a😀b"), "a?b"},
         {QString(QChar(0xD800)) + u'x', "?x"},
-        {QStringLiteral("Seção €"), "Se\xE7\xE3o \x80"},
-    };
+        {QStringLiteral("Seção €"), "Se\xE7\xE3o \x80"}};
     for (const auto& [text, expected] : fromQt)
         EXPECT_EQ(QStringToAnsi(text), expected) << text.toStdString();
 }
 
-TEST(AnsiTextCase, UpperCaseOfEveryByte)
+TEST(AnsiTextCase, UpperCaseOfEveryByteAndSameTextIgnoresCaseOnly)
 {
     // Every letter the code page has in both cases; ß, µ, ª, º and ÷ have no
     // capital here, and every other byte stays as it is.
     const std::string lower = Ansi("abcdefghijklmnopqrstuvwxyzàáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿšœž");
     const std::string upper = Ansi("ABCDEFGHIJKLMNOPQRSTUVWXYZÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞŸŠŒŽ");
     ASSERT_EQ(lower.size(), upper.size());
-    std::string expected = AllBytes();
+    std::string all, expected;
+    for (int value = 0; value < 256; ++value)
+        all += static_cast<char>(value);
+    expected = all;
     for (std::size_t i = 0; i < lower.size(); ++i)
         expected[static_cast<unsigned char>(lower[i])] = upper[i];
-    EXPECT_EQ(AnsiUpperCase(AllBytes()), expected);
-}
+    EXPECT_EQ(AnsiUpperCase(all), expected);
 
-TEST(AnsiTextCase, SameTextIgnoresCaseOnly)
-{
     const std::tuple<std::string_view, std::string_view, bool> cases[] = {
         {"", "", true},         {"Preco", "PRECO", true}, {"Seção", "SEÇÃO", true},
         {"ÿ", "Ÿ", true},       {"œuvre", "ŒUVRE", true}, {"ß", "SS", false},
@@ -149,6 +137,12 @@ TEST(AnsiTextCompare, SortsDescriptionsInPortugueseOrder)
         ansi, [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b); });
     // The database collation refines the same order.
     ExpectTotalOrder(expected, CollateUtf8);
+    // It adds the case, after the accent; text outside the code page sorts
+    // among the symbols.
+    ExpectTotalOrder({"-",    "€",       "日",      "1",    "a",    "A",    "á",    "Á",
+                      "à",    "abacaxi", "Abacaxi", "água", "Água", "ÁGUA", "coco", "Coco",
+                      "côco", "Côco",    "ss",      "SS",   "ß",    "st"},
+                     CollateUtf8);
 }
 
 // Pairs the list cannot show: equal texts, and expansions (æ, œ, ß, þ) and
@@ -172,23 +166,13 @@ TEST(AnsiTextCompare, ExpansionsAndForeignLettersSortByTheirBaseLetters)
             EXPECT_EQ(Sign(CollateUtf8(a, b)), expected);
         }
     }
-}
-
-TEST(AnsiTextCompare, CollationAddsCaseAndStaysTotal)
-{
-    // The accent decides before the case; text outside the code page sorts
-    // among the symbols; a malformed byte read as Windows-1252 still differs
-    // from the real character.
-    ExpectTotalOrder({"",     " ",    "-",      "€",      "日",   "1",       "10",      "2",
-                      "a",    "A",    "á",      "Á",      "à",    "abacaxi", "Abacaxi", "água",
-                      "Água", "ÁGUA", "banana", "Banana", "coco", "Coco",    "cocô",    "côco",
-                      "Côco", "ss",   "SS",     "ß",      "st"},
-                     CollateUtf8);
-    const std::tuple<std::string_view, std::string_view, int> cases[] = {
+    // A malformed byte read as Windows-1252 still differs from the real
+    // character; texts equal but for case and accents order by them.
+    const std::tuple<std::string_view, std::string_view, int> collated[] = {
         {"\xE7", "ç", 1},     {"ą", "a", -1},       {"Água", "Água", 0},
         {"ação", "AÇÃO", -1}, {"ação", "Ação", -1}, {"Ação", "açao", 1},
     };
-    for (const auto& [a, b, expected] : cases) {
+    for (const auto& [a, b, expected] : collated) {
         EXPECT_EQ(Sign(CollateUtf8(a, b)), expected) << a << " / " << b;
         EXPECT_EQ(Sign(CollateUtf8(b, a)), -expected) << a << " / " << b;
     }
@@ -234,6 +218,83 @@ TEST(AnsiTextWrap, BreaksAsTheLabelsExpect)
     };
     for (const auto& [line, maxCol, expected] : cases)
         EXPECT_EQ(WrapText(line, maxCol), expected) << line << " @ " << maxCol;
+}
+
+void ExpectInt32(std::string_view text, std::optional<std::int32_t> expected)
+{
+    SCOPED_TRACE(std::string(text));
+    EXPECT_EQ(TryStrToInt(text), expected);
+    EXPECT_EQ(StrToIntDef(text, -777), expected.value_or(-777));
+    if (expected)
+        EXPECT_EQ(StrToInt(text), *expected);
+    else
+        EXPECT_THROW(StrToInt(text), EConvertError);
+}
+
+TEST(ConversionsInt, StrToIntFamilyAgrees)
+{
+    constexpr std::int32_t min = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t max = std::numeric_limits<std::int32_t>::max();
+    const std::pair<std::string_view, std::int32_t> valid[] = {
+        {"0", 0},     {"42", 42},    {"007", 7},    {"+5", 5},     {"-5", -5},   {"-0", 0},
+        {"  12", 12}, {"\t 12", 12}, {" -12", -12}, {"$1A", 26},   {"$ff", 255}, {"x10", 16},
+        {"X10", 16},  {"0x10", 16},  {"0X10", 16},  {"-$10", -16}, {"+0xA", 10}, {"-$1", -1},
+    };
+    const std::pair<std::string_view, std::int32_t> limits[] = {
+        {"2147483647", max}, {"-2147483648", min}, {"000000000002147483647", max},
+        {"$7FFFFFFF", max},  {"$80000000", min},   {"$FFFFFFFF", -1},
+        {"$000000001", 1},
+    };
+    for (const auto& [text, expected] : valid)
+        ExpectInt32(text, expected);
+    for (const auto& [text, expected] : limits)
+        ExpectInt32(text, expected);
+    // Only blanks and tabs may lead; nothing may trail.
+    for (const std::string_view text :
+         {"",           " ",           "-",           "+",          "$",
+          "0x",         "12 ",         "12\t",        "1 2",        "- 1",
+          "+-1",        "--1",         "1.0",         "1,5",        "12a",
+          "$G",         "0x-1",        "$ 1",         "\n12",       "\xA0\x31\x32",
+          "2147483648", "-2147483649", "99999999999", "$100000000", "$FFFFFFFFF"})
+        ExpectInt32(text, std::nullopt);
+}
+
+// The 64-bit family has the 32-bit one's syntax; only its limits differ.
+TEST(ConversionsInt, TheWideFamilyTakesSixtyFourBits)
+{
+    constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    const std::pair<std::string_view, std::optional<std::int64_t>> cases[] = {
+        {"2147483648", 2147483648LL},  {"$FFFFFFFF", 4294967295LL},
+        {"-9223372036854775808", min}, {"$7FFFFFFFFFFFFFFF", max},
+        {"$FFFFFFFFFFFFFFFF", -1},     {"9223372036854775808", {}},
+        {"$10000000000000000", {}},    {"1 ", {}},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(TryStrToInt64(text), expected) << text;
+    EXPECT_EQ(StrToInt64("9223372036854775807"), max);
+    const auto message = testing::ThrowsMessage<EConvertError>(
+        testing::StrEq("'preço' is not a valid integer value"));
+    EXPECT_THAT([] { (void)StrToInt("pre\xE7o"); }, message); // the message in UTF-8
+    EXPECT_THAT([] { (void)StrToInt64("pre\xE7o"); }, message);
+}
+
+TEST(ConversionsTrim, RemovesControlBytesAndBlanksAtTheEnds)
+{
+    // Bytes from 0x80 up are text in Windows-1252, a no-break space too.
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"  a b  ", "a b"},
+        {"\t\r\na\x01\x1F", "a"},
+        {"\0a\0"sv, "a"},
+        {"\xA0x\xA0", "\xA0x\xA0"},
+        {" \xE7\x7F ", "\xE7\x7F"},
+    };
+    for (const auto& [text, trimmed] : cases)
+        EXPECT_EQ(Trim(text), trimmed) << text;
+    EXPECT_EQ(TrimLeft(" \ta\r\n"), "a\r\n");
+    EXPECT_EQ(TrimRight(" \ta\r\n"), " \ta");
 }
 
 } // namespace
