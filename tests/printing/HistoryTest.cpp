@@ -4,6 +4,7 @@
 #include "printing/JobRecord.h"
 #include "printing/PrintJobs.h"
 #include "tests/printing/PrintTestSupport.h"
+#include "tests/support/Catalogue.h"
 
 #include <QDateTime>
 
@@ -28,7 +29,7 @@ protected:
         return *ReadHistoryJob(*connection, jobs.front().number);
     }
 
-    static int Jobs() { return static_cast<int>(ReadHistory(*OpenDatabase(), 0).size()); }
+    static long long Jobs() { return ScalarInt("select count(*) from historico"); }
 
     // The job printed again through the FILE: port: what it wrote.
     std::string Reprint(std::int64_t job, bool fromStop)
@@ -58,17 +59,17 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         const char* notSent;  // what Continuar prints
         std::int64_t notSentCount;
     };
+    const auto cancelAt3 = [](TTestPort&, TScriptedOperator& o) { o.CancelProgressAt(3); };
+    const auto failAt4 = [](TTestPort& p, TScriptedOperator&) { p.failAt = 4; };
+    const auto refuse2 = [](TTestPort& p, TScriptedOperator&) { p.refused = {2}; };
+    // clang-format off
     const TCase cases[] = {
-        {"to its end", [](TTestPort&, TScriptedOperator&) {}, TJobEnding::Concluido, 7, 0, 7, "",
-         0},
-        {"cancelled before CAFE", [](TTestPort&, TScriptedOperator& o) { o.CancelProgressAt(3); },
-         TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3},
-        {"device failed at BOLO's second copy",
-         [](TTestPort& p, TScriptedOperator&) { p.failAt = 4; }, TJobEnding::Falhou, 3, 0, 8,
-         "N3 N3 N1 N7", 5},
-        {"ARROZ refused", [](TTestPort& p, TScriptedOperator&) { p.refused = {2}; },
-         TJobEnding::Concluido, 6, 1, 7, "N2", 1},
+        {"to its end", [](TTestPort&, TScriptedOperator&) {}, TJobEnding::Concluido, 7, 0, 7, "", 0},
+        {"cancelled before CAFE", cancelAt3, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3},
+        {"device failed at BOLO's second copy", failAt4, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5},
+        {"ARROZ refused", refuse2, TJobEnding::Concluido, 6, 1, 7, "N2", 1},
     };
+    // clang-format on
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
         program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
@@ -82,16 +83,12 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         op().CancelProgressAt(1000);
 
         const THistoryDetail job = LastJob();
-        EXPECT_EQ(job.job.kind, TJobKind::Selecao);
-        EXPECT_EQ(job.job.ending, c.ending);
-        EXPECT_EQ(job.job.label, "marca");
-        EXPECT_EQ(job.job.port, "TESTE:");
+        EXPECT_EQ(std::tuple(job.job.kind, job.job.ending, job.job.label, job.job.port),
+                  std::tuple(TJobKind::Selecao, c.ending, "marca", "TESTE:"));
         EXPECT_FALSE(job.job.usuario.isEmpty());
         EXPECT_FALSE(job.job.fim.isEmpty());
-        EXPECT_EQ(job.job.planned, c.planned);
-        EXPECT_EQ(job.job.sent, c.sent);
-        EXPECT_EQ(job.job.sent, printed.sent);
-        EXPECT_EQ(job.job.refused, c.refused);
+        EXPECT_EQ(std::tuple(job.job.planned, job.job.sent, printed.sent, job.job.refused),
+                  std::tuple(c.planned, c.sent, c.sent, c.refused));
         EXPECT_EQ(job.items.size(), 7u); // the rows the job read, in print order
         EXPECT_EQ(job.items.front().produtoKey, 9);
         if (c.ending == TJobEnding::Falhou) {
@@ -103,10 +100,9 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         if (*c.notSent != '\0') {
             EXPECT_EQ(Reprint(job.job.number, true), Marks(c.notSent));
             const THistoryDetail continued = LastJob();
-            EXPECT_EQ(continued.job.origem, job.job.number);
-            EXPECT_TRUE(continued.job.continuacao);
-            EXPECT_EQ(continued.job.ending, TJobEnding::Concluido);
-            EXPECT_EQ(continued.NotSentCount(), 0);
+            EXPECT_EQ(std::tuple(continued.job.origem, continued.job.continuacao,
+                                 continued.job.ending, continued.NotSentCount()),
+                      std::tuple(job.job.number, true, TJobEnding::Concluido, 0));
         }
         EXPECT_EQ(Reprint(job.job.number, false), Marks("F9 N2 N3 N3 N3 N1 N7"));
     }
@@ -119,9 +115,8 @@ TEST_F(HistoryTest, ASequenceContinuesWithTheNumbersItDidNotSend)
     op().CancelProgressAt(4);
     PrintSequencia(op(), registries(), "marca", 10, 15, 46000);
     const THistoryDetail job = LastJob();
-    EXPECT_EQ(job.job.ending, TJobEnding::Cancelado);
-    EXPECT_EQ(job.job.planned, 6);
-    EXPECT_EQ(job.job.sent, 3);
+    EXPECT_EQ(std::tuple(job.job.ending, job.job.planned, job.job.sent),
+              std::tuple(TJobEnding::Cancelado, 6, 3));
     ASSERT_EQ(job.items.size(), 1u);
     EXPECT_EQ(job.items[0].numero, 10);
     EXPECT_EQ(Reprint(job.job.number, true), Marks("F11 F14 F15"));
@@ -148,16 +143,14 @@ TEST_F(HistoryTest, AReprintPricesTheLabelsFromTodaysCatalogueAndCountsProductsG
     const std::string labels = ReadFileBytes(after);
     EXPECT_TRUE(Contains(labels, "2 ARROZ 6,25")) << labels;
     EXPECT_FALSE(Contains(labels, "FARINHA"));
-    EXPECT_EQ(result.sent, 6);
-    EXPECT_EQ(result.missing, 1);
-    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(std::tuple(result.sent, result.missing, result.Complete()), std::tuple(6, 1, false));
     EXPECT_EQ(op().Messages().back().kind, "error");
     EXPECT_TRUE(op().Messages().back().text.contains(QStringLiteral("não está mais no cadastro")));
     const THistoryDetail reprint = LastJob();
-    EXPECT_EQ(reprint.job.missing, 1);
-    EXPECT_EQ(reprint.job.origem, number);
-    EXPECT_FALSE(reprint.job.continuacao);
-    EXPECT_EQ(reprint.NotSentCount(), 1); // FARINHA, should it come back
+    // FARINHA is not sent, should it come back.
+    EXPECT_EQ(std::tuple(reprint.job.missing, reprint.job.origem, reprint.job.continuacao,
+                         reprint.NotSentCount()),
+              std::tuple(1, number, false, 1));
 }
 
 TEST_F(HistoryTest, ACounterSessionIsOneJobOfTheProductsPrintedInIt)
@@ -187,17 +180,13 @@ TEST_F(HistoryTest, ACounterSessionIsOneJobOfTheProductsPrintedInIt)
         // The window closes.
     }
     const THistoryDetail job = LastJob();
-    EXPECT_EQ(job.job.kind, TJobKind::Multipla);
-    EXPECT_EQ(job.job.ending, TJobEnding::Concluido);
+    EXPECT_EQ(std::tuple(job.job.kind, job.job.ending, job.job.planned, job.job.sent,
+                         job.job.refused, job.SentOf(0)),
+              std::tuple(TJobKind::Multipla, TJobEnding::Concluido, 5, 4, 1, 1));
     ASSERT_EQ(job.items.size(), 2u);
-    EXPECT_EQ(job.items[0].produtoKey, 1);
-    EXPECT_EQ(job.items[0].barra, "1000");
-    EXPECT_EQ(job.items[0].etiquetas, 2);
-    EXPECT_EQ(job.items[1].etiquetas, 3);
-    EXPECT_EQ(job.job.planned, 5);
-    EXPECT_EQ(job.job.sent, 4);
-    EXPECT_EQ(job.job.refused, 1);
-    EXPECT_EQ(job.SentOf(0), 1);
+    EXPECT_EQ(std::tuple(job.items[0].produtoKey, job.items[0].barra, job.items[0].etiquetas,
+                         job.items[1].etiquetas),
+              std::tuple(1, "1000", 2, 3));
     // The counter's labels render as the counter renders them.
     EXPECT_EQ(Reprint(job.job.number, true), Marks("S1"));
 }
@@ -207,14 +196,11 @@ TEST_F(HistoryTest, OldJobsGoWhenANewOneIsRecorded)
     const auto daysAgo = [](int days) {
         return QDateTime::currentDateTime().addDays(-days).toString(Qt::ISODate).toStdString();
     };
-    struct TCase
-    {
-        const char* geral;
-        int kept; // of the jobs 100 and 10 days old, and the new one
-    };
-    for (const TCase c : {TCase{"", 2}, TCase{"Dias Historico=5", 1}, TCase{"Dias Historico=x", 2},
-                          TCase{"Dias Historico=200", 3}}) {
-        SCOPED_TRACE(c.geral);
+    // Kept of the jobs 100 and 10 days old, and the new one.
+    const std::pair<const char*, int> cases[] = {
+        {"", 2}, {"Dias Historico=5", 1}, {"Dias Historico=x", 2}, {"Dias Historico=200", 3}};
+    for (const auto& [geral, kept] : cases) {
+        SCOPED_TRACE(geral);
         Sql("delete from historico");
         for (const int days : {100, 10})
             Sql("insert into historico (inicio, usuario, tipo, etiqueta, porta, data) values ('" +
@@ -222,14 +208,10 @@ TEST_F(HistoryTest, OldJobsGoWhenANewOneIsRecorded)
                 "', 'ana', 'selecao', 'marca', 'TESTE:', '2026-01-01');"
                 "insert into historico_item values (last_insert_rowid(), 0, 1, null, null, null, "
                 "null, 1)");
-        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + geral);
         PrintSequencia(op(), registries(), "marca", 1, 1, 46000);
-        EXPECT_EQ(Jobs(), c.kept);
-        const auto connection = OpenDatabase();
-        TQuery& items = connection->Query("select count(*) from historico_item");
-        items.Exec();
-        items.Next();
-        EXPECT_EQ(items.Int(0), c.kept); // a job's items go with it
+        EXPECT_EQ(Jobs(), kept);
+        EXPECT_EQ(ScalarInt("select count(*) from historico_item"), kept); // items go with it
     }
 }
 
@@ -273,10 +255,8 @@ TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
     }
     const std::int64_t number = LastJob().job.number;
     const THistoryDetail job = *ReadHistoryJob(*OpenDatabase(), number);
-    EXPECT_EQ(job.job.ending, TJobEnding::Interrompido);
-    EXPECT_EQ(JobEndingText(job.job.ending), QStringLiteral("interrompido"));
-    EXPECT_TRUE(job.job.fim.isEmpty());
-    EXPECT_EQ(job.job.sent, 3);
+    EXPECT_EQ(std::tuple(JobEndingText(job.job.ending), job.job.fim, job.job.sent),
+              std::tuple(QStringLiteral("interrompido"), QString(), 3));
     EXPECT_EQ(Reprint(number, true), Marks("F4 F5"));
 }
 

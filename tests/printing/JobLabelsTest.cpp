@@ -23,58 +23,39 @@ std::string Listed(const TJobLabelList& list)
     return texts;
 }
 
-// The list shows what the job sends, label for label, for every setting
-// that decides it.
-TEST_F(PrintTest, TheSelectionsListHasTheLabelsTheJobSends)
+// The list and the job give the same labels, in the order and with the
+// filters of the settings.
+TEST_F(PrintTest, SelectionPrintsInTheOrderAndWithTheFiltersOfTheSettings)
 {
     Sql(Loja);
     const std::pair<const char*, const char*> cases[] = {
         {"", "F9 N2 N3 N3 N3 N1 N7"},
+        {"Agrupado=0\r\nAgrupado Por=2", "F9 N2 N3 N3 N3 N1 N7"},
+        {"Agrupado=1\r\nAgrupado Por=0", "F9 N1 N2 N3 N3 N3 N7"},
         {"Agrupado=1\r\nAgrupado Por=1", "F2 N3 N3 N3 N7 N9 N1"},
-        {"Agrupado=1\r\nAgrupado Por=2", "F3 F3 F3 N7 N9 N1 N2"},
+        {"Agrupado=1\r\nAgrupado Por=2", "F3 F3 F3 N7 N9 N1 N2"}, // every copy is a first
+        {"Agrupado=1\r\nAgrupado Por=3", "F9 N2 N3 N3 N3 N7 N1"},
         {"Atacado=1", "F9 N2 N3 N3 N3 N1 N4 N7"},
+        // Values compare, leading zeros or not; a barcode that is no number
+        // is no scale code.
+        {"Min Balanca=0001000", "F2 N3 N3 N3 N1 N7"},
         {"Min Balanca=1501", "F2 N7"},
+        // GOMA comes first and prints no copy: the first label was its.
         {"Agrupado=1\r\nAgrupado Por=0\r\nMin Balanca=1001", "N2 N3 N3 N3 N7"},
     };
     const TPrinterLabel& marca = registries().LabelRegistry().LabelHash.Item("marca");
     for (const auto& [geral, labels] : cases) {
         SCOPED_TRACE(geral);
-        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + geral);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=FILE:\r\n[Geral]\r\n") + geral);
         EXPECT_EQ(Listed(*SelecaoJobLabels(marca)), labels);
-
-        *port = TTestPort();
+        const QString output = Output();
         op().QueueYesNo(true);
-        PrintSelecao(op(), registries(), "marca");
-        std::string sent;
-        for (const std::string& block : port->blocks)
-            sent += block;
-        EXPECT_EQ(sent, Marks(labels));
+        EXPECT_TRUE(PrintSelecao(op(), registries(), "marca").Complete());
+        EXPECT_EQ(ReadFileBytes(output), Marks(labels));
+        // Products the joins and the filters leave out are counted.
+        EXPECT_EQ(op().Messages().back().text,
+                  QString::fromUtf8("Confirma impressão das etiquetas selecionadas (9) ?"));
     }
-}
-
-TEST_F(PrintTest, TheFilesAndTheSequencesListsHaveALabelPerLineAndNumber)
-{
-    Sql(Loja);
-    program.WriteSettings("[Geral]\r\nSelecao Data=01/03/2026\r\n");
-    const TPrinterLabel& marca = registries().LabelRegistry().LabelHash.Item("marca");
-    const auto arquivo = ArquivoJobLabels(marca, {"1000", "555", "", "0099999"});
-    EXPECT_EQ(Listed(*arquivo), "F1 N0 N0 N1");
-    const TJobLabel naoCadastrado = arquivo->At(1);
-    EXPECT_EQ(naoCadastrado.produto->descricao, "PRODUTO NAO CADASTRADO");
-    EXPECT_EQ(naoCadastrado.produto->barras, std::vector<std::string>{"555"});
-
-    // The line label renders the job's date: "Selecao Data" for a file.
-    const TPrinterLabel& linha = registries().LabelRegistry().LabelHash.Item("linha");
-    EXPECT_EQ(ArquivoJobLabels(linha, {"1000"})->At(0).text,
-              "000001 CAFE 10,00 01/03/2026 00001000\r\n.\r\n");
-
-    EXPECT_EQ(Listed(*SequenciaJobLabels(marca, 8, 11, Today())), "F8 F9 F10 F11");
-    EXPECT_EQ(SequenciaJobLabels(marca, 3, 2, Today())->Count(), 0);
-    // The widest sequence is listed without reading its numbers ahead.
-    const auto widest = SequenciaJobLabels(marca, 0, std::numeric_limits<std::int32_t>::max(), Today());
-    EXPECT_EQ(widest->Count(), std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1);
-    EXPECT_EQ(widest->At(widest->Count() - 1).produto->key, std::numeric_limits<std::int32_t>::max());
-    EXPECT_THROW(widest->At(widest->Count()), std::out_of_range);
 }
 
 TEST_F(PrintTest, TheSampleProductIsTheSelectionsFirstLabelElseTheCataloguesFirst)

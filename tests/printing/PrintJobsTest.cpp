@@ -1,6 +1,7 @@
 #include "printing/PrintJobs.h"
 
 #include "app/Hashes.h"
+#include "printing/JobLabels.h"
 #include "platform/Regional.h"
 #include "tests/printing/PrintTestSupport.h"
 
@@ -16,35 +17,14 @@ enum TJob
     Sequencia,
 };
 
-TEST_F(PrintTest, SelectionPrintsInTheOrderAndWithTheFiltersOfTheSettings)
+// What the job told, questions left out: "E:" an error, "N:" a notice.
+std::vector<QString> Told(const TScriptedOperator& o)
 {
-    Sql(Loja);
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "F9 N2 N3 N3 N3 N1 N7"},
-        {"Agrupado=0\r\nAgrupado Por=2", "F9 N2 N3 N3 N3 N1 N7"},
-        {"Agrupado=1\r\nAgrupado Por=0", "F9 N1 N2 N3 N3 N3 N7"},
-        {"Agrupado=1\r\nAgrupado Por=1", "F2 N3 N3 N3 N7 N9 N1"},
-        {"Agrupado=1\r\nAgrupado Por=2", "F3 F3 F3 N7 N9 N1 N2"}, // every copy is a first
-        {"Agrupado=1\r\nAgrupado Por=3", "F9 N2 N3 N3 N3 N7 N1"},
-        {"Atacado=1", "F9 N2 N3 N3 N3 N1 N4 N7"},
-        // Values compare, leading zeros or not; a barcode that is no number
-        // is no scale code.
-        {"Min Balanca=0001000", "F2 N3 N3 N3 N1 N7"},
-        {"Min Balanca=1501", "F2 N7"},
-        // GOMA comes first and prints no copy: the first label was its.
-        {"Agrupado=1\r\nAgrupado Por=0\r\nMin Balanca=1001", "N2 N3 N3 N3 N7"},
-    };
-    for (const auto& [geral, labels] : cases) {
-        SCOPED_TRACE(geral);
-        program.WriteSettings(std::string("[Labels]\r\nmarca=FILE:\r\n[Geral]\r\n") + geral);
-        const QString output = Output();
-        op().QueueYesNo(true);
-        EXPECT_TRUE(PrintSelecao(op(), registries(), "marca").Complete());
-        EXPECT_EQ(ReadFileBytes(output), Marks(labels));
-        // Products the joins and the filters leave out are counted.
-        EXPECT_EQ(op().Messages().back().text,
-                  QString::fromUtf8("Confirma impressão das etiquetas selecionadas (9) ?"));
-    }
+    std::vector<QString> told;
+    for (const TOperatorMessage& message : o.Messages())
+        if (message.kind != "question")
+            told.push_back((message.kind == "error" ? "E:" : "N:") + message.text);
+    return told;
 }
 
 TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
@@ -106,14 +86,11 @@ TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
             o.QueueYesNo(name != "answered No");
             o.QueueFile(name == "empty file" ? vazio : plu);
 
-            std::optional<TPrintResult> result;
-            const auto run = [&] {
-                result = job == Selecao   ? PrintSelecao(o, registries(), "marca")
-                         : job == Arquivo ? PrintArquivo(o, registries(), "marca")
-                                          : PrintSequencia(o, registries(), "marca", 1, 4, 0);
-            };
-            run();
-            EXPECT_EQ(result->Complete(), name == "complete");
+            const TPrintResult result = job == Selecao ? PrintSelecao(o, registries(), "marca")
+                                        : job == Arquivo
+                                            ? PrintArquivo(o, registries(), "marca")
+                                            : PrintSequencia(o, registries(), "marca", 1, 4, 0);
+            EXPECT_EQ(result.Complete(), name == "complete");
             EXPECT_EQ(port->starts, 1);
             EXPECT_EQ(port->ends, way.starts ? 1 : 0);
             EXPECT_EQ(port->blocks.size(), way.blocks < 0 ? labels[job] + 1 : way.blocks);
@@ -121,16 +98,9 @@ TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
                 EXPECT_EQ(o.StatusTexts().back(), "");
                 EXPECT_GE(o.ProgressEnds(), 1);
             }
-            std::vector<TOperatorMessage> told;
-            for (const TOperatorMessage& message : o.Messages())
-                if (message.kind != "question")
-                    told.push_back(message);
-            const QString text = QString::fromUtf8(way.told);
-            std::vector<TOperatorMessage> expected;
-            if (text.size() > 1)
-                expected.push_back({text.startsWith(u'E') ? "error" : "notice",
-                                    text.mid(2).replace("%1", QString::number(labels[job]))});
-            EXPECT_EQ(told, expected);
+            QString told = QString::fromUtf8(way.told);
+            told.replace("%1", QString::number(labels[job]));
+            EXPECT_EQ(Told(o), told.isEmpty() ? std::vector<QString>{} : std::vector{told});
         }
     }
 }
@@ -228,6 +198,47 @@ TEST_F(PrintTest, BarcodeFileAndSequencePrintWhatTheTemplateMakesOfTheirRecords)
         EXPECT_EQ(ReadFileBytes(file), printed) << first;
     }
     EXPECT_TRUE(op().Messages().empty());
+    // The widest sequence is listed without reading its numbers ahead.
+    constexpr std::int32_t last = std::numeric_limits<std::int32_t>::max();
+    const auto widest = SequenciaJobLabels(registries().LabelRegistry().LabelHash.Item("marca"), 0,
+                                           last, Today());
+    EXPECT_EQ(widest->Count(), std::int64_t{last} + 1);
+    EXPECT_EQ(widest->At(widest->Count() - 1).produto->key, last);
+    EXPECT_THROW(widest->At(widest->Count()), std::out_of_range);
+}
+
+// Of the labels the port took, those the printer never got were not sent:
+// a cancel drops them, any other ending counts them refused. The header is
+// 3 bytes, each number's label 4.
+TEST_F(PrintTest, OnlyTheLabelsThePrinterGotCountAsSent)
+{
+    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
+    struct TCase
+    {
+        std::int64_t delivered;
+        int cancelAt;
+        std::int64_t sent, refused;
+        const char* told;
+    };
+    const TCase cases[] = {
+        {19, 0, 4, 0, ""},
+        {11, 0, 2, 2, "E:A porta não aceitou 2 de 4 etiqueta(s)."},
+        {10, 0, 1, 3, "E:A porta não aceitou 3 de 4 etiqueta(s)."},
+        {7, 2, 1, 0, "N:Impressão cancelada: 1 etiqueta(s) enviada(s)."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.delivered);
+        *port = TTestPort();
+        port->delivered = c.delivered;
+        TScriptedOperator o;
+        if (c.cancelAt > 0)
+            o.CancelProgressAt(c.cancelAt);
+        const TPrintResult result = PrintSequencia(o, registries(), "marca", 1, 4, 0);
+        EXPECT_EQ(result.sent, c.sent);
+        EXPECT_EQ(result.refused, c.refused);
+        const QString told = QString::fromUtf8(c.told);
+        EXPECT_EQ(Told(o), told.isEmpty() ? std::vector<QString>{} : std::vector{told});
+    }
 }
 
 } // namespace

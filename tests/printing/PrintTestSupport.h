@@ -57,9 +57,13 @@ public:
             throw EInOutError(5, "Erro de entrada/saída");
         return !refused.contains(blocks.size() - 1);
     }
+    bool Confirm() override { return !unconfirmed.contains(blocks.size() - 1); }
+    std::optional<std::int64_t> DeliveredBytes() const override { return delivered; }
 
     bool refuseStart = false;
     std::set<std::size_t> refused; // by position, the header's 0
+    std::set<std::size_t> unconfirmed;     // taken, then not confirmed
+    std::optional<std::int64_t> delivered; // what reached the printer, header included
     std::optional<std::size_t> failAt;
     int starts = 0;
     int ends = 0;

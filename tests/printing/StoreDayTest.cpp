@@ -1,11 +1,10 @@
-// The store's day on the real components: the example package imported,
-// the products whose price changes on the 8th of December selected, and
-// the selection printed with the example ZPL template through the FILE:
-// port and through a raw queue of a private spooler. The expected printout
-// was written by hand from the template and the package: the four offers
-// that start that day, in description order. REFRIGERANTE GUARANÁ JESUS 2L
-// (29 characters) stays on one line of 28: the platform's wrap makes no
-// break with one character left to read.
+// The store's day on the real components: the example package imported, the
+// products whose price changes on the 8th of December selected and printed
+// with the example ZPL template through FILE: and a private spooler's raw
+// queue. The printout was written by hand from the template and the package:
+// the four offers of that day, in description order. REFRIGERANTE GUARANÁ
+// JESUS 2L (29 characters) stays on one line of 28: the platform's wrap
+// makes no break with one character left to read.
 
 #include "app/Settings.h"
 #include "catalogue/Database.h"
