@@ -15,6 +15,12 @@ std::string Quoted(const std::string& text)
     return quoted + "'";
 }
 
+// SQL's own number syntax, whatever the regional settings.
+std::string Number(double value)
+{
+    return QString::number(value, 'g', 17).toStdString();
+}
+
 std::string Nullable(const std::optional<int>& value)
 {
     return value ? std::to_string(*value) : std::string("null");
@@ -75,9 +81,9 @@ void AddProduto(const TProdutoRow& row)
         "insert into produto (produto_key, descricao, sub_grupo_key, preco_normal, "
         "quantidade_etiquetas, caixa, pai, fator_preco) values (" +
         std::to_string(row.key) + ", " + Quoted(row.descricao) + ", " + Nullable(row.subGrupo) +
-        ", " + std::to_string(row.preco) + ", " + std::to_string(row.etiquetas) + ", " +
+        ", " + Number(row.preco) + ", " + std::to_string(row.etiquetas) + ", " +
         (row.pai ? "1, " : "0, ") + Nullable(row.pai) + ", " +
-        (row.fatorPreco ? std::to_string(*row.fatorPreco) : std::string("null")) + ");";
+        (row.fatorPreco ? Number(*row.fatorPreco) : std::string("null")) + ");";
     for (const std::string& barra : row.barras)
         sql += "insert into item values (" + Quoted(barra) + ", " + std::to_string(row.key) + ");";
     Sql(sql);
