@@ -10,12 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
-
-#include <gtest/gtest.h>
 
 #include <tuple>
 
@@ -124,19 +119,23 @@ TEST_F(GuiOperatorTest, FileChoosersUseTheStoresFiltersAndNames)
     }
 }
 
+QProgressDialog* ShownProgress()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<QProgressDialog*>(widget);
+            progress && progress->isVisible())
+            return progress;
+    return nullptr;
+}
+
 TEST_F(GuiOperatorTest, LongWorkShowsAModalProgressDialogWhoseCancelStopsIt)
 {
     op.ShowStatus(QStringLiteral("Carregando o arquivo"));
     EXPECT_TRUE(op.ShowProgress(0, 1000));
-    // Work that has taken half a second and has most of its way to go.
-    QThread::msleep(600);
     EXPECT_TRUE(op.ShowProgress(100, 1000));
-    QPointer<QProgressDialog> dialog;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* progress = qobject_cast<QProgressDialog*>(widget);
-            progress && progress->isVisible())
-            dialog = progress;
-    ASSERT_TRUE(dialog);
+    // Work that goes on past the dialog's delay.
+    ASSERT_TRUE(QTest::qWaitFor([] { return ShownProgress() != nullptr; }, 20000));
+    QPointer<QProgressDialog> dialog = ShownProgress();
     EXPECT_TRUE(dialog->isModal());
     EXPECT_EQ(dialog->windowTitle(), "ZEV 4.0");
     EXPECT_EQ(dialog->labelText(), "Carregando o arquivo");
@@ -162,8 +161,7 @@ TEST_F(GuiOperatorTest, EndedProgressNeverShowsAgain)
         op.EndProgress();
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            EXPECT_FALSE(qobject_cast<QProgressDialog*>(widget) && widget->isVisible());
+        EXPECT_EQ(ShownProgress(), nullptr);
     }
     EXPECT_FALSE(op.StopAsked());
 }

@@ -1,16 +1,9 @@
 #include "output/SelectLabelFrm.h"
 
-#include "app/Hashes.h"
 #include "tests/support/DialogAnswers.h"
 #include "tests/support/ProgramFixture.h"
 
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 using namespace zev;
 using namespace zev::test;
@@ -20,17 +13,15 @@ namespace {
 class SelectLabelFrmTest : public testing::Test
 {
 protected:
-    QListWidget* SelectLst() const { return form.findChild<QListWidget*>("SelectLst"); }
+    QListWidget* SelectLst() const { return Child<QListWidget>(form, "SelectLst"); }
 
-    // The chooser as a print command shows it; `pick` runs inside it, then
-    // `button` closes it. The chosen name when it returned OK.
-    std::optional<std::string> Choose(const std::function<void()>& pick, const char* button)
+    // The chooser as a print command shows it, offering `proposed` first;
+    // `pick` runs inside it, then `answer` closes it. The chosen name on OK.
+    std::optional<std::string> Choose(const std::function<void()>& pick, TAnswer answer,
+                                      const std::string& proposed = {})
     {
-        form.FillLabels();
-        QTimer::singleShot(0, &form, [&] {
-            pick();
-            form.findChild<QPushButton*>(QString::fromLatin1(button))->click();
-        });
+        form.FillLabels(proposed);
+        WhenShown(form, pick, answer);
         if (form.exec() != QDialog::Accepted)
             return std::nullopt;
         return form.SelectedLabel();
@@ -40,44 +31,50 @@ protected:
     TSelectLabelForm form{program.Registries()};
 };
 
-TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultSelected)
+TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultOrTheReprintsLabelSelected)
 {
-    // Names compare exactly; a label without a port cannot be chosen.
-    const std::pair<const char*, const char*> cases[] = {{"gondola-zpl", "gondola-zpl"},
-                                                         {"null", "null"},
-                                                         {"Gondola-ZPL", ""},
-                                                         {"teste", ""},
-                                                         {"", ""}};
-    for (const auto& [defaultLabel, chosen] : cases) {
-        program.WriteSettings(std::string("[Geral]\r\nLabel Default=") + defaultLabel +
+    // Names compare exactly, so a default in other letters is none; a
+    // reprint proposes its job's label while it is configured.
+    const struct
+    {
+        const char* defaultLabel;
+        const char* proposed;
+        const char* chosen;
+    } cases[] = {
+        {"null", "", "null"},
+        {"Gondola-ZPL", "", ""},
+        {"teste", "", ""}, // no port
+        {"null", "gondola-zpl", "gondola-zpl"},
+        {"null", "sumiu", "null"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.defaultLabel) + "/" + c.proposed);
+        program.WriteSettings(std::string("[Geral]\r\nLabel Default=") + c.defaultLabel +
                               "\r\n[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");
         const auto shown = [&] {
-            EXPECT_EQ(form.windowTitle(), "Seleção");
             EXPECT_EQ(ItemTexts(SelectLst()),
                       QStringList({"Null Label - For Testing",
                                    QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II")}));
-            EXPECT_EQ(SelectLst()->selectedItems().size(), *chosen ? 1 : 0);
+            EXPECT_EQ(SelectLst()->selectedItems().size(), *c.chosen ? 1 : 0);
         };
         // With nothing chosen OK would only ask for a label.
-        const std::optional<std::string> expected =
-            *chosen ? std::optional<std::string>(chosen) : std::nullopt;
-        EXPECT_EQ(Choose(shown, *chosen ? "BitBtn1" : "BitBtn2"), expected) << defaultLabel;
+        EXPECT_EQ(Choose(shown, *c.chosen ? TAnswer::Ok : TAnswer::Cancela, c.proposed),
+                  *c.chosen ? std::optional<std::string>(c.chosen) : std::nullopt);
     }
 }
 
-TEST_F(SelectLabelFrmTest, TheOperatorsPickOrCancela)
+TEST_F(SelectLabelFrmTest, TheOperatorsPickOrCancelaOrADoubleClick)
 {
     program.WriteSettings("[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");
-    EXPECT_EQ(Choose([&] { SelectLst()->setCurrentRow(1); }, "BitBtn1"), "gondola-zpl");
-    EXPECT_EQ(Choose([&] { SelectLst()->setCurrentRow(0); }, "BitBtn2"), std::nullopt);
-    // A double click chooses at once.
-    form.FillLabels();
-    QTimer::singleShot(0, &form, [&] {
-        SelectLst()->setCurrentRow(0);
-        emit SelectLst()->itemDoubleClicked(SelectLst()->item(0));
-    });
-    EXPECT_EQ(form.exec(), QDialog::Accepted);
-    EXPECT_EQ(form.SelectedLabel(), "null");
+    EXPECT_EQ(Choose([&] { SelectLst()->setCurrentRow(1); }, TAnswer::Ok), "gondola-zpl");
+    EXPECT_EQ(Choose([&] { SelectLst()->setCurrentRow(0); }, TAnswer::Cancela), std::nullopt);
+    EXPECT_EQ(Choose(
+                  [&] {
+                      SelectLst()->setCurrentRow(0);
+                      emit SelectLst()->itemDoubleClicked(SelectLst()->item(0));
+                  },
+                  TAnswer::CloseBox),
+              "null");
 }
 
 TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
@@ -91,8 +88,9 @@ TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
         std::optional<std::string> chosen;
     } cases[] = {
         {"null=NULL:\r\n", "Escolha uma etiqueta.", "null"},
-        {"", "Nenhuma etiqueta está configurada: associe uma etiqueta a uma porta em "
-             "Ferramentas › Configuração.",
+        {"",
+         "Nenhuma etiqueta está configurada: associe uma etiqueta a uma porta em "
+         "Ferramentas › Configuração.",
          std::nullopt},
     };
     for (const auto& c : cases) {
@@ -105,37 +103,44 @@ TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
             box.button(QMessageBox::Ok)->click();
             // Still open when there is a label: now one is chosen.
             if (c.chosen)
-                QTimer::singleShot(0, &form, [&] {
-                    SelectLst()->setCurrentRow(0);
-                    form.findChild<QPushButton*>("BitBtn1")->click();
-                });
+                WhenShown(
+                    form, [&] { SelectLst()->setCurrentRow(0); }, TAnswer::Ok);
         });
-        EXPECT_EQ(Choose([] {}, "BitBtn1"), c.chosen);
+        form.FillLabels();
+        QTimer::singleShot(0, &form, [&] { Answer(form, TAnswer::Ok); });
+        const bool accepted = form.exec() == QDialog::Accepted;
+        EXPECT_EQ(accepted ? std::optional(form.SelectedLabel()) : std::nullopt, c.chosen);
         EXPECT_EQ(told, QString::fromUtf8(c.told));
     }
 }
 
-TEST_F(SelectLabelFrmTest, AReprintProposesItsJobsLabelWhileItIsConfigured)
+// The preview's answer: print, or back to the chooser.
+TEST_F(SelectLabelFrmTest, VisualizarShowsTheJobForTheLabelSelectedAndImprimirChoosesIt)
 {
-    program.WriteSettings("[Geral]\r\nLabel Default=null\r\n[Labels]\r\nnull=NULL:\r\n"
-                          "gondola-zpl=FILE:\r\n");
-    const std::pair<const char*, const char*> cases[] = {
-        {"gondola-zpl", "gondola-zpl"}, {"sumiu", "null"}, {"", "null"}};
-    for (const auto& [proposed, chosen] : cases) {
-        SCOPED_TRACE(proposed);
-        form.FillLabels(proposed);
-        QTimer::singleShot(0, &form, [&] { form.findChild<QPushButton*>("BitBtn1")->click(); });
-        ASSERT_EQ(form.exec(), QDialog::Accepted);
-        EXPECT_EQ(form.SelectedLabel(), chosen);
+    program.WriteSettings("[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");
+    auto* visualizar = Child<QPushButton>(form, "VisualizarBtn");
+    form.FillLabels();
+    EXPECT_TRUE(visualizar->isHidden()); // the counter's chooser has none
+    for (const bool print : {false, true}) {
+        SCOPED_TRACE(print);
+        std::vector<std::string> previewed;
+        form.SetJobPreview([&](const std::string& label) {
+            previewed.push_back(label);
+            return print;
+        });
+        form.FillLabels();
+        EXPECT_FALSE(visualizar->isHidden());
+        QTimer::singleShot(0, &form, [&] {
+            EXPECT_FALSE(visualizar->isEnabled()); // no label selected
+            SelectLst()->setCurrentRow(1);
+            visualizar->click();
+            if (form.isVisible())
+                Answer(form, TAnswer::Cancela);
+        });
+        EXPECT_EQ(form.exec(), print ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(previewed, std::vector<std::string>{"gondola-zpl"});
+        EXPECT_EQ(form.SelectedLabel(), "gondola-zpl");
     }
-}
-
-TEST_F(SelectLabelFrmTest, AConfiguredLabelWhoseFileIsGoneIsReported)
-{
-    program.WriteSettings("[Labels]\r\nnull=NULL:\r\nsumiu=FILE:\r\n");
-    EXPECT_THAT([&] { form.FillLabels(); },
-                testing::ThrowsMessage<EHashFindError>(
-                    testing::HasSubstr("A etiqueta \"sumiu\" não foi encontrada")));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/GuiOperator.h"
 #include "app/Windows.h"
 #include "tests/selection/SelectionTestSupport.h"
+#include "tests/support/Catalogue.h"
 #include "tests/support/DialogAnswers.h"
 
 #include <QRadioButton>
@@ -43,10 +44,9 @@ protected:
 
 TEST_F(ArvoreFrmTest, OkTakesTheSelectedNodeAndIsOnlyPossibleWhileOneIsSelected)
 {
-    Sql("insert into depto values (2, 'BEBIDAS'), (1, 'LATIC\xC3\x8DNIOS');"
-        "insert into secao values (21, 2, 'CERVEJAS'), (22, 2, '\xC3\x81GUAS');"
-        "insert into grupo values (211, 21, 'LATA'); insert into sub_grupo values (2111, 211, "
-        "'PILSEN')");
+    AddBranch({2, 21, 211, 2111, "BEBIDAS", "CERVEJAS", "LATA", "PILSEN"});
+    Sql("insert into depto values (1, 'LATIC\xC3\x8DNIOS');"
+        "insert into secao values (22, 2, '\xC3\x81GUAS')");
     WhenShown(
         form,
         [&] {

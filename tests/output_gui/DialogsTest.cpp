@@ -1,0 +1,176 @@
+#include "output/NetworkConfigFrm.h"
+#include "output/SerialConfigFrm.h"
+#include "output/SobreFrm.h"
+
+#include "tests/support/DialogAnswers.h"
+#include "tests/support/ProgramFixture.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTableWidget>
+
+using namespace zev;
+using namespace zev::test;
+
+namespace {
+
+QStringList Column(const QTableWidget* grid, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < grid->rowCount(); ++row)
+        texts << grid->item(row, column)->text();
+    return texts;
+}
+
+TEST(SobreFrm, ShowsTheVersionsTheDriversAndTheLabelsOfTheRegistries)
+{
+    TProgramFixture program;
+    TSobreForm form(program.Registries());
+    for (int showing = 0; showing < 2; ++showing) { // rebuilt, not appended to
+        SCOPED_TRACE(showing);
+        WhenShown(
+            form,
+            [&] {
+                // The tests carry no version table of the program: no version shows.
+                EXPECT_EQ(Child<QLabel>(form, "LblVersao")->text(), "");
+                EXPECT_FALSE(Child<QLabel>(form, "Image1")->pixmap().isNull());
+                const auto* drivers = Child<QTableWidget>(form, "GrdDriver");
+                EXPECT_EQ(static_cast<std::size_t>(drivers->rowCount()),
+                          program.Registries().PortRegistry().DriverList().size());
+                EXPECT_TRUE(Column(drivers, 0).contains("Network Driver"));
+                const auto* labels = Child<QTableWidget>(form, "GrdLabel");
+                EXPECT_EQ(Column(labels, 0),
+                          QStringList({"Etiqueta de teste", "Gôndola 60x40 - Zebra ZPL II",
+                                       "Null Label - For Testing"}));
+                EXPECT_FALSE(Column(labels, 1).contains(QString()));
+                EXPECT_EQ(labels->editTriggers(), QAbstractItemView::NoEditTriggers);
+            },
+            TAnswer::CloseBox);
+        form.exec();
+    }
+}
+
+TEST(SerialConfigFrm, OkReturnsThePositionsChosenAndCancelaLeavesThemAsTheyWere)
+{
+    TSerialConfigForm form;
+    const auto list = [&](const char* name) { return Child<QComboBox>(form, name); };
+    TSerialLineChoice choice{-1, 3, -1, 2, 2};
+    WhenShown(
+        form,
+        [&] {
+            EXPECT_EQ(Child<QGroupBox>(form, "GroupBox")->title(), "COM3:  /dev/ttyUSB0");
+            EXPECT_EQ(list("BaudCmb")->currentIndex(), -1);
+            EXPECT_EQ(list("DataCmb")->currentText(), "8");
+            EXPECT_EQ(list("ParityCmb")->currentText(), "Par");
+            EXPECT_EQ(list("FlowCmb")->currentText(), "CTS/RTS");
+            list("BaudCmb")->setCurrentIndex(8);
+            list("FlowCmb")->setCurrentIndex(1);
+        },
+        TAnswer::Ok);
+    EXPECT_TRUE(form.Execute("COM3:", "/dev/ttyUSB0", choice));
+    EXPECT_EQ(choice, (TSerialLineChoice{8, 3, -1, 2, 1}));
+
+    choice = {6, 3, 0, 0, 2};
+    WhenShown(
+        form, [&] { list("BaudCmb")->setCurrentIndex(0); }, TAnswer::Cancela);
+    EXPECT_FALSE(form.Execute("COM1:", "", choice));
+    EXPECT_EQ(choice, (TSerialLineChoice{6, 3, 0, 0, 2}));
+    EXPECT_EQ(Child<QGroupBox>(form, "GroupBox")->title(), "COM1:");
+    // The positions are what the port stores: nothing else may be typed.
+    for (const char* name : {"BaudCmb", "DataCmb", "StopCmb", "ParityCmb", "FlowCmb"})
+        EXPECT_FALSE(list(name)->isEditable()) << name;
+}
+
+// A new port takes its name, a port's own dialog keeps it; OK returns what
+// was typed, Cancela nothing, and "Remover" shows only for a port that can
+// be removed and hands back nothing typed.
+TEST(NetworkConfigFrm, OkReturnsWhatWasTypedAndRemoverShowsForARemovablePort)
+{
+    const TNetworkPortChoice zebra{"ZEBRA1:", false, "127.0.0.1", 9100};
+    TNetworkPortChoice removable = zebra;
+    removable.removable = true;
+    const struct
+    {
+        TNetworkPortChoice shown;
+        const char* title;
+        const char* frame;
+        const char* press;
+        TNetworkPortAnswer answer;
+        TNetworkPortChoice expected;
+    } cases[] = {
+        {{"", true, "", 9100, TNetworkPortField::None, true},
+         "Nova impressora de rede",
+         "Nova impressora de rede",
+         "BitBtn1",
+         TNetworkPortAnswer::Confirmed,
+         {"BALCAO:", true, "etiquetas.loja", 9101}},
+        {zebra,
+         "Configuração",
+         "ZEBRA1:",
+         "BitBtn1",
+         TNetworkPortAnswer::Confirmed,
+         {"ZEBRA1:", false, "etiquetas.loja", 9101}},
+        {zebra, "Configuração", "ZEBRA1:", "BitBtn2", TNetworkPortAnswer::Cancelled, zebra},
+        {removable, "Configuração", "ZEBRA1:", "RemoverBtn", TNetworkPortAnswer::Remove, removable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.press);
+        TNetworkConfigForm form;
+        TNetworkPortChoice choice = c.shown;
+        QTimer::singleShot(0, &form, [&] {
+            EXPECT_EQ(form.windowTitle(), QString::fromUtf8(c.title));
+            EXPECT_EQ(Child<QGroupBox>(form, "GroupBox")->title(), c.frame);
+            EXPECT_EQ(Child<QPushButton>(form, "RemoverBtn")->isVisible(),
+                      c.answer == TNetworkPortAnswer::Remove);
+            auto* nome = Child<QLineEdit>(form, "NomeEdt");
+            EXPECT_EQ(nome->isEnabled(), c.shown.newPort);
+            EXPECT_EQ(Child<QLineEdit>(form, "HostEdt")->text(), c.shown.host);
+            auto* porta = Child<QSpinBox>(form, "PortaEdt");
+            EXPECT_EQ(porta->value(), c.shown.port);
+            EXPECT_EQ(porta->maximum(), 65535);
+            if (c.shown.newPort)
+                nome->setText("BALCAO:");
+            Child<QLineEdit>(form, "HostEdt")->setText("etiquetas.loja");
+            porta->setValue(9101);
+            Child<QPushButton>(form, c.press)->click();
+        });
+        EXPECT_EQ(form.Execute(choice), c.answer);
+        EXPECT_EQ(choice, c.expected);
+    }
+}
+
+// Opened again after a refusal, the dialog has the field at fault focused
+// and its text selected, so the correction replaces it.
+TEST(NetworkConfigFrm, TheFieldAtFaultHasTheCursorAndItsTextSelected)
+{
+    const std::tuple<TNetworkPortField, const char*, const char*> cases[] = {
+        {TNetworkPortField::Name, "NomeEdt", "ZEBRA1:"},
+        {TNetworkPortField::Host, "HostEdt", "minha impressora"},
+        {TNetworkPortField::Port, "PortaEdt", "9101"},
+        {TNetworkPortField::None, "NomeEdt", nullptr}, // whatever Qt selects
+    };
+    for (const auto& [fault, focused, selected] : cases) {
+        SCOPED_TRACE(focused);
+        TNetworkConfigForm form;
+        TNetworkPortChoice choice{"ZEBRA1:", true, "minha impressora", 9101, fault};
+        QTimer::singleShot(0, &form, [&] {
+            QWidget* focus = form.focusWidget();
+            ASSERT_NE(focus, nullptr);
+            EXPECT_EQ(focus->objectName(), focused);
+            // A spin box edits through a line edit of its own.
+            const auto* edit = qobject_cast<QLineEdit*>(focus);
+            if (edit == nullptr)
+                edit = focus->findChild<QLineEdit*>();
+            ASSERT_NE(edit, nullptr);
+            if (selected) {
+                EXPECT_EQ(edit->selectedText(), selected);
+            }
+            form.reject();
+        });
+        form.Execute(choice);
+    }
+}
+
+} // namespace
