@@ -24,8 +24,10 @@ struct Result
     std::string err;
 };
 
-// `outputFile`: where the standard output goes instead.
-inline Result RunCli(const QStringList& arguments, const QString& outputFile = {})
+// `outputFile`: where the standard output goes instead; `variables`:
+// NAME=value added to the environment.
+inline Result RunCli(const QStringList& arguments, const QString& outputFile = {},
+                     const QStringList& variables = {})
 {
     const QString program = qEnvironmentVariable("ZEV_CLI");
     if (program.isEmpty())
@@ -33,6 +35,8 @@ inline Result RunCli(const QStringList& arguments, const QString& outputFile = {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C"); // a machine without regional settings
+    for (const QString& variable : variables)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(environment);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);

@@ -1,4 +1,6 @@
+#include "app/Settings.h"
 #include "catalogue/Database.h"
+#include "platform/Profile.h"
 #include "platform/Regional.h"
 #include "tests/cli/RunCli.h"
 #include "tests/support/Catalogue.h"
@@ -64,6 +66,41 @@ TEST(SelectCommandsTest, SelectionsWithTheirCountAndTheEditorsListingAddAndRemov
                          DateToStr(Today() + 1) + "\t3,00\n3\tOFERTA\t01/01/2026\t4,50\n", ""},
     });
     // clang-format on
+}
+
+// Only a killed process shows that the selection and "Selecao Data" are
+// one change: stopped before the commit both stay, after it both moved,
+// even when zev.ini was not written yet.
+TEST(SelectCommandsTest, TheSelectionAndItsDateChangeTogetherWhereverTheProgramIsKilled)
+{
+    const struct
+    {
+        const char* point;
+        std::vector<int> selected;
+        const char* date;
+    } cases[] = {{"selecao-antes-do-commit", {1}, "05/03/2026"},
+                 {"selecao-gravada", {1, 2}, "07/03/2026"},
+                 {"selecao-data-no-ini", {1, 2}, "07/03/2026"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.point);
+        TProgramDirFixture home;
+        CreateDatabase();
+        Sql("insert into produto (produto_key, descricao, preco_normal, data_alteracao) values "
+            "(1, 'UM', 5, '2026-03-05'), (2, 'DOIS', 3, '2026-03-07');"
+            "update produto set preco_oferta = 4, data_inicial = '2026-03-07', "
+            "data_final = '2026-03-10' where produto_key = 1;"
+            "insert into item values ('111', 1), ('222', 2)");
+        const QStringList select = {"--home", home.Path(), "select", "date"};
+        ASSERT_EQ(RunCli(select + QStringList{"2026-03-05"}).status, 0);
+        const Result killed = RunCli(select + QStringList{"2026-03-07"}, {},
+                                     {QStringLiteral("ZEV_FAULT_POINT=") + c.point});
+        EXPECT_EQ(killed.status, -1) << "not killed: " << killed.out << killed.err;
+        // The next run mends zev.ini from the committed record.
+        EXPECT_EQ(RunCli({"--home", home.Path(), "selection"}).status, 0);
+        EXPECT_EQ(IntColumn("select produto_key from selecao order by 1"), c.selected);
+        EXPECT_EQ(TIniFile(SettingsPath()).ReadString(settings::Geral, settings::SelecaoData.key),
+                  c.date);
+    }
 }
 
 } // namespace
