@@ -57,51 +57,46 @@ protected:
 
 TEST_F(HomePanelTest, TellsWhatIsLoadedWhatIsSelectedAndFocusesTheNextStep)
 {
-    const struct
-    {
-        const char* name;
-        std::function<void()> arrange;
-        const char* produtos;
-        const char* catalogue; // within its text
-        const char* selecionados;
-        const char* selection;
-        const char* focused;
-    } cases[] = {
-        {"no catalogue", [] {}, "0", "Nenhum catálogo importado ainda", "0",
-         "Importe o catálogo antes de selecionar", "RoadImportar"},
-        {"catalogue imported before the note, nothing selected",
-         [] { Sql(std::string(Loja) + ";delete from selecao"); }, "9",
-         "importados em data desconhecida", "0", "a seleção está vazia", "RoadHoje"},
-        {"a selection of another day",
-         [] {
-             Sql("insert into selecao select produto_key from produto");
-             SelecaoData(Today() - 3);
-         },
-         "9", "data desconhecida", "9", "A seleção não é de hoje", "RoadHoje"},
-        {"today's selection",
-         [] {
-             SelecaoData(Today());
-             TIniFile ini(SettingsPath());
-             ini.WriteString(settings::Geral, settings::UltimaImportacao.key,
-                             "2026-12-07T06:05:00");
-             ini.WriteString(settings::Geral, settings::ArquivoImportado.key, "/loja/ZEV.TXT");
-         },
-         "9", "importados em 07/12/2026 06:05:00\nde /loja/ZEV.TXT", "9",
-         "Pronta para imprimir: Imprimir seleção (F3)", "RoadImprimir"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.arrange();
+    // Per case: what was done, then the catalogue's number and text, the
+    // selection's number and text (texts within the panel's) and the step focused.
+    const std::tuple<const char*, std::function<void()>, const char*, const char*, const char*,
+                     const char*, const char*>
+        cases[] = {
+            {"no catalogue", [] {}, "0", "Nenhum catálogo importado ainda", "0",
+             "Importe o catálogo antes de selecionar", "RoadImportar"},
+            {"catalogue imported before the note, nothing selected",
+             [] { Sql(std::string(Loja) + ";delete from selecao"); }, "9",
+             "importados em data desconhecida", "0", "a seleção está vazia", "RoadHoje"},
+            {"a selection of another day",
+             [] {
+                 Sql("insert into selecao select produto_key from produto");
+                 SelecaoData(Today() - 3);
+             },
+             "9", "data desconhecida", "9", "A seleção não é de hoje", "RoadHoje"},
+            {"today's selection",
+             [] {
+                 SelecaoData(Today());
+                 TIniFile ini(SettingsPath());
+                 ini.WriteString(settings::Geral, settings::UltimaImportacao.key,
+                                 "2026-12-07T06:05:00");
+                 ini.WriteString(settings::Geral, settings::ArquivoImportado.key, "/loja/ZEV.TXT");
+             },
+             "9", "importados em 07/12/2026 06:05:00\nde /loja/ZEV.TXT", "9",
+             "Pronta para imprimir: Imprimir seleção (F3)", "RoadImprimir"},
+        };
+    for (const auto& [name, arrange, produtos, catalogue, selecionados, selection, focused] :
+         cases) {
+        SCOPED_TRACE(name);
+        arrange();
         Refresh();
-        EXPECT_EQ(Text("CatalogoNumero"), c.produtos);
-        EXPECT_TRUE(Text("CatalogoTexto").contains(QString::fromUtf8(c.catalogue)))
+        EXPECT_EQ(Text("CatalogoNumero"), produtos);
+        EXPECT_TRUE(Text("CatalogoTexto").contains(QString::fromUtf8(catalogue)))
             << Text("CatalogoTexto").toStdString();
-        EXPECT_EQ(Text("SelecaoNumero"), c.selecionados);
-        EXPECT_TRUE(Text("SelecaoTexto").contains(QString::fromUtf8(c.selection)))
+        EXPECT_EQ(Text("SelecaoNumero"), selecionados);
+        EXPECT_TRUE(Text("SelecaoTexto").contains(QString::fromUtf8(selection)))
             << Text("SelecaoTexto").toStdString();
-        EXPECT_EQ(Focused(), c.focused);
-        const auto* next = form.findChild<QPushButton*>(QString::fromLatin1(c.focused));
-        EXPECT_TRUE(next->property("next").toBool());
+        EXPECT_EQ(Focused(), focused);
+        EXPECT_TRUE(Child<QPushButton>(form, focused)->property("next").toBool());
     }
 
     // The rows shown are the first that print, each drawn with the default label.
@@ -155,14 +150,14 @@ TEST_F(HomePanelTest, TheDaysLastJobIsShownWithTheWayToFinishItWhenItStopped)
 {
     const auto* lastJob = Child<QLabel>(form, "UltimoTrabalho");
     const auto job = [](int daysAgo, int enviadas, const char* resultado) {
-        const std::string when =
-            QDateTime::currentDateTime().addDays(-daysAgo).toString(Qt::ISODate).toStdString();
-        Sql("insert into historico (inicio, fim, usuario, tipo, etiqueta, porta, data, "
-            "planejadas, enviadas, resultado) values ('" +
-            when + "', '" + when +
-            "', 'ana', 'sequencial', 'gondola-zpl', 'FILE:', "
-            "'2026-01-01', 99, " +
-            std::to_string(enviadas) + ", '" + resultado + "')");
+        const QString when = QDateTime::currentDateTime().addDays(-daysAgo).toString(Qt::ISODate);
+        Sql(QStringLiteral("insert into historico (inicio, fim, usuario, tipo, etiqueta, porta, "
+                           "data, planejadas, enviadas, resultado) values ('%1', '%1', 'ana', "
+                           "'sequencial', 'gondola-zpl', 'FILE:', '2026-01-01', 99, %2, '%3')")
+                .arg(when)
+                .arg(enviadas)
+                .arg(resultado)
+                .toStdString());
     };
     job(1, 3, "cancelado");
     Refresh();

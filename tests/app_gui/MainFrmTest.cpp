@@ -89,7 +89,7 @@ TEST_F(MainFrmTest, StatusTextIsShownAtOnceAndTheClockRuns)
         << clock.toStdString();
 }
 
-TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogWithTheStoredSettings)
+TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogAndAnErrorLeavingItIsShown)
 {
     program.WriteSettings("[Labels]\r\nnull=NULL:\r\n");
     int shown = 0;
@@ -101,11 +101,9 @@ TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogWithTheStoredSettings)
     Item("Configurao1")->trigger();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(program.Operator().Messages().empty());
-}
 
-TEST_F(MainFrmTest, AnErrorLeavingACommandIsShownAndTheWindowGoesOn)
-{
-    // A settings dialog whose registries were never built: its command fails.
+    // An error leaving a command is shown and the window goes on: here a
+    // settings dialog whose registries were never built.
     TRegistries none;
     windows.ConfigForm = new TConfigForm(none, &form);
     Item("Configurao1")->trigger();

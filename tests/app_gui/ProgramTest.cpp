@@ -41,14 +41,14 @@ protected:
     QString m_previousCurrent;
 };
 
-TEST_F(ProgramTest, AFirstStartWithNoSettingsFile)
+TEST_F(ProgramTest, AFirstStartWithNoSettingsFileThenRunShowsTheMainWindowMaximised)
 {
     TProgram program(m_deviceRoot.path());
     ASSERT_TRUE(program.Start());
 
     const TWindows& windows = program.Windows();
     ASSERT_NE(windows.MainForm, nullptr);
-    const QWidget* main = windows.MainForm;
+    QWidget* main = windows.MainForm;
     for (const QWidget* dialog : std::initializer_list<const QWidget*>{
              windows.ConfigForm, windows.DateDialog, windows.SelectLabelForm, windows.ContadorForm,
              windows.SobreForm, windows.TipoForm, windows.SerialConfigForm, windows.ProconFrm,
@@ -61,18 +61,14 @@ TEST_F(ProgramTest, AFirstStartWithNoSettingsFile)
     EXPECT_TRUE(program.Registries().Ports != nullptr && program.Registries().Labels != nullptr);
     EXPECT_TRUE(QFile::exists(ProgramFilePath(QStringLiteral("zev.mdb"))));
     EXPECT_FALSE(QFile::exists(ProgramFilePath(QStringLiteral("zev.ini")))); // nothing is saved
-}
 
-TEST_F(ProgramTest, RunShowsTheMainWindowMaximisedUntilItCloses)
-{
-    TProgram program(m_deviceRoot.path());
-    ASSERT_TRUE(program.Start());
+    // Run shows the main window maximised until it closes.
     bool wasMaximized = false;
     QRect geometry;
     QTimer::singleShot(0, [&] {
-        wasMaximized = program.Windows().MainForm->isMaximized();
-        geometry = program.Windows().MainForm->geometry();
-        program.Windows().MainForm->close();
+        wasMaximized = main->isMaximized();
+        geometry = main->geometry();
+        main->close();
     });
     EXPECT_EQ(program.Run(), 0);
     EXPECT_TRUE(wasMaximized);

@@ -1,7 +1,12 @@
 #include "output/ConfigFrm.h"
 
 #include "app/Settings.h"
+#include "catalogue/Database.h"
+#include "output/LabelPreviewView.h"
 #include "platform/Profile.h"
+#include "tests/printing/BoxLabel.h"
+#include "tests/printing/PrintTestSupport.h"
+#include "tests/support/Catalogue.h"
 #include "tests/support/DialogAnswers.h"
 #include "tests/support/ProgramFixture.h"
 
@@ -148,20 +153,17 @@ TEST_F(ConfigFrmTest, AssigningReplacesInPlaceOrAppendsAndOkSavesWhatIsShown)
         LoadConfiguredLabels(SettingsPath()),
         (TConfiguredLabelList{{"gondola-zpl", "NULL:"}, {"null", "NULL:"}, {"teste", "FILE:"}}));
 
-    Visit([&] { Check("AgrupadoChk")->click(); }, "BitBtn1");
-    EXPECT_FALSE(ReadGeneralSettings(SettingsPath()).agrupado);
-}
-
-TEST_F(ConfigFrmTest, MinBalancaTakesUpToFourteenDigitsOnly)
-{
+    // Cod. Min takes up to fourteen digits only.
     Visit(
         [&] {
+            Check("AgrupadoChk")->click();
             auto* edit = Find<QLineEdit>("MinBalancaEdt");
             edit->selectAll();
             QTest::keyClicks(edit, "12x34-5678901234567");
             EXPECT_EQ(edit->text(), "12345678901234");
         },
         "BitBtn1");
+    EXPECT_FALSE(ReadGeneralSettings(SettingsPath()).agrupado);
     EXPECT_EQ(Read(settings::MinBalanca.key), "12345678901234");
 }
 
@@ -243,14 +245,8 @@ TEST_F(ConfigFrmTest, TabsTurnWithCtrlTabFromAnyFieldAndOpenWithTheirLetters)
 {
     constexpr int GeralTab = 0, EtiquetasTab = 1;
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, ctrlShift = ctrl | Qt::ShiftModifier;
-    const struct
-    {
-        int tab;
-        const char* focus;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        int expected;
-    } cases[] = {
+    // The tab shown, the component focused, the key pressed and the tab then shown.
+    const std::tuple<int, const char*, Qt::Key, Qt::KeyboardModifiers, int> cases[] = {
         {EtiquetasTab, "PortCmb", Qt::Key_Tab, ctrl, GeralTab},
         {EtiquetasTab, "LabelLst", Qt::Key_Backtab, ctrlShift, GeralTab},
         {GeralTab, "LabelDefaultCmb", Qt::Key_Tab, ctrlShift, EtiquetasTab},
@@ -261,16 +257,74 @@ TEST_F(ConfigFrmTest, TabsTurnWithCtrlTabFromAnyFieldAndOpenWithTheirLetters)
             // Shortcuts answer in the active window only.
             ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
             auto* tabs = Find<QTabWidget>("PageControl1");
-            for (const auto& c : cases) {
-                SCOPED_TRACE(c.focus);
-                tabs->setCurrentIndex(c.tab);
-                auto* focus = Find<QWidget>(c.focus);
+            for (const auto& [tab, focused, key, modifiers, expected] : cases) {
+                SCOPED_TRACE(focused);
+                tabs->setCurrentIndex(tab);
+                auto* focus = Find<QWidget>(focused);
                 focus->setFocus();
-                QTest::keyClick(focus, c.key, c.modifiers);
-                EXPECT_EQ(tabs->currentIndex(), c.expected);
+                QTest::keyClick(focus, key, modifiers);
+                EXPECT_EQ(tabs->currentIndex(), expected);
             }
         },
         "BitBtn2");
+}
+
+// The settings dialog's live picture, with a box label added last to the labels.
+class LabelPreviewTest : public ConfigFrmTest
+{
+protected:
+    LabelPreviewTest()
+    {
+        auto& labels = *program.Registries().Labels;
+        labels.LabelHash.SetItem("caixas", std::make_unique<TBoxLabel>());
+        labels.LabelList.push_back(&labels.LabelHash.Item("caixas"));
+    }
+    const TLabelPreviewView& LivePreview(int label)
+    {
+        form.LoadFromSettings();
+        Choose(Combo("LabelCmb"), label);
+        return *Find<TLabelPreviewView>("LivePreview");
+    }
+    static constexpr int BoxLabel = 3;
+};
+
+TEST_F(LabelPreviewTest, TheSettingsDialogDrawsTheLabelForTheStoresFirstProduct)
+{
+    // Before any catalogue: the reason, and no message box.
+    EXPECT_FALSE(LivePreview(BoxLabel).Picture().HasPicture());
+    EXPECT_FALSE(LivePreview(BoxLabel).ReasonText().isEmpty());
+    EXPECT_TRUE(program.Operator().Messages().empty());
+
+    CreateDatabase();
+    Sql(Loja);
+    // Which product is the sample is the core's rule; the dialog reads it
+    // again at every showing.
+    EXPECT_EQ(BoxSize(LivePreview(BoxLabel).Picture().image), QSize(TBoxLabel::WidthOf(9), 50));
+    Sql("delete from selecao where produto_key = 9");
+    EXPECT_EQ(BoxSize(LivePreview(BoxLabel).Picture().image), QSize(TBoxLabel::WidthOf(2), 50));
+    // A label without data says so.
+    EXPECT_FALSE(LivePreview(NullLabel).ReasonText().isEmpty());
+    // No label chosen: nothing.
+    const TLabelPreviewView& none = LivePreview(-1);
+    EXPECT_FALSE(none.Picture().HasPicture());
+    EXPECT_TRUE(none.ReasonText().isEmpty());
+    EXPECT_TRUE(program.Operator().Messages().empty());
+}
+
+TEST(LabelPreviewViewTest, NamesWhatWasNotDrawn)
+{
+    TLabelPicture picture;
+    picture.image = QImage(480, 320, QImage::Format_Grayscale8);
+    picture.dpi = 203;
+    picture.gaps = {{"^XG", 120, false, {}}, {"~DG", 4, true, "gráfico não guardado"}};
+    TLabelPreviewView view(QSize(240, 160));
+    view.SetPicture(picture);
+    EXPECT_EQ(view.GapsText(), QString::fromUtf8("Não desenhado: ") + GapText(picture.gaps[0]) +
+                                   "; " + GapText(picture.gaps[1]));
+    EXPECT_TRUE(view.ReasonText().isEmpty());
+    view.SetReason("sem dados");
+    EXPECT_EQ(view.ReasonText(), "sem dados");
+    EXPECT_TRUE(view.GapsText().isEmpty());
 }
 
 } // namespace

@@ -88,42 +88,34 @@ TEST(SerialConfigFrm, OkReturnsThePositionsChosenAndCancelaLeavesThemAsTheyWere)
 // be removed and hands back nothing typed.
 TEST(NetworkConfigFrm, OkReturnsWhatWasTypedAndRemoverShowsForARemovablePort)
 {
+    using enum TNetworkPortAnswer;
     const TNetworkPortChoice zebra{"ZEBRA1:", false, "127.0.0.1", 9100};
     TNetworkPortChoice removable = zebra;
     removable.removable = true;
+    const TNetworkPortChoice typed{"ZEBRA1:", false, "etiquetas.loja", 9101};
+    const TNetworkPortChoice fresh{"", true, "", 9100, TNetworkPortField::None, true};
+    const QString nova = QStringLiteral("Nova impressora de rede");
     const struct
     {
         TNetworkPortChoice shown;
-        const char* title;
-        const char* frame;
+        QString title, frame;
         const char* press;
         TNetworkPortAnswer answer;
         TNetworkPortChoice expected;
     } cases[] = {
-        {{"", true, "", 9100, TNetworkPortField::None, true},
-         "Nova impressora de rede",
-         "Nova impressora de rede",
-         "BitBtn1",
-         TNetworkPortAnswer::Confirmed,
-         {"BALCAO:", true, "etiquetas.loja", 9101}},
-        {zebra,
-         "Configuração",
-         "ZEBRA1:",
-         "BitBtn1",
-         TNetworkPortAnswer::Confirmed,
-         {"ZEBRA1:", false, "etiquetas.loja", 9101}},
-        {zebra, "Configuração", "ZEBRA1:", "BitBtn2", TNetworkPortAnswer::Cancelled, zebra},
-        {removable, "Configuração", "ZEBRA1:", "RemoverBtn", TNetworkPortAnswer::Remove, removable},
+        {fresh, nova, nova, "BitBtn1", Confirmed, {"BALCAO:", true, "etiquetas.loja", 9101}},
+        {zebra, "Configuração", "ZEBRA1:", "BitBtn1", Confirmed, typed},
+        {zebra, "Configuração", "ZEBRA1:", "BitBtn2", Cancelled, zebra},
+        {removable, "Configuração", "ZEBRA1:", "RemoverBtn", Remove, removable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.press);
         TNetworkConfigForm form;
         TNetworkPortChoice choice = c.shown;
         QTimer::singleShot(0, &form, [&] {
-            EXPECT_EQ(form.windowTitle(), QString::fromUtf8(c.title));
+            EXPECT_EQ(form.windowTitle(), c.title);
             EXPECT_EQ(Child<QGroupBox>(form, "GroupBox")->title(), c.frame);
-            EXPECT_EQ(Child<QPushButton>(form, "RemoverBtn")->isVisible(),
-                      c.answer == TNetworkPortAnswer::Remove);
+            EXPECT_EQ(Child<QPushButton>(form, "RemoverBtn")->isVisible(), c.answer == Remove);
             auto* nome = Child<QLineEdit>(form, "NomeEdt");
             EXPECT_EQ(nome->isEnabled(), c.shown.newPort);
             EXPECT_EQ(Child<QLineEdit>(form, "HostEdt")->text(), c.shown.host);

@@ -35,31 +35,26 @@ TEST_F(SelectLabelFrmTest, OffersTheConfiguredLabelsWithTheDefaultOrTheReprintsL
 {
     // Names compare exactly, so a default in other letters is none; a
     // reprint proposes its job's label while it is configured.
-    const struct
-    {
-        const char* defaultLabel;
-        const char* proposed;
-        const char* chosen;
-    } cases[] = {
+    const std::tuple<const char*, const char*, std::string> cases[] = {
         {"null", "", "null"},
         {"Gondola-ZPL", "", ""},
         {"teste", "", ""}, // no port
         {"null", "gondola-zpl", "gondola-zpl"},
         {"null", "sumiu", "null"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.defaultLabel) + "/" + c.proposed);
-        program.WriteSettings(std::string("[Geral]\r\nLabel Default=") + c.defaultLabel +
+    for (const auto& [defaultLabel, proposed, chosen] : cases) {
+        SCOPED_TRACE(std::string(defaultLabel) + "/" + proposed);
+        program.WriteSettings(std::string("[Geral]\r\nLabel Default=") + defaultLabel +
                               "\r\n[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");
         const auto shown = [&] {
             EXPECT_EQ(ItemTexts(SelectLst()),
                       QStringList({"Null Label - For Testing",
                                    QString::fromUtf8("Gôndola 60x40 - Zebra ZPL II")}));
-            EXPECT_EQ(SelectLst()->selectedItems().size(), *c.chosen ? 1 : 0);
+            EXPECT_EQ(SelectLst()->selectedItems().size(), chosen.empty() ? 0 : 1);
         };
         // With nothing chosen OK would only ask for a label.
-        EXPECT_EQ(Choose(shown, *c.chosen ? TAnswer::Ok : TAnswer::Cancela, c.proposed),
-                  *c.chosen ? std::optional<std::string>(c.chosen) : std::nullopt);
+        EXPECT_EQ(Choose(shown, chosen.empty() ? TAnswer::Cancela : TAnswer::Ok, proposed),
+                  chosen.empty() ? std::nullopt : std::optional(chosen));
     }
 }
 
@@ -81,36 +76,31 @@ TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
 {
     // With labels to choose from the chooser stays until one is chosen;
     // with none it says where to configure one and chooses nothing.
-    const struct
-    {
-        const char* labels;
-        const char* told;
-        std::optional<std::string> chosen;
-    } cases[] = {
+    const std::tuple<const char*, const char*, std::optional<std::string>> cases[] = {
         {"null=NULL:\r\n", "Escolha uma etiqueta.", "null"},
         {"",
          "Nenhuma etiqueta está configurada: associe uma etiqueta a uma porta em "
          "Ferramentas › Configuração.",
          std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.labels);
-        program.WriteSettings(std::string("[Labels]\r\n") + c.labels);
+    for (const auto& [labels, expectedTold, chosen] : cases) {
+        SCOPED_TRACE(labels);
+        program.WriteSettings(std::string("[Labels]\r\n") + labels);
         QString told;
         AnswerModal<QMessageBox>([&](QMessageBox& box) {
             told = box.text();
             EXPECT_EQ(box.icon(), QMessageBox::Warning);
             box.button(QMessageBox::Ok)->click();
             // Still open when there is a label: now one is chosen.
-            if (c.chosen)
+            if (chosen)
                 WhenShown(
                     form, [&] { SelectLst()->setCurrentRow(0); }, TAnswer::Ok);
         });
         form.FillLabels();
         QTimer::singleShot(0, &form, [&] { Answer(form, TAnswer::Ok); });
         const bool accepted = form.exec() == QDialog::Accepted;
-        EXPECT_EQ(accepted ? std::optional(form.SelectedLabel()) : std::nullopt, c.chosen);
-        EXPECT_EQ(told, QString::fromUtf8(c.told));
+        EXPECT_EQ(accepted ? std::optional(form.SelectedLabel()) : std::nullopt, chosen);
+        EXPECT_EQ(told, QString::fromUtf8(expectedTold));
     }
 }
 

@@ -9,7 +9,6 @@
 #include <QDateTime>
 
 #include <deque>
-#include <functional>
 
 using namespace zev;
 using namespace zev::test;
@@ -19,6 +18,8 @@ namespace {
 class HistoryTest : public PrintTest
 {
 protected:
+    HistoryTest() { program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n"); }
+
     static THistoryDetail LastJob()
     {
         const auto connection = OpenDatabase();
@@ -30,7 +31,6 @@ protected:
     }
 
     static long long Jobs() { return ScalarInt("select count(*) from historico"); }
-
     // The job printed again through the FILE: port: what it wrote.
     std::string Reprint(std::int64_t job, bool fromStop)
     {
@@ -48,36 +48,23 @@ protected:
 TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabelsNotSent)
 {
     Sql(Loja);
-    struct TCase
-    {
-        const char* name;
-        std::function<void(TTestPort&, TScriptedOperator&)> arrange;
-        TJobEnding ending;
-        std::int64_t sent;
-        std::int64_t refused;
-        std::int64_t planned; // DOCE's label until the job reaches it
-        const char* notSent;  // what Continuar prints
-        std::int64_t notSentCount;
-    };
-    const auto cancelAt3 = [](TTestPort&, TScriptedOperator& o) { o.CancelProgressAt(3); };
-    const auto failAt4 = [](TTestPort& p, TScriptedOperator&) { p.failAt = 4; };
-    const auto refuse2 = [](TTestPort& p, TScriptedOperator&) { p.refused = {2}; };
+    // planned: DOCE's label until the job reaches it; notSent: what Continuar prints.
     // clang-format off
+    struct TCase { const char* name; int cancelAt; std::optional<std::size_t> failAt; std::set<std::size_t> refuse; TJobEnding ending; std::int64_t sent, refused, planned; const char* notSent; std::int64_t notSentCount; };
     const TCase cases[] = {
-        {"to its end", [](TTestPort&, TScriptedOperator&) {}, TJobEnding::Concluido, 7, 0, 7, "", 0},
-        {"cancelled before CAFE", cancelAt3, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3},
-        {"device failed at BOLO's second copy", failAt4, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5},
-        {"ARROZ refused", refuse2, TJobEnding::Concluido, 6, 1, 7, "N2", 1},
+        {"to its end", 1000, {}, {}, TJobEnding::Concluido, 7, 0, 7, "", 0},
+        {"cancelled before CAFE", 3, {}, {}, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3},
+        {"device failed at BOLO's second copy", 1000, 4, {}, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5},
+        {"ARROZ refused", 1000, {}, {2}, TJobEnding::Concluido, 6, 1, 7, "N2", 1},
     };
     // clang-format on
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
         program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
-        port->refused.clear();
-        port->failAt.reset();
-        port->blocks.clear();
-        op().CancelProgressAt(1000);
-        c.arrange(*port, op());
+        *port = TTestPort();
+        port->refused = c.refuse;
+        port->failAt = c.failAt;
+        op().CancelProgressAt(c.cancelAt);
         op().QueueYesNo(true);
         const TPrintResult printed = PrintSelecao(op(), registries(), "marca");
         op().CancelProgressAt(1000);
@@ -92,8 +79,7 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         EXPECT_EQ(job.items.size(), 7u); // the rows the job read, in print order
         EXPECT_EQ(job.items.front().produtoKey, 9);
         if (c.ending == TJobEnding::Falhou) {
-            EXPECT_TRUE(job.job.message.contains(QStringLiteral("Erro de entrada/saída")))
-                << job.job.message.toStdString();
+            EXPECT_TRUE(job.job.message.contains(QStringLiteral("Erro de entrada/saída")));
         }
         EXPECT_EQ(job.NotSentCount(), c.notSentCount);
 
@@ -108,9 +94,21 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
     }
 }
 
+// Every label went to a port that then could not finish (a spooler that
+// refused the document): the history does not call the job concluded.
+TEST_F(HistoryTest, AJobWhosePortDidNotFinishIsNotConcluded)
+{
+    Sql(Loja);
+    port->refuseEnd = true;
+    op().QueueYesNo(true);
+    EXPECT_FALSE(PrintSelecao(op(), registries(), "marca").Complete());
+    const THistoryDetail job = LastJob();
+    EXPECT_EQ(std::tuple(job.job.ending, job.job.message),
+              std::tuple(TJobEnding::Falhou, QStringLiteral("A porta não terminou a impressão.")));
+}
+
 TEST_F(HistoryTest, ASequenceContinuesWithTheNumbersItDidNotSend)
 {
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     port->refused = {2}; // the number 11
     op().CancelProgressAt(4);
     PrintSequencia(op(), registries(), "marca", 10, 15, 46000);
@@ -158,20 +156,17 @@ TEST_F(HistoryTest, ACounterSessionIsOneJobOfTheProductsPrintedInIt)
     class TCounts final : public TItemQuestions
     {
     public:
-        std::deque<QString> counts;
+        std::deque<QString> counts{"2", "3", "1"};
         std::optional<TProconData> AskProcon() override { return std::nullopt; }
         std::optional<QString> AskCount() override
         {
             const QString answer = counts.front();
-            counts.pop_front();
-            return answer;
+            return counts.pop_front(), answer;
         }
     };
     Sql(Loja);
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     port->refused = {2}; // the second of CAFE's labels
     TCounts counts;
-    counts.counts = {"2", "3", "1"};
     {
         TItemSession session(op(), registries(), "marca", {true, false});
         session.Enter("1000", counts); // CAFE: one taken, one refused
@@ -218,7 +213,6 @@ TEST_F(HistoryTest, OldJobsGoWhenANewOneIsRecorded)
 TEST_F(HistoryTest, AJobPrintsWhileItsRecordFailsAndSaysSoOnceAtItsEnd)
 {
     Sql(Loja);
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     // Another program writes to the database for the whole job.
     TConnection other(DatabaseConnectionString(), TConnection::OpenMode::ExistingFile);
     other.Execute("begin immediate");
@@ -238,16 +232,10 @@ TEST_F(HistoryTest, AJobPrintsWhileItsRecordFailsAndSaysSoOnceAtItsEnd)
 TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
 {
     Sql(Loja);
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     {
         // The program stops after the third label was saved.
         TJobRecord record(TJobStart(TJobKind::Sequencial, "marca", "TESTE:", 46000),
-                          {THistoryItem{.produtoKey = {},
-                                        .barra = {},
-                                        .numero = 1,
-                                        .fornecedor = {},
-                                        .fabricacao = 0,
-                                        .etiquetas = 5}});
+                          {THistoryItem{{}, {}, 1, {}, 0, 5}}); // the number 1, five labels
         for (std::int32_t copy = 0; copy < 3; ++copy)
             record.Taken({0, copy});
         record.Save();
@@ -262,7 +250,6 @@ TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
 
 TEST_F(HistoryTest, AJobNotInTheHistoryOrWithNothingLeftPrintsNothing)
 {
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     EXPECT_EQ(ReprintJob(op(), registries(), "marca", 99, false).outcome,
               TPrintOutcome::NotPrinted);
     EXPECT_EQ(op().Messages().back().text, NotInHistoryText(99));

@@ -7,6 +7,7 @@
 #include "tests/printing/PrintTestSupport.h"
 
 #include <deque>
+#include <numeric>
 
 using namespace zev;
 using namespace zev::test;
@@ -39,23 +40,21 @@ public:
     std::deque<std::optional<TProconData>> procons;
     int asked = 0;
 
-    std::optional<TProconData> AskProcon() override
-    {
-        ++asked;
-        EXPECT_FALSE(procons.empty());
-        const std::optional<TProconData> answer = procons.front();
-        procons.pop_front();
-        return answer;
-    }
+    std::optional<TProconData> AskProcon() override { return Next(procons); }
     std::optional<QString> AskCount() override
     {
+        const std::string answer = Next(counts);
+        return answer == "-" ? std::nullopt : std::optional(QString::fromStdString(answer));
+    }
+
+private:
+    template <typename T> T Next(std::deque<T>& answers)
+    {
         ++asked;
-        EXPECT_FALSE(counts.empty());
-        const std::string answer = counts.front();
-        counts.pop_front();
-        if (answer == "-")
-            return std::nullopt;
-        return QString::fromStdString(answer);
+        EXPECT_FALSE(answers.empty());
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 
@@ -83,17 +82,9 @@ TEST_F(ItemSessionTest, EnterPrintsAsTheModesAndSettingsSay)
                              EncodeDate(2026, 3, 1)};
     // ARROZ's "0000" as imported, and an empty code as an older import kept it.
     Sql("insert into item values ('0', 2), ('', 9)");
-    struct TCase
-    {
-        const char* name;
-        const char* geral;
-        TItemModes modes;
-        std::vector<std::string> codes;
-        std::deque<std::string> counts;
-        std::deque<std::optional<TProconData>> procons;
-        const char* labels; // as Marks writes them; "" : the header only
-    };
+    // labels: as Marks writes them; "" : the header only.
     // clang-format off
+    struct TCase { const char* name; const char* geral; TItemModes modes; std::vector<std::string> codes; std::deque<std::string> counts; std::deque<std::optional<TProconData>> procons; const char* labels; };
     const TCase cases[] = {
         {"same code twice prints once", "", {}, {"999", "999"}, {}, {}, "S9"},
         {"A, B, A prints nothing", "", {}, {"999", "789100", "999"}, {}, {}, ""},
@@ -127,10 +118,8 @@ TEST_F(ItemSessionTest, EnterPrintsAsTheModesAndSettingsSay)
         }
         EXPECT_EQ(answers.counts.size() + answers.procons.size(), 0u);
         EXPECT_EQ(std::pair(port->starts, port->ends), std::pair(1, 1));
-        std::string written;
-        for (const std::string& block : port->blocks)
-            written += block;
-        EXPECT_EQ(written, *c.labels ? Marks(c.labels) : "H\r\n");
+        EXPECT_EQ(std::accumulate(port->blocks.begin(), port->blocks.end(), std::string()),
+                  *c.labels ? Marks(c.labels) : "H\r\n");
     }
 }
 
@@ -152,40 +141,27 @@ TEST_F(ItemSessionTest, LabelsCarryTheCodeAsTypedAndTheProconDataToTheFile)
 
 TEST_F(ItemSessionTest, LookupShowsTheUnitOrTheBoxLayout)
 {
-    struct TCase
-    {
-        const char* geral;
-        const char* code;
-        TItemInfo info;
-    };
-    const TCase cases[] = {
+    const std::tuple<const char*, const char*, TItemInfo> cases[] = {
         {"", "0999", {true, "ACUCAR", "4,00", "", ""}},
         {"", "789100", {true, "ARROZ", "5,50", "", ""}},
         {"Atacado=1", "789100", {true, "CX ARROZ", "5,50", "6,00", "30,00"}},
         {"", "1789100", {true, "CX ARROZ", "5,50", "6,00", "30,00"}},
         {"", "12", {false, QString::fromUtf8("*** NÃO ENCONTRADO ***"), "", "", ""}},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.code);
-        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
-        const TItemInfo info = TItemSession(op(), registries(), "marca", {}).Lookup(c.code);
+    for (const auto& [geral, code, want] : cases) {
+        SCOPED_TRACE(code);
+        program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + geral);
+        const TItemInfo info = TItemSession(op(), registries(), "marca", {}).Lookup(code);
         EXPECT_EQ(std::tie(info.found, info.descricao, info.preco, info.qtdCx, info.precoCx),
-                  std::tie(c.info.found, c.info.descricao, c.info.preco, c.info.qtdCx,
-                           c.info.precoCx));
+                  std::tie(want.found, want.descricao, want.preco, want.qtdCx, want.precoCx));
     }
 }
 
 TEST_F(ItemSessionTest, AFailedStartSaysWhyAndLeavesNoPortStarted)
 {
-    struct TCase
-    {
-        const char* labels;
-        bool refuseStart;
-        std::set<std::size_t> refused;
-        std::optional<std::size_t> failAt;
-        const char* reason;
-        int ends;
-    };
+    // clang-format off
+    struct TCase { const char* labels; bool refuseStart; std::set<std::size_t> refused; std::optional<std::size_t> failAt; const char* reason; int ends; };
+    // clang-format on
     const TCase cases[] = {
         {"", false, {}, {}, "Key \"marca\" not found", 0},
         {"marca=NADA:", false, {}, {}, "Key \"NADA:\" not found", 0},
@@ -245,16 +221,11 @@ TEST_F(ItemSessionTest, AnErrorWhilePrintingStillEndsThePort)
 // did not confirm is started again, header first, at the next Enter.
 TEST_F(ItemSessionTest, OnlyLabelsThePortTookCountAndAFailedPortStartsAgain)
 {
-    struct TCase
-    {
-        const char* name;
-        std::set<std::size_t> refused;
-        std::set<std::size_t> unconfirmed;
-        std::optional<std::size_t> failAt;
-        TItemPrinted first;
-        std::vector<std::string> shown; // errors the session itself showed
-        bool restarted;                 // a refusing port starts again, a failed device not
-    };
+    // shown: errors the session itself showed; restarted: a refusing port starts again, a
+    // failed device not.
+    // clang-format off
+    struct TCase { const char* name; std::set<std::size_t> refused, unconfirmed; std::optional<std::size_t> failAt; TItemPrinted first; std::vector<std::string> shown; bool restarted; };
+    // clang-format on
     const TCase cases[] = {
         {"all taken", {}, {}, {}, {3, 0}, {}, false},
         {"the first refused", {1}, {}, {}, {0, 3}, {}, true},
@@ -284,15 +255,13 @@ TEST_F(ItemSessionTest, OnlyLabelsThePortTookCountAndAFailedPortStartsAgain)
         const TItemPrinted second = session.Enter("999", answers);
         EXPECT_EQ(std::pair(second.sent, second.refused), std::pair(2, 0));
         const bool restarted = c.restarted;
-        EXPECT_EQ(std::pair(port->starts, port->ends), std::pair(restarted ? 2 : 1, restarted ? 1 : 0));
+        EXPECT_EQ(std::pair(port->starts, port->ends), std::pair(1 + restarted, 0 + restarted));
         const std::vector<std::string> sent(port->blocks.begin() + static_cast<long>(before),
                                             port->blocks.end());
-        std::vector<std::string> expected = {"S9\r\n", "S9\r\n"};
-        if (restarted)
-            expected.insert(expected.begin(), "H\r\n");
-        EXPECT_EQ(sent, expected);
+        EXPECT_EQ(sent, (restarted ? std::vector<std::string>{"H\r\n", "S9\r\n", "S9\r\n"}
+                                   : std::vector<std::string>{"S9\r\n", "S9\r\n"}));
         EXPECT_TRUE(session.End());
-        EXPECT_EQ(port->ends, restarted ? 2 : 1);
+        EXPECT_EQ(port->ends, 1 + restarted);
         EXPECT_EQ(session.Enter("999", answers).sent, 0); // ended: asks and prints no more
         EXPECT_EQ(answers.asked, 2);
     }

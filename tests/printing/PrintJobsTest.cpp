@@ -37,29 +37,22 @@ TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
     program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
     const std::size_t labels[] = {7, 3, 4};
 
-    struct TWayOut
-    {
-        int job; // -1: every job
-        const char* name;
-        bool starts;
-        std::set<std::size_t> refused; // block 0 is the header
-        int failAt, cancelAt;          // -1, 0: never
-        int blocks;                    // header included; -1: the whole job
-        const char* told;              // "E:" error, "N:" notice, "%1" the job's labels
-    };
+    // job -1: every job; block 0 is the header; failAt -1, cancelAt 0: never; blocks with the
+    // header, -1 the whole job; told: "E:" an error, "N:" a notice, "%1" the job's labels.
     // clang-format off
+    struct TWayOut { int job; const char* name; bool starts; std::set<std::size_t> refused; int failAt, cancelAt, blocks; const char* told; };
     const TWayOut ways[] = {
         {-1, "start refused", false, {}, -1, 0, 0, "E:Não foi possível enviar dados"},
         {-1, "header refused", true, {0}, -1, 0, 1, "E:Não foi possível enviar dados"},
         {-1, "cancelled", true, {}, -1, 2, 3, "N:Impressão cancelada: 2 etiqueta(s) enviada(s)."},
         // One message, whatever went wrong.
-        {-1, "cancel, refused", true, {2}, -1, 2, 3,
-         "E:Impressão cancelada: 1 etiqueta(s) enviada(s).\rA porta não aceitou 1 de 2 etiqueta(s)."},
+        {-1, "cancel, refused", true, {2}, -1, 2, 3, "E:Impressão cancelada: 1 etiqueta(s) enviada(s).\rA porta não aceitou 1 de 2 etiqueta(s)."},
         {-1, "device failed at the header", true, {}, 0, 0, 1, "E:Erro de entrada/saída"},
         // The job stops there and says how far it got.
-        {-1, "device failed half-way", true, {}, 2, 0, 3,
-         "E:Erro de entrada/saída\rImpressão interrompida: 1 etiqueta(s) enviada(s)."},
+        {-1, "device failed half-way", true, {}, 2, 0, 3, "E:Erro de entrada/saída\rImpressão interrompida: 1 etiqueta(s) enviada(s)."},
         {-1, "refused", true, {1, 3}, -1, 0, -1, "E:A porta não aceitou 2 de %1 etiqueta(s)."},
+        // Every label sent, but a port that did not finish printed nothing for sure.
+        {-1, "end refused", true, {}, -1, 0, -1, ""},
         {-1, "complete", true, {}, -1, 0, -1, ""},
         {Selecao, "nothing selected", true, {}, -1, 0, 0, "N:Não há etiquetas selecionadas !!!"},
         {Selecao, "answered No", true, {}, -1, 0, 0, ""},
@@ -77,6 +70,7 @@ TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
                 Sql("delete from selecao");
             *port = TTestPort();
             port->refuseStart = !way.starts;
+            port->refuseEnd = name == "end refused";
             port->refused = way.refused;
             if (way.failAt >= 0)
                 port->failAt = static_cast<std::size_t>(way.failAt);
@@ -213,13 +207,7 @@ TEST_F(PrintTest, BarcodeFileAndSequencePrintWhatTheTemplateMakesOfTheirRecords)
 TEST_F(PrintTest, OnlyTheLabelsThePrinterGotCountAsSent)
 {
     program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
-    struct TCase
-    {
-        std::int64_t delivered;
-        int cancelAt;
-        std::int64_t sent, refused;
-        const char* told;
-    };
+    struct TCase { std::int64_t delivered; int cancelAt; std::int64_t sent, refused; const char* told; };
     const TCase cases[] = {
         {19, 0, 4, 0, ""},
         {11, 0, 2, 2, "E:A porta não aceitou 2 de 4 etiqueta(s)."},

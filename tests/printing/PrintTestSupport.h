@@ -3,8 +3,8 @@
 // The print job tests: the program's registries with the test template
 // "linha" (tests/printing/data), a label "marca" that shows which render
 // made each label ("F" RenderFirst, "N" RenderNext, then the key), and a
-// port "TESTE:" of the test's own that can refuse to start, refuse blocks
-// or fail half-way, and counts its starts and ends. Real ports run where a
+// port "TESTE:" of the test's own that can refuse to start, refuse blocks,
+// fail half-way or refuse to end, and counts its starts and ends. Real ports run where a
 // test needs their output: FILE: writes the job into a file of the test.
 
 #include "app/Settings.h"
@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ranges>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,7 +50,7 @@ public:
     std::string GetName() const override { return "TESTE:"; }
     void Configure(const QString&) override {}
     bool StartData(const QString&) override { return ++starts, !refuseStart; }
-    bool EndData() override { return ++ends, true; }
+    bool EndData() override { return ++ends, !refuseEnd; }
     bool SendData(const std::string& data) override
     {
         blocks.push_back(data);
@@ -60,7 +61,7 @@ public:
     bool Confirm() override { return !unconfirmed.contains(blocks.size() - 1); }
     std::optional<std::int64_t> DeliveredBytes() const override { return delivered; }
 
-    bool refuseStart = false;
+    bool refuseStart = false, refuseEnd = false;
     std::set<std::size_t> refused; // by position, the header's 0
     std::set<std::size_t> unconfirmed;     // taken, then not confirmed
     std::optional<std::int64_t> delivered; // what reached the printer, header included
@@ -145,12 +146,8 @@ inline const char* const Loja =
 inline std::string Marks(const std::string& labels)
 {
     std::string text = "H\r\n";
-    std::size_t start = 0;
-    while (start < labels.size()) {
-        const std::size_t end = std::min(labels.find(' ', start), labels.size());
-        text += labels.substr(start, end - start) + "\r\n";
-        start = end + 1;
-    }
+    for (const auto label : std::views::split(labels, ' '))
+        text += std::string(label.begin(), label.end()) + "\r\n";
     return text;
 }
 

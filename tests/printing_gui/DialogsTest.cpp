@@ -71,10 +71,8 @@ TEST(DateDlgTest, OpensOnTodayEveryTimeAndOkHandsBackTheDayChosen)
 // with Escape it leaves the date as it was and the keys go on to the date.
 TEST(DateDlgTest, AltDownOrF4OpensTheCalendarAndTypingGoesOnAfterEscape)
 {
-    const std::pair<Qt::Key, Qt::KeyboardModifiers> opening[] = {
-        {Qt::Key_Down, Qt::AltModifier},
-        {Qt::Key_F4, Qt::NoModifier},
-    };
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> opening[] = {{Qt::Key_Down, Qt::AltModifier},
+                                                                 {Qt::Key_F4, Qt::NoModifier}};
     TDateDialog dialog;
     for (const auto& [key, modifiers] : opening) {
         SCOPED_TRACE(QKeySequence(key | modifiers).toString().toStdString());
@@ -104,12 +102,8 @@ TEST(DateDlgTest, AltDownOrF4OpensTheCalendarAndTypingGoesOnAfterEscape)
 
 TEST(ContadorFrmTest, OpensOnOneSelectedAndTakesOneToThreeDigits)
 {
-    const struct
-    {
-        const char* typed; // over the "1" selected at the showing
-        const char* value;
-        bool accepted; // by Enter
-    } cases[] = {
+    // Typed over the "1" selected at the showing; accepted by Enter.
+    const struct { const char* typed; const char* value; bool accepted; } cases[] = {
         {"", "1", true},       {"7", "7", true},     {"25", "25", true},   {"123", "123", true},
         {"1234", "123", true}, {"1a2b", "12", true}, {" -5", "5", true},   {"abc", "1", true},
         {"0", "0", true},      {"500", "500", true}, {"\babc", "", false},
@@ -136,13 +130,8 @@ TEST(ContadorFrmTest, OpensOnOneSelectedAndTakesOneToThreeDigits)
 // Up and Down, or the spin buttons, step what is typed between 1 and 100.
 TEST(ContadorFrmTest, ArrowKeysAndSpinButtonsStepWhatIsTypedBetweenOneAndHundred)
 {
-    const struct
-    {
-        const char* typed; // replaces the "1" of the showing
-        int steps;         // positive: up
-        const char* value;
-        bool buttons = false;
-    } cases[] = {
+    // Typed over the "1" of the showing; steps up when positive.
+    const struct { const char* typed; int steps; const char* value; bool buttons = false; } cases[] = {
         {"1", -1, "1"},  {"1", 2, "3"},     {"99", 3, "100"}, {"100", -1, "99"},
         {"0", 1, "1"},   {"0", -1, "1"},    {"500", 1, "100"}, {"", -1, "1"},
         {"", 1, "1"},    {"37", -5, "32"},  {"99", 2, "100", true}, {"5", -2, "3", true},
@@ -258,9 +247,7 @@ TEST(ProconFormTest, TheCnpjAndTheSuppliersNameShowWhole)
 {
     TProconFrm form;
     const std::pair<const char*, const char*> cases[] = {
-        {"CNPJ", "12345678000195"},
-        {"Nome", "DISTRIBUIDORA DE ALIMENTOS SAO PAULO LTDA"},
-    };
+        {"CNPJ", "12345678000195"}, {"Nome", "DISTRIBUIDORA DE ALIMENTOS SAO PAULO LTDA"}};
     form.show();
     for (const auto& [name, typed] : cases) {
         SCOPED_TRACE(typed);
@@ -317,8 +304,7 @@ TEST(SequenciaFrmTest, KeepsWhatWasTypedFromOneShowingToTheNext)
             },
             answer);
         EXPECT_EQ(form.Execute(), accepted);
-        EXPECT_EQ(form.Inicial(), first);
-        EXPECT_EQ(form.Final(), last);
+        EXPECT_EQ(std::pair(form.Inicial(), form.Final()), std::pair(first, last));
     }
     EXPECT_EQ(form.GetDate(), EncodeDate(2026, 4, 1));
     // A field without digits is no number.
@@ -340,8 +326,7 @@ TEST(TipoFrmTest, OkReturnsTheKindChosenAndEveryOtherWayOutReturnsMinusOne)
         {nullptr, TAnswer::CloseBox, -1},
     };
     for (const auto& [choose, answer, expected] : cases) {
-        SCOPED_TRACE(testing::Message() << (choose ? choose : "as it opens") << ", answer "
-                                        << static_cast<int>(answer));
+        SCOPED_TRACE(testing::Message() << (choose ? choose : "-") << " " << static_cast<int>(answer));
         TTipoForm form; // a fresh one for every use, as the date selection does
         QStringList texts;
         const auto items = Child<QGroupBox>(form, "RadioGroup")->findChildren<QRadioButton*>();

@@ -36,6 +36,13 @@ protected:
         windows.ItemForm = new TItemForm(windows, registries(), op(), &form);
     }
 
+    static void Type(QLineEdit* edit, const QString& code)
+    {
+        edit->selectAll();
+        QTest::keyClicks(edit, code);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
     // Types each code with Enter into the counter window once it shows,
     // runs `check` on it, then closes it with Escape.
     static void TypeCodes(const std::vector<QString>& codes,
@@ -43,11 +50,8 @@ protected:
     {
         AnswerModal<TItemForm>([codes, check](TItemForm& item) {
             auto* edit = Child<QLineEdit>(item, "MaskEdit");
-            for (const QString& code : codes) {
-                edit->selectAll();
-                QTest::keyClicks(edit, code);
-                QTest::keyClick(edit, Qt::Key_Return);
-            }
+            for (const QString& code : codes)
+                Type(edit, code);
             if (check)
                 check(item);
             QTest::keyClick(edit, Qt::Key_Escape);
@@ -98,30 +102,18 @@ TEST_F(ItemFrmTest, TheWindowShowsTheProductAndWhetherTheLabelWentOut)
 {
     const QString naoEncontrado = QString::fromUtf8("*** NÃO ENCONTRADO ***");
     const QStringList erva = {"ERVA", "1,00", "", "", "00066"};
-    struct TCase
-    {
-        const char* geral;
-        TItemModes modes;
-        std::set<std::size_t> refused; // the header is block 0
-        std::vector<QString> codes;
-        QStringList shown; // DescrLbl, PrecoLbl, QCxLbl, PCxLbl, MaskEdit
-        const char* result;
-        int sent;
-    };
+    // refused: the header is block 0; shown: DescrLbl, PrecoLbl, QCxLbl, PCxLbl, MaskEdit.
+    // clang-format off
+    struct TCase { const char* geral; TItemModes modes; std::set<std::size_t> refused; std::vector<QString> codes; QStringList shown; const char* result; int sent; };
     const TCase cases[] = {
-        {"Atacado=1",
-         {},
-         {},
-         {"7891000000011"},
-         {"CX ARROZ", "5,50", "6,00", "30,00", "7891000000011"},
-         "Enter de novo imprime a etiqueta",
-         0},
+        {"Atacado=1", {}, {}, {"7891000000011"}, {"CX ARROZ", "5,50", "6,00", "30,00", "7891000000011"}, "Enter de novo imprime a etiqueta", 0},
         {"", {}, {}, {"55555"}, {naoEncontrado, "", "", "", ""}, "", 0},
         {"", {}, {}, {"00066", "00066"}, erva, "Etiqueta enviada", 1},
         {"Imp Autom=1", {}, {1}, {"00066"}, erva, "Etiqueta NÃO impressa", 0},
         {"", {true, false}, {}, {"00066"}, erva, "3 etiquetas enviadas", 3},
         {"", {true, false}, {2}, {"00066"}, erva, "1 etiqueta(s) enviada(s), 2 NÃO impressa(s)", 1},
     };
+    // clang-format on
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.result);
         program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + c.geral);
@@ -141,8 +133,7 @@ TEST_F(ItemFrmTest, TheWindowShowsTheProductAndWhetherTheLabelWentOut)
             AnswerCount("3");
         windows.ItemForm->Execute("marca", c.modes);
         EXPECT_EQ(windows.ItemForm->Sent(), c.sent);
-        EXPECT_EQ(port->starts, 1);
-        EXPECT_EQ(port->ends, 1);
+        EXPECT_EQ(std::pair(port->starts, port->ends), std::pair(1, 1));
     }
 }
 
@@ -157,10 +148,9 @@ TEST_F(ItemFrmTest, TheCountAndProconWindowsOpenClearOfTheProduct)
             item.mapToGlobal(QPoint(0, Child<QLineEdit>(item, "MaskEdit")->y())),
             item.mapToGlobal(
                 QPoint(item.width() - 1, Child<QLabel>(item, "PCxLbl")->geometry().bottom())));
-        EXPECT_FALSE(dialog.frameGeometry().intersects(fields))
-            << dialog.objectName().toStdString();
-        EXPECT_TRUE(item.screen()->availableGeometry().contains(dialog.frameGeometry()))
-            << dialog.objectName().toStdString();
+        SCOPED_TRACE(dialog.objectName().toStdString());
+        EXPECT_FALSE(dialog.frameGeometry().intersects(fields));
+        EXPECT_TRUE(item.screen()->availableGeometry().contains(dialog.frameGeometry()));
         Answer(dialog, TAnswer::Ok);
     };
     // Procom after Multipla asks both, then Procom alone.
@@ -170,8 +160,7 @@ TEST_F(ItemFrmTest, TheCountAndProconWindowsOpenClearOfTheProduct)
             AnswerModal<TProconFrm>(checkPlace);
             if (modes.askCount)
                 AnswerModal<TContadorForm>(checkPlace);
-            QTest::keyClicks(edit, "66");
-            QTest::keyClick(edit, Qt::Key_Return);
+            Type(edit, "66");
             QTest::keyClick(edit, Qt::Key_Escape);
         });
         windows.ItemForm->Execute("marca", modes);
@@ -204,25 +193,20 @@ TEST_F(ItemFrmTest, TheCounterDrawsTheLabelOnceItWentToThePort)
     AnswerModal<TItemForm>([this](TItemForm& item) {
         auto* edit = Child<QLineEdit>(item, "MaskEdit");
         const auto& view = *Child<TLabelPreviewView>(item, "PreviewView");
-        const auto enter = [edit](const char* code) {
-            edit->selectAll();
-            QTest::keyClicks(edit, code);
-            QTest::keyClick(edit, Qt::Key_Return);
-        };
-        enter("66");
+        Type(edit, "66");
         EXPECT_EQ(port->blocks.back(), TBoxLabel::Text(6, true));
         EXPECT_EQ(BoxSize(view.Picture().image), QSize(TBoxLabel::WidthOf(6), 50));
         EXPECT_TRUE(view.ReasonText().isEmpty());
         // Picture and product fit the smallest screen a store has.
         EXPECT_TRUE(item.screen()->availableGeometry().contains(item.frameGeometry()));
 
-        enter("1313");
+        Type(edit, "1313");
         EXPECT_EQ(port->blocks.back(), "CAIXA 13\r\n");
         EXPECT_FALSE(view.Picture().HasPicture());
         EXPECT_TRUE(view.ReasonText().contains(QString::fromUtf8("não reconhecida")))
             << view.ReasonText().toStdString();
 
-        enter("55555");
+        Type(edit, "55555");
         EXPECT_FALSE(view.Picture().HasPicture());
         EXPECT_TRUE(view.ReasonText().isEmpty());
         QTest::keyClick(edit, Qt::Key_Escape);
@@ -242,23 +226,20 @@ TEST_F(ItemFrmTest, F5SearchesAndTheChosenProductIsLookedUp)
             auto* grid = Child<QTableWidget>(busca, "ProdutoGrd");
             QTest::keyClick(edit, Qt::Key_Return); // empty: nothing
             EXPECT_EQ(grid->rowCount(), 1);
-            QTest::keyClicks(edit, "arroz");
-            QTest::keyClick(edit, Qt::Key_Return);
+            Type(edit, "arroz");
             EXPECT_EQ(grid->rowCount(), 2);
             QTest::keyClick(grid, Qt::Key_F5);
             EXPECT_EQ(grid->rowCount(), 1);
             EXPECT_EQ(grid->item(0, 0), nullptr);
             EXPECT_TRUE(edit->hasFocus());
-            QTest::keyClicks(edit, "doce");
-            QTest::keyClick(edit, Qt::Key_Return);
+            Type(edit, "doce");
             QTest::keyClick(grid, Qt::Key_Return); // OK: DOCE has no barcode
         });
         QTest::keyClick(Child<QLineEdit>(item, "MaskEdit"), Qt::Key_F5);
         EXPECT_EQ(Child<QLabel>(item, "DescrLbl")->text(), "");
 
         AnswerModal<TBuscaForm>([](TBuscaForm& busca) {
-            QTest::keyClicks(Child<QLineEdit>(busca, "ProdutoEdt"), "erva");
-            QTest::keyClick(Child<QLineEdit>(busca, "ProdutoEdt"), Qt::Key_Return);
+            Type(Child<QLineEdit>(busca, "ProdutoEdt"), "erva");
             QTest::keyClick(Child<QTableWidget>(busca, "ProdutoGrd"), Qt::Key_Return);
         });
         QTest::keyClick(Child<QLineEdit>(item, "MaskEdit"), Qt::Key_F5);
