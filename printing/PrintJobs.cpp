@@ -171,6 +171,8 @@ public:
             m_operator.ShowError(text);
         else if (!text.isEmpty())
             m_operator.ShowNotice(text);
+        if (text.isEmpty() && outcome == TPrintOutcome::Printed && !m_result.ended)
+            text = Text("A porta não terminou a impressão.");
         EndRecord(outcome, text.isEmpty() ? m_reason : text);
         return m_result;
     }
@@ -199,8 +201,10 @@ private:
     {
         if (!m_record)
             return;
+        // A port that did not finish (a spooler that refused the document, a
+        // line that never emptied) may have printed none of it: not concluded.
         TJobEnding ending = TJobEnding::Falhou;
-        if (outcome == TPrintOutcome::Printed)
+        if (outcome == TPrintOutcome::Printed && m_result.ended)
             ending = TJobEnding::Concluido;
         else if (outcome == TPrintOutcome::Cancelled)
             ending = TJobEnding::Cancelado;
