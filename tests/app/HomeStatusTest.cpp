@@ -51,13 +51,18 @@ protected:
     }
 };
 
-TEST_F(HomeStatusTest, AnEmptyCatalogueAsksForTheImport)
+TEST_F(HomeStatusTest, AnEmptyOrUnreadableCatalogueAsksForTheImportAndIsToldNotThrown)
 {
-    const THomeStatus status = Read();
-    EXPECT_TRUE(status.catalogue.error.isEmpty()) << status.catalogue.error.toStdString();
-    EXPECT_EQ(status.catalogue.produtos, 0);
-    EXPECT_FALSE(status.catalogue.importedAt.has_value());
-    EXPECT_EQ(status.next, TNextStep::Importar);
+    const THomeStatus empty = Read();
+    EXPECT_TRUE(empty.catalogue.error.isEmpty()) << empty.catalogue.error.toStdString();
+    EXPECT_EQ(empty.catalogue.produtos, 0);
+    EXPECT_FALSE(empty.catalogue.importedAt.has_value());
+    EXPECT_EQ(empty.next, TNextStep::Importar);
+
+    RemoveDatabaseFiles(DatabaseConnectionString());
+    const THomeStatus unreadable = Read();
+    EXPECT_FALSE(unreadable.catalogue.error.isEmpty());
+    EXPECT_EQ(unreadable.next, TNextStep::Importar);
 }
 
 TEST_F(HomeStatusTest, TheSelectionsFirstPrintingRowsInPrintOrderAtItsDatesPrices)
@@ -99,7 +104,7 @@ TEST_F(HomeStatusTest, EachLabelWithItsPortsKindOrWhatIsWrong)
     Write(settings::Geral, settings::LabelDefault.key, "linha");
     registries().Labels->LabelHash.SetItem("marca2", std::make_unique<TMarkLabel>());
 
-    const THomeStatus status = Read();
+    THomeStatus status = Read();
     ASSERT_EQ(status.labels.size(), 4U);
     const THomeLabel& linha = status.labels[0];
     EXPECT_EQ(linha.kind, TPortKind::Arquivo);
@@ -117,27 +122,16 @@ TEST_F(HomeStatusTest, EachLabelWithItsPortsKindOrWhatIsWrong)
     EXPECT_TRUE(status.labels[2].problem.contains("pasta dos modelos"));
     EXPECT_EQ(status.labels[3].kind, TPortKind::Arquivo);
     EXPECT_TRUE(status.labels[3].problem.isEmpty());
-}
 
-TEST_F(HomeStatusTest, ADefaultLabelWithoutAPortIsListedFirstAsAProblem)
-{
+    // A default label without a port is listed first, as a problem.
+    TIniFile(SettingsPath()).EraseSection(settings::Labels);
     Write(settings::Labels, "marca", "NULL:");
-    Write(settings::Geral, settings::LabelDefault.key, "linha");
-
-    const THomeStatus status = Read();
+    status = Read();
     ASSERT_EQ(status.labels.size(), 2U);
     EXPECT_EQ(status.labels[0].name, "linha");
     EXPECT_TRUE(status.labels[0].isDefault);
     EXPECT_TRUE(status.labels[0].problem.startsWith("Sem porta"));
     EXPECT_EQ(status.labels[1].kind, TPortKind::Nulo);
-}
-
-TEST_F(HomeStatusTest, ACatalogueThatCannotBeReadIsToldNotThrown)
-{
-    RemoveDatabaseFiles(DatabaseConnectionString());
-    const THomeStatus status = Read();
-    EXPECT_FALSE(status.catalogue.error.isEmpty());
-    EXPECT_EQ(status.next, TNextStep::Importar);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 using namespace zev;
 using zev::test::TProgramDirFixture;
+using zev::test::WriteFileBytes;
 
 namespace {
 
@@ -46,12 +47,6 @@ TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
 }
 
-// zev.ini's text, from an empty file on.
-void WriteSettingsFile(const std::string& bytes)
-{
-    zev::test::WriteFileBytes(SettingsPath(), bytes);
-}
-
 TEST(Settings, TheReadersOfTwoKeysKeepTheirOwnMeaningOfMissing)
 {
     TProgramDirFixture home;
@@ -70,7 +65,7 @@ TEST(Settings, TheReadersOfTwoKeysKeepTheirOwnMeaningOfMissing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.geral);
-        WriteSettingsFile(std::string("[Geral]\r\n") + c.geral + "\r\n");
+        WriteFileBytes(SettingsPath(), std::string("[Geral]\r\n") + c.geral + "\r\n");
         const TIniFile ini(SettingsPath());
         EXPECT_EQ(GroupingLevel(ini), c.grouping);
         EXPECT_EQ(MinBalancaLimit(ini), c.limit);
@@ -85,7 +80,7 @@ TEST(Settings, TheDialogsSettingsSaveWhatTheyReadBackAndDropTheKeysTheyDoNotNeed
     const TGeneralSettings plain{"", false, 0, "999999", false, false};
     for (const TGeneralSettings& geral : {grouped, plain}) {
         SCOPED_TRACE(geral.defaultLabel);
-        WriteSettingsFile("[Geral]\r\nAgrupado Por=1\r\nLabel Default=outra\r\n");
+        WriteFileBytes(SettingsPath(), "[Geral]\r\nAgrupado Por=1\r\nLabel Default=outra\r\n");
         SaveGeneralSettings(SettingsPath(), geral);
         EXPECT_EQ(ReadGeneralSettings(SettingsPath()), geral);
         const TIniFile ini(SettingsPath());
@@ -100,7 +95,7 @@ TEST(Settings, AMissingFolderIsTheWorkingDirectorysAndAMissingFileNone)
     TProgramDirFixture home;
     QTemporaryDir elsewhere;
     const TWorkingDirectory working(elsewhere.path());
-    WriteSettingsFile("[Geral]\r\nPath Cadastro=\r\n[FILE:]\r\n");
+    WriteFileBytes(SettingsPath(), "[Geral]\r\nPath Cadastro=\r\n[FILE:]\r\n");
     const TIniFile ini(SettingsPath());
     EXPECT_EQ(ReadSetting(ini, settings::PathModelos), QDir::currentPath() + "/modelos");
     EXPECT_EQ(ReadSetting(ini, settings::PathCadastro), QDir::currentPath());

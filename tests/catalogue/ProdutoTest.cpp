@@ -93,21 +93,18 @@ TEST_F(ProdutoTest, LoadsEveryFieldOfTheRow)
     const auto record = FindProdutoByKey(*connection, 42);
 
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->key, 42);
-    EXPECT_EQ(record->descricao, "A\xC7\xDA"
-                                 "CAR CRISTAL 1KG");
-    EXPECT_DOUBLE_EQ(record->precoNormal, 4.99);
-    EXPECT_DOUBLE_EQ(record->precoOferta, 3.75);
-    EXPECT_EQ(record->dataInicial, EncodeDate(2026, 12, 1));
-    EXPECT_EQ(record->dataFinal, EncodeDate(2026, 12, 10));
-    EXPECT_EQ(record->dataAlteracao, EncodeDate(2026, 12, 1));
-    EXPECT_EQ(record->divisorPreco, 1000);
-    EXPECT_EQ(record->divisorPrecoDescricao, "QUILO");
-    EXPECT_EQ(record->quantidadeEtiquetas, 2);
-    EXPECT_EQ(record->embalagem, "UN");
-    EXPECT_EQ(record->diasValidade, 30);
-    EXPECT_EQ(record->embalagemPadrao, "KG");
-    EXPECT_DOUBLE_EQ(record->embalagemPadraoFator, 0.5);
+    EXPECT_EQ(std::tie(record->key, record->descricao, record->divisorPreco,
+                       record->divisorPrecoDescricao, record->quantidadeEtiquetas,
+                       record->embalagem, record->diasValidade, record->embalagemPadrao),
+              std::make_tuple(42, std::string("A\xC7\xDA"
+                                              "CAR CRISTAL 1KG"),
+                              1000, std::string("QUILO"), 2, std::string("UN"), 30,
+                              std::string("KG")));
+    EXPECT_EQ(std::tie(record->precoNormal, record->precoOferta, record->embalagemPadraoFator),
+              std::make_tuple(4.99, 3.75, 0.5));
+    EXPECT_EQ(std::tie(record->dataInicial, record->dataFinal, record->dataAlteracao),
+              std::make_tuple(EncodeDate(2026, 12, 1), EncodeDate(2026, 12, 10),
+                              EncodeDate(2026, 12, 1)));
     EXPECT_EQ(record->barras, (std::vector<std::string>{"789", "123", "456", "0"}));
     EXPECT_EQ(record->barra, "");
     EXPECT_EQ(record->pai, nullptr);
@@ -153,7 +150,7 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresTheLeadingZerosOfANumberAndNothingElse)
         EXPECT_EQ(BarcodeAsStored(text), kept) << text;
 }
 
-TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
+TEST_F(ProdutoTest, BoxesComeWithTheirUnitUnitsWithTheirBoxesAndCyclesStop)
 {
     Add({.key = 100, .descricao = "CERVEJA LATA 350ML", .barras = {"7890000000100"}});
     Add({.key = 112,
@@ -184,10 +181,7 @@ TEST_F(ProdutoTest, ABoxComesWithItsUnitProductAndAUnitWithItsBoxes)
         EXPECT_TRUE(child->filhos.empty());
     }
     EXPECT_DOUBLE_EQ(unit->filhos[1]->fatorPreco, 12);
-}
 
-TEST_F(ProdutoTest, ParentChainsLoadWholeCyclesStopAndAMissingParentIsEmpty)
-{
     // 1 <- 2 <- 3: a pallet of boxes of units.
     Add({.key = 1, .descricao = "UNIDADE"});
     Add({.key = 2, .descricao = "CAIXA", .pai = 1, .caixa = true});

@@ -1,11 +1,12 @@
 #pragma once
 
-// The selection tests write their catalogue with plain SQL into a fresh
-// program directory and look at selecao, "Selecao Data" and the messages.
+// The selection tests write their catalogue into a fresh program directory
+// and look at selecao, "Selecao Data" and the messages.
 
 #include "app/Settings.h"
 #include "catalogue/Database.h"
 #include "platform/Profile.h"
+#include "tests/support/Catalogue.h"
 #include "tests/support/ScriptedOperator.h"
 #include "tests/support/TestSupport.h"
 
@@ -18,17 +19,8 @@ class SelectionTest : public testing::Test
 protected:
     SelectionTest() { CreateDatabase(); }
 
-    static void Sql(std::string_view sql) { OpenDatabase()->Execute(sql); }
     // The keys in selecao, sorted; a key selected twice is listed twice.
-    static std::vector<int> Selected()
-    {
-        const auto connection = OpenDatabase();
-        TQuery& query = connection->Query("select produto_key from selecao order by 1");
-        std::vector<int> keys;
-        for (query.Exec(); query.Next();)
-            keys.push_back(query.Int(0));
-        return keys;
-    }
+    static std::vector<int> Selected() { return IntColumn("select * from selecao order by 1"); }
     static std::string Setting(std::string_view key)
     {
         return TIniFile(SettingsPath()).ReadString(settings::Geral, key, "(none)");
