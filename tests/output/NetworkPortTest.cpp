@@ -1,8 +1,5 @@
-#include "output/Networkd.h"
 #include "output/PortRegistry.h"
 #include "tests/output/OutputTestSupport.h"
-
-#include "tests/support/LoopbackPrinter.h"
 
 using namespace zev;
 using namespace zev::test;
@@ -57,7 +54,8 @@ TEST(NetworkAddressTest, RedeEntriesParse)
         {"[fe80::1%eth0]:9101", "[fe80::1%eth0]:9101"},
         {"[::1]", "[::1]:9100"},
         {"fe80::1", "[fe80::1]:9100"},
-        {"impressora:99999", "o número da porta \"99999\" não está entre 1 e 65535"},
+        {"impressora:65535", "impressora:65535"},
+        {"impressora:65536", "o número da porta \"65536\" não está entre 1 e 65535"},
         {"impressora:0", "o número da porta \"0\" não está entre 1 e 65535"},
         {"impressora:91x", "o número da porta \"91x\" não está entre 1 e 65535"},
         {"impressora:", "falta o número da porta depois do \":\""},
@@ -75,15 +73,13 @@ TEST(NetworkAddressTest, RedeEntriesParse)
     }
 }
 
-TEST_F(NetworkPortTest, TheLaterOfTwoEntriesCountsAndTheDriverComesLast)
+TEST_F(NetworkPortTest, TheLaterOfTwoEntriesCounts)
 {
     SetIni("[Rede]\r\nZEBRA1:=127.0.0.1\r\nZEBRA2:=etiquetas.loja:9101\r\n"
            "ZEBRA1:=[::1]:9200\r\n");
     const auto registry = BuildPortRegistry(op, Root());
     EXPECT_EQ(Names(registry->PortList()),
               (std::vector<std::string>{"FILE:", "NULL:", "ZEBRA1:", "ZEBRA2:"}));
-    EXPECT_EQ(registry->DriverList().back()->GetName(), "Network Driver");
-    EXPECT_EQ(&registry->DriverOf(registry->Port("ZEBRA1:")), registry->DriverList().back().get());
     EXPECT_EQ(LoadNetworkAddress(Ini(), "ZEBRA1:"), "[::1]:9200");
 
     SaveNetworkAddress(Ini(), "zebra1:", "10.0.0.7:9100");
@@ -117,9 +113,6 @@ TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
         {"IMP:=127.0.0.1:" + refused, "127.0.0.1 " + refused,
          "Não foi possível conectar à impressora da porta IMP: (127.0.0.1:" + refused +
              "): conexão recusada" + check},
-        {"IMP:=etiquetas.loja:" + refused, "etiquetas.loja " + refused,
-         "Não foi possível conectar à impressora da porta IMP: (etiquetas.loja:" + refused +
-             "): conexão recusada" + check},
         {"OUTRA:=127.0.0.1", "", "A porta IMP: não tem endereço na seção [Rede] do zev.ini."},
     };
     for (const TCase& c : cases) {
@@ -136,64 +129,44 @@ TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
     }
 }
 
-TEST_F(NetworkPortTest, EveryByteArrivesUnchangedOverIPv4AndIPv6)
+// The typed port tests reach 127.0.0.1; [::1] and a name the resolver
+// knows get there too.
+TEST_F(NetworkPortTest, AJobArrivesOverIPv6AndByName)
 {
     for (const auto& [family, host] :
-         {std::pair{AF_INET, "127.0.0.1"}, std::pair{AF_INET6, "[::1]"},
-          std::pair{AF_INET, "etiquetas.loja"}}) {
+         {std::pair{AF_INET6, "[::1]"}, std::pair{AF_INET, "etiquetas.loja"}}) {
         SCOPED_TRACE(host);
         TLoopbackPrinter printer(family);
         std::future<std::string> job = printer.ReadJob();
         TNetworkPort& port = PortFor(Entry(host, printer.Port()));
-        const std::vector<std::string> blocks = {"^XA^PW800^XZ\r\n", EveryByte(),
-                                                 "\x02L\r\nH10\rE\r\n", std::string(1 << 20, 'Z')};
         ASSERT_TRUE(port.StartData(Ini()));
-        std::string sent;
-        for (const std::string& block : blocks) {
-            EXPECT_TRUE(port.SendData(block));
-            sent += block;
-        }
+        EXPECT_TRUE(port.SendData(EveryByte()));
         EXPECT_TRUE(port.EndData());
-        EXPECT_TRUE(job.get() == sent);
+        EXPECT_EQ(job.get(), EveryByte());
         EXPECT_TRUE(op.Messages().empty());
-        EXPECT_FALSE(port.SendData("depois"));
-        EXPECT_FALSE(port.EndData());
     }
 }
 
-TEST_F(NetworkPortTest, APrinterThatNeverReadsFailsAtTheBound)
+// A job given up resets the connection: the printer gets none of what was
+// still on its way.
+TEST_F(NetworkPortTest, AJobGivenUpResetsTheConnection)
 {
     TLoopbackPrinter printer(AF_INET, 4096);
     TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
     ASSERT_TRUE(port.StartData(Ini()));
-    printer.Accept();
-    const std::string where = "IMP: (127.0.0.1:" + std::to_string(printer.Port()) + ")";
+    const int fd = printer.Accept();
     EXPECT_FALSE(port.SendData(std::string(16 << 20, 'Z')));
-    EXPECT_EQ(op.Messages(), Error(("A porta " + where +
-                                    " não recebeu os dados em 0,3 segundos: verifique se a "
+    EXPECT_FALSE(port.EndData());
+    EXPECT_EQ(op.Messages(), Error(("A porta IMP: (127.0.0.1:" + std::to_string(printer.Port()) +
+                                    ") não recebeu os dados em 0,3 segundos: verifique se a "
                                     "impressora está ligada, conectada e pronta.")
                                        .c_str()));
-    // The rest of the job is refused at once, and the job is not done.
-    EXPECT_FALSE(port.SendData("^XA^XZ"));
-    EXPECT_FALSE(port.EndData());
-    EXPECT_EQ(op.Messages().size(), 1u);
-    // The port is free for the next job.
-    EXPECT_TRUE(port.StartData(Ini()));
-    EXPECT_TRUE(port.EndData());
-}
-
-TEST_F(NetworkPortTest, ASlowButSteadyPrinterGetsEverything)
-{
-    TLoopbackPrinter printer(AF_INET, 4096);
-    TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
-    ASSERT_TRUE(port.StartData(Ini()));
-    TSlowReader reader(printer.Accept(), 8192, 10ms);
-    // Much longer to take than the bound of 0,3 seconds.
-    const std::string job = EveryByte(1 << 19);
-    EXPECT_TRUE(port.SendData(job));
-    EXPECT_TRUE(port.EndData());
-    EXPECT_TRUE(reader.Stop() == job);
-    EXPECT_TRUE(op.Messages().empty());
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = read(fd, buffer, sizeof buffer)) > 0) {
+    }
+    EXPECT_EQ(got, -1) << "the connection ended as a whole job";
+    EXPECT_EQ(errno, ECONNRESET);
 }
 
 // A printer that closes with data unread resets the connection: while the
@@ -293,33 +266,21 @@ TEST_F(NetworkPortTest, RemovingAPortTakesItsAssignmentsWithIt)
         std::string iniAfter;
         TConfiguredLabelList pendingAfter;
     };
+    const char* const one = "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída à "
+                            "etiqueta \"Etiqueta gondola\".\nRemover a impressora e essa "
+                            "atribuição? A etiqueta fica sem porta até receber outra.";
+    const std::string without1 = "[Labels]\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA2:=10.0.0.6\r\n";
     const std::vector<TCase> cases = {
-        {"ZEBRA1:",
-         shown,
-         true,
-         "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída à etiqueta "
-         "\"Etiqueta gondola\".\nRemover a impressora e essa atribuição? A etiqueta fica sem "
-         "porta até receber outra.",
-         true,
-         "[Labels]\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA2:=10.0.0.6\r\n",
-         {{"linha", "FILE:"}}},
-        {"ZEBRA1:",
-         {{"linha", "FILE:"}, {"preco", "ZEBRA1:"}},
-         true,
+        {"ZEBRA1:", shown, true, one, true, without1, {{"linha", "FILE:"}}},
+        {"ZEBRA1:", {{"linha", "FILE:"}, {"preco", "ZEBRA1:"}}, true,
          "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída às etiquetas "
          "\"Etiqueta gondola\", \"Etiqueta preco\".\nRemover a impressora e essas atribuições? As "
          "etiquetas ficam sem porta até receberem outra.",
-         true,
-         "[Labels]\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA2:=10.0.0.6\r\n",
-         {{"linha", "FILE:"}}},
+         true, without1, {{"linha", "FILE:"}}},
         {"ZEBRA2:", shown, true, "Remover a impressora de rede ZEBRA2: (10.0.0.6)?", true,
          "[Labels]\r\ngondola=ZEBRA1:\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA1:=10.0.0.5:9100\r\n",
          shown},
-        {"ZEBRA1:", shown, false,
-         "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída à etiqueta "
-         "\"Etiqueta gondola\".\nRemover a impressora e essa atribuição? A etiqueta fica sem "
-         "porta até receber outra.",
-         false, ini, shown},
+        {"ZEBRA1:", shown, false, one, false, ini, shown},
         {"FILE:", shown, true, nullptr, false, ini, shown},
     };
     for (const TCase& c : cases) {

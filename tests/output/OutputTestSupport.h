@@ -1,13 +1,21 @@
 #pragma once
 
-// What the output tests share: a program directory with its zev.ini, the
-// scripted operator, and a system root of their own ("dev", "sys") where
-// device nodes are plain files, so no test ever touches the machine's
-// devices.
+// A program directory with its zev.ini, the scripted operator, and a system
+// root of the test's own where device nodes are plain files; and each kind of
+// port as the typed port tests drive it.
 
 #include "app/Settings.h"
+#include "output/Filed.h"
+#include "output/Networkd.h"
+#include "output/Nulld.h"
+#include "output/Paralleld.h"
+#include "output/Seriald.h"
+#include "output/Windowsd.h"
 #include "platform/Error.h"
 #include "platform/Profile.h"
+#include "tests/support/LoopbackPrinter.h"
+#include "tests/support/PrivateCups.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/ScriptedOperator.h"
 #include "tests/support/TestSupport.h"
 
@@ -18,19 +26,22 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace zev::test {
 
-class OutputTest : public testing::Test
+struct OutputTest : testing::Test
 {
-protected:
     QString Ini() const { return SettingsPath(); }
     void SetIni(const std::string& content) const { WriteFileBytes(Ini(), content); }
     std::string IniContent() const { return QFile::exists(Ini()) ? ReadFileBytes(Ini()) : ""; }
@@ -85,6 +96,26 @@ inline std::pair<int, std::string> IoErrorOf(const std::function<void()>& action
     return {0, "no error"};
 }
 
+// False, or an input/output error raised.
+inline bool Fails(const std::function<bool()>& step)
+{
+    try {
+        return !step();
+    } catch (const EInOutError&) {
+        return true;
+    }
+}
+
+inline std::vector<TOperatorMessage> Error(const char* text)
+{
+    return {{"error", QString::fromUtf8(text)}};
+}
+
+inline std::vector<TOperatorMessage> Notice(const char* text)
+{
+    return {{"notice", QString::fromUtf8(text)}};
+}
+
 // A printer that takes data slowly but steadily, `chunk` bytes every
 // `pause`, from the reading end `fd`; once it has taken `limit` bytes it
 // takes nothing more, as a printer that stopped.
@@ -123,6 +154,11 @@ private:
                 continue;
             }
             const ssize_t got = read(fd, buffer.data(), wanted);
+            // A pseudo-terminal's controlling side, between two jobs.
+            if (got < 0 && errno == EIO && !m_stop) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
             if (got <= 0)
                 return;
             m_received.append(buffer.data(), static_cast<std::size_t>(got));
@@ -136,14 +172,163 @@ private:
     std::thread m_thread;
 };
 
-inline std::vector<TOperatorMessage> Error(const char* text)
+// A kind of port for the typed port tests: Arrived is what the device got of
+// the last job; Slow makes it take 1 KiB every 15 ms up to `limit` bytes.
+struct TKind
 {
-    return {{"error", QString::fromUtf8(text)}};
-}
+    static constexpr bool Tracked = true;  // refuses a second start, and sending or ending idle
+    static constexpr bool Slowable = true; // its device can be made slow
+    static constexpr bool Delivers = true; // its device gets the bytes
+    static bool Available() { return true; }
+    static std::vector<TOperatorMessage> SecondStartSays() { return {}; }
 
-inline std::vector<TOperatorMessage> Notice(const char* text)
+    explicit TKind(OutputTest& test) : test(test) {}
+    void Prepare() {}
+    void Slow(std::size_t) { ADD_FAILURE() << "this kind cannot be slowed"; }
+    void ReadSlowly(int fd, std::size_t limit)
+    {
+        reader = std::make_unique<TSlowReader>(fd, 1024, std::chrono::milliseconds(15), limit);
+    }
+    std::string Taken() { return reader->Stop(); }
+
+    OutputTest& test;
+    std::unique_ptr<TSlowReader> reader;
+};
+
+struct TNullKind : TKind
 {
-    return {{"notice", QString::fromUtf8(text)}};
-}
+    static constexpr const char* Name = "Null";
+    static constexpr bool Tracked = false, Slowable = false, Delivers = false;
+    using TKind::TKind;
+    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds)
+    {
+        return std::make_unique<TNullPort>(test.op);
+    }
+    std::string Arrived() { return {}; }
+};
+
+// Its bound is the system's own.
+struct TFileKind : TKind
+{
+    static constexpr const char* Name = "File";
+    static constexpr bool Slowable = false;
+    using TKind::TKind;
+    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds)
+    {
+        return std::make_unique<TFilePort>(test.op, "FILE:");
+    }
+    void Prepare() { test.op.QueueFile(path); }
+    std::string Arrived() { return ReadFileBytes(path); }
+
+    QString path = test.home.File("etiquetas.prn");
+};
+
+// A regular file stands in for the device, a named pipe once it is slow. The
+// port keeps no job: it opens the device for each block.
+struct TParallelKind : TKind
+{
+    static constexpr const char* Name = "Parallel";
+    static constexpr bool Tracked = false;
+    using TKind::TKind;
+    ~TParallelKind()
+    {
+        reader.reset();
+        if (fd >= 0)
+            close(fd);
+    }
+    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds bound)
+    {
+        return std::make_unique<TParallelPort>(test.op, "LPT1:", device, bound);
+    }
+    std::string Arrived()
+    {
+        const std::string all = ReadFileBytes(device);
+        return all.substr(std::exchange(seen, all.size()));
+    }
+    void Slow(std::size_t limit)
+    {
+        const QByteArray path = QFile::encodeName(device);
+        QFile::remove(device);
+        EXPECT_EQ(mkfifo(path.constData(), 0600), 0);
+        fd = open(path.constData(), O_RDONLY | O_NONBLOCK);
+        ReadSlowly(fd, limit);
+    }
+
+    QString device = test.Device("lp0");
+    std::size_t seen = 0;
+    int fd = -1;
+};
+
+// A pseudo-terminal stands in for the line.
+struct TSerialKind : TKind
+{
+    static constexpr const char* Name = "Serial";
+    using TKind::TKind;
+    ~TSerialKind() { reader.reset(); }
+    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds bound)
+    {
+        return std::make_unique<TSerialPort>(test.op, "COM9:", line.Device(), bound);
+    }
+    // What a job given up left on the line is no part of the next one.
+    void Prepare()
+    {
+        line.Read(SIZE_MAX, std::chrono::milliseconds(0));
+        reader = std::make_unique<TSlowReader>(line.ControllingSide(), 65536,
+                                               std::chrono::milliseconds(0));
+    }
+    std::string Arrived() { return Taken(); }
+    void Slow(std::size_t limit) { ReadSlowly(line.ControllingSide(), limit); }
+
+    TPseudoTerminal line;
+};
+
+// Raw TCP to a printer on the loopback that takes little at a time.
+struct TNetworkKind : TKind
+{
+    static constexpr const char* Name = "Network";
+    using TKind::TKind;
+    ~TNetworkKind() { reader.reset(); }
+    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds bound)
+    {
+        test.SetIni("[Rede]\r\nIMP:=127.0.0.1:" + std::to_string(printer.Port()) + "\r\n");
+        return std::make_unique<TNetworkPort>(
+            test.op, "IMP:", ResolveTcpAddress,
+            TNetworkBounds{std::chrono::seconds(5), bound, std::chrono::milliseconds(200)});
+    }
+    void Prepare() { job = printer.ReadJob(); }
+    std::string Arrived() { return job.get(); }
+    void Slow(std::size_t limit) { ReadSlowly(printer.Accept(), limit); }
+
+    TLoopbackPrinter printer{AF_INET, 4096};
+    std::future<std::string> job;
+};
+
+// A queue of a CUPS daemon of the test's own; each job is one spooler job
+// of the program's name.
+struct TSpoolerKind : TKind
+{
+    static constexpr const char* Name = "Spooler";
+    static constexpr bool Slowable = false;
+    static bool Available() { return TPrivateCups::IsInstalled(); }
+    static std::vector<TOperatorMessage> SecondStartSays()
+    {
+        return {{"error", "Impressão já iniciada"}};
+    }
+    explicit TSpoolerKind(OutputTest& test) : TKind(test) { cups.AddQueue("Zebra"); }
+    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds)
+    {
+        return std::make_unique<TWindowsPort>(test.op, "Zebra");
+    }
+    std::string Arrived()
+    {
+        EXPECT_EQ(cups.WaitForJobs("Zebra"), std::vector<TSpooledJob>(++jobs, {"ZEV Job", true}));
+        const std::string all = cups.OutputOf("Zebra");
+        return all.substr(std::exchange(seen, all.size()));
+    }
+
+    TPrivateCups cups;
+    std::size_t jobs = 0;
+    std::size_t seen = 0;
+};
 
 } // namespace zev::test
