@@ -147,75 +147,50 @@ TEST_F(FileLabelTest, PlaceholdersAreFilledInTheirFormats)
 {
     const std::string prices = "{Produto.preco} {Produto.precoNormal} {Produto.precoOferta}";
     const std::string bytes = "\xE9\x80\x7F\x1B";
-    const struct
-    {
-        std::string body;
-        std::function<void(TProduto&)> change;
-        std::string expected;
-        int lineLength = 0;
-        double date = Dec6;
-    } cases[] = {
+    using P = TProduto&;
+    const std::tuple<std::string, std::function<void(P)>, std::string, int, double> cases[] = {
         // An offer changes only the price in force.
-        {prices, [](TProduto&) {}, "54,00 59,90 54,00", 0, Dec5},
-        {prices, [](TProduto&) {}, "59,90 59,90 54,00"},
-        {"{Produto.key}", [](TProduto& p) { p.key = 7; }, "000007"},
-        {"{Produto.key}", [](TProduto& p) { p.key = 1234567; }, "1234567"},
-        {"{Produto.data}", [](TProduto&) {}, "06/12/2026"},
-        {"{Caixa.fator}", [](TProduto& p) { p.fatorPreco = 12; }, " 12"},
-        {"{Caixa.fator}", [](TProduto& p) { p.fatorPreco = 6; }, "  6"},
-        {"{Caixa.fator}", [](TProduto& p) { p.fatorPreco = 2.5; }, "2,50"},
+        {prices, [](P) {}, "54,00 59,90 54,00", 0, Dec5},
+        {prices, [](P) {}, "59,90 59,90 54,00", 0, Dec6},
+        {"{Produto.key}", [](P p) { p.key = 7; }, "000007", 0, Dec6},
+        {"{Produto.key}", [](P p) { p.key = 1234567; }, "1234567", 0, Dec6},
+        {"{Produto.data}", [](P) {}, "06/12/2026", 0, Dec6},
+        {"{Caixa.fator}", [](P p) { p.fatorPreco = 12; }, " 12", 0, Dec6},
+        {"{Caixa.fator}", [](P p) { p.fatorPreco = 6; }, "  6", 0, Dec6},
+        {"{Caixa.fator}", [](P p) { p.fatorPreco = 2.5; }, "2,50", 0, Dec6},
         {"{Produto.embalagemPadrao} {Produto.embalagemPadraoPreco} {Produto.preco}",
-         [](TProduto& p) { p.embalagemPadrao.clear(); }, "Un 59,90 59,90"},
+         [](P p) { p.embalagemPadrao.clear(); }, "Un 59,90 59,90", 0, Dec6},
         {"{Produto.embalagemPadrao} {Produto.embalagemPadraoPreco}",
-         [](TProduto& p) {
-             p.embalagemPadrao = "L";
-             p.embalagemPadraoFator = 0.5;
-         },
-         "L 119,80"},
+         [](P p) { p.embalagemPadrao = "L", p.embalagemPadraoFator = 0.5; }, "L 119,80", 0, Dec6},
         {"{Produto.fornecedorDescricao} {Produto.fabricacao} {Produto.validade}",
-         [](TProduto& p) {
-             p.fornecedorDescricao = "GRANJA SOL";
-             p.fabricacao = EncodeDate(2026, 12, 20);
-             p.diasValidade = 15;
-         },
-         "GRANJA SOL 20/12/2026 04/01/2027"},
+         [](P p) { p.fornecedorDescricao = "GRANJA SOL", p.fabricacao = EncodeDate(2026, 12, 20), p.diasValidade = 15; },
+         "GRANJA SOL 20/12/2026 04/01/2027", 0, Dec6},
         // Without a supplier these stay as written.
-        {"{Produto.fabricacao} {Produto.validade}", [](TProduto&) {},
-         "{Produto.fabricacao} {Produto.validade}"},
-        {"{Produto.embalagem}|{Caixa.embalagem}", [](TProduto& p) { p.embalagem.clear(); },
-         "{Produto.embalagem}|{Caixa.embalagem}"},
+        {"{Produto.fabricacao} {Produto.validade}", [](P) {}, "{Produto.fabricacao} {Produto.validade}", 0, Dec6},
+        {"{Produto.embalagem}|{Caixa.embalagem}", [](P p) { p.embalagem.clear(); },
+         "{Produto.embalagem}|{Caixa.embalagem}", 0, Dec6},
         // Each placeholder is filled in the result of the ones before it: a
         // text naming a later placeholder is filled in too, an earlier one not.
         {"{Produto.embalagem} {Produto.descricao[0]}",
-         [](TProduto& p) {
-             p.embalagem = "{Produto.preco}";
-             p.descricao = "{Produto.key}";
-         },
-         "59,90 1234567"},
-        {"{Produto.embalagem}", [](TProduto& p) { p.embalagem = "{Produto.descricao[0]}"; },
-         "{Produto.descricao[0]}"},
+         [](P p) { p.embalagem = "{Produto.preco}", p.descricao = "{Produto.key}"; }, "59,90 1234567", 0, Dec6},
+        {"{Produto.embalagem}", [](P p) { p.embalagem = "{Produto.descricao[0]}"; }, "{Produto.descricao[0]}", 0, Dec6},
         // Case matters: only the exact names are placeholders.
-        {"{produto.preco} {SOH}{Soh}", [](TProduto&) {}, "{produto.preco} \x01{Soh}"},
+        {"{produto.preco} {SOH}{Soh}", [](P) {}, "{produto.preco} \x01{Soh}", 0, Dec6},
         // Product texts and template bytes pass unchanged.
-        {bytes + "{Produto.descricao[0]}",
-         [](TProduto& p) { p.descricao = "A\307\332CAR \340 GRANEL"; },
-         bytes + "A\307\332CAR \340 GRANEL", 40},
+        {bytes + "{Produto.descricao[0]}", [](P p) { p.descricao = "A\307\332CAR \340 GRANEL"; },
+         bytes + "A\307\332CAR \340 GRANEL", 40, Dec6},
     };
     const auto unit = Arroz();
-    for (const auto& c : cases) {
+    for (const auto& [body, change, expected, lineLength, date] : cases) {
         auto caixa = CaixaDeLeite(*unit);
-        c.change(*caixa);
-        EXPECT_EQ(RenderNormal(c.body, *caixa, c.lineLength, c.date), c.expected + "\r\n")
-            << c.body;
+        change(*caixa);
+        EXPECT_EQ(RenderNormal(body, *caixa, lineLength, date), expected + "\r\n") << body;
     }
 }
 
 TEST_F(FileLabelTest, DatesUseTheRegionalSeparator)
 {
-    TFormatSettings dotted = BrazilianFormatSettings();
-    dotted.dateSeparator = '.';
-    dotted.decimalSeparator = '.';
-    SetFormatSettings(dotted);
+    SetFormatSettings({'.', '.', "dd/mm/yyyy"});
     const std::string text = RenderNormal("{Produto.data} {Produto.preco}", *Arroz(), 0, Dec6);
     SetFormatSettings(BrazilianFormatSettings());
     EXPECT_EQ(text, "06.12.2026 21.90\r\n");
@@ -277,16 +252,13 @@ TEST_F(FileLabelTest, ALabelThatWouldGrowBeyondAMegabyteIsRefusedNamingTheProduc
     }
     produto->descricao += "FIM1234567";
     std::string text = "previous";
-    try {
-        Label("[normal]\n1={Produto.descricao[0]}\n").RenderSingle(*produto, text, Dec6);
-        ADD_FAILURE() << "rendered " << text.size() << " bytes";
-    } catch (const ELabelError& error) {
-        EXPECT_TRUE(Contains(error.what(), "produto 7")) << error.what();
-    }
+    const TFileLabel label = Label("[normal]\n1={Produto.descricao[0]}\n");
+    EXPECT_THAT([&] { label.RenderSingle(*produto, text, Dec6); },
+                testing::ThrowsMessage<ELabelError>(testing::HasSubstr("produto 7")));
     EXPECT_TRUE(text == "previous") << text.size() << " bytes";
     // Just below the bound the label is rendered whole.
     produto->descricao = std::string(MaxRenderedLabel - 100, 'A');
-    Label("[normal]\n1={Produto.descricao[0]}\n").RenderSingle(*produto, text, Dec6);
+    label.RenderSingle(*produto, text, Dec6);
     EXPECT_TRUE(text == produto->descricao + "\r\n") << text.size() << " bytes";
 }
 
@@ -330,12 +302,9 @@ TEST_F(FileLabelTest, PreviewPictureIsABase64Bitmap)
     for (const std::string& text : {notBitmap, std::string("!!!!QUJDREVGR0hJSktMTU5PUA")}) {
         const QString path = dir.filePath("quebrada.lbl");
         WriteFileBytes(path, ImageSection(text));
-        try {
-            TFileLabel label(path);
-            ADD_FAILURE() << "loaded " << text;
-        } catch (const ELabelError& error) {
-            EXPECT_NE(std::string(error.what()).find("quebrada.lbl"), std::string::npos);
-        }
+        EXPECT_THAT([&] { TFileLabel{path}; },
+                    testing::ThrowsMessage<ELabelError>(testing::HasSubstr("quebrada.lbl")))
+            << text;
     }
 }
 

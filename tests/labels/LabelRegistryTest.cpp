@@ -14,6 +14,10 @@
 
 using namespace zev;
 using namespace zev::test;
+using testing::AllOf;
+using testing::HasSubstr;
+using testing::StartsWith;
+using testing::ThrowsMessage;
 
 namespace {
 
@@ -24,8 +28,12 @@ protected:
     {
         modelos = home.File("modelos");
         QDir().mkpath(modelos);
-        TIniFile(SettingsPath())
-            .WriteString(settings::Geral, settings::PathModelos.key, modelos.toStdString());
+        SetPathModelos(modelos.toStdString());
+    }
+
+    static void SetPathModelos(const std::string& path)
+    {
+        TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, path);
     }
 
     void WriteLabel(const QString& file, const std::string& name, const std::string& description)
@@ -97,13 +105,9 @@ TEST_F(LabelRegistryTest, AFileThatCannotBeRegisteredStopsTheBuild)
 {
     // The table's own text, and the file that has no name.
     WriteLabel("semnome.lbl", "", "Sem nome");
-    try {
-        BuildLabelRegistry(SettingsPath());
-        ADD_FAILURE() << "registered a label without a name";
-    } catch (const EHashInvalidKeyError& error) {
-        EXPECT_TRUE(std::string(error.what()).starts_with("Key cannot be an empty string"));
-        EXPECT_TRUE(Contains(error.what(), "semnome.lbl")) << error.what();
-    }
+    EXPECT_THAT([&] { BuildLabelRegistry(SettingsPath()); },
+                ThrowsMessage<EHashInvalidKeyError>(
+                    AllOf(StartsWith("Key cannot be an empty string"), HasSubstr("semnome.lbl"))));
     WriteFileBytes(modelos + "/semnome.lbl",
                    "[geral]\nname=x\n[image]\n1=" + std::string(40, 'A') + "\n");
     EXPECT_THROW(BuildLabelRegistry(SettingsPath()), ELabelError);
@@ -111,8 +115,7 @@ TEST_F(LabelRegistryTest, AFileThatCannotBeRegisteredStopsTheBuild)
 
 TEST_F(LabelRegistryTest, DefaultTemplatesDirectoryIsUnderTheCurrentDirectory)
 {
-    // Missing or empty.
-    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "");
+    SetPathModelos("");
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(home.Path()));
     WriteLabel("atual.lbl", "atual", "Atual");
@@ -140,16 +143,15 @@ TEST_F(LabelRegistryTest, AMissingLabelIsToldWithTheFolderItWasLookedForIn)
     };
     for (const auto& [pathModelos, reason] : cases) {
         SCOPED_TRACE(pathModelos);
-        TIniFile(SettingsPath())
-            .WriteString(settings::Geral, settings::PathModelos.key, pathModelos);
+        SetPathModelos(pathModelos);
         const auto registry = BuildLabelRegistry(SettingsPath());
         EXPECT_THAT([&] { (void)registry->LabelHash.Item("gondola-zpl"); },
-                    testing::ThrowsMessage<EHashFindError>(testing::HasSubstr(
+                    ThrowsMessage<EHashFindError>(HasSubstr(
                         "A etiqueta \"gondola-zpl\" não foi encontrada: " + reason)));
     }
     // Without its templates, as tests build one, the table's own words.
     EXPECT_THAT([] { (void)TLabelRegistry().LabelHash.Item("x"); },
-                testing::ThrowsMessage<EHashFindError>(testing::StrEq("Key \"x\" not found")));
+                ThrowsMessage<EHashFindError>(testing::StrEq("Key \"x\" not found")));
 }
 
 TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)
@@ -170,25 +172,20 @@ TEST(NullLabelTest, IsAnEmptyLabelWithItsOwnPicture)
     }
 }
 
-// What Procom gives a product: the supplier with its CNPJ and the
-// manufacture date; the validity comes from the catalogue.
-void SetProcon(TProduto& produto)
-{
-    produto.fornecedorDescricao = "DISTRIBUIDORA ANA (12.345.678/0001-95)";
-    produto.fabricacao = EncodeDate(2026, 11, 30);
-    produto.diasValidade = 180;
-}
-
-// The Procon template prints what the clerk typed at Procom in each of its
-// bodies: unit and box, on offer and not.
+// The Procon template prints what the clerk typed at Procom (the supplier with
+// its CNPJ and the manufacture date; the validity comes from the catalogue) in
+// each of its bodies: unit and box, on offer and not.
 TEST(ExampleTemplatesTest, TheProconTemplatePrintsTheSupplierAndItsDates)
 {
     const TFileLabel label(QStringLiteral(ZEV_EXAMPLES "/modelos/gondola-procon-zpl.lbl"));
     EXPECT_EQ(label.GetName(), "gondola-procon-zpl");
     const auto unit = Arroz();
     const auto caixa = CaixaDeLeite(*unit);
-    SetProcon(*unit);
-    SetProcon(*caixa);
+    for (TProduto* produto : {unit.get(), caixa.get()}) {
+        produto->fornecedorDescricao = "DISTRIBUIDORA ANA (12.345.678/0001-95)";
+        produto->fabricacao = EncodeDate(2026, 11, 30);
+        produto->diasValidade = 180;
+    }
     const std::tuple<const char*, const TProduto&, double, const char*> cases[] = {
         {"normal", *unit, EncodeDate(2026, 12, 20), "21,90"},
         {"oferta", *unit, EncodeDate(2026, 12, 3), "19,50"},

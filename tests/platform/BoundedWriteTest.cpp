@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 using namespace zev;
@@ -48,31 +49,21 @@ const std::string Job(4 * 1024 * 1024, 'Z');
 
 TEST(BoundedWriteTest, ASlowReaderIsWaitedForAndOneThatStoppedIsGivenUp)
 {
-    enum class TReader
-    {
-        Slow,      // reads in small pieces with pauses
-        Stalled,   // reads nothing
-        Gone,      // closed its end
-        StopAsked, // the person asks to stop meanwhile
+    // Slow reads in small pieces with pauses, Stalled reads nothing, Gone has
+    // closed its end, and at StopAsked the person asks to stop meanwhile.
+    enum class TReader { Slow, Stalled, Gone, StopAsked };
+    const std::tuple<TReader, TWriteResult, int> cases[] = {
+        {TReader::Slow, TWriteResult::Written, 0},
+        {TReader::Stalled, TWriteResult::TimedOut, 0},
+        {TReader::Gone, TWriteResult::Failed, EPIPE},
+        {TReader::StopAsked, TWriteResult::Stopped, 0},
     };
-    const struct
-    {
-        const char* name;
-        TReader reader;
-        TWriteResult result;
-        int error;
-    } cases[] = {
-        {"slow", TReader::Slow, TWriteResult::Written, 0},
-        {"stalled", TReader::Stalled, TWriteResult::TimedOut, 0},
-        {"gone", TReader::Gone, TWriteResult::Failed, EPIPE},
-        {"stop asked", TReader::StopAsked, TWriteResult::Stopped, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [kind, result, error] : cases) {
+        SCOPED_TRACE(static_cast<int>(kind));
         TSocketPair pair;
         std::size_t read = 0;
         std::jthread reader;
-        if (c.reader == TReader::Slow)
+        if (kind == TReader::Slow)
             reader = std::jthread([&] {
                 char buffer[64 * 1024];
                 while (read < Job.size()) {
@@ -83,16 +74,16 @@ TEST(BoundedWriteTest, ASlowReaderIsWaitedForAndOneThatStoppedIsGivenUp)
                     std::this_thread::sleep_for(1ms);
                 }
             });
-        if (c.reader == TReader::Gone)
+        if (kind == TReader::Gone)
             pair.CloseReader();
         // The slow reader pauses far less than the bound between pieces.
-        TNoProgressClock clock(c.reader == TReader::Slow ? 5000ms : 200ms,
-                               [&] { return c.reader == TReader::StopAsked; });
+        TNoProgressClock clock(kind == TReader::Slow ? 5000ms : 200ms,
+                               [&] { return kind == TReader::StopAsked; });
         const TBoundedWrite outcome = WriteBounded(pair.fds[0], Job, clock, &SendQuietly);
         reader = {};
-        EXPECT_EQ(outcome.result, c.result);
-        EXPECT_EQ(outcome.error, c.error);
-        if (c.reader == TReader::Slow) {
+        EXPECT_EQ(outcome.result, result);
+        EXPECT_EQ(outcome.error, error);
+        if (kind == TReader::Slow) {
             EXPECT_EQ(outcome.taken, Job.size());
             EXPECT_EQ(read, Job.size());
         } else {

@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -76,24 +77,6 @@ QByteArray AboutPicture()
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool QtReadsJpeg()
-{
-    return QImageReader::supportedImageFormats().contains("jpeg");
-}
-
-// Qt's own reader, also on libjpeg, as the reference; its decoder settings
-// may round a sample differently, hence the tolerance.
-void ExpectSameAsQtReads(const QImage& decoded, const QByteArray& jpeg)
-{
-    const QImage reference = QImage::fromData(jpeg, "JPEG").convertToFormat(QImage::Format_RGB888);
-    ASSERT_EQ(decoded.size(), reference.size());
-    int worst = 0;
-    for (int y = 0; y < reference.height(); ++y)
-        for (int x = 0; x < reference.width() * 3; ++x)
-            worst = std::max(worst,
-                             std::abs(decoded.constScanLine(y)[x] - reference.constScanLine(y)[x]));
-    EXPECT_LE(worst, 2);
-}
 
 TEST(JpegImage, AboutPictureDecodes)
 {
@@ -107,8 +90,17 @@ TEST(JpegImage, AboutPictureDecodes)
         for (int x = 0; x < image.width(); ++x)
             darkest = std::min(darkest, qGray(image.pixel(x, y)));
     EXPECT_LT(darkest, 128) << "a picture, not one colour";
-    if (QtReadsJpeg())
-        ExpectSameAsQtReads(image, jpeg);
+    if (!QImageReader::supportedImageFormats().contains("jpeg"))
+        return;
+    // Qt's own reader, also on libjpeg, as the reference; its decoder settings
+    // may round a sample differently, hence the tolerance.
+    const QImage reference = QImage::fromData(jpeg, "JPEG").convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(image.size(), reference.size());
+    int worst = 0;
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width() * 3; ++x)
+            worst = std::max(worst, std::abs(image.constScanLine(y)[x] - reference.constScanLine(y)[x]));
+    EXPECT_LE(worst, 2);
 }
 
 TEST(JpegImage, DataThatIsNoWholePictureRaises)

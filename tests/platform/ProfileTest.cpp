@@ -13,10 +13,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 #include <tuple>
 #include <vector>
 
@@ -30,14 +31,7 @@ using zev::test::WriteFileBytes;
 
 namespace {
 
-enum class TStep
-{
-    Create,
-    Write,
-    Sync,
-    Close,
-    Rename,
-};
+enum class TStep { Create, Write, Sync, Close, Rename };
 
 // The real calls, but one step fails as the system would report it.
 class TFailingCalls final : public TFileCalls
@@ -47,31 +41,29 @@ public:
         : m_step(step), m_code(code), m_shortWriteFirst(shortWriteFirst)
     {}
 
-    int Create(const char* path) override
-    {
-        return m_step == TStep::Create ? Fail() : TFileCalls::Create(path);
-    }
+    int Create(const char* path) override { return At(TStep::Create) ? Fail() : TFileCalls::Create(path); }
     ssize_t Write(int fd, const char* data, std::size_t size) override
     {
-        if (m_step != TStep::Write)
+        if (!At(TStep::Write))
             return TFileCalls::Write(fd, data, size);
         // A disk that fills up takes part of a block before it refuses.
         if (std::exchange(m_shortWriteFirst, false))
             return TFileCalls::Write(fd, data, size / 2);
         return m_code == 0 ? 0 : Fail();
     }
-    int Sync(int fd) override { return m_step == TStep::Sync ? Fail() : TFileCalls::Sync(fd); }
+    int Sync(int fd) override { return At(TStep::Sync) ? Fail() : TFileCalls::Sync(fd); }
     int Close(int fd) override
     {
         const int closed = TFileCalls::Close(fd);
-        return m_step == TStep::Close ? Fail() : closed;
+        return At(TStep::Close) ? Fail() : closed;
     }
     int Rename(const char* from, const char* to) override
     {
-        return m_step == TStep::Rename ? Fail() : TFileCalls::Rename(from, to);
+        return At(TStep::Rename) ? Fail() : TFileCalls::Rename(from, to);
     }
 
 private:
+    bool At(TStep step) const { return m_step == step; }
     int Fail() const
     {
         errno = m_code;
@@ -95,22 +87,12 @@ protected:
 };
 
 // A file as a store's technician leaves it after editing by hand.
-const std::string HandEdited = "; configuração da loja\r\n"
-                               "[Geral]\r\n"
-                               "  Label Default =  'Gondola ZPL'  \r\n"
-                               "agrupado=2\r\n"
-                               "AGRUPADO = 0\r\n"
-                               "Path Modelos=\"  /srv/modelos  \"\r\n"
-                               "Selecao Data= 05/03/2026\r\n"
-                               "Imp Autom=12abc\r\n"
-                               "\r\n"
-                               "[ labels ]\r\n"
-                               "gondola=COM1:\r\n"
-                               "linha sem igual\r\n"
-                               ";comentario=nao e chave\r\n"
-                               "preco=\"\r\n"
-                               "Empty=\r\n"
-                               "Quoted=''\r\n";
+const std::string HandEdited = "; configuração da loja\r\n[Geral]\r\n"
+                               "  Label Default =  'Gondola ZPL'  \r\nagrupado=2\r\nAGRUPADO = 0\r\n"
+                               "Path Modelos=\"  /srv/modelos  \"\r\nSelecao Data= 05/03/2026\r\n"
+                               "Imp Autom=12abc\r\n\r\n[ labels ]\r\ngondola=COM1:\r\n"
+                               "linha sem igual\r\n;comentario=nao e chave\r\npreco=\"\r\n"
+                               "Empty=\r\nQuoted=''\r\n";
 
 TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
 {
@@ -119,14 +101,10 @@ TEST_F(ProfileTest, ReadsAHandEditedFileAsTheProgramExpects)
 
     // Mismatched quotes stay; comments and lines without "=" are no keys.
     const std::tuple<const char*, const char*, const char*> strings[] = {
-        {"GERAL", "label default", "Gondola ZPL"},
-        {"Geral", "Path Modelos", "  /srv/modelos  "},
-        {"labels", "preco", "\""},
-        {"Labels", "Empty", ""},
-        {"Labels", "Quoted", ""},
-        {"Geral", "Missing", "fallback"},
-        {"Nowhere", "Label Default", "fallback"},
-        {"Labels", ";comentario", "fallback"},
+        {"GERAL", "label default", "Gondola ZPL"}, {"Geral", "Path Modelos", "  /srv/modelos  "},
+        {"labels", "preco", "\""},                {"Labels", "Empty", ""},
+        {"Labels", "Quoted", ""},                  {"Geral", "Missing", "fallback"},
+        {"Nowhere", "Label Default", "fallback"},  {"Labels", ";comentario", "fallback"},
         {"Labels", "linha sem igual", "fallback"},
     };
     for (const auto& [section, key, expected] : strings)
@@ -190,22 +168,19 @@ TEST_F(ProfileTest, WritesChangeOnlyWhatTheyWrite)
                                  "[Labels]\ngondola=COM1:\n\n"
                                  "[COM1:]\nBAUD=9600\n";
     // Each write must give the original with one span replaced, nothing else.
-    const std::tuple<const char*, std::function<void(TIniFile&)>, std::string, std::string>
-        cases[] = {
-            {"replace a value", [](TIniFile& ini) { ini.WriteInteger("GERAL", "agrupado", 1); },
-             "Agrupado=0\n", "Agrupado=1\n"},
-            {"add a key at the end of its section",
-             [](TIniFile& ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); }, "Agrupado=0\n",
-             "Agrupado=0\nAgrupado Por=2\n"},
-            {"add a section",
-             [](TIniFile& ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
+    using I = TIniFile&;
+    const std::tuple<const char*, std::function<void(I)>, std::string, std::string> cases[] = {
+            {"replace a value", [](I ini) { ini.WriteInteger("GERAL", "agrupado", 1); }, "Agrupado=0\n",
+             "Agrupado=1\n"},
+            {"add a key at the end of its section", [](I ini) { ini.WriteInteger("Geral", "Agrupado Por", 2); },
+             "Agrupado=0\n", "Agrupado=0\nAgrupado Por=2\n"},
+            {"add a section", [](I ini) { ini.WriteString("FILE:", "Filename", "/tmp/etiquetas.prn"); },
              "BAUD=9600\n", "BAUD=9600\n\n[FILE:]\nFilename=/tmp/etiquetas.prn\n"},
-            {"delete a key", [](TIniFile& ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); },
-             "Label Default = gondola\n", ""},
-            {"erase a section", [](TIniFile& ini) { ini.EraseSection("labels"); },
-             "[Labels]\ngondola=COM1:\n\n", ""},
+            {"delete a key", [](I ini) { ini.DeleteKey("geral", "LABEL DEFAULT"); }, "Label Default = gondola\n",
+             ""},
+            {"erase a section", [](I ini) { ini.EraseSection("labels"); }, "[Labels]\ngondola=COM1:\n\n", ""},
             {"erase and rewrite a section",
-             [](TIniFile& ini) {
+             [](I ini) {
                  ini.EraseSection("Labels");
                  ini.WriteString("Labels", "gondola", "LPT1:");
                  ini.WriteString("Labels", "null", "NUL:");
@@ -213,10 +188,10 @@ TEST_F(ProfileTest, WritesChangeOnlyWhatTheyWrite)
              "[Labels]\ngondola=COM1:\n\n[COM1:]\nBAUD=9600\n",
              "[COM1:]\nBAUD=9600\n\n[Labels]\ngondola=LPT1:\nnull=NUL:\n"},
             {"a date in the short date format",
-             [](TIniFile& ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); },
-             "Agrupado=0\n", "Agrupado=0\nSelecao Data=06/12/2026\n"},
-            {"a boolean as 0", [](TIniFile& ini) { ini.WriteBool("COM1:", "Extra", false); },
-             "BAUD=9600\n", "BAUD=9600\nExtra=0\n"},
+             [](I ini) { ini.WriteDate("Geral", "Selecao Data", EncodeDate(2026, 12, 6)); }, "Agrupado=0\n",
+             "Agrupado=0\nSelecao Data=06/12/2026\n"},
+            {"a boolean as 0", [](I ini) { ini.WriteBool("COM1:", "Extra", false); }, "BAUD=9600\n",
+             "BAUD=9600\nExtra=0\n"},
         };
     for (const auto& [what, write, span, replacement] : cases) {
         SCOPED_TRACE(what);
@@ -263,15 +238,9 @@ TEST_F(ProfileTest, NamesAndValuesThatWouldPlantOtherKeysAreRefused)
     SetContent("[Geral]\r\nA=1\r\n");
     TIniFile ini(Path());
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"Geral", "B", "x\r\n[Labels]\r\nnull=COM1:"},
-        {"Geral", "B", "x\ny=1"},
-        {"Geral", "B=C", "x"},
-        {"Geral", ";B", "x"},
-        {"Geral", "", "x"},
-        {"Geral", " B", "x"},
-        {"Ger]al", "B", "x"},
-        {"Geral\n", "B", "x"},
-        {"", "B", "x"},
+        {"Geral", "B", "x\r\n[Labels]\r\nnull=COM1:"}, {"Geral", "B", "x\ny=1"}, {"Geral", "B=C", "x"},
+        {"Geral", ";B", "x"}, {"Geral", "", "x"}, {"Geral", " B", "x"},  {"Ger]al", "B", "x"},
+        {"Geral\n", "B", "x"}, {"", "B", "x"},
     };
     for (const auto& [section, key, value] : cases) {
         EXPECT_THROW(ini.WriteString(section, key, value), EZevError)
@@ -324,33 +293,26 @@ TEST_F(ProfileTest, AFileThatCannotBeReadIsNotTakenForAnEmptyOne)
 
 TEST_F(ProfileTest, AFailedStepSaysWhyAndLeavesTheFileAndTheFolderAsTheyWere)
 {
-    struct TCase
-    {
-        TStep step;
-        int code;
-        bool shortWriteFirst;
-        const char* reason;
-    };
-    const TCase cases[] = {
-        {TStep::Create, EACCES, false, "permissão negada (ao criar um arquivo na pasta"},
-        {TStep::Create, EROFS, false, "o disco só permite leitura"},
-        {TStep::Write, ENOSPC, true,
-         "o disco está cheio. O arquivo não foi alterado. Libere espaço"},
-        {TStep::Write, 0, false, "o disco está cheio"},
-        {TStep::Write, EDQUOT, false, "a cota de disco do usuário acabou"},
-        {TStep::Sync, EIO, false, "erro de entrada/saída no disco (ao gravar no disco)"},
-        {TStep::Close, ENOSPC, false, "o disco está cheio (ao fechar o arquivo)"},
-        {TStep::Rename, EBUSY, false, "o arquivo ou o disco está em uso (ao substituir o arquivo)"},
+    using enum TStep;
+    const std::tuple<TStep, int, bool, const char*> cases[] = {
+        {Create, EACCES, false, "permissão negada (ao criar um arquivo na pasta"},
+        {Create, EROFS, false, "o disco só permite leitura"},
+        {Write, ENOSPC, true, "o disco está cheio. O arquivo não foi alterado. Libere espaço"},
+        {Write, 0, false, "o disco está cheio"},
+        {Write, EDQUOT, false, "a cota de disco do usuário acabou"},
+        {Sync, EIO, false, "erro de entrada/saída no disco (ao gravar no disco)"},
+        {Close, ENOSPC, false, "o disco está cheio (ao fechar o arquivo)"},
+        {Rename, EBUSY, false, "o arquivo ou o disco está em uso (ao substituir o arquivo)"},
     };
     const std::string before = "[Geral]\r\nA=1\r\n" + std::string(64 * 1024, ';') + "\r\n";
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.reason);
+    for (const auto& [step, code, shortWriteFirst, reason] : cases) {
+        SCOPED_TRACE(reason);
         SetContent(before);
-        TFailingCalls calls(c.step, c.code, c.shortWriteFirst);
+        TFailingCalls calls(step, code, shortWriteFirst);
         TIniFile ini(Path(), calls);
         EXPECT_THAT([&] { ini.WriteString("Geral", "B", "2"); },
                     ThrowsMessage<EInOutError>(AllOf(HasSubstr("\"" + Path().toStdString() + "\""),
-                                                     HasSubstr(c.reason),
+                                                     HasSubstr(reason),
                                                      Not(HasSubstr("outro programa")))));
         EXPECT_EQ(Content(), before);
         EXPECT_EQ(Files(), QStringList{"zev.ini"});

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,57 +37,44 @@ mode_t ModeOf(const QString& path)
     return status.st_mode & 07777;
 }
 
+void SetSetgid(const TProgramDirFixture& folder, bool setgid)
+{
+    ASSERT_EQ(chmod(QFile::encodeName(folder.Path()).constData(), setgid ? 02775 : 0755), 0);
+}
+
 TEST(ProgramDirTest, ASharedFolderKeepsNewFilesWritableByItsGroup)
 {
     const group* own = getgrgid(getegid());
     ASSERT_NE(own, nullptr);
-    const struct
-    {
-        bool setgid;
-        mode_t umask;
-        mode_t expected; // of a file made with 0666
-        const char* group;
-    } cases[] = {
-        {false, 022, 0644, ""},
-        {true, 022, 0664, own->gr_name},
-        {true, 077, 0660, own->gr_name},
-        {true, 002, 0664, own->gr_name},
-    };
-    for (const auto& c : cases) {
+    // Setgid, umask, the mode of a file made with 0666, and the sharing group.
+    const std::tuple<bool, mode_t, mode_t, const char*> cases[] = {
+        {false, 022, 0644, ""}, {true, 022, 0664, own->gr_name}, {true, 077, 0660, own->gr_name},
+        {true, 002, 0664, own->gr_name}};
+    for (const auto& [setgid, mask, expected, sharing] : cases) {
         const TProgramDirFixture folder;
-        ASSERT_EQ(chmod(QFile::encodeName(folder.Path()).constData(), c.setgid ? 02775 : 0755), 0);
-        const TUmaskScope scope(c.umask);
-        EXPECT_EQ(SharingGroup().toStdString(), c.group);
+        SetSetgid(folder, setgid);
+        const TUmaskScope scope(mask);
+        EXPECT_EQ(SharingGroup().toStdString(), sharing);
         ShareNewFilesWithGroup();
         const QString made = folder.File("zev.ini");
         WriteFileBytes(made, "[Geral]\r\n");
-        EXPECT_EQ(ModeOf(made) & 0777, c.expected)
-            << "setgid " << c.setgid << ", umask 0" << std::oct << c.umask;
+        EXPECT_EQ(ModeOf(made) & 0777, expected) << "setgid " << setgid << ", umask 0" << std::oct << mask;
     }
 }
 
 TEST(ProgramDirTest, AFileMadeWithItsOwnPermissionsJoinsASharedFolder)
 {
-    const struct
-    {
-        bool setgid;
-        mode_t before;
-        mode_t after;
-    } cases[] = {
-        {false, 0644, 0644},
-        {true, 0644, 0664},
-        {true, 0600, 0660},
-        {true, 0444, 0444}, // one nobody may write stays so
-    };
-    for (const auto& c : cases) {
+    // Setgid, the file's mode before and after; one nobody may write stays so.
+    const std::tuple<bool, mode_t, mode_t> cases[] = {
+        {false, 0644, 0644}, {true, 0644, 0664}, {true, 0600, 0660}, {true, 0444, 0444}};
+    for (const auto& [setgid, before, after] : cases) {
         const TProgramDirFixture folder;
-        ASSERT_EQ(chmod(QFile::encodeName(folder.Path()).constData(), c.setgid ? 02775 : 0755), 0);
+        SetSetgid(folder, setgid);
         const QString file = folder.File("zev.mdb");
         WriteFileBytes(file, "SQLite format 3");
-        ASSERT_EQ(chmod(QFile::encodeName(file).constData(), c.before), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(file).constData(), before), 0);
         ShareFileWithGroup(file);
-        EXPECT_EQ(ModeOf(file) & 0777, c.after)
-            << "setgid " << c.setgid << ", 0" << std::oct << c.before;
+        EXPECT_EQ(ModeOf(file) & 0777, after) << "setgid " << setgid << ", 0" << std::oct << before;
     }
     ShareFileWithGroup(QStringLiteral("/nonexistent/zev.mdb")); // nothing to share, no failure
 }

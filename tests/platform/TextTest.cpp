@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -58,10 +59,7 @@ TEST(AnsiTextConversion, Utf8ToAnsiReplacesUnmappableAndKeepsMalformedBytes)
 {
     // Windows-1252 mixed with UTF-8 keeps its bytes.
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"", ""},
-        {"arroz 日本 5kg", "arroz ?? 5kg"},
-        {"😀", "?"},
-        {"ação", "a\xE7\xE3o"},
+        {"", ""}, {"arroz 日本 5kg", "arroz ?? 5kg"}, {"😀", "?"}, {"ação", "a\xE7\xE3o"},
         {"p\xE3o \xC3\xA9", "p\xE3o \xE9"},
     };
     for (const auto& [utf8, expected] : cases)
@@ -74,10 +72,9 @@ TEST(AnsiTextConversion, Utf8ToAnsiReplacesUnmappableAndKeepsMalformedBytes)
           "\xE2\x82"sv, "\xE0\x80\xAF"sv, "\xF0\x82\x82\xAC"sv, "\xF4\x90\x80\x80"sv})
         EXPECT_EQ(Utf8ToAnsi(bytes), bytes) << "kept byte for byte";
     // From a QString: one question mark per character, a lone surrogate too.
-    const std::pair<QString, std::string_view> fromQt[] = {
-        {QStringLiteral("a😀b"), "a?b"},
-        {QString(QChar(0xD800)) + u'x', "?x"},
-        {QStringLiteral("Seção €"), "Se\xE7\xE3o \x80"}};
+    const std::pair<QString, std::string_view> fromQt[] = {{QStringLiteral("a😀b"), "a?b"},
+                                                           {QString(QChar(0xD800)) + u'x', "?x"},
+                                                           {QStringLiteral("Seção €"), "Se\xE7\xE3o \x80"}};
     for (const auto& [text, expected] : fromQt)
         EXPECT_EQ(QStringToAnsi(text), expected) << text.toStdString();
 }
@@ -89,10 +86,10 @@ TEST(AnsiTextCase, UpperCaseOfEveryByteAndSameTextIgnoresCaseOnly)
     const std::string lower = Ansi("abcdefghijklmnopqrstuvwxyzàáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿšœž");
     const std::string upper = Ansi("ABCDEFGHIJKLMNOPQRSTUVWXYZÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞŸŠŒŽ");
     ASSERT_EQ(lower.size(), upper.size());
-    std::string all, expected;
+    std::string all;
     for (int value = 0; value < 256; ++value)
         all += static_cast<char>(value);
-    expected = all;
+    std::string expected = all;
     for (std::size_t i = 0; i < lower.size(); ++i)
         expected[static_cast<unsigned char>(lower[i])] = upper[i];
     EXPECT_EQ(AnsiUpperCase(all), expected);
@@ -113,13 +110,12 @@ TEST(AnsiTextCase, UpperCaseOfEveryByteAndSameTextIgnoresCaseOnly)
 template <typename TCompare>
 void ExpectTotalOrder(const std::vector<std::string>& expected, TCompare compare)
 {
-    for (std::size_t i = 0; i < expected.size(); ++i) {
+    for (std::size_t i = 0; i < expected.size(); ++i)
         for (std::size_t j = i + 1; j < expected.size(); ++j) {
             SCOPED_TRACE(expected[i] + " / " + expected[j]);
             EXPECT_LT(compare(expected[i], expected[j]), 0);
             EXPECT_GT(compare(expected[j], expected[i]), 0);
         }
-    }
 }
 
 TEST(AnsiTextCompare, SortsDescriptionsInPortugueseOrder)
@@ -241,14 +237,12 @@ TEST(ConversionsInt, StrToIntFamilyAgrees)
         {"X10", 16},  {"0x10", 16},  {"0X10", 16},  {"-$10", -16}, {"+0xA", 10}, {"-$1", -1},
     };
     const std::pair<std::string_view, std::int32_t> limits[] = {
-        {"2147483647", max}, {"-2147483648", min}, {"000000000002147483647", max},
-        {"$7FFFFFFF", max},  {"$80000000", min},   {"$FFFFFFFF", -1},
-        {"$000000001", 1},
-    };
-    for (const auto& [text, expected] : valid)
-        ExpectInt32(text, expected);
-    for (const auto& [text, expected] : limits)
-        ExpectInt32(text, expected);
+        {"2147483647", max}, {"-2147483648", min}, {"000000000002147483647", max}, {"$7FFFFFFF", max},
+        {"$80000000", min},  {"$FFFFFFFF", -1},    {"$000000001", 1}};
+    using TRows = std::span<const std::pair<std::string_view, std::int32_t>>;
+    for (const TRows table : {TRows(valid), TRows(limits)})
+        for (const auto& [text, expected] : table)
+            ExpectInt32(text, expected);
     // Only blanks and tabs may lead; nothing may trail.
     for (const std::string_view text :
          {"",           " ",           "-",           "+",          "$",
@@ -283,13 +277,8 @@ TEST(ConversionsTrim, RemovesControlBytesAndBlanksAtTheEnds)
 {
     // Bytes from 0x80 up are text in Windows-1252, a no-break space too.
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"", ""},
-        {"   ", ""},
-        {"  a b  ", "a b"},
-        {"\t\r\na\x01\x1F", "a"},
-        {"\0a\0"sv, "a"},
-        {"\xA0x\xA0", "\xA0x\xA0"},
-        {" \xE7\x7F ", "\xE7\x7F"},
+        {"", ""},       {"   ", ""},           {"  a b  ", "a b"},          {"\t\r\na\x01\x1F", "a"},
+        {"\0a\0"sv, "a"}, {"\xA0x\xA0", "\xA0x\xA0"}, {" \xE7\x7F ", "\xE7\x7F"},
     };
     for (const auto& [text, trimmed] : cases)
         EXPECT_EQ(Trim(text), trimmed) << text;

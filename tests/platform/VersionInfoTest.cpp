@@ -32,15 +32,10 @@ __attribute__((used, section(".zev_version"))) static const char TestVersionTabl
 
 const QString RunningProgram = QStringLiteral("/proc/self/exe");
 
-std::string ReadVersionData(const QString& fileName)
-{
-    std::string data(FileVersionInfoSize(fileName), '\0');
-    return ReadFileVersionInfo(fileName, data) ? data : std::string();
-}
-
 TEST(VersionInfo, RunningProgramReadsItsOwnTable)
 {
-    const std::string data = ReadVersionData(RunningProgram);
+    std::string data(FileVersionInfoSize(RunningProgram), '\0');
+    ASSERT_TRUE(ReadFileVersionInfo(RunningProgram, data));
     ASSERT_FALSE(data.empty());
     const std::pair<std::string_view, std::optional<std::string>> cases[] = {
         {"StringFileInfo\\041604E4\\FileVersion", "9.8.7"},
@@ -63,10 +58,7 @@ TEST(VersionInfo, RunningProgramReadsItsOwnTable)
 TEST(VersionInfo, QuerySkipsPaddingAndStopsAtAPairCutShort)
 {
     const std::tuple<std::string, const char*, std::optional<std::string>> cases[] = {
-        {"A|||||B|2|", "B", "2"},
-        {"A||B|2|", "A", ""},
-        {"A|1|B|2", "B", std::nullopt},
-        {"A|1|B", "B", std::nullopt},
+        {"A|||||B|2|", "B", "2"}, {"A||B|2|", "A", ""}, {"A|1|B|2", "B", {}}, {"A|1|B", "B", {}},
     };
     for (auto [data, path, expected] : cases) {
         std::replace(data.begin(), data.end(), '|', '\0');

@@ -10,37 +10,36 @@ namespace zev::test {
 
 namespace {
 
-QImage WithMargin(const QImage& picture, int margin)
+template <typename TVisit>
+void ForEachInkDot(const QImage& picture, const QRect& area, TVisit visit)
 {
-    QImage framed(picture.width() + 2 * margin, picture.height() + 2 * margin,
-                  QImage::Format_Grayscale8);
-    framed.fill(255);
-    QPainter painter(&framed);
-    painter.drawImage(margin, margin, picture.convertToFormat(QImage::Format_Grayscale8));
-    return framed;
-}
-
-bool IsInk(const QImage& gray, int x, int y)
-{
-    return gray.constScanLine(y)[x] < 128;
+    const QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
+    const QRect within = area.isNull() ? gray.rect() : area.intersected(gray.rect());
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (gray.constScanLine(y)[x] < 128)
+                visit(x, y);
 }
 
 } // namespace
 
 std::vector<TScanned> ScanBarcodes(const QImage& picture)
 {
-    const QImage framed = WithMargin(picture, 40);
+    constexpr int margin = 40;
+    QImage framed(picture.width() + 2 * margin, picture.height() + 2 * margin,
+                  QImage::Format_Grayscale8);
+    framed.fill(255);
+    QPainter(&framed).drawImage(margin, margin,
+                                picture.convertToFormat(QImage::Format_Grayscale8));
     const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(),
                                 ZXing::ImageFormat::Lum, static_cast<int>(framed.bytesPerLine()));
     ZXing::DecodeHints hints;
     hints.setTryHarder(true);
     hints.setTryRotate(true);
     std::vector<TScanned> found;
-    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints)) {
-        if (!result.isValid())
-            continue;
-        found.push_back({ZXing::ToString(result.format()), result.text()});
-    }
+    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints))
+        if (result.isValid())
+            found.push_back({ZXing::ToString(result.format()), result.text()});
     return found;
 }
 
@@ -56,24 +55,15 @@ QImage OnPaper(const QImage& mask)
 
 QRect InkBox(const QImage& picture, const QRect& area)
 {
-    const QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
-    const QRect within = area.isNull() ? gray.rect() : area.intersected(gray.rect());
     QRect box;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            if (IsInk(gray, x, y))
-                box |= QRect(x, y, 1, 1);
+    ForEachInkDot(picture, area, [&](int x, int y) { box |= QRect(x, y, 1, 1); });
     return box;
 }
 
 int InkCount(const QImage& picture, const QRect& area)
 {
-    const QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
-    const QRect within = area.isNull() ? gray.rect() : area.intersected(gray.rect());
     int count = 0;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            count += IsInk(gray, x, y) ? 1 : 0;
+    ForEachInkDot(picture, area, [&](int, int) { ++count; });
     return count;
 }
 
