@@ -16,13 +16,8 @@ namespace {
 
 TEST(CommandGuardTest, AnErrorIsShownOnceAndTheCommandCountsAsNotDone)
 {
-    const struct
-    {
-        const char* name;
-        std::function<void()> command;
-        bool done;
-        std::vector<TOperatorMessage> shown;
-    } cases[] = {
+    const struct { const char* name; std::function<void()> command; bool done;
+                   std::vector<TOperatorMessage> shown; } cases[] = {
         {"runs to its end", [] {}, true, {}},
         {"the program's error", [] { throw EZevError("Preço inválido"); }, false,
          {{"error", QString::fromUtf8("Preço inválido")}}},

@@ -16,20 +16,11 @@ namespace {
 TEST(HomeNextStep, FollowsTheDaysOrderImportSelectPrint)
 {
     const double today = EncodeDate(2026, 12, 7);
-    const struct
-    {
-        std::int64_t produtos;
-        std::int64_t selected;
-        double date;
-        TNextStep next;
-    } cases[] = {
-        {0, 0, today, TNextStep::Importar},
-        {0, 5, today, TNextStep::Importar}, // a selection left from an emptied catalogue
-        {10, 0, today, TNextStep::Hoje},
-        {10, 5, today - 1, TNextStep::Hoje},
-        {10, 5, today + 1, TNextStep::Hoje},
-        {10, 5, today, TNextStep::ImprimirSelecao},
-    };
+    // 0 products, 5 selected: a selection left from an emptied catalogue.
+    const struct { std::int64_t produtos, selected; double date; TNextStep next; } cases[] = {
+        {0, 0, today, TNextStep::Importar}, {0, 5, today, TNextStep::Importar},
+        {10, 0, today, TNextStep::Hoje}, {10, 5, today - 1, TNextStep::Hoje},
+        {10, 5, today + 1, TNextStep::Hoje}, {10, 5, today, TNextStep::ImprimirSelecao}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.produtos << " " << c.selected << " " << c.date);
         TCatalogueStatus catalogue;

@@ -40,7 +40,7 @@ TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
     EXPECT_EQ(SettingsPath(), QDir(home.Path()).filePath("zev.ini"));
     EXPECT_EQ(DatabaseConnectionString(), QDir(home.Path()).filePath("zev.mdb"));
 
-    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "/srv/modelos");
+    TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "/srv/m");
     CreateDatabase();
     EXPECT_TRUE(QDir(home.Path()).exists("zev.ini"));
     EXPECT_TRUE(QDir(home.Path()).exists("zev.mdb"));
@@ -50,25 +50,18 @@ TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
 TEST(Settings, TheReadersOfTwoKeysKeepTheirOwnMeaningOfMissing)
 {
     TProgramDirFixture home;
-    const struct
-    {
-        const char* geral;
-        int grouping;
-        std::int64_t limit;
-        const char* shown; // the settings dialog's "Min Balanca"
-    } cases[] = {
-        {"", -1, 0, "999999"},
-        {"Agrupado=1", -1, 0, "999999"},
+    // shown: the settings dialog's "Min Balanca".
+    const struct { const char* geral; int level; std::int64_t min; const char* shown; } cases[] = {
+        {"", -1, 0, "999999"}, {"Agrupado=1", -1, 0, "999999"},
         {"Agrupado=1\r\nAgrupado Por=2\r\nMin Balanca=1000", 2, 1000, "1000"},
         {"Agrupado=0\r\nAgrupado Por=2\r\nMin Balanca=abc", -1, 0, "abc"},
-        {"Agrupado=x\r\nAgrupado Por=3", -1, 0, "999999"},
-    };
+        {"Agrupado=x\r\nAgrupado Por=3", -1, 0, "999999"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.geral);
         WriteFileBytes(SettingsPath(), std::string("[Geral]\r\n") + c.geral + "\r\n");
         const TIniFile ini(SettingsPath());
-        EXPECT_EQ(GroupingLevel(ini), c.grouping);
-        EXPECT_EQ(MinBalancaLimit(ini), c.limit);
+        EXPECT_EQ(GroupingLevel(ini), c.level);
+        EXPECT_EQ(MinBalancaLimit(ini), c.min);
         EXPECT_EQ(ReadGeneralSettings(SettingsPath()).minBalanca, c.shown);
     }
 }

@@ -115,8 +115,7 @@ TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)
     const std::pair<std::string, const char*> cases[] = {
         {std::string(4096, 'x'), "não é um banco de dados válido"},
         {"Provider=Microsoft.Jet.OLEDB.4.0\r\n", "não é um banco de dados válido"},
-        {ReadFileBytes(foreignPath), "faltam as tabelas depto"},
-    };
+        {ReadFileBytes(foreignPath), "faltam as tabelas depto"}};
     const QString path = home.File("zev.mdb");
     for (const auto& [bytes, said] : cases) {
         SCOPED_TRACE(said);
@@ -131,25 +130,15 @@ TEST_F(DatabaseTest, EngineFailuresNameTheFileAndSayWhatHappenedInPortuguese)
     CreateDatabase();
     const QString path = home.File("zev.mdb");
     TConnection holder(path, TConnection::OpenMode::ExistingFile);
-    const struct
-    {
-        const char* name;
-        std::function<void(TConnection&)> arrange; // on the writer's connection
-        int code;
-        std::vector<std::string> said;
-    } cases[] = {
-        {"another program writes",
-         [&](TConnection&) { holder.Execute("begin immediate"); },
-         SQLITE_BUSY,
-         {"está em uso por outro programa", "Tente de novo quando ele terminar"}},
-        {"read only",
-         [](TConnection& c) { c.Execute("pragma query_only = 1"); },
-         SQLITE_READONLY,
+    using Setup = std::function<void(TConnection&)>; // on the writer's connection
+    const struct { const char* name; Setup on; int code; std::vector<std::string> in; } cases[] = {
+        {"another program writes", [&](TConnection&) { holder.Execute("begin immediate"); },
+         SQLITE_BUSY, {"está em uso por outro programa", "Tente de novo quando ele terminar"}},
+        {"read only", [](TConnection& c) { c.Execute("pragma query_only = 1"); }, SQLITE_READONLY,
          {"Não foi possível gravar no banco de dados", "somente para leitura"}},
         {"disk full",
          [](TConnection& c) {
-             c.Execute("pragma max_page_count = " +
-                       std::to_string(ScalarInt("pragma page_count")));
+             c.Execute("pragma max_page_count = " + std::to_string(ScalarInt("pragma page_count")));
          },
          SQLITE_FULL,
          {"O disco da pasta \"" + home.Path().toStdString() + "\" está cheio",
@@ -158,7 +147,7 @@ TEST_F(DatabaseTest, EngineFailuresNameTheFileAndSayWhatHappenedInPortuguese)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto writer = OpenDatabase();
-        c.arrange(*writer);
+        c.on(*writer);
         try {
             TTransaction transaction(*writer);
             // Some pages more than the file has.
@@ -169,7 +158,7 @@ TEST_F(DatabaseTest, EngineFailuresNameTheFileAndSayWhatHappenedInPortuguese)
             ADD_FAILURE() << "the write went through";
         } catch (const EDatabaseError& error) {
             EXPECT_EQ(error.Code(), c.code) << error.what();
-            for (const std::string& part : c.said)
+            for (const std::string& part : c.in)
                 EXPECT_TRUE(Contains(error.what(), part)) << error.what();
             EXPECT_TRUE(Contains(error.what(), "\"" + path.toStdString() + "\"")) << error.what();
         }
@@ -192,7 +181,8 @@ TEST_F(DatabaseTest, AnOlderCatalogueIsBroughtUpToDateAndANewerOneIsRefusedUntou
         CreateDatabase();
         AddBranch({10, 101, 1011, 10111});
         Sql("insert into produto (produto_key, sub_grupo_key) values (1, 10111);"
-            "insert into item values ('789', 1); insert into selecao values (1); insert into selecao_barra values ('789');"
+            "insert into item values ('789', 1); insert into selecao values (1);"
+            "insert into selecao_barra values ('789');"
             "insert into produto_antigo values (1, 2.5, 0);"
             "insert into selecao_data values (1, '2026-12-07', null)");
         TConnection(path, TConnection::OpenMode::ExistingFile)
@@ -242,25 +232,19 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
     // width, NULL keys and names, a yes/no other than 0 and 1, a date that is
     // not ISO text, text in a key column.
     std::vector<std::string> refused = {
-        "insert into secao values (102, 99, 'X')",
-        "insert into grupo values (1012, 999, 'X')",
+        "insert into secao values (102, 99, 'X')", "insert into grupo values (1012, 999, 'X')",
         "insert into sub_grupo values (10112, 9999, 'X')",
-        product + ", sub_grupo_key) values (2, 99999)",
-        "insert into item values ('123', 99)",
+        product + ", sub_grupo_key) values (2, 99999)", "insert into item values ('123', 99)",
         "insert into selecao values (99)",
         product + ") values (3); insert into item values ('789100', 3)",
         product + ", descricao) values (4, '" + eighty + "B')",
         "insert into item values ('123456789012345', 1)",
         "insert into selecao_barra values ('123456789012345')",
         "insert into depto values (11, '" + std::string(41, 'N') + "')",
-        product + ", embalagem_key) values (5, 'CXA')",
-        product + ") values (null)",
-        "insert into item values (null, 1)",
-        "insert into produto_antigo values (null, 1, 1)",
-        "insert into depto values (12, null)",
-        product + ", caixa) values (6, 2)",
-        product + ", data_inicial) values (7, '01/12/2026')",
-        product + ") values ('abc')",
+        product + ", embalagem_key) values (5, 'CXA')", product + ") values (null)",
+        "insert into item values (null, 1)", "insert into produto_antigo values (null, 1, 1)",
+        "insert into depto values (12, null)", product + ", caixa) values (6, 2)",
+        product + ", data_inicial) values (7, '01/12/2026')", product + ") values ('abc')",
     };
     // Every 32-bit column just beyond its range, both ends.
     for (const char* column : {"pai", "divisor_preco", "preco_normal_key", "preco_oferta_key",
@@ -270,8 +254,9 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
     }
     for (const std::string& statement : std::vector<std::string>{
              "insert into depto values (?, 'X')", "insert into secao values (?, 10, 'X')",
-          "insert into grupo values (?, 101, 'X')", "insert into sub_grupo values (?, 1011, 'X')",
-          product + ") values (?)", "insert into produto_antigo values (?, 1, 1)"}) {
+             "insert into grupo values (?, 101, 'X')",
+             "insert into sub_grupo values (?, 1011, 'X')",
+             product + ") values (?)", "insert into produto_antigo values (?, 1, 1)"}) {
         for (const char* value : {"2147483648", "-2147483649"})
             refused.push_back(std::string(statement).replace(statement.find('?'), 1, value));
     }
@@ -279,8 +264,7 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
     // 80 characters even when accented (more than 80 bytes), a 14-digit
     // scratch barcode, an ISO date, an old price list's product (no foreign key).
     const std::vector<std::string> accepted = {
-        product + ") values (2)",
-        "insert into item values ('7891000100110', 1)",
+        product + ") values (2)", "insert into item values ('7891000100110', 1)",
         "insert into selecao values (1); insert into selecao values (1)",
         product + ", descricao) values (4, '" + eighty + "')",
         product + ", descricao) values (4, '" + eightyAccented + "')",
@@ -355,7 +339,8 @@ TEST_F(DatabaseTest, ValuesTravelAsTheProgramKeepsThemAndNamesSortAsTheOperatorR
     int key = 0;
     for (const std::string& name : {acucar, std::string("Zebra"), std::string("\xC1gua"),
                                     std::string("abacaxi"), std::string("Abacaxi")})
-        connection->Query("insert into depto values (?, ?)").Bind(0, ++key).BindText(1, name).Exec();
+        connection->Query("insert into depto values (?, ?)").Bind(0, ++key).BindText(1, name)
+            .Exec();
     EXPECT_EQ(ScalarText("select hex(nome) || ' ' || length(nome) from depto where depto_key = 1"),
               QString::fromLatin1(QByteArray("AÇÚCAR € 1KG").toHex().toUpper()) + " 12");
     EXPECT_EQ(ScalarText("select group_concat(nome, '|') from (select nome from depto order by "

@@ -8,10 +8,9 @@
 #include "tests/support/ScriptedOperator.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-
-#include <QDateTime>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -32,15 +31,11 @@ Produto(const std::string& key, const std::string& descricao,
     return "5;" + key + ";" + descricao + rest;
 }
 
-const std::vector<std::string> Tree = {
-    "1;10;MERCEARIA",         "2;101;10;BISCOITOS",   "3;1011;101;RECHEADOS",
-    "4;10111;1011;CHOCOLATE", "4;10112;1011;MORANGO",
-};
-
 std::string Package(const std::vector<std::string>& lines, const std::string& end = "\r\n")
 {
-    std::string bytes = "0;5" + end;
-    for (const std::string& line : Tree)
+    std::string bytes;
+    for (const char* line : {"0;5", "1;10;MERCEARIA", "2;101;10;BISCOITOS", "3;1011;101;RECHEADOS",
+                             "4;10111;1011;CHOCOLATE", "4;10112;1011;MORANGO"})
         bytes += line + end;
     for (const std::string& line : lines)
         bytes += line + end;
@@ -71,13 +66,6 @@ protected:
                   TImportResult::Imported);
         OpenDatabase()->Execute("insert into selecao values (1), (2)");
         op = {};
-    }
-
-    // The value as SQL writes it: NULL, 12.0, 'text'.
-    static QString Column(int key, const std::string& column)
-    {
-        return ScalarText("select quote(" + column +
-                          ") from produto where produto_key = " + std::to_string(key));
     }
 
     static QString OldPrices()
@@ -140,12 +128,8 @@ TEST_F(ImportCadastroTest, APackageReplacesTheCatalogueKeepsTheOldPricesAndEmpti
 
 TEST_F(ImportCadastroTest, FieldsConvertAsTheSchemaFileTypesThem)
 {
-    const struct
-    {
-        const char* line; // product 1..n, in order
-        const char* column;
-        const char* stored;
-    } cases[] = {
+    // The line of product 1..n, in order.
+    const struct { const char *line, *column, *stored; } cases[] = {
         {"5;1;\"BISCOITO \"\"CREAM CRACKER\"\"; 200G\";;1;01/12/2026;2.5", "descricao",
          "'BISCOITO \"CREAM CRACKER\"; 200G'"},
         {"5;2;A\xC7\xDA"
@@ -173,7 +157,10 @@ TEST_F(ImportCadastroTest, FieldsConvertAsTheSchemaFileTypesThem)
     ASSERT_EQ(Import(Package(lines)), TImportResult::Imported) << op.Messages().size();
     int key = 0;
     for (const auto& c : cases)
-        EXPECT_EQ(Column(++key, c.column), QString::fromUtf8(c.stored)) << c.line;
+        EXPECT_EQ(ScalarText("select quote(" + std::string(c.column) + // NULL, 12.0, 'text'
+                             ") from produto where produto_key = " + std::to_string(++key)),
+                  QString::fromUtf8(c.stored))
+            << c.line;
 }
 
 TEST_F(ImportCadastroTest, LineEndsOfEveryKindAndTypeZeroLinesAnywhere)
@@ -216,11 +203,8 @@ TEST_F(ImportCadastroTest, AVersionThatIsNotFiveIsRefusedWithNothingChanged)
 {
     ImportFirstCatalogue();
     const std::string database = ReadFileBytes(home.File("zev.mdb"));
-    const struct
-    {
-        std::string firstLine;
-        const char* shown;
-    } cases[] = {{"0;4", "4"}, {"0;5 ", "5 "}, {"05", "05"}, {"0;5;1", "5;1"}, {"", ""}};
+    const struct { std::string firstLine; const char* shown; } cases[] = {
+        {"0;4", "4"}, {"0;5 ", "5 "}, {"05", "05"}, {"0;5;1", "5;1"}, {"", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.firstLine);
         op = {};
@@ -241,11 +225,7 @@ TEST_F(ImportCadastroTest, ARefusedPackageLeavesEverythingAsItWasByteForByte)
     const std::string ini = ReadFileBytes(SettingsPath());
     const std::string tooLong(41, 'N');
     // Line numbers count the version line and the five tree lines.
-    const struct
-    {
-        std::vector<std::string> lines;
-        std::string message;
-    } cases[] = {
+    const struct { std::vector<std::string> lines; std::string message; } cases[] = {
         {{Produto("1", "A"), ""},
          "Linha 8 do arquivo de importação: tipo de registro inválido: linha vazia"},
         {{"7;1"}, "Linha 7 do arquivo de importação: tipo de registro inválido: \"7\""},
@@ -334,12 +314,9 @@ TEST_F(ImportCadastroTest, APackageThatCannotBeReadIsReportedWithTheSystemsReaso
 {
     ImportFirstCatalogue();
     const std::string database = ReadFileBytes(home.File("zev.mdb"));
-    const struct
-    {
-        QString path;
-        const char* reason;
-    } cases[] = {{home.File("loja/FALTA.TXT"), "No such file or directory"},
-                 {home.File("loja"), "é uma pasta"}};
+    const struct { QString path; const char* reason; } cases[] = {
+        {home.File("loja/FALTA.TXT"), "No such file or directory"},
+        {home.File("loja"), "é uma pasta"}};
     for (const auto& c : cases) {
         try {
             ImportCadastroFile(op, c.path);
@@ -431,12 +408,9 @@ TEST_F(ImportCadastroTest, AFullDiskIsToldAsSuchAndTheCatalogueStaysAsItWas)
 
 TEST_F(ImportCadastroTest, ADamagedCatalogueIsReplacedByTheImportAndKeptAsideForInspection)
 {
-    const struct
-    {
-        const char* damaged; // whose first page is overwritten; null: the schema's
-        int oldPrices;
-        bool toldOfLostPrices;
-    } cases[] = {{"produto", 0, true}, {"pr_alt", 300, false}, {nullptr, 0, true}};
+    // damaged: whose first page is overwritten; null: the schema's
+    const struct { const char* damaged; int oldPrices; bool toldOfLostPrices; } cases[] = {
+        {"produto", 0, true}, {"pr_alt", 300, false}, {nullptr, 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.damaged ? c.damaged : "schema");
         const QString path = home.File("zev.mdb");

@@ -8,9 +8,7 @@
 
 #include <functional>
 #include <optional>
-#include <string>
 #include <tuple>
-#include <vector>
 
 using namespace zev;
 using zev::test::Contains;
@@ -59,9 +57,7 @@ protected:
         insert.Bind(9, row.fatorPreco);
         insert.Exec();
         for (const std::string& barra : row.barras)
-            connection->Query("insert into item values (?, ?)")
-                .BindText(0, barra)
-                .Bind(1, row.key)
+            connection->Query("insert into item values (?, ?)").BindText(0, barra).Bind(1, row.key)
                 .Exec();
     }
 
@@ -79,26 +75,18 @@ protected:
 
 TEST_F(ProdutoTest, LoadsEveryFieldOfTheRow)
 {
-    Add({.key = 42,
-         .descricao = "A\xC7\xDA"
-                      "CAR CRISTAL 1KG",
-         .barras = {"789", "123", "456", "0"}, // in the package's order, not sorted
-         .precoNormal = 4.99,
-         .precoOferta = 3.75,
-         .dataInicial = EncodeDate(2026, 12, 1),
-         .dataFinal = EncodeDate(2026, 12, 10),
-         .divisorPreco = 1000,
-         .fatorPreco = 1});
-
+    const std::string acucar = "A\xC7\xDA"
+                               "CAR CRISTAL 1KG";
+    // Barcodes in the package's order, not sorted.
+    Add({.key = 42, .descricao = acucar, .barras = {"789", "123", "456", "0"}, .precoNormal = 4.99,
+         .precoOferta = 3.75, .dataInicial = EncodeDate(2026, 12, 1),
+         .dataFinal = EncodeDate(2026, 12, 10), .divisorPreco = 1000});
     const auto record = FindProdutoByKey(*connection, 42);
-
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(std::tie(record->key, record->descricao, record->divisorPreco,
                        record->divisorPrecoDescricao, record->quantidadeEtiquetas,
                        record->embalagem, record->diasValidade, record->embalagemPadrao),
-              std::make_tuple(42, std::string("A\xC7\xDA"
-                                              "CAR CRISTAL 1KG"),
-                              1000, std::string("QUILO"), 2, std::string("UN"), 30,
+              std::make_tuple(42, acucar, 1000, std::string("QUILO"), 2, std::string("UN"), 30,
                               std::string("KG")));
     EXPECT_EQ(std::tie(record->precoNormal, record->precoOferta, record->embalagemPadraoFator),
               std::make_tuple(4.99, 3.75, 0.5));
@@ -130,12 +118,9 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresTheLeadingZerosOfANumberAndNothingElse)
     Add({.key = 2, .barras = {"0012 34"}});
     Add({.key = 3, .barras = {"0"}}); // imported as "0000"
     const std::pair<const char*, std::int32_t> cases[] = {
-        {"12345", 1},          {"0012345", 1}, {"000000007891000100103", 1},
-        {"07891000100103", 1}, {"123450", 0},  {"1234", 0},
-        {"0012 34", 2},        {"12 34", 0},   {"1234 ", 0},
-        {" 12345", 0},         {"0000", 3},    {"0", 3},
-        {"", 0},
-    };
+        {"12345", 1},   {"0012345", 1}, {"000000007891000100103", 1}, {"07891000100103", 1},
+        {"123450", 0},  {"1234", 0},    {"0012 34", 2}, {"12 34", 0}, {"1234 ", 0}, {" 12345", 0},
+        {"0000", 3},    {"0", 3},       {"", 0}};
     for (const auto& [typed, found] : cases) {
         SCOPED_TRACE(typed);
         const auto record = FindProdutoByBarra(*connection, typed);
@@ -143,9 +128,8 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresTheLeadingZerosOfANumberAndNothingElse)
     }
     EXPECT_EQ(FindProdutoByKey(*connection, 4), nullptr);
 
-    const std::pair<const char*, const char*> stored[] = {
-        {"", ""},       {"0", "0"},         {"0000", "0"},    {"00120", "120"},
-        {"120", "120"}, {" 0012", " 0012"}, {"0 12", "0 12"}, {"A00", "A00"}};
+    const std::pair<const char*, const char*> stored[] = {{"", ""}, {"0", "0"}, {"0000", "0"},
+        {"00120", "120"}, {"120", "120"}, {" 0012", " 0012"}, {"0 12", "0 12"}, {"A00", "A00"}};
     for (const auto& [text, kept] : stored)
         EXPECT_EQ(BarcodeAsStored(text), kept) << text;
 }
@@ -153,12 +137,8 @@ TEST_F(ProdutoTest, BarcodeLookupIgnoresTheLeadingZerosOfANumberAndNothingElse)
 TEST_F(ProdutoTest, BoxesComeWithTheirUnitUnitsWithTheirBoxesAndCyclesStop)
 {
     Add({.key = 100, .descricao = "CERVEJA LATA 350ML", .barras = {"7890000000100"}});
-    Add({.key = 112,
-         .descricao = "CERVEJA CX 12",
-         .pai = 100,
-         .caixa = true,
-         .barras = {"17890000000112"},
-         .fatorPreco = 12});
+    Add({.key = 112, .descricao = "CERVEJA CX 12", .pai = 100, .caixa = true,
+         .barras = {"17890000000112"}, .fatorPreco = 12});
     Add({.key = 106, .descricao = "CERVEJA CX 6", .pai = 100, .caixa = true, .fatorPreco = 6});
 
     const auto box = FindProdutoByBarra(*connection, "17890000000112");
@@ -280,9 +260,8 @@ TEST_F(ProdutoTest, TheOfferHoldsFromItsFirstToItsLastDayInclusive)
     const auto onOffer = FindProdutoByKey(*connection, 1);
     const auto never = FindProdutoByKey(*connection, 2);
 
-    const std::pair<double, bool> cases[] = {
-        {first - 1, false},   {first, true},     {first + 0.5, true}, {last, true},
-        {last + 0.25, false}, {last + 1, false}, {0, false},          {45000, false}};
+    const std::pair<double, bool> cases[] = {{first - 1, false}, {first, true}, {first + 0.5, true},
+        {last, true}, {last + 0.25, false}, {last + 1, false}, {0, false}, {45000, false}};
     for (const auto& [date, offer] : cases) {
         SCOPED_TRACE(date);
         EXPECT_EQ(onOffer->emOferta(date), offer);
@@ -312,8 +291,7 @@ TEST_F(ProdutoTest, ALookupThatFailsHalfWayLeavesNoLockBehind)
 TEST_F(ProdutoTest, ManyLookupsOnOneConnectionKeepTheirResultsApart)
 {
     for (std::int32_t key = 1; key <= 50; ++key)
-        Add({.key = key,
-             .descricao = "PRODUTO " + std::to_string(key),
+        Add({.key = key, .descricao = "PRODUTO " + std::to_string(key),
              .barras = {std::to_string(1000 + key), std::to_string(2000 + key)}});
     Add({.key = 51, .descricao = "CAIXA DO 7", .pai = 7, .caixa = true, .barras = {"3051"}});
 

@@ -1,12 +1,17 @@
+#include "app/Settings.h"
+#include "catalogue/Database.h"
 #include "platform/AnsiText.h"
 #include "platform/Error.h"
+#include "platform/Profile.h"
 #include "platform/Regional.h"
 #include "selection/Arvore.h"
 #include "selection/BarcodeFile.h"
 #include "selection/EditSelection.h"
 #include "selection/SelecaoCommand.h"
 #include "selection/SelectByDate.h"
-#include "tests/selection/SelectionTestSupport.h"
+#include "tests/support/Catalogue.h"
+#include "tests/support/ScriptedOperator.h"
+#include "tests/support/TestSupport.h"
 
 #include <gmock/gmock.h>
 
@@ -14,6 +19,39 @@ using namespace zev;
 using namespace zev::test;
 
 namespace {
+
+// Each test writes its catalogue into a fresh program directory and looks at
+// selecao, "Selecao Data" and the messages.
+class SelectionTest : public testing::Test
+{
+protected:
+    SelectionTest() { CreateDatabase(); }
+
+    // The keys in selecao, sorted; a key selected twice is listed twice.
+    static std::vector<int> Selected() { return IntColumn("select * from selecao order by 1"); }
+    static std::string Setting(std::string_view key)
+    {
+        return TIniFile(SettingsPath()).ReadString(settings::Geral, key, "(none)");
+    }
+    static void SetSetting(std::string_view key, std::string_view value)
+    {
+        TIniFile(SettingsPath()).WriteString(settings::Geral, key, value);
+    }
+    static std::vector<QString> Count(std::size_t count)
+    {
+        return {QStringLiteral("Selecionado %1 item(s)").arg(count)};
+    }
+    std::vector<QString> Texts() const
+    {
+        std::vector<QString> texts;
+        for (const TOperatorMessage& message : op.Messages())
+            texts.push_back(message.text);
+        return texts;
+    }
+
+    TProgramDirFixture home;
+    TScriptedOperator op;
+};
 
 double March(int day)
 {
@@ -28,11 +66,7 @@ TEST_F(SelectionTest, DateSelectionTakesOfferStartsAndTheDayAfterOfferEndsUnderE
         "(2, 'NOVO PRECO NO DIA 10', '2026-03-10', 4, null, null, null), "
         "(3, 'OFERTA SEM INICIO', '2026-03-01', 6, null, '2026-03-20', 5);"
         "insert into item values ('101', 1), ('102', 2), ('103', 3)");
-    const struct
-    {
-        int day, tipo;
-        std::vector<int> selected;
-    } cases[] = {
+    const struct { int day, tipo; std::vector<int> selected; } cases[] = {
         {1, 1, {1, 3}}, {1, 2, {3}},  {1, 3, {1, 3}}, {10, 1, {2}}, {10, 2, {2}},
         {10, 3, {}},    {11, 1, {1}}, {11, 2, {1}},   {11, 3, {}},  {31, 1, {}},
     };
@@ -59,12 +93,8 @@ TEST_F(SelectionTest, DateSelectionDropsNoBarcodeBelowMinBalancaAndBoxesUnlessAt
         "(14, 'CODIGO COM BRANCOS', '2026-03-01', null, 0);"
         "insert into item values ('999', 10), ('2000', 10), ('1000', 11), "
         "('7890000000013', 13), ('  1500', 14)");
-    const struct
-    {
-        const char* minBalanca; // nullptr: not set
-        const char* atacado;
-        std::vector<int> selected;
-    } cases[] = {
+    // minBalanca nullptr: not set
+    const struct { const char *minBalanca, *atacado; std::vector<int> selected; } cases[] = {
         {nullptr, nullptr, {10, 11, 14}}, {"1000", "0", {11, 14}},      {"1000", "1", {11, 13, 14}},
         {"abc", "2", {10, 11, 13, 14}},   {"7890000000013", "1", {13}}, // beyond 32 bits
     };
@@ -110,11 +140,7 @@ TEST_F(SelectionTest, TheTreeShowsDepartmentsByNameAndChildrenInTheirTablesItera
                          "S20<2 ZETA", "S99<2 ÁGUAS", "G991<99 MINERAL", "G1101<110 LATA",
                          "U9911<991 SEM GÁS", "U9912<991 COM GÁS", "U11011<1101 PILSEN"}));
 
-    const struct
-    {
-        TArvoreChoice choice;
-        std::vector<int> selected;
-    } cases[] = {
+    const struct { TArvoreChoice choice; std::vector<int> selected; } cases[] = {
         {{'D', 2}, {1, 2, 3}}, {{'S', 99}, {1, 2}}, {{'G', 1101}, {3}},
         {{'U', 9912}, {2}},    {{'D', 1}, {}}, // no sections
         {{'X', 2}, {}},                        // no branch ever confirmed
@@ -133,27 +159,21 @@ TEST_F(SelectionTest, TheTreeShowsDepartmentsByNameAndChildrenInTheirTablesItera
     EXPECT_EQ(op.StatusTexts().front(), "Limpando selecao...");
 }
 
+using Format = TBarcodeFileFormat;
 constexpr auto Barras = TBarcodeFileFormat::Barras;
 constexpr auto Tarvo = TBarcodeFileFormat::Tarvo9000;
 
 TEST(BarcodeFileEntriesTest, OneEntryPerLineWhateverTheLineEnds)
 {
-    const struct
-    {
-        std::string bytes;
-        TBarcodeFileFormat format;
-        std::vector<std::string> entries;
-    } cases[] = {
-        {"12345\r\n12345\r\n\r\n", Barras, {"12345", "12345", ""}},
-        {"a\nb", Barras, {"a", "b"}},
-        {"a\rb\r", Barras, {"a", "b"}},
-        {"a\r\r\nb\n\n", Barras, {"a", "", "b", ""}},
+    const struct { std::string bytes; Format f; std::vector<std::string> got; } cases[] = {
+        {"12345\r\n12345\r\n\r\n", Barras, {"12345", "12345", ""}}, {"a\nb", Barras, {"a", "b"}},
+        {"a\rb\r", Barras, {"a", "b"}}, {"a\r\r\nb\n\n", Barras, {"a", "", "b", ""}},
         {"", Barras, {}},
         {" 12 3 \xC7\r\n", Barras, {" 12 3 \xC7"}},
         {"0001789000000001799\r\n9999789\nABCD\nABC\n", Tarvo, {"7890000000017", "789", "", ""}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(BarcodeFileEntries(c.bytes, c.format), c.entries)
+        EXPECT_EQ(BarcodeFileEntries(c.bytes, c.f), c.got)
             << testing::PrintToString(c.bytes);
 }
 
@@ -181,13 +201,7 @@ protected:
 
 TEST_F(BarcodeFileTest, SelectsTheOwnersOfTheFilesBarcodesAndWithAtacadoTheirBoxes)
 {
-    const struct
-    {
-        std::string bytes;
-        TBarcodeFileFormat format;
-        const char* atacado;
-        std::vector<int> selected;
-    } cases[] = {
+    const struct { std::string in; Format f; const char* at; std::vector<int> keys; } cases[] = {
         {"12345\r\n12345\r\n\r\n", Barras, "0", {1}},
         {"12345\r\n12345\r\n\r\n", Barras, "1", {1, 2}},
         // The box is in the file and is a child of the unit in it too.
@@ -200,12 +214,12 @@ TEST_F(BarcodeFileTest, SelectsTheOwnersOfTheFilesBarcodesAndWithAtacadoTheirBox
         {"XXXX7890000000017\nYYYY555", Tarvo, "0", {2, 3}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.bytes) + " Atacado=" + c.atacado);
+        SCOPED_TRACE(testing::PrintToString(c.in) + " Atacado=" + c.at);
         op.ClearMessages();
-        SetSetting(settings::Atacado.key, c.atacado);
-        Select(c.bytes, c.format);
-        EXPECT_EQ(Selected(), c.selected);
-        EXPECT_EQ(Texts(), Count(c.selected.size()));
+        SetSetting(settings::Atacado.key, c.at);
+        Select(c.in, c.f);
+        EXPECT_EQ(Selected(), c.keys);
+        EXPECT_EQ(Texts(), Count(c.keys.size()));
         EXPECT_EQ(Setting(settings::SelecaoData.key), DateToStr(Today()));
     }
     EXPECT_EQ(op.FileRequests().front().fileName, "PLU.TXT");
@@ -278,20 +292,12 @@ TEST_F(SelectionTest, AddingTakesAKeyFirstThenABarcodeAndRefusesWithTheEditorsWa
         "(2, 'CODIGO 1234'), (3, 'EAN'), (4, 'JA LISTADO');"
         "insert into item values ('1234', 2), ('7891000100103', 3), ('44', 4)");
     const char* const notANumber = "Somente cóidogo interno ou de barra";
-    const struct
-    {
-        const char* code;
-        std::optional<std::int32_t> added;
-        const char* warning; // nullptr: none
-    } cases[] = {
-        {"1234", 1234, nullptr},
-        {"7891000100103", 3, nullptr}, // beyond the key range: a barcode only
-        {"007891000100103", 3, nullptr},
-        {"44", {}, "Produto ja cadastrado"}, // product 4 is listed
-        {"abc", {}, notANumber},
-        {"-1", {}, notANumber},
-        {"99999999999999999999", {}, notANumber},
-        {"555", {}, "Produto não cadastrado"},
+    // warning nullptr: none; 7891000100103 is beyond the key range: a barcode only;
+    // product 4 is listed
+    const struct { const char* code; std::optional<int> added; const char* warn; } cases[] = {
+        {"1234", 1234, nullptr}, {"7891000100103", 3, nullptr}, {"007891000100103", 3, nullptr},
+        {"44", {}, "Produto ja cadastrado"}, {"abc", {}, notANumber}, {"-1", {}, notANumber},
+        {"99999999999999999999", {}, notANumber}, {"555", {}, "Produto não cadastrado"},
         {"", {}, nullptr},
     };
     for (const auto& c : cases) {
@@ -300,8 +306,8 @@ TEST_F(SelectionTest, AddingTakesAKeyFirstThenABarcodeAndRefusesWithTheEditorsWa
         Sql("delete from selecao");
         EXPECT_EQ(AddCodeToSelection(op, c.code, {"1", "4"}), c.added);
         EXPECT_EQ(Selected(), c.added ? std::vector<int>{*c.added} : std::vector<int>{});
-        const std::vector<TOperatorMessage> warning = {{"warning", QString::fromUtf8(c.warning)}};
-        EXPECT_EQ(op.Messages(), c.warning ? warning : std::vector<TOperatorMessage>{});
+        const std::vector<TOperatorMessage> warning = {{"warning", QString::fromUtf8(c.warn)}};
+        EXPECT_EQ(op.Messages(), c.warn ? warning : std::vector<TOperatorMessage>{});
     }
 }
 
@@ -318,17 +324,13 @@ TEST_F(SelectionTest, ACommandThatFailsOrIsCancelledChangesNothing)
         "begin select raise(abort, 'falha simulada'); end");
     WriteFileBytes(home.File("PLU.TXT"), "99\r\n");
     SetSetting(settings::SelecaoData.key, "01/01/2020");
-    const double march = EncodeDate(2026, 3, 1);
-    const auto file = [&] { SelectFromBarcodeFile(op, TBarcodeFileFormat::Barras); };
+    const auto file = [&] { SelectFromBarcodeFile(op, Barras); };
     const std::pair<std::function<void()>, bool> cases[] = {
-        {[&] { op.QueueTipo(1), SelectByDate(op, march); }, true},
-        {[&] { op.QueueTipo(-1), SelectByDate(op, march); }, false},
+        {[&] { op.QueueTipo(1), SelectByDate(op, March(1)); }, true},
+        {[&] { op.QueueTipo(-1), SelectByDate(op, March(1)); }, false},
         {[&] { op.QueueFile(home.File("PLU.TXT")), file(); }, true},
         {[&] { op.QueueCancel(), file(); }, false},
-        {[&] {
-             op.QueueArvore(TArvoreChoice{'D', 1}), SelectFromTree(op);
-         },
-         true},
+        {[&] { op.QueueArvore(TArvoreChoice{'D', 1}), SelectFromTree(op); }, true},
         {[&] { op.QueueArvore(std::nullopt), SelectFromTree(op); }, false},
         {[&] { SelectChangedPrices(op); }, true},
     };
@@ -349,14 +351,9 @@ TEST_F(SelectionTest, ACommandThatFailsOrIsCancelledChangesNothing)
 TEST_F(SelectionTest, SelecaoDataIsZevInisUnlessTheDatabaseShowsItNeverGotTheSelectionsDate)
 {
     const std::string today = DateToStr(Today());
-    const struct
-    {
-        const char* name;
-        const char* ini;    // "Selecao Data" in zev.ini; null: no key
-        const char* record; // selecao_data's (data, anterior); null: no row
-        std::string date;
-        std::string iniAfter;
-    } cases[] = {
+    // ini: "Selecao Data" in zev.ini, null: no key; record: selecao_data's
+    // (data, anterior), null: no row.
+    const struct { const char *name, *ini, *record; std::string date, iniAfter; } cases[] = {
         {"a catalogue older than the record", "05/03/2026", nullptr, "05/03/2026", "05/03/2026"},
         {"nothing anywhere", nullptr, nullptr, today, "(none)"},
         {"stopped before zev.ini", "05/03/2026", "('2026-03-07', '05/03/2026')", "07/03/2026",
