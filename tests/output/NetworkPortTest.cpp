@@ -1,6 +1,9 @@
 #include "output/PortRegistry.h"
 #include "tests/output/OutputTestSupport.h"
 
+#include <array>
+#include <tuple>
+
 using namespace zev;
 using namespace zev::test;
 using namespace std::chrono_literals;
@@ -17,17 +20,13 @@ protected:
     TNetworkPort& PortFor(const std::string& rede, const std::string& name = "IMP:")
     {
         SetIni("[Rede]\r\n" + rede);
-        made = std::make_unique<TNetworkPort>(
-            op, name,
-            [this](const std::string& host, std::uint16_t number) {
-                lookups.push_back(host + " " + std::to_string(number));
-                if (host == "etiquetas.loja")
-                    return ResolveTcpAddress("127.0.0.1", number);
-                if (host == "127.0.0.1" || host == "::1")
-                    return ResolveTcpAddress(host, number);
-                return TResolveResult{{}, "nome não encontrado"};
-            },
-            ShortBounds);
+        const auto resolve = [this](const std::string& host, std::uint16_t number) {
+            lookups.push_back(host + " " + std::to_string(number));
+            if (host == "127.0.0.1" || host == "::1" || host == "etiquetas.loja")
+                return ResolveTcpAddress(host == "::1" ? host : "127.0.0.1", number);
+            return TResolveResult{{}, "nome não encontrado"};
+        };
+        made = std::make_unique<TNetworkPort>(op, name, resolve, ShortBounds);
         return *made;
     }
 
@@ -42,12 +41,8 @@ std::string Entry(const std::string& host, std::uint16_t port)
 
 TEST(NetworkAddressTest, RedeEntriesParse)
 {
-    struct TCase
-    {
-        std::string text;
-        std::string expected; // the address as written back, or the reason
-    };
-    const std::vector<TCase> cases = {
+    // The address as written back, or the reason.
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"192.168.0.50:9100", "192.168.0.50:9100"},
         {"192.168.0.50", "192.168.0.50:9100"},
         {" etiquetas.loja:9101 ", "etiquetas.loja:9101"},
@@ -66,10 +61,10 @@ TEST(NetworkAddressTest, RedeEntriesParse)
         {"", "falta o nome ou endereço da impressora"},
         {"minha impressora", "o nome \"minha impressora\" não é um endereço"},
     };
-    for (const TCase& c : cases) {
+    for (const auto& [text, expected] : cases) {
         std::string error;
-        const auto address = ParseNetworkAddress(c.text, error);
-        EXPECT_EQ(address ? NetworkAddressText(*address) : error, c.expected) << c.text;
+        const auto address = ParseNetworkAddress(text, error);
+        EXPECT_EQ(address ? NetworkAddressText(*address) : error, expected) << text;
     }
 }
 
@@ -94,15 +89,10 @@ TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
 {
     TLoopbackPrinter refusing(AF_INET, 0, false);
     const std::string refused = std::to_string(refusing.Port());
-    struct TCase
-    {
-        std::string entry;
-        std::string lookup;
-        std::string message;
-    };
     const std::string check =
         ". Verifique se a impressora está ligada e na rede e se o endereço está certo.";
-    const std::vector<TCase> cases = {
+    // The entry, the name looked up, the message.
+    const std::vector<std::array<std::string, 3>> cases = {
         {"IMP:=impressora:99999", "",
          "O endereço \"impressora:99999\" da porta IMP: é inválido: o número da porta \"99999\" "
          "não está entre 1 e 65535. Corrija-o em Configuração, Etiquetas, \"Configura\"."},
@@ -115,15 +105,14 @@ TEST_F(NetworkPortTest, AddressesAreCheckedWhenThePortIsUsed)
              "): conexão recusada" + check},
         {"OUTRA:=127.0.0.1", "", "A porta IMP: não tem endereço na seção [Rede] do zev.ini."},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.entry);
+    for (const auto& [entry, lookup, message] : cases) {
+        SCOPED_TRACE(entry);
         lookups.clear();
         op.ClearMessages();
-        TNetworkPort& used = PortFor(c.entry + "\r\n");
+        TNetworkPort& used = PortFor(entry + "\r\n");
         EXPECT_FALSE(used.StartData(Ini()));
-        EXPECT_EQ(lookups, c.lookup.empty() ? std::vector<std::string>{}
-                                            : std::vector<std::string>{c.lookup});
-        EXPECT_EQ(op.Messages(), Error(c.message.c_str()));
+        EXPECT_EQ(lookups, lookup.empty() ? std::vector<std::string>{} : std::vector{lookup});
+        EXPECT_EQ(op.Messages(), Said("error", message));
         EXPECT_FALSE(used.SendData("x"));
         EXPECT_FALSE(used.EndData());
     }
@@ -157,10 +146,10 @@ TEST_F(NetworkPortTest, AJobGivenUpResetsTheConnection)
     const int fd = printer.Accept();
     EXPECT_FALSE(port.SendData(std::string(16 << 20, 'Z')));
     EXPECT_FALSE(port.EndData());
-    EXPECT_EQ(op.Messages(), Error(("A porta IMP: (127.0.0.1:" + std::to_string(printer.Port()) +
-                                    ") não recebeu os dados em 0,3 segundos: verifique se a "
-                                    "impressora está ligada, conectada e pronta.")
-                                       .c_str()));
+    EXPECT_EQ(op.Messages(),
+              Said("error", "A porta IMP: (127.0.0.1:" + std::to_string(printer.Port()) +
+                                ") não recebeu os dados em 0,3 segundos: verifique "
+                                "se a impressora está ligada, conectada e pronta."));
     char buffer[65536];
     ssize_t got = 0;
     while ((got = read(fd, buffer, sizeof buffer)) > 0) {
@@ -176,18 +165,13 @@ TEST_F(NetworkPortTest, APrinterThatDropsTheConnectionFailsTheJob)
     const std::string check =
         ": conexão interrompida pela impressora. Verifique se a impressora está ligada e na rede "
         "e se o endereço está certo.";
-    struct TCase
-    {
-        std::size_t size;
-        bool sent;
-        std::string message;
-    };
-    const std::vector<TCase> cases = {
+    // The size of the job, whether all of it was sent, the message.
+    const std::vector<std::tuple<std::size_t, bool, std::string>> cases = {
         {16 << 20, false, "Erro ao enviar dados para a porta W" + check},
         {2000, true, "A impressora da porta W não recebeu todos os dados" + check},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.size);
+    for (const auto& [size, sent, text] : cases) {
+        SCOPED_TRACE(size);
         op.ClearMessages();
         TLoopbackPrinter printer(AF_INET, 4096);
         TNetworkPort& port = PortFor(Entry("127.0.0.1", printer.Port()));
@@ -198,13 +182,13 @@ TEST_F(NetworkPortTest, APrinterThatDropsTheConnectionFailsTheJob)
             printer.Close(fd);
         });
         ASSERT_TRUE(port.StartData(Ini()));
-        EXPECT_EQ(port.SendData(std::string(c.size, 'Z')), c.sent);
+        EXPECT_EQ(port.SendData(std::string(size, 'Z')), sent);
         dropped.get();
         EXPECT_FALSE(port.EndData());
-        std::string message = c.message;
+        std::string message = text;
         message.replace(message.find(" W"), 2,
                         " IMP: (127.0.0.1:" + std::to_string(printer.Port()) + ")");
-        EXPECT_EQ(op.Messages(), Error(message.c_str()));
+        EXPECT_EQ(op.Messages(), Said("error", message));
     }
 }
 
@@ -225,10 +209,8 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
                   {"ZEBRA1:", false, "::1", 9200},
                   {"ZEBRA1:", false, "::1", 9200},
                   {"ZEBRA1:", false, "minha impressora", 9100, TNetworkPortField::Host}}));
-    EXPECT_EQ(
-        op.Messages(),
-        (std::vector<TOperatorMessage>{
-            {"warning", "Endereço inválido: o nome \"minha impressora\" não é um endereço."}}));
+    EXPECT_EQ(op.Messages(),
+              Said("warning", "Endereço inválido: o nome \"minha impressora\" não é um endereço."));
     EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\n");
 
     op.ClearMessages();
@@ -237,8 +219,7 @@ TEST_F(NetworkPortTest, ConfigureAndAddWriteRede)
     EXPECT_EQ(AddNetworkPort(*registry, Ini()), "BALCAO:");
     // The refused field is the one the dialog opens on again.
     EXPECT_EQ(op.NetworkPortRequests().back().fault, TNetworkPortField::Name);
-    EXPECT_EQ(op.Messages(), (std::vector<TOperatorMessage>{
-                                 {"warning", "Já existe uma porta ZEBRA1:. Escolha outro nome."}}));
+    EXPECT_EQ(op.Messages(), Said("warning", "Já existe uma porta ZEBRA1:. Escolha outro nome."));
     EXPECT_EQ(IniContent(), "[Rede]\r\nZEBRA1:=[fe80::2]:9101\r\nBALCAO:=etiquetas.loja:9102\r\n");
     EXPECT_EQ(&registry->DriverOf(registry->Port("BALCAO:")), registry->DriverList().back().get());
     EXPECT_EQ(Names(registry->PortList()),
@@ -256,12 +237,13 @@ TEST_F(NetworkPortTest, RemovingAPortTakesItsAssignmentsWithIt)
     const std::string ini = "[Labels]\r\ngondola=ZEBRA1:\r\nlinha=FILE:\r\n\r\n"
                             "[Rede]\r\nZEBRA1:=10.0.0.5:9100\r\nZEBRA2:=10.0.0.6\r\n";
     const TConfiguredLabelList shown = {{"gondola", "ZEBRA1:"}, {"linha", "FILE:"}};
+    // pending: the settings dialog's, not saved; question nullptr: none asked.
     struct TCase
     {
         std::string port;
-        TConfiguredLabelList pending; // the settings dialog's, not saved
+        TConfiguredLabelList pending;
         bool yes;
-        const char* question; // nullptr: none asked
+        const char* question;
         bool removed;
         std::string iniAfter;
         TConfiguredLabelList pendingAfter;
@@ -272,11 +254,15 @@ TEST_F(NetworkPortTest, RemovingAPortTakesItsAssignmentsWithIt)
     const std::string without1 = "[Labels]\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA2:=10.0.0.6\r\n";
     const std::vector<TCase> cases = {
         {"ZEBRA1:", shown, true, one, true, without1, {{"linha", "FILE:"}}},
-        {"ZEBRA1:", {{"linha", "FILE:"}, {"preco", "ZEBRA1:"}}, true,
+        {"ZEBRA1:",
+         {{"linha", "FILE:"}, {"preco", "ZEBRA1:"}},
+         true,
          "A impressora de rede ZEBRA1: (10.0.0.5:9100) ainda está atribuída às etiquetas "
          "\"Etiqueta gondola\", \"Etiqueta preco\".\nRemover a impressora e essas atribuições? As "
          "etiquetas ficam sem porta até receberem outra.",
-         true, without1, {{"linha", "FILE:"}}},
+         true,
+         without1,
+         {{"linha", "FILE:"}}},
         {"ZEBRA2:", shown, true, "Remover a impressora de rede ZEBRA2: (10.0.0.6)?", true,
          "[Labels]\r\ngondola=ZEBRA1:\r\nlinha=FILE:\r\n\r\n[Rede]\r\nZEBRA1:=10.0.0.5:9100\r\n",
          shown},
@@ -291,16 +277,12 @@ TEST_F(NetworkPortTest, RemovingAPortTakesItsAssignmentsWithIt)
         if (c.question)
             op.QueueYesNo(c.yes);
         TConfiguredLabelList pending = c.pending;
-        EXPECT_EQ(RemoveNetworkPort(*registry, c.port, Ini(), pending,
-                                    [](const TConfiguredLabel& entry) {
-                                        return QString::fromStdString("Etiqueta " +
-                                                                      entry.LabelName);
-                                    }),
-                  c.removed);
-        std::vector<TOperatorMessage> asked;
-        if (c.question)
-            asked.push_back({"question", QString::fromUtf8(c.question)});
-        EXPECT_EQ(op.Messages(), asked);
+        const auto title = [](const TConfiguredLabel& entry) {
+            return QString::fromStdString("Etiqueta " + entry.LabelName);
+        };
+        EXPECT_EQ(RemoveNetworkPort(*registry, c.port, Ini(), pending, title), c.removed);
+        EXPECT_EQ(op.Messages(),
+                  c.question ? Said("question", c.question) : std::vector<TOperatorMessage>{});
         EXPECT_EQ(IniContent(), c.iniAfter);
         EXPECT_EQ(pending, c.pendingAfter);
         EXPECT_EQ(registry->PortHash().Exists(c.port), !c.removed);

@@ -106,14 +106,10 @@ inline bool Fails(const std::function<bool()>& step)
     }
 }
 
-inline std::vector<TOperatorMessage> Error(const char* text)
+// One message of `kind` ("error", "notice", "warning", "question").
+inline std::vector<TOperatorMessage> Said(const std::string& kind, const std::string& text)
 {
-    return {{"error", QString::fromUtf8(text)}};
-}
-
-inline std::vector<TOperatorMessage> Notice(const char* text)
-{
-    return {{"notice", QString::fromUtf8(text)}};
+    return {{kind, QString::fromStdString(text)}};
 }
 
 // A printer that takes data slowly but steadily, `chunk` bytes every
@@ -184,15 +180,21 @@ struct TKind
 
     explicit TKind(OutputTest& test) : test(test) {}
     void Prepare() {}
-    void Slow(std::size_t) { ADD_FAILURE() << "this kind cannot be slowed"; }
+    void Slow(std::size_t) {}
     void ReadSlowly(int fd, std::size_t limit)
     {
         reader = std::make_unique<TSlowReader>(fd, 1024, std::chrono::milliseconds(15), limit);
     }
     std::string Taken() { return reader->Stop(); }
+    // What of a device that keeps every job came with the last one.
+    std::string Latest(const std::string& all)
+    {
+        return all.substr(std::exchange(seen, all.size()));
+    }
 
     OutputTest& test;
     std::unique_ptr<TSlowReader> reader;
+    std::size_t seen = 0;
 };
 
 struct TNullKind : TKind
@@ -240,11 +242,7 @@ struct TParallelKind : TKind
     {
         return std::make_unique<TParallelPort>(test.op, "LPT1:", device, bound);
     }
-    std::string Arrived()
-    {
-        const std::string all = ReadFileBytes(device);
-        return all.substr(std::exchange(seen, all.size()));
-    }
+    std::string Arrived() { return Latest(ReadFileBytes(device)); }
     void Slow(std::size_t limit)
     {
         const QByteArray path = QFile::encodeName(device);
@@ -255,7 +253,6 @@ struct TParallelKind : TKind
     }
 
     QString device = test.Device("lp0");
-    std::size_t seen = 0;
     int fd = -1;
 };
 
@@ -312,7 +309,7 @@ struct TSpoolerKind : TKind
     static bool Available() { return TPrivateCups::IsInstalled(); }
     static std::vector<TOperatorMessage> SecondStartSays()
     {
-        return {{"error", "Impressão já iniciada"}};
+        return Said("error", "Impressão já iniciada");
     }
     explicit TSpoolerKind(OutputTest& test) : TKind(test) { cups.AddQueue("Zebra"); }
     std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds)
@@ -322,13 +319,11 @@ struct TSpoolerKind : TKind
     std::string Arrived()
     {
         EXPECT_EQ(cups.WaitForJobs("Zebra"), std::vector<TSpooledJob>(++jobs, {"ZEV Job", true}));
-        const std::string all = cups.OutputOf("Zebra");
-        return all.substr(std::exchange(seen, all.size()));
+        return Latest(cups.OutputOf("Zebra"));
     }
 
     TPrivateCups cups;
     std::size_t jobs = 0;
-    std::size_t seen = 0;
 };
 
 } // namespace zev::test

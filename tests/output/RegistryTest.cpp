@@ -33,18 +33,14 @@ TEST_F(RegistryTest, APortWhoseRecordedDeviceIsUnpluggedSaysWhichDeviceToPlugIn)
     const auto registry = BuildPortRegistry(op, Root());
     EXPECT_EQ(registry->Port("LPT5:").GetName(), "LPT5:");
     for (const auto& [name, device] : {std::pair("COM3:", adapter), std::pair("LPT2:", printer)}) {
-        EXPECT_THAT(
-            [&] { (void)registry->Port(name); },
-            testing::ThrowsMessage<EHashFindError>(testing::StrEq(
-                "A impressora da porta " + std::string(name) +
-                " não está conectada: o "
-                "dispositivo \"" +
-                device.toStdString() +
-                "\", anotado para ela na seção [Portas] "
-                "do zev.ini, não existe agora. Conecte a impressora (ou o adaptador USB), "
-                "verifique "
-                "o cabo e tente de novo (o programa ZEV procura as portas ao abrir: feche-o e "
-                "abra-o de novo).")));
+        const std::string message =
+            "A impressora da porta " + std::string(name) + " não está conectada: o dispositivo \"" +
+            device.toStdString() +
+            "\", anotado para ela na seção [Portas] do zev.ini, não existe "
+            "agora. Conecte a impressora (ou o adaptador USB), verifique o cabo e tente de novo (o "
+            "programa ZEV procura as portas ao abrir: feche-o e abra-o de novo).";
+        EXPECT_THAT([&] { (void)registry->Port(name); },
+                    testing::ThrowsMessage<EHashFindError>(testing::StrEq(message)));
     }
 }
 
@@ -87,10 +83,10 @@ TEST_F(RegistryTest, SystemPortsFollowTheirDevicesAndPortas)
               (std::vector<std::string>{"COM5:", "LPT3:", "com7:", "COM2:", "COM3:", "LPT2:"}));
     EXPECT_EQ(ini.ReadString("Portas", "COM2:"), byId.toStdString());
 
-    EXPECT_EQ(PortDevicePath("COM1:", Ini(), Root()), ttyS0);
-    EXPECT_EQ(PortDevicePath("COM2:", Ini(), Root()), byId);
-    EXPECT_EQ(PortDevicePath("LPT4:", Ini(), Root()), Root() + "/dev/lp3");
-    EXPECT_EQ(PortDevicePath("FILE:", Ini(), Root()), "");
+    for (const auto& [name, device] :
+         {std::pair{"COM1:", ttyS0}, std::pair{"COM2:", byId},
+          std::pair{"LPT4:", Root() + "/dev/lp3"}, std::pair{"FILE:", QString()}})
+        EXPECT_EQ(PortDevicePath(name, Ini(), Root()), device) << name;
 
     const auto registry = BuildPortRegistry(op, Root());
     EXPECT_EQ(Names(registry->PortList()),
@@ -193,25 +189,27 @@ TEST_F(ConfiguredLabelsTest, RoundTripInTheListsOrder)
 TEST(ConfiguredLabels, AnAssignedLabelChangesItsPortOrComesLastAndARemovedOneGoes)
 {
     const TConfiguredLabelList start = {{"gondola", "COM1:"}, {"oferta", "FILE:"}};
+    // A label assigned (a port) or removed (a row), and the list after.
     const struct
     {
-        const char* name;
-        std::function<void(TConfiguredLabelList&)> change;
+        const char* label;
+        const char* port;
+        std::size_t row;
         TConfiguredLabelList after;
     } cases[] = {
-        {"new label", [](auto& l) { AssignLabel(l, "balcao", "NULL:"); },
-         {{"gondola", "COM1:"}, {"oferta", "FILE:"}, {"balcao", "NULL:"}}},
-        {"new port, same place", [](auto& l) { AssignLabel(l, "gondola", "LPT1:"); },
-         {{"gondola", "LPT1:"}, {"oferta", "FILE:"}}},
-        {"names compare exactly", [](auto& l) { AssignLabel(l, "Gondola", "LPT1:"); },
-         {{"gondola", "COM1:"}, {"oferta", "FILE:"}, {"Gondola", "LPT1:"}}},
-        {"first removed", [](auto& l) { RemoveLabel(l, 0); }, {{"oferta", "FILE:"}}},
-        {"none at that row", [](auto& l) { RemoveLabel(l, 2); }, start},
+        {"balcao", "NULL:", 0, {{"gondola", "COM1:"}, {"oferta", "FILE:"}, {"balcao", "NULL:"}}},
+        {"gondola", "LPT1:", 0, {{"gondola", "LPT1:"}, {"oferta", "FILE:"}}},
+        {"Gondola", "LPT1:", 0, {{"gondola", "COM1:"}, {"oferta", "FILE:"}, {"Gondola", "LPT1:"}}},
+        {nullptr, nullptr, 0, {{"oferta", "FILE:"}}},
+        {nullptr, nullptr, 2, start},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.label ? std::string(c.label) : "row " + std::to_string(c.row));
         TConfiguredLabelList labels = start;
-        c.change(labels);
+        if (c.label)
+            AssignLabel(labels, c.label, c.port);
+        else
+            RemoveLabel(labels, c.row);
         EXPECT_EQ(labels, c.after);
     }
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <termios.h>
+#include <tuple>
 
 using namespace zev;
 using namespace zev::test;
@@ -18,8 +19,8 @@ namespace {
 using SerialSettingsTest = OutputTest;
 
 const std::vector<TOperatorMessage> NotTaken =
-    Error("A porta COM9: não recebeu os dados em 0,3 segundos: "
-          "verifique se a impressora está ligada, conectada e pronta.");
+    Said("error", "A porta COM9: não recebeu os dados em 0,3 segundos: "
+                  "verifique se a impressora está ligada, conectada e pronta.");
 
 TEST_F(SerialSettingsTest, TheDialogShowsAndKeepsTheStoredSettings)
 {
@@ -106,12 +107,8 @@ std::string LineOf(const TPseudoTerminal& line)
 TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
 {
     const char* const Default = "baud=9600 parity=N data=8 stop=1 xon=off octs=on odsr=off";
-    const struct
-    {
-        const char* keys;
-        const char* text; // nullptr: not checked
-        std::string line;
-    } cases[] = {
+    // The keys, the text (nullptr: not checked), the line.
+    const std::tuple<const char*, const char*, std::string> cases[] = {
         {"", Default, "9600 1 rtscts"},
         {"BAUD=19200 DATABITS=7 STOPBITS=3 PARITY=O FLOWCONTROL=1",
          "baud=19200 parity=O data=7 stop=2 xon=on octs=off odsr=off", "19200 2 odd xon"},
@@ -135,22 +132,22 @@ TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
         {"BAUD=0", nullptr, "refused"},
         {"BAUD=-9600", nullptr, "refused"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.keys);
-        Settings(c.keys);
-        if (c.text != nullptr) {
-            EXPECT_EQ(DeviceControlText(LoadSerialSettings(Ini(), "COM9:")), c.text);
+    for (const auto& [keys, text, expected] : cases) {
+        SCOPED_TRACE(keys);
+        Settings(keys);
+        if (text != nullptr) {
+            EXPECT_EQ(DeviceControlText(LoadSerialSettings(Ini(), "COM9:")), text);
         }
         op.ClearMessages();
-        if (c.line != "refused") {
+        if (expected != "refused") {
             ASSERT_TRUE(port->StartData(Ini()));
-            EXPECT_EQ(LineOf(line), c.line);
+            EXPECT_EQ(LineOf(line), expected);
             EXPECT_TRUE(port->EndData());
             EXPECT_TRUE(op.Messages().empty());
             continue;
         }
         EXPECT_FALSE(port->StartData(Ini()));
-        EXPECT_EQ(op.Messages(), Notice("Erro: BuildCommDCB"));
+        EXPECT_EQ(op.Messages(), Said("notice", "Erro: BuildCommDCB"));
         EXPECT_FALSE(port->SendData("x")); // idle
         TSerialPort other(op, "COM8:", line.Device());
         Settings("");
@@ -180,13 +177,12 @@ TEST_F(SerialPortTest, AStartedPortRefusesItsDialogAndItsDevice)
 {
     ASSERT_TRUE(port->StartData(Ini()));
     port->Configure(Ini());
-    EXPECT_EQ(op.Messages(),
-              (std::vector<TOperatorMessage>{{"warning", "Porta Serial em uso !!!"}}));
+    EXPECT_EQ(op.Messages(), Said("warning", "Porta Serial em uso !!!"));
     EXPECT_TRUE(op.SerialLineRequests().empty());
     op.ClearMessages();
     TSerialPort other(op, "COM8:", line.Device());
     EXPECT_FALSE(other.StartData(Ini()));
-    EXPECT_EQ(op.Messages(), Notice("Erro: Invalid Handle Value"));
+    EXPECT_EQ(op.Messages(), Said("notice", "Erro: Invalid Handle Value"));
 
     EXPECT_TRUE(port->EndData());
     EXPECT_TRUE(other.StartData(Ini()));
@@ -219,19 +215,13 @@ TEST_F(SerialPortTest, AnUnopenedLineKeepsTheSystemsReason)
 {
     const TOpened<TSerialLine> held = TSerialLine::Open(line.Device());
     ASSERT_TRUE(held);
-    const struct
-    {
-        QString device;
-        int code;
-    } cases[] = {
-        {line.Device(), EBUSY},
-        {Root() + "/ttyUSB9", ENOENT},
-    };
-    for (const auto& c : cases) {
-        const TOpened<TSerialLine> opened = TSerialLine::Open(c.device);
-        EXPECT_FALSE(opened) << c.device.toStdString();
-        EXPECT_EQ(opened.failure.code, c.code) << c.device.toStdString();
-        EXPECT_EQ(opened.failure.reason, c.device.toStdString() + ": " + std::strerror(c.code));
+    for (const auto& [device, code] :
+         {std::pair{line.Device(), EBUSY}, std::pair{Root() + "/ttyUSB9", ENOENT}}) {
+        SCOPED_TRACE(device.toStdString());
+        const TOpened<TSerialLine> opened = TSerialLine::Open(device);
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(opened.failure.code, code);
+        EXPECT_EQ(opened.failure.reason, device.toStdString() + ": " + std::strerror(code));
     }
 }
 
@@ -266,35 +256,32 @@ struct TModemState
     bool dtr = false;
 };
 
-class TFakeModemLines final : public TModemLines
+struct TFakeModemLines final : TModemLines
 {
-public:
-    explicit TFakeModemLines(std::shared_ptr<TModemState> state) : m_state(std::move(state)) {}
-    bool RaiseDtr() override { return m_state->dtr = true; }
+    explicit TFakeModemLines(TModemState& state) : state(state) {}
+    bool RaiseDtr() override { return state.dtr = true; }
     std::optional<bool> Dsr() override
     {
-        if (m_state->lateLooks > 0 && m_state->lateLooks--)
+        if (state.lateLooks > 0 && state.lateLooks--)
             return false;
-        return m_state->readyAnswers-- > 0;
+        return state.readyAnswers-- > 0;
     }
-
-private:
-    std::shared_ptr<TModemState> m_state;
+    TModemState& state;
 };
 
 TEST_F(SerialPortTest, DsrDtrSendsOnlyWhileThePrinterIsReady)
 {
     Settings("FLOWCONTROL=3");
-    const auto modem = std::make_shared<TModemState>();
+    TModemState modem;
     TSerialPort dsr(op, "COM9:", line.Device(), 300ms,
-                    [modem] { return std::make_unique<TFakeModemLines>(modem); });
+                    [&modem] { return std::make_unique<TFakeModemLines>(modem); });
 
     // Ready throughout, or after a while: the whole job, DTR held up.
     for (const int late : {0, 5}) {
-        modem->lateLooks = late;
-        modem->dtr = false;
+        modem.lateLooks = late;
+        modem.dtr = false;
         ASSERT_TRUE(dsr.StartData(Ini()));
-        EXPECT_TRUE(modem->dtr);
+        EXPECT_TRUE(modem.dtr);
         EXPECT_TRUE(dsr.SendData(EveryByte(1000)));
         EXPECT_TRUE(dsr.EndData());
         EXPECT_EQ(line.Read(1000), EveryByte(1000));
@@ -303,7 +290,7 @@ TEST_F(SerialPortTest, DsrDtrSendsOnlyWhileThePrinterIsReady)
 
     // DSR dropped after three pieces (and the look at start): nothing more
     // arrives, and the job fails at the bound.
-    modem->readyAnswers = 4;
+    modem.readyAnswers = 4;
     ASSERT_TRUE(dsr.StartData(Ini()));
     EXPECT_FALSE(dsr.SendData(std::string(1000, 'Z')));
     EXPECT_FALSE(dsr.EndData());
@@ -313,10 +300,10 @@ TEST_F(SerialPortTest, DsrDtrSendsOnlyWhileThePrinterIsReady)
     // A device without modem lines cannot do it, and says so.
     op.ClearMessages();
     EXPECT_FALSE(port->StartData(Ini()));
-    EXPECT_EQ(op.Messages(),
-              Notice("Erro: o controle de fluxo DSR/DTR precisa das linhas de modem (DSR e DTR) "
-                     "da porta, e COM9: não as tem. Escolha outro controle de fluxo na "
-                     "configuração da porta."));
+    EXPECT_EQ(op.Messages(), Said("notice", "Erro: o controle de fluxo DSR/DTR precisa das linhas "
+                                            "de modem (DSR e DTR) da porta, e COM9: não as tem. "
+                                            "Escolha outro controle de fluxo na configuração da "
+                                            "porta."));
     EXPECT_FALSE(port->SendData("x"));
 }
 

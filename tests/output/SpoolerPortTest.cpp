@@ -34,30 +34,27 @@ protected:
 
 TEST_F(SpoolerPortTest, FailedStartOrEndLeavesThePortIdleForTheNextJob)
 {
-    using TQueueChange = std::function<void(TPrivateCups&, const std::string&)>;
-    const TQueueChange nothing = [](TPrivateCups&, const std::string&) {};
-    const TQueueChange add = [](TPrivateCups& cups, const std::string& queue) {
-        cups.AddQueue(queue);
+    using TChange = std::function<void(TPrivateCups&, const std::string&)>;
+    const TChange none = [](TPrivateCups&, const std::string&) {};
+    const TChange add = [](TPrivateCups& cups, const std::string& q) { cups.AddQueue(q); };
+    const TChange refuse = [](TPrivateCups& c, const std::string& q) {
+        c.AddQueue(q);
+        c.SetAcceptingJobs(q, false);
     };
+    const TChange accept = [](TPrivateCups& c, const std::string& q) {
+        c.SetAcceptingJobs(q, true);
+    };
+    const TChange remove = [](TPrivateCups& c, const std::string& q) { c.RemoveQueue(q); };
     const struct
     {
         const char* what;
-        TQueueChange beforeStart, beforeEnd, mend;
+        TChange beforeStart, beforeEnd, mend;
         QString message;
     } cases[] = {
-        {"printer that does not exist", nothing, nothing, add, "Erro acessando impressora. Msg: "},
-        {"queue refusing jobs",
-         [](TPrivateCups& cups, const std::string& queue) {
-             cups.AddQueue(queue);
-             cups.SetAcceptingJobs(queue, false);
-         },
-         nothing,
-         [](TPrivateCups& cups, const std::string& queue) { cups.SetAcceptingJobs(queue, true); },
-         "Erro iniciando impressão. Msg: "},
+        {"printer that does not exist", none, none, add, "Erro acessando impressora. Msg: "},
+        {"queue refusing jobs", refuse, none, accept, "Erro iniciando impressão. Msg: "},
         // The job goes with its queue before its document is complete.
-        {"queue removed during the job", add,
-         [](TPrivateCups& cups, const std::string& queue) { cups.RemoveQueue(queue); }, add,
-         "Erro finalizando impressão. Msg: "},
+        {"queue removed during the job", add, remove, add, "Erro finalizando impressão. Msg: "},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].what);
