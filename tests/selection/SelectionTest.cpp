@@ -41,13 +41,7 @@ protected:
     {
         return {QStringLiteral("Selecionado %1 item(s)").arg(count)};
     }
-    std::vector<QString> Texts() const
-    {
-        std::vector<QString> texts;
-        for (const TOperatorMessage& message : op.Messages())
-            texts.push_back(message.text);
-        return texts;
-    }
+    std::vector<QString> Texts() const { return op.MessageTexts(); }
 
     TProgramDirFixture home;
     TScriptedOperator op;

@@ -35,13 +35,7 @@ protected:
     {
         return IntColumn("select produto_key from selecao order by 1");
     }
-    std::vector<QString> Texts() const
-    {
-        std::vector<QString> texts;
-        for (const TOperatorMessage& message : op.Messages())
-            texts.push_back(message.text);
-        return texts;
-    }
+    std::vector<QString> Texts() const { return op.MessageTexts(); }
 
     TProgramDirFixture home;
     TScriptedOperator op;

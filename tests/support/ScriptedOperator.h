@@ -75,6 +75,14 @@ public:
     void QueueArvore(std::optional<TArvoreChoice> choice) { m_arvores.push_back(choice); }
 
     const std::vector<TOperatorMessage>& Messages() const { return m_messages; }
+    // The messages' texts alone, whatever their kind.
+    std::vector<QString> MessageTexts() const
+    {
+        std::vector<QString> texts;
+        for (const TOperatorMessage& message : m_messages)
+            texts.push_back(message.text);
+        return texts;
+    }
     const std::vector<TFileRequest>& FileRequests() const { return m_fileRequests; }
     const std::vector<QString>& StatusTexts() const { return m_status; }
     // What each serial dialog was opened with: port, device and positions.
