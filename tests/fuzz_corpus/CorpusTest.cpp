@@ -1,7 +1,3 @@
-// Every fuzz target over every file of its corpus (fuzz/corpus/<target>):
-// the seeds and the inputs that once found a fault. Built with the normal
-// compiler, so the regression runs with every test run.
-
 #include "fuzz/FuzzTarget.h"
 
 #include <QDir>

@@ -22,8 +22,6 @@ class TUmaskScope
 public:
     explicit TUmaskScope(mode_t mask) : m_previous(umask(mask)) {}
     ~TUmaskScope() { umask(m_previous); }
-    TUmaskScope(const TUmaskScope&) = delete;
-    TUmaskScope& operator=(const TUmaskScope&) = delete;
 
 private:
     mode_t m_previous;
@@ -48,8 +46,7 @@ TEST(ProgramDirTest, ASharedFolderKeepsNewFilesWritableByItsGroup)
     ASSERT_NE(own, nullptr);
     // Setgid, umask, the mode of a file made with 0666, and the sharing group.
     const std::tuple<bool, mode_t, mode_t, const char*> cases[] = {
-        {false, 022, 0644, ""}, {true, 022, 0664, own->gr_name}, {true, 077, 0660, own->gr_name},
-        {true, 002, 0664, own->gr_name}};
+        {false, 022, 0644, ""}, {true, 022, 0664, own->gr_name}, {true, 077, 0660, own->gr_name}};
     for (const auto& [setgid, mask, expected, sharing] : cases) {
         const TProgramDirFixture folder;
         SetSetgid(folder, setgid);
@@ -58,7 +55,8 @@ TEST(ProgramDirTest, ASharedFolderKeepsNewFilesWritableByItsGroup)
         ShareNewFilesWithGroup();
         const QString made = folder.File("zev.ini");
         WriteFileBytes(made, "[Geral]\r\n");
-        EXPECT_EQ(ModeOf(made) & 0777, expected) << "setgid " << setgid << ", umask 0" << std::oct << mask;
+        EXPECT_EQ(ModeOf(made) & 0777, expected)
+            << "setgid " << setgid << ", umask 0" << std::oct << mask;
     }
 }
 
@@ -76,7 +74,6 @@ TEST(ProgramDirTest, AFileMadeWithItsOwnPermissionsJoinsASharedFolder)
         ShareFileWithGroup(file);
         EXPECT_EQ(ModeOf(file) & 0777, after) << "setgid " << setgid << ", 0" << std::oct << before;
     }
-    ShareFileWithGroup(QStringLiteral("/nonexistent/zev.mdb")); // nothing to share, no failure
 }
 
 } // namespace
