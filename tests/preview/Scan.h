@@ -17,15 +17,13 @@ struct TScanned
     std::string text;
 };
 
-// Every barcode found in `picture` (any format, black on white), with a
-// white margin added so that a symbol at the label's edge still reads.
+// Every barcode in `picture`, read with a white margin so that edges read.
 std::vector<TScanned> ScanBarcodes(const QImage& picture);
 
 // A field's mask (alpha 128 and more is ink) printed black on white paper.
 QImage OnPaper(const QImage& mask);
 
-// The bounding box of the black dots inside `area` (all of it when null);
-// a null rectangle when there is none.
+// The bounding box of the black dots inside `area` (all of it when null).
 QRect InkBox(const QImage& picture, const QRect& area = {});
 int InkCount(const QImage& picture, const QRect& area = {});
 
