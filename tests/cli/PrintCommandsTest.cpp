@@ -1,5 +1,4 @@
 #include "catalogue/Database.h"
-#include "platform/Regional.h"
 #include "tests/cli/RunCli.h"
 #include "tests/support/Catalogue.h"
 #include "tests/support/LoopbackPrinter.h"
@@ -66,14 +65,6 @@ TEST(PrintCommandsTest, EveryJobKindPrintsThroughTheLabelsPortAndTheHistoryShows
         {"print", 2, "", "informe o que imprimir" + usage},
         {"print lista", 2, "", "impressão desconhecida: lista" + usage},
         {"print selection", 2, "", "informe a etiqueta com --label" + usage},
-        {"print selection --label", 2, "", "--label precisa de um valor" + usage},
-        {"print selection x --label linha", 2, "", "argumento inesperado: x" + usage},
-        {"print file --label linha", 2, "", "informe o arquivo de códigos" + usage},
-        {"print sequence 1 x --label linha", 2, "", "número inválido: 'x'" + usage},
-        {"print sequence 1 2 --label linha --yes", 2, "", "opção desconhecida: --yes" + usage},
-        {"print item --label linha", 2, "", "informe os códigos" + usage},
-        {"print item 1 --label linha --count x", 2, "", "número inválido: 'x'" + usage},
-        {"print item 1 --label linha --procon Ana 1", 2, "", "--procon precisa de nome, CNPJ e data"},
         // Newest first.
         {"history", 0, "  sequencial  linha  FILE:  2 planejada(s), 2 enviada(s), 0 recusada(s)  "
                        "concluído\n2  ", ""},
@@ -81,27 +72,18 @@ TEST(PrintCommandsTest, EveryJobKindPrintsThroughTheLabelsPortAndTheHistoryShows
                               "2  55555  -  1 etiqueta(s), 1 enviada(s)\n", ""},
         {"history show 99", 1, "", "O trabalho 99 não está no histórico.\n"},
         {"history --limit x", 2, "", "--limit precisa de um número\nuso: zev-cli history"},
-        {"history x", 2, "", "argumento inesperado: x"},
         {"reprint 2 --yes --output ~/r.prn", 0, two,
          "Confirma imprimir novamente o trabalho 2 (2 etiqueta(s)) ? Sim (--yes)\n"},
-        {"reprint 99", 1, "", "O trabalho 99 não está no histórico.\n"},
         {"reprint", 2, "", "informe o número do trabalho\nuso: zev-cli reprint TRABALHO"},
-        {"reprint 1 2", 2, "", "argumento inesperado: 2"},
-        {"reprint x", 2, "", "número inválido: 'x'"},
-        {"reprint 1 --label", 2, "", "--label precisa de um valor"},
     });
     // clang-format on
 
-    const std::string today = " " + DateToStr(Today()) + "\r\n";
     const std::string cafe = "000001 10,00 01/03/2026\r\n";
     const std::string file = "H\r\n" + cafe + "000000 0,00 01/03/2026\r\n";
     const std::pair<const char*, std::string> printed[] = {
         {"s.prn", "H\r\n000002 5,50 01/03/2026\r\n" + cafe},
         {"padrao.prn", file},
         {"q.prn", "H\r\n000009 1,00 05/03/2026\r\n000010 1,00 05/03/2026\r\n"},
-        {"i.prn", "H\r\n000001 10,00" + today + "000001 10,00" + today + "000002 5,50" + today +
-                      "000002 5,50" + today},
-        {"n.prn", "H\r\n000001 10,00" + today},
         {"p.prn", "Irm\xE3os (12.345.678/0001-99)|27/02/2026\r\n"},
         {"r.prn", file},
     };
@@ -109,9 +91,8 @@ TEST(PrintCommandsTest, EveryJobKindPrintsThroughTheLabelsPortAndTheHistoryShows
         EXPECT_EQ(ReadFileBytes(home.File(name)), bytes) << name;
 }
 
-// Ctrl+C stops a network job at once while the printer still reads it,
-// and the job says how many labels it sent; the connection is reset, so
-// the printer gets no more of it.
+// Ctrl+C stops a network job while the printer still reads it; the
+// connection is reset, so the printer gets no more of it.
 TEST(PrintCommandsTest, CtrlCStopsANetworkJobAndCountsWhatWasSent)
 {
     TProgramDirFixture home;
@@ -164,8 +145,7 @@ TEST(PrintCommandsTest, CtrlCStopsANetworkJobAndCountsWhatWasSent)
     EXPECT_FALSE(Contains(err, "não recebeu")) << err;
     EXPECT_TRUE(reset);
     EXPECT_LT(bytes.size(), 500u * 2000u);
-    // The count is what the printer acknowledged, never what was only
-    // queued for it (it may have a segment more than it told).
+    // Acknowledged, not only queued (the printer may hold a segment more).
     const auto sent = std::stoll(out.substr(out.find(": ") + 2));
     EXPECT_GT(sent, 0);
     EXPECT_LE(sent, std::count(bytes.begin(), bytes.end(), '#'));

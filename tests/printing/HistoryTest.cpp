@@ -1,14 +1,9 @@
 #include "printing/History.h"
 
-#include "printing/ItemSession.h"
 #include "printing/JobRecord.h"
 #include "printing/PrintJobs.h"
 #include "tests/printing/PrintTestSupport.h"
 #include "tests/support/Catalogue.h"
-
-#include <QDateTime>
-
-#include <deque>
 
 using namespace zev;
 using namespace zev::test;
@@ -48,14 +43,16 @@ protected:
 TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabelsNotSent)
 {
     Sql(Loja);
-    // planned: DOCE's label until the job reaches it; notSent: what Continuar prints.
+    // planned: DOCE's label until the job reaches it; notSent: what Continuar prints. A port
+    // that could not finish (a spooler refused the document) printed nothing for sure.
     // clang-format off
-    struct TCase { const char* name; int cancelAt; std::optional<std::size_t> failAt; std::set<std::size_t> refuse; TJobEnding ending; std::int64_t sent, refused, planned; const char* notSent; std::int64_t notSentCount; };
+    struct TCase { const char* name; int cancelAt; std::optional<std::size_t> failAt; std::set<std::size_t> refuse; TJobEnding ending; std::int64_t sent, refused, planned; const char* notSent; std::int64_t notSentCount; const char* message; };
     const TCase cases[] = {
-        {"to its end", 1000, {}, {}, TJobEnding::Concluido, 7, 0, 7, "", 0},
-        {"cancelled before CAFE", 3, {}, {}, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3},
-        {"device failed at BOLO's second copy", 1000, 4, {}, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5},
-        {"ARROZ refused", 1000, {}, {2}, TJobEnding::Concluido, 6, 1, 7, "N2", 1},
+        {"to its end", 1000, {}, {}, TJobEnding::Concluido, 7, 0, 7, "", 0, ""},
+        {"cancelled before CAFE", 3, {}, {}, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3, ""},
+        {"device failed at BOLO's second copy", 1000, 4, {}, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5, "Erro de entrada/saída"},
+        {"ARROZ refused", 1000, {}, {2}, TJobEnding::Concluido, 6, 1, 7, "N2", 1, ""},
+        {"end refused", 1000, {}, {}, TJobEnding::Falhou, 7, 0, 7, "", 0, "A porta não terminou a impressão."},
     };
     // clang-format on
     for (const TCase& c : cases) {
@@ -64,6 +61,7 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         *port = TTestPort();
         port->refused = c.refuse;
         port->failAt = c.failAt;
+        port->refuseEnd = std::string_view(c.name) == "end refused";
         op().CancelProgressAt(c.cancelAt);
         op().QueueYesNo(true);
         const TPrintResult printed = PrintSelecao(op(), registries(), "marca");
@@ -72,15 +70,10 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         const THistoryDetail job = LastJob();
         EXPECT_EQ(std::tuple(job.job.kind, job.job.ending, job.job.label, job.job.port),
                   std::tuple(TJobKind::Selecao, c.ending, "marca", "TESTE:"));
-        EXPECT_FALSE(job.job.usuario.isEmpty());
-        EXPECT_FALSE(job.job.fim.isEmpty());
         EXPECT_EQ(std::tuple(job.job.planned, job.job.sent, printed.sent, job.job.refused),
                   std::tuple(c.planned, c.sent, c.sent, c.refused));
         EXPECT_EQ(job.items.size(), 7u); // the rows the job read, in print order
-        EXPECT_EQ(job.items.front().produtoKey, 9);
-        if (c.ending == TJobEnding::Falhou) {
-            EXPECT_TRUE(job.job.message.contains(QStringLiteral("Erro de entrada/saída")));
-        }
+        EXPECT_TRUE(job.job.message.contains(QString::fromUtf8(c.message))) << c.message;
         EXPECT_EQ(job.NotSentCount(), c.notSentCount);
 
         if (*c.notSent != '\0') {
@@ -94,19 +87,6 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
     }
 }
 
-// Every label went to a port that then could not finish (a spooler that
-// refused the document): the history does not call the job concluded.
-TEST_F(HistoryTest, AJobWhosePortDidNotFinishIsNotConcluded)
-{
-    Sql(Loja);
-    port->refuseEnd = true;
-    op().QueueYesNo(true);
-    EXPECT_FALSE(PrintSelecao(op(), registries(), "marca").Complete());
-    const THistoryDetail job = LastJob();
-    EXPECT_EQ(std::tuple(job.job.ending, job.job.message),
-              std::tuple(TJobEnding::Falhou, QStringLiteral("A porta não terminou a impressão.")));
-}
-
 TEST_F(HistoryTest, ASequenceContinuesWithTheNumbersItDidNotSend)
 {
     port->refused = {2}; // the number 11
@@ -115,8 +95,6 @@ TEST_F(HistoryTest, ASequenceContinuesWithTheNumbersItDidNotSend)
     const THistoryDetail job = LastJob();
     EXPECT_EQ(std::tuple(job.job.ending, job.job.planned, job.job.sent),
               std::tuple(TJobEnding::Cancelado, 6, 3));
-    ASSERT_EQ(job.items.size(), 1u);
-    EXPECT_EQ(job.items[0].numero, 10);
     EXPECT_EQ(Reprint(job.job.number, true), Marks("F11 F14 F15"));
     EXPECT_EQ(LastJob().job.date, 46000);
 }
@@ -125,10 +103,9 @@ TEST_F(HistoryTest, AReprintPricesTheLabelsFromTodaysCatalogueAndCountsProductsG
 {
     Sql(Loja);
     program.WriteSettings("[Labels]\r\nlinha=FILE:\r\n");
-    const QString before = Output();
+    Output();
     op().QueueYesNo(true);
     ASSERT_TRUE(PrintSelecao(op(), registries(), "linha").Complete());
-    EXPECT_TRUE(Contains(ReadFileBytes(before), "2 ARROZ 5,50"));
     const std::int64_t number = LastJob().job.number;
 
     // The next import: new prices, and FARINHA no longer sold.
@@ -142,7 +119,6 @@ TEST_F(HistoryTest, AReprintPricesTheLabelsFromTodaysCatalogueAndCountsProductsG
     EXPECT_TRUE(Contains(labels, "2 ARROZ 6,25")) << labels;
     EXPECT_FALSE(Contains(labels, "FARINHA"));
     EXPECT_EQ(std::tuple(result.sent, result.missing, result.Complete()), std::tuple(6, 1, false));
-    EXPECT_EQ(op().Messages().back().kind, "error");
     EXPECT_TRUE(op().Messages().back().text.contains(QStringLiteral("não está mais no cadastro")));
     const THistoryDetail reprint = LastJob();
     // FARINHA is not sent, should it come back.
@@ -153,20 +129,10 @@ TEST_F(HistoryTest, AReprintPricesTheLabelsFromTodaysCatalogueAndCountsProductsG
 
 TEST_F(HistoryTest, ACounterSessionIsOneJobOfTheProductsPrintedInIt)
 {
-    class TCounts final : public TItemQuestions
-    {
-    public:
-        std::deque<QString> counts{"2", "3", "1"};
-        std::optional<TProconData> AskProcon() override { return std::nullopt; }
-        std::optional<QString> AskCount() override
-        {
-            const QString answer = counts.front();
-            return counts.pop_front(), answer;
-        }
-    };
     Sql(Loja);
     port->refused = {2}; // the second of CAFE's labels
-    TCounts counts;
+    TAnswers counts;
+    counts.counts = {"2", "3", "1"};
     {
         TItemSession session(op(), registries(), "marca", {true, false});
         session.Enter("1000", counts); // CAFE: one taken, one refused
@@ -188,19 +154,17 @@ TEST_F(HistoryTest, ACounterSessionIsOneJobOfTheProductsPrintedInIt)
 
 TEST_F(HistoryTest, OldJobsGoWhenANewOneIsRecorded)
 {
-    const auto daysAgo = [](int days) {
-        return QDateTime::currentDateTime().addDays(-days).toString(Qt::ISODate).toStdString();
-    };
     // Kept of the jobs 100 and 10 days old, and the new one.
     const std::pair<const char*, int> cases[] = {
         {"", 2}, {"Dias Historico=5", 1}, {"Dias Historico=x", 2}, {"Dias Historico=200", 3}};
     for (const auto& [geral, kept] : cases) {
         SCOPED_TRACE(geral);
         Sql("delete from historico");
-        for (const int days : {100, 10})
-            Sql("insert into historico (inicio, usuario, tipo, etiqueta, porta, data) values ('" +
-                daysAgo(days) +
-                "', 'ana', 'selecao', 'marca', 'TESTE:', '2026-01-01');"
+        for (const char* days : {"-100 days", "-10 days"})
+            Sql("insert into historico (inicio, usuario, tipo, etiqueta, porta, data) values ("
+                "strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime', '" +
+                std::string(days) +
+                "'), 'ana', 'selecao', 'marca', 'TESTE:', '2026-01-01');"
                 "insert into historico_item values (last_insert_rowid(), 0, 1, null, null, null, "
                 "null, 1)");
         program.WriteSettings(std::string("[Labels]\r\nmarca=TESTE:\r\n[Geral]\r\n") + geral);
@@ -241,8 +205,8 @@ TEST_F(HistoryTest, AJobThatNeverEndedIsInterruptedAndContinuesFromItsLastSave)
         record.Save();
         record.Taken({0, 3}); // never saved
     }
-    const std::int64_t number = LastJob().job.number;
-    const THistoryDetail job = *ReadHistoryJob(*OpenDatabase(), number);
+    const THistoryDetail job = LastJob();
+    const std::int64_t number = job.job.number;
     EXPECT_EQ(std::tuple(JobEndingText(job.job.ending), job.job.fim, job.job.sent),
               std::tuple(QStringLiteral("interrompido"), QString(), 3));
     EXPECT_EQ(Reprint(number, true), Marks("F4 F5"));
@@ -252,7 +216,6 @@ TEST_F(HistoryTest, AJobNotInTheHistoryOrWithNothingLeftPrintsNothing)
 {
     EXPECT_EQ(ReprintJob(op(), registries(), "marca", 99, false).outcome,
               TPrintOutcome::NotPrinted);
-    EXPECT_EQ(op().Messages().back().text, NotInHistoryText(99));
     EXPECT_EQ(port->starts, 0);
 
     PrintSequencia(op(), registries(), "marca", 1, 2, 46000);

@@ -1,7 +1,6 @@
 #include "printing/PrintJobs.h"
 
 #include "app/Hashes.h"
-#include "printing/JobLabels.h"
 #include "platform/Regional.h"
 #include "tests/printing/PrintTestSupport.h"
 
@@ -45,10 +44,8 @@ TEST_F(PrintTest, EveryWayOutOfEveryJobEndsThePortItStarted)
         {-1, "start refused", false, {}, -1, 0, 0, "E:Não foi possível enviar dados"},
         {-1, "header refused", true, {0}, -1, 0, 1, "E:Não foi possível enviar dados"},
         {-1, "cancelled", true, {}, -1, 2, 3, "N:Impressão cancelada: 2 etiqueta(s) enviada(s)."},
-        // One message, whatever went wrong.
         {-1, "cancel, refused", true, {2}, -1, 2, 3, "E:Impressão cancelada: 1 etiqueta(s) enviada(s).\rA porta não aceitou 1 de 2 etiqueta(s)."},
         {-1, "device failed at the header", true, {}, 0, 0, 1, "E:Erro de entrada/saída"},
-        // The job stops there and says how far it got.
         {-1, "device failed half-way", true, {}, 2, 0, 3, "E:Erro de entrada/saída\rImpressão interrompida: 1 etiqueta(s) enviada(s)."},
         {-1, "refused", true, {1, 3}, -1, 0, -1, "E:A porta não aceitou 2 de %1 etiqueta(s)."},
         // Every label sent, but a port that did not finish printed nothing for sure.
@@ -120,54 +117,13 @@ TEST_F(PrintTest, AMissingLabelOrPortStopsTheJobBeforeThePortStarts)
     EXPECT_TRUE(op().Messages().empty());
 }
 
-TEST_F(PrintTest, StatusShowsEveryTenthRowLineOrNumberAndProgressCountsEachOfThem)
-{
-    Sql("insert into depto values (1, 'D'); insert into secao values (1, 1, 'S');"
-        "insert into grupo values (1, 1, 'G'); insert into sub_grupo values (1, 1, 'U');"
-        "with recursive n(k) as (select 1 union all select k + 1 from n where k < 25) "
-        "insert into produto (produto_key, descricao, sub_grupo_key, quantidade_etiquetas) "
-        "select k, 'P' || (100 + k), 1, 1 from n;"
-        "insert into item select produto_key, produto_key from produto where produto_key <> 5;"
-        "insert into selecao select produto_key from produto");
-    std::string lines;
-    for (int i = 1; i <= 25; ++i)
-        lines += std::to_string(i) + "\r\n";
-    WriteFileBytes(program.TemplatesDir() + "/PLU.TXT", lines);
-    program.WriteSettings("[Labels]\r\nmarca=TESTE:\r\n");
-    // Row 5 has no barcode: counted, not printed. A line's position counts from 0.
-    const std::tuple<int, std::vector<QString>, std::size_t> cases[] = {
-        {Selecao,
-         {"Preparando...", "Selecionando...", "Imprimindo...", "Imprimindo...10", "Imprimindo...20",
-          ""},
-         24},
-        {Arquivo, {"Preparando...", "Imprimindo...", "Imprimindo...9", "Imprimindo...19", ""}, 25},
-        {Sequencia, {"Imprimindo...10", "Imprimindo...20", ""}, 25},
-    };
-    for (const auto& [job, status, printed] : cases) {
-        SCOPED_TRACE(job);
-        *port = TTestPort();
-        TScriptedOperator o;
-        o.QueueYesNo(true);
-        o.QueueFile(program.TemplatesDir() + "/PLU.TXT");
-        job == Selecao   ? PrintSelecao(o, registries(), "marca")
-        : job == Arquivo ? PrintArquivo(o, registries(), "marca")
-                         : PrintSequencia(o, registries(), "marca", 1, 25, 0);
-        EXPECT_EQ(o.StatusTexts(), status);
-        EXPECT_EQ(port->blocks.size(), printed + 1);
-        ASSERT_EQ(o.Progress().size(), 25u);
-        EXPECT_EQ(o.Progress().back().done, 24);
-        EXPECT_EQ(o.Progress().back().total, 25);
-    }
-}
-
 TEST_F(PrintTest, BarcodeFileAndSequencePrintWhatTheTemplateMakesOfTheirRecords)
 {
     Sql(Loja);
     program.WriteSettings("[Labels]\r\nlinha=FILE:\r\n[Geral]\r\nSelecao Data=01/03/2026\r\n");
     const QString plu = program.TemplatesDir() + "/PLU.TXT";
-    // Codes with leading zeros find ARROZ, which prints its own barcode, and
-    // CAFE, on offer on the 1st of March; an empty line and an unknown code
-    // print as not registered.
+    // Leading zeros find ARROZ (its own barcode printed) and CAFE, on offer on
+    // the 1st of March; an empty line and an unknown code: not registered.
     WriteFileBytes(plu, "007891000000011\r\n\r\n0001000\r\n55555\r\n");
     op().QueueFile(plu);
     const QString output = Output();
@@ -182,7 +138,6 @@ TEST_F(PrintTest, BarcodeFileAndSequencePrintWhatTheTemplateMakesOfTheirRecords)
     const std::string number = "   1,00 05/03/2026 00000000\r\n.\r\n";
     const std::tuple<std::int32_t, std::int32_t, std::string> sequences[] = {
         {9, 11, "H\r\n000009" + number + "000010" + number + "000011" + number},
-        {1234567, 1234567, "H\r\n1234567" + number},
         {12, 11, "H\r\n"},
     };
     for (const auto& [first, last, printed] : sequences) {
@@ -192,13 +147,6 @@ TEST_F(PrintTest, BarcodeFileAndSequencePrintWhatTheTemplateMakesOfTheirRecords)
         EXPECT_EQ(ReadFileBytes(file), printed) << first;
     }
     EXPECT_TRUE(op().Messages().empty());
-    // The widest sequence is listed without reading its numbers ahead.
-    constexpr std::int32_t last = std::numeric_limits<std::int32_t>::max();
-    const auto widest = SequenciaJobLabels(registries().LabelRegistry().LabelHash.Item("marca"), 0,
-                                           last, Today());
-    EXPECT_EQ(widest->Count(), std::int64_t{last} + 1);
-    EXPECT_EQ(widest->At(widest->Count() - 1).produto->key, last);
-    EXPECT_THROW(widest->At(widest->Count()), std::out_of_range);
 }
 
 // Of the labels the port took, those the printer never got were not sent:

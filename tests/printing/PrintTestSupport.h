@@ -1,11 +1,8 @@
 #pragma once
 
-// The print job tests: the program's registries with the test template
-// "linha" (tests/printing/data), a label "marca" that shows which render
-// made each label ("F" RenderFirst, "N" RenderNext, then the key), and a
-// port "TESTE:" of the test's own that can refuse to start, refuse blocks,
-// fail half-way or refuse to end, and counts its starts and ends. Real ports run where a
-// test needs their output: FILE: writes the job into a file of the test.
+// The print job tests' registries: the template "linha" (data/), a label
+// "marca" whose text tells which render made it ("F" First, "N" Next...)
+// and the key, and a port "TESTE:" that can fail each way and counts.
 
 #include "app/Settings.h"
 #include "catalogue/Database.h"
@@ -14,10 +11,12 @@
 #include "output/PrinterDriver.h"
 #include "platform/Error.h"
 #include "platform/Profile.h"
+#include "printing/ItemSession.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <optional>
 #include <ranges>
 #include <set>
@@ -82,6 +81,32 @@ public:
         TPrinterPortList ports;
         ports.push_back(std::make_unique<TTestPort>());
         return ports;
+    }
+};
+
+// Answers the modes' questions in order; "-" is Cancela.
+class TAnswers final : public TItemQuestions
+{
+public:
+    std::deque<std::string> counts;
+    std::deque<std::optional<TProconData>> procons;
+    int asked = 0;
+
+    std::optional<TProconData> AskProcon() override { return Next(procons); }
+    std::optional<QString> AskCount() override
+    {
+        const std::string answer = Next(counts);
+        return answer == "-" ? std::nullopt : std::optional(QString::fromStdString(answer));
+    }
+
+private:
+    template <typename T> T Next(std::deque<T>& answers)
+    {
+        ++asked;
+        EXPECT_FALSE(answers.empty());
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 

@@ -1,10 +1,5 @@
-// The store's day on the real components: the example package imported, the
-// products whose price changes on the 8th of December selected and printed
-// with the example ZPL template through FILE: and a private spooler's raw
-// queue. The printout was written by hand from the template and the package:
-// the four offers of that day, in description order. REFRIGERANTE GUARANÁ
-// JESUS 2L (29 characters) stays on one line of 28: the platform's wrap
-// makes no break with one character left to read.
+// The example package's offers of the 8th of December, through FILE: and a
+// private spooler; the expected printout was written by hand.
 
 #include "app/Settings.h"
 #include "catalogue/Database.h"
@@ -27,7 +22,7 @@ namespace {
 
 TEST(StoreDayTest, ImportSelectAndPrintTheDaysOffers)
 {
-    // The spooler first: the program's registry lists its queues.
+    // The spooler first: the registry lists its queues at start.
     std::unique_ptr<TPrivateCups> cups;
     if (TPrivateCups::IsInstalled()) {
         cups = std::make_unique<TPrivateCups>();
