@@ -1,13 +1,11 @@
 #pragma once
 
-// A program directory with its zev.ini, the scripted operator, and a system
-// root of the test's own where device nodes are plain files; and each kind of
-// port as the typed port tests drive it.
+// A program directory, the scripted operator, a system root whose device nodes are plain
+// files; and each kind of port as the typed port tests drive it.
 
 #include "app/Settings.h"
 #include "output/Filed.h"
 #include "output/Networkd.h"
-#include "output/Nulld.h"
 #include "output/Paralleld.h"
 #include "output/Seriald.h"
 #include "output/Windowsd.h"
@@ -54,13 +52,6 @@ struct OutputTest : testing::Test
         QDir().mkpath(QFileInfo(path).path());
         WriteFileBytes(path, "");
         return path;
-    }
-    // A UART as the kernel shows it in sysfs: type 0 is no UART.
-    void UartType(const QString& name, int type) const
-    {
-        const QString folder = root.path() + QStringLiteral("/sys/class/tty/") + name;
-        QDir().mkpath(folder);
-        WriteFileBytes(folder + QStringLiteral("/type"), std::to_string(type) + "\n");
     }
 
     TProgramDirFixture home;
@@ -112,9 +103,7 @@ inline std::vector<TOperatorMessage> Said(const std::string& kind, const std::st
     return {{kind, QString::fromStdString(text)}};
 }
 
-// A printer that takes data slowly but steadily, `chunk` bytes every
-// `pause`, from the reading end `fd`; once it has taken `limit` bytes it
-// takes nothing more, as a printer that stopped.
+// A printer taking `chunk` bytes every `pause` from `fd`, and nothing after `limit` bytes.
 class TSlowReader
 {
 public:
@@ -123,8 +112,6 @@ public:
         : m_thread([=, this] { Run(fd, chunk, pause, limit); })
     {}
     ~TSlowReader() { Stop(); }
-    TSlowReader(const TSlowReader&) = delete;
-    TSlowReader& operator=(const TSlowReader&) = delete;
 
     // What arrived, once nothing more came for a while.
     const std::string& Stop()
@@ -168,13 +155,11 @@ private:
     std::thread m_thread;
 };
 
-// A kind of port for the typed port tests: Arrived is what the device got of
-// the last job; Slow makes it take 1 KiB every 15 ms up to `limit` bytes.
+// Arrived: what the device got of the last job; Slow: 1 KiB every 15 ms up to `limit`.
 struct TKind
 {
     static constexpr bool Tracked = true;  // refuses a second start, and sending or ending idle
     static constexpr bool Slowable = true; // its device can be made slow
-    static constexpr bool Delivers = true; // its device gets the bytes
     static bool Available() { return true; }
     static std::vector<TOperatorMessage> SecondStartSays() { return {}; }
 
@@ -197,22 +182,9 @@ struct TKind
     std::size_t seen = 0;
 };
 
-struct TNullKind : TKind
-{
-    static constexpr const char* Name = "Null";
-    static constexpr bool Tracked = false, Slowable = false, Delivers = false;
-    using TKind::TKind;
-    std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds)
-    {
-        return std::make_unique<TNullPort>(test.op);
-    }
-    std::string Arrived() { return {}; }
-};
-
 // Its bound is the system's own.
 struct TFileKind : TKind
 {
-    static constexpr const char* Name = "File";
     static constexpr bool Slowable = false;
     using TKind::TKind;
     std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds)
@@ -225,11 +197,9 @@ struct TFileKind : TKind
     QString path = test.home.File("etiquetas.prn");
 };
 
-// A regular file stands in for the device, a named pipe once it is slow. The
-// port keeps no job: it opens the device for each block.
+// A regular file, a named pipe once slow; the port keeps no job.
 struct TParallelKind : TKind
 {
-    static constexpr const char* Name = "Parallel";
     static constexpr bool Tracked = false;
     using TKind::TKind;
     ~TParallelKind()
@@ -259,7 +229,6 @@ struct TParallelKind : TKind
 // A pseudo-terminal stands in for the line.
 struct TSerialKind : TKind
 {
-    static constexpr const char* Name = "Serial";
     using TKind::TKind;
     ~TSerialKind() { reader.reset(); }
     std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds bound)
@@ -279,15 +248,14 @@ struct TSerialKind : TKind
     TPseudoTerminal line;
 };
 
-// Raw TCP to a printer on the loopback that takes little at a time.
+// Raw TCP over IPv6 to a printer on the loopback that takes little at a time.
 struct TNetworkKind : TKind
 {
-    static constexpr const char* Name = "Network";
     using TKind::TKind;
     ~TNetworkKind() { reader.reset(); }
     std::unique_ptr<TPrinterPort> Port(std::chrono::milliseconds bound)
     {
-        test.SetIni("[Rede]\r\nIMP:=127.0.0.1:" + std::to_string(printer.Port()) + "\r\n");
+        test.SetIni("[Rede]\r\nIMP:=[::1]:" + std::to_string(printer.Port()) + "\r\n");
         return std::make_unique<TNetworkPort>(
             test.op, "IMP:", ResolveTcpAddress,
             TNetworkBounds{std::chrono::seconds(5), bound, std::chrono::milliseconds(200)});
@@ -296,15 +264,13 @@ struct TNetworkKind : TKind
     std::string Arrived() { return job.get(); }
     void Slow(std::size_t limit) { ReadSlowly(printer.Accept(), limit); }
 
-    TLoopbackPrinter printer{AF_INET, 4096};
+    TLoopbackPrinter printer{AF_INET6, 4096};
     std::future<std::string> job;
 };
 
-// A queue of a CUPS daemon of the test's own; each job is one spooler job
-// of the program's name.
+// A queue of a CUPS daemon of the test's own; each job one spooler job.
 struct TSpoolerKind : TKind
 {
-    static constexpr const char* Name = "Spooler";
     static constexpr bool Slowable = false;
     static bool Available() { return TPrivateCups::IsInstalled(); }
     static std::vector<TOperatorMessage> SecondStartSays()

@@ -1,9 +1,8 @@
 #include "tests/output/OutputTestSupport.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <grp.h>
-#include <sys/inotify.h>
-#include <sys/wait.h>
 
 using namespace zev;
 using namespace zev::test;
@@ -12,47 +11,21 @@ namespace {
 
 using ParallelPortTest = OutputTest;
 
-// Opens and closes of a file seen by inotify.
-struct TOpenCounter
-{
-    explicit TOpenCounter(const QString& path)
-    {
-        fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        inotify_add_watch(fd, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE_WRITE);
-    }
-    ~TOpenCounter() { close(fd); }
-    std::pair<int, int> Count() const
-    {
-        int opens = 0, closes = 0;
-        alignas(inotify_event) char buffer[4096];
-        ssize_t got;
-        while ((got = read(fd, buffer, sizeof buffer)) > 0)
-            for (char* at = buffer; at < buffer + got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(at);
-                opens += (event->mask & IN_OPEN) != 0;
-                closes += (event->mask & IN_CLOSE_WRITE) != 0;
-                at += sizeof(inotify_event) + event->len;
-            }
-        return {opens, closes};
-    }
-    int fd;
-};
-
-// Between two blocks of a job the device is free.
+// Between two blocks of a job the device is free: each block opens it anew.
 TEST_F(ParallelPortTest, EveryBlockOpensWritesAndClosesTheDevice)
 {
     const QString device = Device("lp0");
     TParallelPort port(op, "LPT1:", device);
-    const TOpenCounter counter(device);
     EXPECT_TRUE(port.StartData(Ini()));
-    for (const char* block : {"^XA", "^FDLeite", "^XZ"})
-        EXPECT_TRUE(port.SendData(block));
+    EXPECT_TRUE(port.SendData("^XA"));
+    ASSERT_TRUE(QFile::remove(device));
+    WriteFileBytes(device, "");
+    EXPECT_TRUE(port.SendData("^XZ"));
     EXPECT_TRUE(port.EndData());
-    EXPECT_EQ(counter.Count(), std::make_pair(3, 3));
+    EXPECT_EQ(ReadFileBytes(device), "^XZ");
 }
 
-// A printer that is missing must not hang the program, nor be created: a
-// device nobody opened fails at once.
+// A missing printer is not created, and one nobody opened fails without hanging.
 TEST_F(ParallelPortTest, AMissingDeviceFailsAtOnce)
 {
     const QString device = Device("lp0");
@@ -83,28 +56,16 @@ TEST_F(ParallelPortTest, APermissionErrorSaysWhatToDo)
     ASSERT_EQ(chmod(path.constData(), 0660), 0);
     ASSERT_EQ(chown(path.constData(), 0, 7), 0); // group lp
 
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        std::string report = "no error";
-        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0) {
+    EXPECT_EXIT(
+        {
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(1);
             TParallelPort port(op, "LPT2:", device);
-            const auto [code, text] = IoErrorOf([&] { port.SendData("^XA"); });
-            report = std::to_string(code) + " " + text;
-        }
-        (void)!write(pipeEnds[1], report.data(), report.size());
-        _exit(0);
-    }
-    close(pipeEnds[1]);
-    char buffer[1024];
-    const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-    close(pipeEnds[0]);
-    waitpid(child, nullptr, 0);
-    const std::string report(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    EXPECT_EQ(report.substr(0, 3), std::to_string(EACCES) + " ") << report;
-    EXPECT_NE(report.find("ao grupo lp (sudo adduser"), std::string::npos) << report;
+            const auto failure = IoErrorOf([&] { port.SendData("^XA"); });
+            std::fprintf(stderr, "%d %s", failure.first, failure.second.c_str());
+            _exit(0);
+        },
+        testing::ExitedWithCode(0), std::to_string(EACCES) + " .*ao grupo lp \\(sudo adduser");
 }
 
 } // namespace

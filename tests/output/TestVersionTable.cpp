@@ -1,6 +1,4 @@
-// This test program's own version table, read back from /proc/self/exe by
-// the TVRInfoExe tests: three of the ten values under Brazilian Portuguese,
-// one under English.
+// This program's version table for the TVRInfoExe tests: three values in pt-BR, one in en.
 
 __attribute__((used, section(".zev_version"))) static const char TestVersionTable[] =
     "StringFileInfo\\041604E4\\CompanyName\0"
