@@ -1,6 +1,5 @@
 #include "app/CommandGuard.h"
 
-#include "catalogue/Database.h"
 #include "platform/Error.h"
 #include "tests/support/ScriptedOperator.h"
 
@@ -21,8 +20,6 @@ TEST(CommandGuardTest, AnErrorIsShownOnceAndTheCommandCountsAsNotDone)
         {"runs to its end", [] {}, true, {}},
         {"the program's error", [] { throw EZevError("Preço inválido"); }, false,
          {{"error", QString::fromUtf8("Preço inválido")}}},
-        {"a database error", [] { throw EDatabaseError("O banco está em uso", 5); }, false,
-         {{"error", QString::fromUtf8("O banco está em uso")}}},
         {"the library's", [] { throw std::out_of_range("vector"); }, false,
          {{"error", QStringLiteral("vector")}}},
     };

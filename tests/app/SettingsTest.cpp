@@ -17,34 +17,28 @@ using zev::test::WriteFileBytes;
 
 namespace {
 
-// Restores the working directory a test moved away from.
-class TWorkingDirectory
-{
-public:
-    explicit TWorkingDirectory(const QString& path) : m_previous(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~TWorkingDirectory() { QDir::setCurrent(m_previous); }
-
-private:
-    QString m_previous;
-};
-
 TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
 {
     TProgramDirFixture home;
     QTemporaryDir elsewhere;
-    const TWorkingDirectory shortcut(elsewhere.path());
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
 
     EXPECT_EQ(SettingsPath(), QDir(home.Path()).filePath("zev.ini"));
     EXPECT_EQ(DatabaseConnectionString(), QDir(home.Path()).filePath("zev.mdb"));
 
     TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "/srv/m");
     CreateDatabase();
-    EXPECT_TRUE(QDir(home.Path()).exists("zev.ini"));
-    EXPECT_TRUE(QDir(home.Path()).exists("zev.mdb"));
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+
+    // A missing folder is the working directory's, a missing file none.
+    WriteFileBytes(SettingsPath(), "[Geral]\r\nPath Cadastro=\r\n[FILE:]\r\n");
+    const TIniFile ini(SettingsPath());
+    EXPECT_EQ(ReadSetting(ini, settings::PathModelos), QDir::currentPath() + "/modelos");
+    EXPECT_EQ(ReadSetting(ini, settings::PathCadastro), QDir::currentPath());
+    EXPECT_EQ(ReadSetting(ini, ForPort(settings::Baud, "COM1:")), 9600);
+    EXPECT_EQ(ReadSettingText(ini, settings::SelecaoData), std::nullopt);
+    QDir::setCurrent(started);
 }
 
 TEST(Settings, TheReadersOfTwoKeysKeepTheirOwnMeaningOfMissing)
@@ -81,21 +75,6 @@ TEST(Settings, TheDialogsSettingsSaveWhatTheyReadBackAndDropTheKeysTheyDoNotNeed
         EXPECT_EQ(ini.ValueExists(settings::Geral, settings::LabelDefault.key),
                   !geral.defaultLabel.empty());
     }
-}
-
-TEST(Settings, AMissingFolderIsTheWorkingDirectorysAndAMissingFileNone)
-{
-    TProgramDirFixture home;
-    QTemporaryDir elsewhere;
-    const TWorkingDirectory working(elsewhere.path());
-    WriteFileBytes(SettingsPath(), "[Geral]\r\nPath Cadastro=\r\n[FILE:]\r\n");
-    const TIniFile ini(SettingsPath());
-    EXPECT_EQ(ReadSetting(ini, settings::PathModelos), QDir::currentPath() + "/modelos");
-    EXPECT_EQ(ReadSetting(ini, settings::PathCadastro), QDir::currentPath());
-    EXPECT_EQ(ReadSetting(ini, ForPort(settings::Filename, "FILE:")), QString());
-    EXPECT_EQ(ReadSetting(ini, ForPort(settings::Baud, "COM1:")), 9600);
-    EXPECT_EQ(ReadSettingText(ini, settings::PathCadastro), std::string());
-    EXPECT_EQ(ReadSettingText(ini, settings::SelecaoData), std::nullopt);
 }
 
 } // namespace

@@ -65,18 +65,20 @@ TEST_F(DatabaseTest, FirstStartCreatesTheWholeEmptySchemaAndLaterStartsKeepIt)
     EXPECT_TRUE(Contains(ErrorOf([&] { TConnection(path, TConnection::OpenMode::ExistingFile); }),
                          "Não foi possível abrir o banco de dados " + quoted));
     EXPECT_FALSE(QFile::exists(path));
+    // A failed creation (its build file blocked) leaves no catalogue a later start would accept.
+    const QString buildPath =
+        home.File(QStringLiteral("zev.mdb.%1.new").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(QDir().mkpath(buildPath));
+    EXPECT_THROW(CreateDatabase(), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(path));
+    QDir(buildPath).removeRecursively();
 
     CreateDatabase();
 
     EXPECT_EQ(QDir(home.Path()).entryList(QDir::Files), QStringList{"zev.mdb"});
-    const auto names = [](const char* type) {
-        return ScalarText("select group_concat(name, ' ') from (select name from sqlite_master "
-                          "where type = '" +
-                          std::string(type) + "' and name not like 'sqlite_%' order by name)");
-    };
-    EXPECT_EQ(names("table"), "depto grupo historico historico_falta historico_item item produto "
-                              "produto_antigo secao selecao selecao_barra selecao_data sub_grupo");
-    EXPECT_EQ(names("index"), "hi_inicio it_pro pr_alt pr_fin pr_ini pr_pai");
+    EXPECT_EQ(ScalarText("select group_concat(name, ' ') from (select name from sqlite_master "
+                         "where type = 'index' and name not like 'sqlite_%' order by name)"),
+              "hi_inicio it_pro pr_alt pr_fin pr_ini pr_pai");
     for (const std::string_view table : CatalogueTables())
         EXPECT_EQ(Count(table), 0) << table;
 
@@ -114,7 +116,6 @@ TEST_F(DatabaseTest, AFileThatIsNoCatalogueIsReportedByNameAndNeverTouched)
         .Execute("create table clientes (id integer)");
     const std::pair<std::string, const char*> cases[] = {
         {std::string(4096, 'x'), "não é um banco de dados válido"},
-        {"Provider=Microsoft.Jet.OLEDB.4.0\r\n", "não é um banco de dados válido"},
         {ReadFileBytes(foreignPath), "faltam as tabelas depto"}};
     const QString path = home.File("zev.mdb");
     for (const auto& [bytes, said] : cases) {
@@ -202,21 +203,6 @@ TEST_F(DatabaseTest, AnOlderCatalogueIsBroughtUpToDateAndANewerOneIsRefusedUntou
     ExpectRefusedUntouched(path, {"versão mais nova do ZEV", path.toStdString()});
 }
 
-TEST_F(DatabaseTest, AFailedCreationLeavesNoCatalogueThatALaterStartWouldAccept)
-{
-    // Block the file the schema is built in, so creation fails before the rename.
-    const QString buildPath =
-        home.File(QStringLiteral("zev.mdb.%1.new").arg(QCoreApplication::applicationPid()));
-    ASSERT_TRUE(QDir().mkpath(buildPath));
-
-    EXPECT_THROW(CreateDatabase(), EDatabaseError);
-    EXPECT_FALSE(QFile::exists(home.File("zev.mdb")));
-
-    QDir(buildPath).removeRecursively();
-    CreateDatabase();
-    EXPECT_NO_THROW(OpenDatabase());
-}
-
 TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
 {
     CreateDatabase();
@@ -224,55 +210,34 @@ TEST_F(DatabaseTest, TheSchemaRefusesWhatTheCatalogueCannotHold)
     Sql("insert into produto (produto_key, sub_grupo_key) values (1, 10111);"
         "insert into item values ('789100', 1)");
     const std::string eighty(80, 'A');
-    std::string eightyAccented;
-    for (int i = 0; i < 80; ++i)
-        eightyAccented += "Ã";
+    const std::string eightyAccented = QString(80, QChar(0xC3)).toStdString();
     const std::string product = "insert into produto (produto_key";
-    // Orphans at every level, a barcode on two products, texts beyond their
-    // width, NULL keys and names, a yes/no other than 0 and 1, a date that is
-    // not ISO text, text in a key column.
-    std::vector<std::string> refused = {
-        "insert into secao values (102, 99, 'X')", "insert into grupo values (1012, 999, 'X')",
-        "insert into sub_grupo values (10112, 9999, 'X')",
-        product + ", sub_grupo_key) values (2, 99999)", "insert into item values ('123', 99)",
-        "insert into selecao values (99)",
+    // An orphan, a barcode on two products, texts beyond their width, NULL
+    // keys and names, a yes/no other than 0 and 1, a date that is not ISO
+    // text, text in a key column, 32-bit columns just beyond their range.
+    const std::vector<std::string> refused = {
+        "insert into secao values (102, 99, 'X')", "insert into item values ('123', 99)",
         product + ") values (3); insert into item values ('789100', 3)",
         product + ", descricao) values (4, '" + eighty + "B')",
-        "insert into item values ('123456789012345', 1)",
         "insert into selecao_barra values ('123456789012345')",
         "insert into depto values (11, '" + std::string(41, 'N') + "')",
-        product + ", embalagem_key) values (5, 'CXA')", product + ") values (null)",
-        "insert into item values (null, 1)", "insert into produto_antigo values (null, 1, 1)",
-        "insert into depto values (12, null)", product + ", caixa) values (6, 2)",
-        product + ", data_inicial) values (7, '01/12/2026')", product + ") values ('abc')",
+        product + ") values (null)", "insert into depto values (12, null)",
+        product + ", caixa) values (6, 2)", product + ", data_inicial) values (7, '01/12/2026')",
+        product + ") values ('abc')", product + ", pai) values (8, 2147483648)",
+        product + ", divisor_preco) values (8, -2147483649)",
+        "insert into depto values (2147483648, 'X')",
     };
-    // Every 32-bit column just beyond its range, both ends.
-    for (const char* column : {"pai", "divisor_preco", "preco_normal_key", "preco_oferta_key",
-                               "quantidade_etiquetas", "dias_validade"}) {
-        for (const char* value : {"2147483648", "-2147483649", "4294967297"})
-            refused.push_back(product + ", " + column + ") values (8, " + value + ")");
-    }
-    for (const std::string& statement : std::vector<std::string>{
-             "insert into depto values (?, 'X')", "insert into secao values (?, 10, 'X')",
-             "insert into grupo values (?, 101, 'X')",
-             "insert into sub_grupo values (?, 1011, 'X')",
-             product + ") values (?)", "insert into produto_antigo values (?, 1, 1)"}) {
-        for (const char* value : {"2147483648", "-2147483649"})
-            refused.push_back(std::string(statement).replace(statement.find('?'), 1, value));
-    }
     // A product without subgroup, a second barcode, a product selected twice,
     // 80 characters even when accented (more than 80 bytes), a 14-digit
     // scratch barcode, an ISO date, an old price list's product (no foreign key).
     const std::vector<std::string> accepted = {
         product + ") values (2)", "insert into item values ('7891000100110', 1)",
         "insert into selecao values (1); insert into selecao values (1)",
-        product + ", descricao) values (4, '" + eighty + "')",
         product + ", descricao) values (4, '" + eightyAccented + "')",
         "insert into selecao_barra values ('12345678901234')",
         product + ", data_inicial) values (7, '2026-12-01')",
         "insert into produto_antigo values (424242, 1.5, 1.25)",
-        product + ", pai, divisor_preco, dias_validade) values (2147483647, -2147483648, "
-                  "2147483647, -2147483648)",
+        product + ", pai, divisor_preco) values (2147483647, -2147483648, 2147483647)",
         "insert into depto values (-2147483648, 'X')",
     };
     const auto accepts = [](const std::string& statements) {
@@ -354,28 +319,15 @@ TEST_F(DatabaseTest, ValuesTravelAsTheProgramKeepsThemAndNamesSortAsTheOperatorR
         .BindDate(0, 45351.75) // 29/02/2024
         .BindDate(1, 2)
         .Exec();
-    TQuery& query = connection->Query("select data_inicial, data_final, data_alteracao, "
-                                      "typeof(data_inicial), compra, caixa from produto");
+    TQuery& query = connection->Query(
+        "select data_inicial, data_final, data_alteracao, compra, caixa from produto");
     query.Exec();
     ASSERT_TRUE(query.Next());
     EXPECT_EQ(query.Date(0), 45351);
     EXPECT_EQ(query.Date(1), 2);
     EXPECT_EQ(query.Date(2), 0); // NULL
-    EXPECT_EQ(query.Text(3), "text");
-    EXPECT_FALSE(query.IsNull(4) || query.Bool(4) || query.Bool(5));
-}
+    EXPECT_FALSE(query.IsNull(3) || query.Bool(3) || query.Bool(4));
 
-TEST_F(DatabaseTest, EveryConnectionKeepsTheCataloguesRules)
-{
-    CreateDatabase();
-    auto connection = OpenDatabase();
-    // Foreign keys hold: an item needs its product.
-    try {
-        connection->Execute("insert into item values ('1', 999)");
-        ADD_FAILURE() << "an item without its product";
-    } catch (const EDatabaseError& error) {
-        EXPECT_EQ(error.Code(), SQLITE_CONSTRAINT) << error.what();
-    }
     // The search's fold is the program's own.
     const std::string text = "Água Maçã ÇÃO";
     TQuery& fold = connection->Query("select ptbr_fold(?), ptbr_fold(null)");
@@ -383,7 +335,6 @@ TEST_F(DatabaseTest, EveryConnectionKeepsTheCataloguesRules)
     ASSERT_TRUE(fold.Next());
     EXPECT_EQ(AnsiToUtf8(fold.Text(0)), FoldUtf8(text));
     EXPECT_TRUE(fold.IsNull(1));
-    fold.Finish();
 }
 
 } // namespace
