@@ -99,6 +99,7 @@ TEST(Hashes, CompactingTheStoreKeepsEveryKeyItsObject)
     }
     ASSERT_EQ(released.size(), 100u);
     table.SetItem("new", std::make_unique<Tracked>(1000, released));
+    EXPECT_EQ(table.HighIndex(), 50);
     for (int i = 0; i < 150; i += 3)
         EXPECT_EQ(table.Item("key" + std::to_string(i)).id, i);
     EXPECT_EQ(table.Item("new").id, 1000);

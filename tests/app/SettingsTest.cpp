@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,22 +24,23 @@ TEST(Settings, TheFilesStayBesideTheProgramWhateverTheWorkingDirectory)
     QTemporaryDir elsewhere;
     const QString started = QDir::currentPath();
     QDir::setCurrent(elsewhere.path());
+    const auto back = qScopeGuard([&] { QDir::setCurrent(started); });
 
     EXPECT_EQ(SettingsPath(), QDir(home.Path()).filePath("zev.ini"));
     EXPECT_EQ(DatabaseConnectionString(), QDir(home.Path()).filePath("zev.mdb"));
 
     TIniFile(SettingsPath()).WriteString(settings::Geral, settings::PathModelos.key, "/srv/m");
     CreateDatabase();
+    EXPECT_TRUE(QDir(home.Path()).exists("zev.ini") && QDir(home.Path()).exists("zev.mdb"));
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
 
-    // A missing folder is the working directory's, a missing file none.
-    WriteFileBytes(SettingsPath(), "[Geral]\r\nPath Cadastro=\r\n[FILE:]\r\n");
+    // A missing folder is the working directory's.
+    WriteFileBytes(SettingsPath(), "[Geral]\r\nPath Cadastro=\r\n");
     const TIniFile ini(SettingsPath());
     EXPECT_EQ(ReadSetting(ini, settings::PathModelos), QDir::currentPath() + "/modelos");
     EXPECT_EQ(ReadSetting(ini, settings::PathCadastro), QDir::currentPath());
     EXPECT_EQ(ReadSetting(ini, ForPort(settings::Baud, "COM1:")), 9600);
     EXPECT_EQ(ReadSettingText(ini, settings::SelecaoData), std::nullopt);
-    QDir::setCurrent(started);
 }
 
 TEST(Settings, TheReadersOfTwoKeysKeepTheirOwnMeaningOfMissing)

@@ -33,7 +33,10 @@ protected:
     }
 
     QString Text(const char* name) const { return Child<QLabel>(form, name)->text(); }
-    QString Focused() const { return form.focusWidget()->objectName(); }
+    QString Focused() const
+    {
+        return form.focusWidget() != nullptr ? form.focusWidget()->objectName() : QString();
+    }
     void Refresh() { form.HomePanel().Refresh(); }
 
     TProgramFixture program;
@@ -92,6 +95,7 @@ TEST_F(HomePanelTest, ARoadButtonRunsItsMenuItemAndThePanelIsReadAgain)
     Refresh();
 
     // Enter on the focused step presses it, once.
+    ASSERT_EQ(Focused(), "RoadHoje");
     program.Operator().QueueTipo(1);
     QTest::keyClick(Child<QPushButton>(form, "RoadHoje"), Qt::Key_Return);
     EXPECT_EQ(program.Operator().Messages().size(), 1U);

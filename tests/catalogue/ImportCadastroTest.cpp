@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -311,6 +312,7 @@ TEST_F(ImportCadastroTest, AFullDiskIsToldAsSuchAndTheCatalogueStaysAsItWas)
             return sqlite3_exec(db, "pragma max_page_count = 1", nullptr, nullptr, nullptr);
         });
     sqlite3_auto_extension(noRoom);
+    auto roomAgain = qScopeGuard([&] { sqlite3_cancel_auto_extension(noRoom); });
     try {
         Import(Package(Produtos(2000)));
         ADD_FAILURE() << "imported on a full disk";
@@ -322,6 +324,7 @@ TEST_F(ImportCadastroTest, AFullDiskIsToldAsSuchAndTheCatalogueStaysAsItWas)
         EXPECT_TRUE(Contains(message, "O cadastro não foi alterado.")) << message;
         EXPECT_FALSE(Contains(message, "Linha")) << message;
     }
+    roomAgain.dismiss();
     sqlite3_cancel_auto_extension(noRoom);
     ExpectUntouched();
     EXPECT_EQ(ScalarText("select group_concat(produto_key) from produto"), "1,2");

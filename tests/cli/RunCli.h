@@ -36,6 +36,8 @@ inline Result RunCli(const QStringList& arguments, const QString& outputFile = {
     process.setProcessEnvironment(environment);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
+    if (qEnvironmentVariableIsEmpty("ZEV_CLI"))
+        throw std::runtime_error("ZEV_CLI names no zev-cli: run the tests through ctest");
     process.start(qEnvironmentVariable("ZEV_CLI"), arguments);
     if (!process.waitForFinished(60000)) {
         process.kill();

@@ -67,7 +67,7 @@ TEST_F(FileLabelTest, RendersEachKindOfBodyExactly)
     }
 }
 
-TEST_F(FileLabelTest, IdentityAndHeaderComeFromTheFile)
+TEST_F(FileLabelTest, TheHeaderComesFromTheFile)
 {
     const TFileLabel label(Data + "teste.lbl");
     // Escapes are upper case only.

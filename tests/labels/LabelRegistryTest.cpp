@@ -124,5 +124,4 @@ TEST_F(LabelRegistryTest, AMissingLabelIsToldWithTheFolderItWasLookedForIn)
     }
 }
 
-// Any product will do, even one that has no barcode.
 } // namespace

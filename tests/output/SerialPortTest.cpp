@@ -95,7 +95,8 @@ TEST_F(SerialPortTest, TheLineHasTheSettingsAskedFor)
         {"PARITY= STOPBITS=0 BAUD=abc", Default, "9600 1 rtscts"},
         {"STOPBITS=259 FLOWCONTROL=257",
          "baud=9600 parity=N data=8 stop=2 xon=on octs=off odsr=off", "9600 2 xon"},
-        // Flow control the text does not name stays as the line has it.
+        // Flow control the text does not name stays as the line has it: xon,
+        // left on by the row before.
         {"FLOWCONTROL=7", "baud=9600 parity=N data=8 stop=1", "9600 1 xon"},
         {"BAUD=4000", nullptr, "4000 1 rtscts"},
         {"DATABITS=9", nullptr, "refused"},
@@ -143,6 +144,7 @@ TEST_F(SerialPortTest, AMissingDeviceLeavesThePortIdle)
 {
     line.Close(); // the device node disappears with its controlling side
     EXPECT_FALSE(port->StartData(Ini()));
+    EXPECT_FALSE(port->SendData("x"));
     const QString later = Root() + "/ttyUSB0";
     TSerialPort usb(op, "COM3:", later);
     EXPECT_FALSE(usb.StartData(Ini()));

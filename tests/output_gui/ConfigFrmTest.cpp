@@ -95,6 +95,7 @@ TEST_F(ConfigFrmTest, ShowsTheStoredSettingsAndEveryLabelAndPortAndCancelaWrites
     EXPECT_EQ(ItemTexts(LabelLst()), QStringList({Gondola, Null}));
     EXPECT_EQ(Combo("LabelDefaultCmb")->currentIndex(), 1);
     EXPECT_EQ(ItemTexts(Combo("LabelCmb")), QStringList({Teste, Gondola, Null}));
+    EXPECT_EQ(ItemTexts(Combo("PortCmb")), QStringList({"FILE:", "NULL:"}));
 
     // Clicking an entry shows its label and port.
     LabelLst()->setCurrentRow(1);
@@ -256,8 +257,7 @@ TEST_F(LabelPreviewTest, TheSettingsDialogDrawsTheLabelForTheStoresFirstProduct)
 
     CreateDatabase();
     Sql(Loja);
-    // Which product is the sample is the core's rule; the dialog reads it
-    // again at every showing.
+    // The sample is the selection's first label, read again at every showing.
     EXPECT_EQ(BoxSize(LivePreview(BoxLabel).Picture().image), QSize(TBoxLabel::WidthOf(9), 50));
     Sql("delete from selecao where produto_key = 9");
     EXPECT_EQ(BoxSize(LivePreview(BoxLabel).Picture().image), QSize(TBoxLabel::WidthOf(2), 50));

@@ -102,7 +102,7 @@ TEST_F(SelectLabelFrmTest, OkWithoutALabelSaysWhatToDo)
     }
 }
 
-// What the preview's answer does to the chooser is the print commands' to show.
+// Closing the preview with Imprimir accepts the chooser.
 TEST_F(SelectLabelFrmTest, VisualizarShowsOnlyForAJobAndPreviewsTheLabelSelected)
 {
     program.WriteSettings("[Labels]\r\nnull=NULL:\r\ngondola-zpl=FILE:\r\n");

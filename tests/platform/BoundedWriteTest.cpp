@@ -31,6 +31,8 @@ struct TSocketPair
             if (fd >= 0)
                 close(fd);
     }
+    TSocketPair(const TSocketPair&) = delete;
+    TSocketPair& operator=(const TSocketPair&) = delete;
     int fds[2] = {-1, -1};
 };
 

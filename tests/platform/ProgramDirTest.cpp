@@ -22,6 +22,8 @@ class TUmaskScope
 public:
     explicit TUmaskScope(mode_t mask) : m_previous(umask(mask)) {}
     ~TUmaskScope() { umask(m_previous); }
+    TUmaskScope(const TUmaskScope&) = delete;
+    TUmaskScope& operator=(const TUmaskScope&) = delete;
 
 private:
     mode_t m_previous;

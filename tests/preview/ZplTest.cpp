@@ -179,7 +179,7 @@ TEST(ZplPreview, BarcodesScanBackToTheirData)
     }
 }
 
-TEST(ZplPreview, BarcodeHeightAndInterpretationLineFollowTheCommand)
+TEST(ZplPreview, BarcodeHeightAndModuleFollowTheCommand)
 {
     const QRect bare = Ink("^FO40,40^BY2^BCN,60,N,N,N,A^FD12345678^FS");
     EXPECT_EQ(bare.top(), 40);

@@ -1,6 +1,7 @@
 #include "printing/JobLabels.h"
 
 #include "catalogue/Produto.h"
+#include "platform/Regional.h"
 #include "printing/PrintJobs.h"
 #include "tests/printing/PrintTestSupport.h"
 
@@ -52,6 +53,27 @@ TEST_F(PrintTest, SelectionPrintsInTheOrderAndWithTheFiltersOfTheSettings)
         // Products the joins and the filters leave out are counted.
         EXPECT_EQ(op().Messages().back().text,
                   QString::fromUtf8("Confirma impressão das etiquetas selecionadas (9) ?"));
+    }
+}
+
+TEST_F(PrintTest, TheSampleProductIsTheSelectionsFirstLabelElseTheCataloguesFirst)
+{
+    program.WriteSettings("[Geral]\r\nSelecao Data=01/03/2026\r\n");
+    EXPECT_FALSE(SampleProduto().has_value());
+    Sql(Loja);
+    const double selecaoData = *TryStrToDate("01/03/2026");
+    // DOCE has no barcode and GOMA prints no copy: FARINHA prints first.
+    const std::tuple<const char*, std::int32_t, double> cases[] = {
+        {"delete from selecao where produto_key not in (5, 7, 8)", 7, selecaoData},
+        {"delete from selecao", 9, Today()},
+    };
+    for (const auto& [sql, key, date] : cases) {
+        SCOPED_TRACE(sql);
+        Sql(sql);
+        const std::optional<TSampleProduto> sample = SampleProduto();
+        ASSERT_TRUE(sample.has_value());
+        EXPECT_EQ(sample->produto->key, key);
+        EXPECT_EQ(sample->date, date);
     }
 }
 

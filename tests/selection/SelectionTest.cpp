@@ -264,6 +264,8 @@ TEST_F(SelectionTest, SelecaoDataIsZevInisUnlessTheDatabaseShowsItNeverGotTheSel
     const struct { const char *name, *ini, *record; std::string date, iniAfter; } cases[] = {
         {"a catalogue older than the record", "05/03/2026", nullptr, "05/03/2026", "05/03/2026"},
         {"nothing anywhere", nullptr, nullptr, DateToStr(Today()), "(none)"},
+        {"stopped before zev.ini", "05/03/2026", "('2026-03-07', '05/03/2026')", "07/03/2026",
+         "07/03/2026"},
         {"edited by hand", "09/03/2026", "('2026-03-07', '05/03/2026')", "09/03/2026",
          "09/03/2026"},
     };

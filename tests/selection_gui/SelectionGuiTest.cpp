@@ -120,7 +120,7 @@ protected:
     TEditForm form{op};
 };
 
-// After a warning the refused code is selected, so the next scan replaces it.
+// After a warning the refused code stays selected for the next scan.
 TEST_F(EditFrmTest, AddsTheCurrentRowDeletesOnlyTheCurrentRowAndKeepsTheCursorInTheCode)
 {
     Sql("insert into produto (produto_key, descricao, preco_normal) values (900, 'MMM MEIO', 1), "
