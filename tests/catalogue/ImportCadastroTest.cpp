@@ -307,25 +307,25 @@ TEST_F(ImportCadastroTest, AFullDiskIsToldAsSuchAndTheCatalogueStaysAsItWas)
     ImportFirstCatalogue();
     // The engine's own "disk full" for every connection opened from now on:
     // none may grow the file beyond the pages it found.
-    const auto noRoom = reinterpret_cast<void (*)()>(
-        +[](sqlite3* db, char**, const sqlite3_api_routines*) {
+    const auto noRoom =
+        reinterpret_cast<void (*)()>(+[](sqlite3* db, char**, const sqlite3_api_routines*) {
             return sqlite3_exec(db, "pragma max_page_count = 1", nullptr, nullptr, nullptr);
         });
-    sqlite3_auto_extension(noRoom);
-    auto roomAgain = qScopeGuard([&] { sqlite3_cancel_auto_extension(noRoom); });
-    try {
-        Import(Package(Produtos(2000)));
-        ADD_FAILURE() << "imported on a full disk";
-    } catch (const EDatabaseError& error) {
-        const std::string message = error.what();
-        EXPECT_TRUE(
-            Contains(message, "O disco da pasta \"" + home.Path().toStdString() + "\" está cheio"))
-            << message;
-        EXPECT_TRUE(Contains(message, "O cadastro não foi alterado.")) << message;
-        EXPECT_FALSE(Contains(message, "Linha")) << message;
+    {
+        sqlite3_auto_extension(noRoom);
+        const auto roomAgain = qScopeGuard([&] { sqlite3_cancel_auto_extension(noRoom); });
+        try {
+            Import(Package(Produtos(2000)));
+            ADD_FAILURE() << "imported on a full disk";
+        } catch (const EDatabaseError& error) {
+            const std::string message = error.what();
+            EXPECT_TRUE(Contains(message, "O disco da pasta \"" + home.Path().toStdString() +
+                                              "\" está cheio"))
+                << message;
+            EXPECT_TRUE(Contains(message, "O cadastro não foi alterado.")) << message;
+            EXPECT_FALSE(Contains(message, "Linha")) << message;
+        }
     }
-    roomAgain.dismiss();
-    sqlite3_cancel_auto_extension(noRoom);
     ExpectUntouched();
     EXPECT_EQ(ScalarText("select group_concat(produto_key) from produto"), "1,2");
 }

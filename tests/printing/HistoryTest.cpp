@@ -46,13 +46,13 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
     // planned: DOCE's label until the job reaches it; notSent: what Continuar prints. A port
     // that could not finish (a spooler refused the document) printed nothing for sure.
     // clang-format off
-    struct TCase { const char* name; int cancelAt; std::optional<std::size_t> failAt; std::set<std::size_t> refuse; TJobEnding ending; std::int64_t sent, refused, planned; const char* notSent; std::int64_t notSentCount; const char* message; };
+    struct TCase { const char* name; int cancelAt; std::optional<std::size_t> failAt; std::set<std::size_t> refuse; bool refuseEnd; TJobEnding ending; std::int64_t sent, refused, planned; const char* notSent; std::int64_t notSentCount; const char* message; };
     const TCase cases[] = {
-        {"to its end", 1000, {}, {}, TJobEnding::Concluido, 7, 0, 7, "", 0, ""},
-        {"cancelled before CAFE", 3, {}, {}, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3, "Impressão cancelada: 5 etiqueta(s) enviada(s)."},
-        {"device failed at BOLO's second copy", 1000, 4, {}, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5, "Erro de entrada/saída"},
-        {"ARROZ refused", 1000, {}, {2}, TJobEnding::Concluido, 6, 1, 7, "N2", 1, "A porta não aceitou 1 de 7 etiqueta(s)."},
-        {"end refused", 1000, {}, {}, TJobEnding::Falhou, 7, 0, 7, "", 0, "A porta não terminou a impressão."},
+        {"to its end", 1000, {}, {}, false, TJobEnding::Concluido, 7, 0, 7, "", 0, ""},
+        {"cancelled before CAFE", 3, {}, {}, false, TJobEnding::Cancelado, 5, 0, 8, "N1 N7", 3, "Impressão cancelada: 5 etiqueta(s) enviada(s)."},
+        {"device failed at BOLO's second copy", 1000, 4, {}, false, TJobEnding::Falhou, 3, 0, 8, "N3 N3 N1 N7", 5, "Erro de entrada/saída"},
+        {"ARROZ refused", 1000, {}, {2}, false, TJobEnding::Concluido, 6, 1, 7, "N2", 1, "A porta não aceitou 1 de 7 etiqueta(s)."},
+        {"end refused", 1000, {}, {}, true, TJobEnding::Falhou, 7, 0, 7, "", 0, "A porta não terminou a impressão."},
     };
     // clang-format on
     for (const TCase& c : cases) {
@@ -61,7 +61,7 @@ TEST_F(HistoryTest, EveryWayAJobEndsIsRecordedAndContinuarPrintsExactlyTheLabels
         *port = TTestPort();
         port->refused = c.refuse;
         port->failAt = c.failAt;
-        port->refuseEnd = std::string_view(c.name) == "end refused";
+        port->refuseEnd = c.refuseEnd;
         op().CancelProgressAt(c.cancelAt);
         op().QueueYesNo(true);
         const TPrintResult printed = PrintSelecao(op(), registries(), "marca");

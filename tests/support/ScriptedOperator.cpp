@@ -63,11 +63,9 @@ bool TScriptedOperator::EditSerialLine(const QString& portName, const QString& d
         ADD_FAILURE() << "unexpected serial dialog: " << portName.toStdString();
         return false;
     }
-    const TSerialLineAnswer answer = m_serialLines.front();
+    choice = m_serialLines.front();
     m_serialLines.pop_front();
-    if (answer.confirmed)
-        choice = answer.choice;
-    return answer.confirmed;
+    return true;
 }
 
 TNetworkPortAnswer TScriptedOperator::EditNetworkPort(TNetworkPortChoice& choice)

@@ -52,12 +52,8 @@ public:
     void QueueYesNo(bool answer) { m_yesNo.push_back(answer); }
     void QueueFile(const QString& path) { m_files.push_back({true, path}); }
     void QueueCancel() { m_files.push_back({false, {}}); }
-    // The serial dialog: the positions it is left at on OK, or Cancela.
-    void QueueSerialLine(const TSerialLineChoice& choice)
-    {
-        m_serialLines.push_back({true, choice});
-    }
-    void QueueSerialLineCancel() { m_serialLines.push_back({false, {}}); }
+    // The serial dialog: the positions it is left at on OK.
+    void QueueSerialLine(const TSerialLineChoice& choice) { m_serialLines.push_back(choice); }
     // The network port dialog: what it is left at on OK; nothing: Cancela.
     void QueueNetworkPort(const std::optional<TNetworkPortChoice>& answer)
     {
@@ -120,12 +116,7 @@ private:
         QString path;
     };
     std::deque<TFileAnswer> m_files;
-    struct TSerialLineAnswer
-    {
-        bool confirmed;
-        TSerialLineChoice choice;
-    };
-    std::deque<TSerialLineAnswer> m_serialLines;
+    std::deque<TSerialLineChoice> m_serialLines;
     std::vector<TSerialLineRequest> m_serialRequests;
     struct TNetworkPortReply
     {
